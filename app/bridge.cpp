@@ -1,0 +1,146 @@
+#include "app/bridge.h"
+
+#include <string>
+#include <thread>
+
+#include "app/config.h"
+#include "app/console_loop.h"
+#include "app/options.h"
+#include "app/reset_state.h"
+#include "app/startup.h"
+#include "editor/editor_prefs.h"
+#include "mixer/keepalive.h"
+#include "mixer/mixer_send.h"
+#include "mixer/osc_receive.h"
+#include "model/console_model.h"
+#include "platform/console_output.h"
+#include "platform/desktop.h"
+#include "platform/profile.h"
+#include "platform/stop_signal.h"
+#include "platform/udp.h"
+#include "surface/input_dispatch.h"
+#include "surface/output_queue.h"
+
+namespace {
+
+void interruptSocket(void* socket) { static_cast<UdpSocket*>(socket)->interrupt(); }
+void wakeSender(void*) { wakeSurfaceSender(); }
+
+// Addresses from the file or the prompts, with the command line on top.
+// Returns -1 to go on, or the exit code to end with.
+int settleAddresses(const BridgeOptions& options, const std::string& configPath,
+                    UdpEndpoint& mixer, UdpEndpoint& surface)
+{
+    AddressPair addresses;
+    bool known = readConfigFile(configPath, addresses);
+    bool overridden = options.haveMixer && options.haveSurface;
+    if (options.forcePrompt || (!known && !overridden)) {
+        PromptResult r = promptAndSaveAddresses(configPath, addresses);
+        if (r == PromptResult::EndOfInput) {
+            consolePrint("Cannot ask for the addresses: standard input is closed. Write %s "
+                         "or start with --mixer and --surface.\n",
+                         configPath.c_str());
+            return 1;
+        }
+        if (r == PromptResult::Stopped) return 0;
+    }
+    mixer.port = options.mixerPort;
+    surface.port = options.surfacePort;
+    if (options.haveMixer) {
+        mixer.address = options.mixerAddress;
+    } else if (!parseIpv4(addresses.mixer, mixer.address)) {
+        consolePrint("No valid mixer address; start with -c to enter one.\n");
+        return 1;
+    }
+    if (options.haveSurface) {
+        surface.address = options.surfaceAddress;
+    } else if (!parseIpv4(addresses.surface, surface.address)) {
+        consolePrint("No valid X-Touch address; start with -c to enter one.\n");
+        return 1;
+    }
+    return -1;
+}
+
+} // namespace
+
+int runBridge(int argc, const char* const* argv)
+{
+    flushConsole();
+    resetAllState();
+    BridgeOptions options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        consolePrint("velumbra: %s\n%s", error.c_str(), usageText());
+        return 2;
+    }
+    if (options.showHelp) {
+        consolePrint("%s", usageText());
+        return 0;
+    }
+    if (options.showVersion) {
+        consolePrint("velumbra %s\n", VELUMBRA_VERSION);
+        return 0;
+    }
+    installStopSignals();
+    startupComplete = 0;
+    if (options.noEditor) useNullDesktop();
+    if (!options.prefsFile.empty()) setPreferencesFileOverride(options.prefsFile.c_str());
+
+    std::string profile;
+    if (!userProfileFolder(profile)) {
+        consolePrint("Error reading the environment variable USERPROFILE\n");
+        return 1;
+    }
+    const std::string configPath = configFilePath(profile);
+    UdpEndpoint mixerEndpoint;
+    UdpEndpoint surfaceEndpoint;
+    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaceEndpoint);
+    if (settled >= 0) return settled;
+
+    int wsa = startSocketLibrary();
+    if (wsa != 0) {
+        consolePrint("WSAStartup failed: %d\n", wsa);
+        return 1;
+    }
+    UdpSocket surfaceSocket;
+    if (!surfaceSocket.open()) {
+        consolePrint("Error creating socket: %d", UdpSocket::lastErrorCode());
+        return 0;
+    }
+    UdpSocket mixerSocket;
+    if (!mixerSocket.open()) fatalSystemError("osc socket");
+    consolePrint("binding socket...\n");
+    if (!surfaceSocket.bind(0, options.listenPort)) fatalSystemError("bind");
+
+    setSurfaceLink(&surfaceSocket, surfaceEndpoint);
+    setMixerLink(&mixerSocket, mixerEndpoint);
+    setMixerSourceFilter(mixerEndpoint.address);
+    addStopWaker(interruptSocket, &surfaceSocket);
+    addStopWaker(interruptSocket, &mixerSocket);
+    addStopWaker(wakeSender, nullptr);
+
+    std::thread heartbeat(surfaceHeartbeatLoop);
+    std::thread keepAlive(mixerKeepAliveLoop);
+    std::thread sender(surfaceSenderLoop);
+    consolePrint("Ready for the messages...\n");
+    std::thread oscReceive(oscReceiveLoop);
+    std::thread surfaceReceive(surfaceReceiveLoop);
+
+    runStartupSynchronisation(options);
+    if (!stopRequested) {
+        consolePrint("Listening to messages...\n");
+        AddressPair current;
+        runConsoleLoop(configPath, current);
+    }
+
+    consolePrint("Cleanining up and stopping...\n");
+    requestStop();
+    heartbeat.join();
+    keepAlive.join();
+    sender.join();
+    oscReceive.join();
+    surfaceReceive.join();
+    setSurfaceLink(nullptr, UdpEndpoint{});
+    setMixerLink(nullptr, UdpEndpoint{});
+    return 0;
+}

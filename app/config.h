@@ -1,0 +1,31 @@
+// The configuration file ("mixer|surface|") and the address prompts.
+// Runs on the entry thread.
+#pragma once
+
+#include <string>
+
+constexpr int ADDRESS_TEXT_SIZE = 20;   // at most 19 characters of dotted IPv4
+
+struct AddressPair {
+    char mixer[ADDRESS_TEXT_SIZE] = {};
+    char surface[ADDRESS_TEXT_SIZE] = {};
+};
+
+// The configuration file's path under the profile folder.
+std::string configFilePath(const std::string& profileFolder);
+
+// Reads both fields, echoing each one read. True only when the file opened
+// and both fields hold valid addresses.
+bool readConfigFile(const std::string& path, AddressPair& addresses);
+
+// Writes "mixer|surface|". False when the file cannot be written.
+bool writeConfigFile(const std::string& path, const AddressPair& addresses);
+
+enum class PromptResult { Done, EndOfInput, Stopped };
+
+// Asks for both addresses, again and again until each is valid dotted IPv4.
+PromptResult promptAddresses(AddressPair& addresses);
+
+// Prompts, then rewrites the file (creating its folder); warns once when the
+// file cannot be written.
+PromptResult promptAndSaveAddresses(const std::string& path, AddressPair& addresses);

@@ -1,0 +1,3 @@
+#include "app/bridge.h"
+
+int main(int argc, char** argv) { return runBridge(argc, argv); }

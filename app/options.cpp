@@ -1,0 +1,138 @@
+#include "app/options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/udp.h"
+
+namespace {
+
+bool parseNumber(const char* text, long low, long high, long& value)
+{
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (*end != '\0' || v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+// "--name=value" or "--name value"; advances i when the value is separate.
+const char* optionValue(int argc, const char* const* argv, int& i, const char* name)
+{
+    const char* arg = argv[i];
+    size_t n = std::strlen(name);
+    if (std::strncmp(arg, name, n) != 0) return nullptr;
+    if (arg[n] == '=') return arg + n + 1;
+    if (arg[n] != '\0') return nullptr;
+    if (i + 1 >= argc) return "";
+    return argv[++i];
+}
+
+} // namespace
+
+bool parseHostPort(const char* text, uint32_t& address, uint16_t& port)
+{
+    if (!text) return false;
+    char host[32];
+    const char* colon = std::strchr(text, ':');
+    size_t hostLength = colon ? static_cast<size_t>(colon - text) : std::strlen(text);
+    if (hostLength == 0 || hostLength >= sizeof host) return false;
+    std::memcpy(host, text, hostLength);
+    host[hostLength] = '\0';
+    uint32_t a;
+    if (!parseIpv4(host, a)) return false;
+    long p = port;
+    if (colon && !parseNumber(colon + 1, 1, 65535, p)) return false;
+    address = a;
+    port = static_cast<uint16_t>(p);
+    return true;
+}
+
+bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std::string& error)
+{
+    if (argc > 1 && (std::strcmp(argv[1], "-c") == 0 || std::strcmp(argv[1], "-C") == 0)) {
+        options.forcePrompt = true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = nullptr;
+        long number = 0;
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            options.showHelp = true;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            options.showVersion = true;
+        } else if (std::strcmp(arg, "--no-editor") == 0) {
+            options.noEditor = true;
+        } else if (std::strcmp(arg, "--verbose") == 0) {
+            options.verbose = 1;
+        } else if (std::strcmp(arg, "--verbose=all") == 0) {
+            options.verbose = 2;
+        } else if ((value = optionValue(argc, argv, i, "--mixer"))) {
+            if (!parseHostPort(value, options.mixerAddress, options.mixerPort)) {
+                error = std::string("--mixer needs IP[:PORT], got \"") + value + "\"";
+                return false;
+            }
+            options.haveMixer = true;
+        } else if ((value = optionValue(argc, argv, i, "--surface"))) {
+            if (!parseHostPort(value, options.surfaceAddress, options.surfacePort)) {
+                error = std::string("--surface needs IP[:PORT], got \"") + value + "\"";
+                return false;
+            }
+            options.haveSurface = true;
+        } else if ((value = optionValue(argc, argv, i, "--listen-port"))) {
+            if (!parseNumber(value, 0, 65535, number)) {
+                error = std::string("--listen-port needs a port 0..65535, got \"") + value + "\"";
+                return false;
+            }
+            options.listenPort = static_cast<uint16_t>(number);
+        } else if ((value = optionValue(argc, argv, i, "--prefs"))) {
+            if (!*value) {
+                error = "--prefs needs a file name";
+                return false;
+            }
+            options.prefsFile = value;
+        } else if ((value = optionValue(argc, argv, i, "--query-timeout"))) {
+            if (!parseNumber(value, 1, 60000, number)) {
+                error = std::string("--query-timeout needs milliseconds 1..60000, got \"") + value + "\"";
+                return false;
+            }
+            options.queryTimeoutMs = static_cast<int>(number);
+        } else if ((value = optionValue(argc, argv, i, "--sweep-window"))) {
+            if (!parseNumber(value, 1, 256, number)) {
+                error = std::string("--sweep-window needs a number 1..256, got \"") + value + "\"";
+                return false;
+            }
+            options.sweepWindow = static_cast<int>(number);
+        } else if (std::strncmp(arg, "--", 2) == 0) {
+            error = std::string("unknown option ") + arg;
+            return false;
+        }
+        // Any other argument is ignored, as the first one always was.
+    }
+    return true;
+}
+
+const char* usageText()
+{
+    return "Usage: velumbra [-c|-C] [options]\n"
+           "Bridges an X-Touch surface (network mode) to an X32/M32 console.\n"
+           "\n"
+           "  -c, -C               ask for both addresses even when the configuration\n"
+           "                       file has them (first argument only)\n"
+           "  --mixer IP[:PORT]    console address (default port 10023); overrides the\n"
+           "                       configuration file and is not written to it\n"
+           "  --surface IP[:PORT]  surface address (default port 10111); likewise\n"
+           "  --listen-port N      local port for the surface (default 10111)\n"
+           "  --no-editor          do not look for X32-Edit / M32-Edit on the desktop\n"
+           "  --prefs FILE         read the user banks from this editor preferences file\n"
+           "  --query-timeout MS   start-up: resend an unanswered query after MS (250)\n"
+           "  --sweep-window N     start-up: queries outstanding at once (1)\n"
+           "  --verbose[=all]      log every message to and from both devices\n"
+           "                       (=all includes meters and heartbeats)\n"
+           "  --version            print the version and stop\n"
+           "  --help               print this text and stop\n"
+           "\n"
+           "Keys while running: q + Enter stops, s + Enter asks for new addresses\n"
+           "and stops.\n";
+}

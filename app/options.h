@@ -1,0 +1,31 @@
+// The command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct BridgeOptions {
+    bool forcePrompt = false;     // "-c" / "-C" as the first argument
+    bool showHelp = false;
+    bool showVersion = false;
+    bool haveMixer = false;
+    bool haveSurface = false;
+    uint32_t mixerAddress = 0;
+    uint16_t mixerPort = 10023;
+    uint32_t surfaceAddress = 0;
+    uint16_t surfacePort = 10111;
+    uint16_t listenPort = 10111;
+    bool noEditor = false;
+    std::string prefsFile;
+    int queryTimeoutMs = 250;
+    int sweepWindow = 1;
+    int verbose = 0;              // 1 = messages, 2 = meters and heartbeats too
+};
+
+// Parses argv into options. False with a message in error for a bad option.
+bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std::string& error);
+
+// Parses "IP" or "IP:PORT"; the port keeps its default when absent.
+bool parseHostPort(const char* text, uint32_t& address, uint16_t& port);
+
+const char* usageText();

@@ -1,0 +1,179 @@
+#include <cstdio>
+#include <initializer_list>
+
+#include "app/query_sweep.h"
+
+namespace {
+
+// Formats one address and asks it.
+template <typename... Args>
+void ask(const char* format, Args... args)
+{
+    char address[96];
+    std::snprintf(address, sizeof address, format, args...);
+    queryAndWait(address);
+}
+
+// Asks root + each suffix in turn ("/ch/01" + "/mix/on", ...).
+void askAll(const char* root, const char* const* suffixes, int count)
+{
+    for (int i = 0; i < count; ++i) ask("%s%s", root, suffixes[i]);
+}
+
+template <int N>
+void askAll(const char* root, const char* const (&suffixes)[N])
+{
+    askAll(root, suffixes, N);
+}
+
+void askSends(const char* root, int count)
+{
+    for (int s = 1; s <= count; ++s) {
+        ask("%s/mix/%02d/on", root, s);
+        ask("%s/mix/%02d/level", root, s);
+    }
+}
+
+void askEqBands(const char* root, int count)
+{
+    for (int b = 1; b <= count; ++b) {
+        ask("%s/eq/%d/type", root, b);
+        ask("%s/eq/%d/f", root, b);
+        ask("%s/eq/%d/g", root, b);
+        ask("%s/eq/%d/q", root, b);
+    }
+}
+
+constexpr const char* channelGate[] = {"/gate/on", "/gate/thr", "/gate/range", "/gate/attack",
+                                       "/gate/hold", "/gate/release", "/gate/keysrc", "/gate/mode",
+                                       "/gate/filter/f", "/gate/filter/on", "/gate/filter/type"};
+constexpr const char* channelDyn[] = {"/dyn/on", "/dyn/mode", "/dyn/det", "/dyn/env", "/dyn/knee",
+                                      "/dyn/thr", "/dyn/mix", "/dyn/keysrc", "/dyn/attack",
+                                      "/dyn/hold", "/dyn/release", "/dyn/ratio", "/dyn/mgain",
+                                      "/dyn/filter/on", "/dyn/filter/type", "/dyn/filter/f"};
+constexpr const char* busDyn[] = {"/dyn/on", "/dyn/mode", "/dyn/det", "/dyn/env", "/dyn/knee",
+                                  "/dyn/thr", "/dyn/mgain", "/dyn/mix", "/dyn/keysrc",
+                                  "/dyn/attack", "/dyn/hold", "/dyn/release", "/dyn/ratio",
+                                  "/dyn/filter/on", "/dyn/filter/f", "/dyn/filter/type"};
+// Matrices and mains have no key source.
+constexpr const char* matrixDyn[] = {"/dyn/on", "/dyn/mode", "/dyn/det", "/dyn/env", "/dyn/knee",
+                                     "/dyn/thr", "/dyn/mix", "/dyn/attack", "/dyn/hold",
+                                     "/dyn/release", "/dyn/ratio", "/dyn/mgain",
+                                     "/dyn/filter/on", "/dyn/filter/f", "/dyn/filter/type"};
+
+void queryChannel(int strip)
+{
+    char root[24];
+    std::snprintf(root, sizeof root, "/ch/%02d", strip + 1);
+    if (strip < 8) {
+        ask("%s/automix/group", root);
+        ask("%s/automix/weight", root);
+    }
+    // The head-amp index is asked by strip index, counted from 00.
+    ask("/-ha/%02d/index", strip);
+    askAll(root, {"/mix/on", "/mix/mono", "/mix/st", "/mix/mlevel", "/eq/on"});
+    askAll(root, channelGate);
+    askAll(root, channelDyn);
+    askAll(root, {"/preamp/invert", "/preamp/hpon", "/preamp/hpf", "/preamp/trim", "/delay/on",
+                  "/delay/time", "/insert/on", "/insert/pos", "/insert/sel", "/grp/mute",
+                  "/grp/dca"});
+    askSends(root, 16);
+    askEqBands(root, 4);
+    askAll(root, {"/mix/pan", "/mix/fader", "/config/name", "/config/color", "/config/source"});
+}
+
+void queryAuxIn(int strip)
+{
+    char root[24];
+    std::snprintf(root, sizeof root, "/auxin/%02d", strip - 31);
+    ask("/-ha/%02d/index", strip);
+    askAll(root, {"/config/source", "/mix/on", "/mix/mono", "/mix/st", "/mix/mlevel", "/eq/on",
+                  "/grp/mute", "/grp/dca", "/preamp/invert", "/preamp/trim"});
+    askSends(root, 16);
+    askEqBands(root, 4);
+    askAll(root, {"/mix/pan", "/mix/fader", "/config/name", "/config/color"});
+}
+
+void queryFxReturn(int strip)
+{
+    char root[24];
+    std::snprintf(root, sizeof root, "/fxrtn/%02d", strip - 39);
+    askAll(root, {"/mix/mono", "/mix/st", "/mix/mlevel", "/mix/on", "/eq/on"});
+    askSends(root, 16);
+    askEqBands(root, 4);
+    askAll(root, {"/mix/pan", "/mix/fader", "/grp/mute", "/grp/dca", "/config/name",
+                  "/config/color"});
+}
+
+void queryBus(int strip)
+{
+    char root[24];
+    std::snprintf(root, sizeof root, "/bus/%02d", strip - 47);
+    askAll(root, {"/mix/on", "/mix/mono", "/mix/st", "/mix/mlevel", "/eq/on"});
+    askSends(root, 6);
+    askEqBands(root, 6);
+    askAll(root, {"/grp/mute", "/grp/dca", "/mix/pan", "/mix/fader", "/config/name",
+                  "/config/color"});
+    askAll(root, busDyn);
+}
+
+void queryMatrix(int strip)
+{
+    char root[24];
+    std::snprintf(root, sizeof root, "/mtx/%02d", strip - 63);
+    askAll(root, {"/mix/on", "/eq/on"});
+    askAll(root, matrixDyn);
+    askEqBands(root, 6);
+    askAll(root, {"/mix/fader", "/config/name", "/config/color"});
+}
+
+void queryMain(const char* root, bool withPan)
+{
+    askAll(root, {"/mix/on", "/eq/on"});
+    askAll(root, matrixDyn);
+    askSends(root, 6);
+    askEqBands(root, 6);
+    if (withPan) ask("%s/mix/pan", root);
+    askAll(root, {"/mix/fader", "/config/name", "/config/color"});
+}
+
+void queryDca(int strip)
+{
+    int n = strip - 71;
+    ask("/dca/%d/on", n);
+    ask("/dca/%d/fader", n);
+    ask("/dca/%d/config/name", n);
+    ask("/dca/%d/config/color", n);
+}
+
+} // namespace
+
+void queryRouting()
+{
+    for (const char* block : {"1-8", "9-16", "17-24", "25-32", "AUX"}) {
+        ask("/config/routing/IN/%s", block);
+    }
+    for (int n = 1; n <= 32; ++n) ask("/config/userrout/in/%02d", n);
+}
+
+void queryStrip(int strip)
+{
+    if (strip < 0) return;
+    if (strip < 32) {
+        queryChannel(strip);
+    } else if (strip < 40) {
+        queryAuxIn(strip);
+    } else if (strip < 48) {
+        queryFxReturn(strip);
+    } else if (strip < 64) {
+        queryBus(strip);
+    } else if (strip < 70) {
+        queryMatrix(strip);
+    } else if (strip == 70) {
+        queryMain("/main/st", true);
+    } else if (strip == 71) {
+        queryMain("/main/m", false);
+    } else if (strip < 80) {
+        queryDca(strip);
+    }
+}

@@ -1,0 +1,33 @@
+// Asking the console for its parameters during start-up: one query (or a
+// small window of them) outstanding at a time, each released only by the
+// counted answer to its own address. Runs on the entry thread; the answers
+// arrive on the OSC receive thread.
+#pragma once
+
+constexpr int QUERY_WINDOW_MAX = 256;
+
+struct QuerySummary {
+    int asked;
+    int unanswered;
+    char firstUnanswered[4][64];
+};
+
+// Timeout before a query is sent again, and how many may be outstanding.
+void configureQueries(int timeoutMs, int window);
+
+// Sends the query and returns once there is room in the window (with window
+// 1: once it is answered). Unanswered queries are sent again after the
+// timeout, three times, then given up. Returns at once after a stop.
+void queryAndWait(const char* address);
+
+// Waits until every outstanding query is answered or given up.
+void finishQueries();
+
+// The 37 routing queries and the queries of one strip (0..79; others ask nothing).
+void queryRouting();
+void queryStrip(int strip);
+
+QuerySummary querySummary();
+
+// Nothing outstanding, counters zero, default timeout and window.
+void resetQuerySweep();

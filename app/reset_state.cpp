@@ -1,0 +1,35 @@
+#include "app/reset_state.h"
+
+#include "app/query_sweep.h"
+#include "control/processing_pages.h"
+#include "display/refresh.h"
+#include "display/strip_display.h"
+#include "editor/dca_spill.h"
+#include "editor/editor_prefs.h"
+#include "editor/editor_window.h"
+#include "fxdefs/fx_files.h"
+#include "mixer/reply_dispatch.h"
+#include "model/console_model.h"
+#include "platform/desktop.h"
+#include "platform/stop_signal.h"
+#include "surface/input_dispatch.h"
+#include "surface/output_queue.h"
+
+void resetAllState()
+{
+    resetStopSignal();
+    resetModelState();
+    resetSurfaceQueue();
+    resetRefreshState();
+    resetStripDisplayCache();
+    resetFxDescriptions();
+    // Pending editor clicks go before the editor state they would use.
+    resetDcaSpillState();
+    resetEditorState();
+    resetEditorPrefsState();
+    resetDesktopBackend();
+    resetSurfaceInputState();
+    resetReplyDispatch();
+    resetProcessingPages();
+    resetQuerySweep();
+}

@@ -1,0 +1,196 @@
+#include "app/startup.h"
+
+#include "app/options.h"
+#include "app/query_sweep.h"
+#include "control/strip_controls.h"
+#include "display/refresh.h"
+#include "display/strip_display.h"
+#include "editor/editor_prefs.h"
+#include "editor/editor_window.h"
+#include "fxdefs/fx_files.h"
+#include "mixer/keepalive.h"
+#include "mixer/mixer_send.h"
+#include "model/console_model.h"
+#include "platform/console_output.h"
+#include "platform/desktop.h"
+#include "platform/stop_signal.h"
+#include "surface/output_queue.h"
+
+namespace {
+
+void showWaitMessage()
+{
+    static const char* const top[8] = {" ", " ", "Reading", "Info ", "From ", "Mixer", "", ""};
+    static const char* const bottom[8] = {" ", " ", "", "Please", "Wait...", "", "", ""};
+    for (int position = 1; position <= 8; ++position) {
+        writeStripDisplay(position, 6, 0, top[position - 1], bottom[position - 1]);
+    }
+}
+
+void resetForStartup()
+{
+    resetConsoleModel();
+    resetFxDescriptions();
+    resetEditorState();
+    currentBank = 0;
+    bankScroll = 0;
+    surfaceRefreshEnabled = 1;
+}
+
+void queryConsoleSettings()
+{
+    consolePrint("requesting automix info...\n");
+    queryAndWait("/config/amixenable/X");
+    queryAndWait("/config/amixenable/Y");
+    finishQueries();
+    consolePrint("done\n");
+
+    consolePrint("requesting headamp info...\n");
+    char address[32];
+    for (int h = 0; h < HEADAMP_COUNT && !stopRequested; ++h) {
+        formatText(address, sizeof address, "/headamp/%03d/gain", h);
+        queryAndWait(address);
+        formatText(address, sizeof address, "/headamp/%03d/phantom", h);
+        queryAndWait(address);
+    }
+    finishQueries();
+    consolePrint("done.\n");
+
+    queryAndWait("/-stat/keysolo");
+    for (int slot = 1; slot <= FX_SLOT_COUNT && !stopRequested; ++slot) {
+        formatText(address, sizeof address, "/fx/%d/type", slot);
+        queryAndWait(address);
+        for (int p = 1; p <= FX_PARAM_COUNT; ++p) {
+            formatText(address, sizeof address, "/fx/%d/par/%02d", slot, p);
+            queryAndWait(address);
+        }
+    }
+    queryRouting();
+}
+
+void sweepStrips()
+{
+    static const char* const bars[9] = {"",           "\r[*       ]", "\r[**      ]",
+                                        "\r[***     ]", "\r[****    ]", "\r[*****   ]",
+                                        "\r[******  ]", "\r[******* ]", "\r[********]"};
+    consolePrint("Asking channel info to mixer...\n");
+    surfaceRefreshEnabled = 0;
+    int step = 0;
+    for (int strip = 0; strip < STRIP_COUNT && !stopRequested; ++strip) {
+        // A strip's replies touch only its own record, so resetting it just
+        // before its queries is safe even with earlier queries outstanding.
+        resetStrip(strip);
+        if (strip % 10 == 0) {
+            showWaitMessage();
+            if (step < 8) queueLamp(static_cast<uint8_t>(24 + step), 0);
+            ++step;
+            if (step <= 8) consolePrint("%s", bars[step]);
+        }
+        queryStrip(strip);
+    }
+    finishQueries();
+    surfaceRefreshEnabled = 1;
+    consolePrint("done.\n");
+}
+
+void reportUnanswered()
+{
+    QuerySummary s = querySummary();
+    if (s.unanswered == 0) return;
+    char list[300] = "";
+    int used = 0;
+    for (int i = 0; i < s.unanswered && i < 4; ++i) {
+        int n = formatText(list + used, static_cast<int>(sizeof list) - used, "%s%s",
+                           i ? ", " : "", s.firstUnanswered[i]);
+        if (n < 0) break;
+        used += n;
+    }
+    consolePrint("%d of %d parameters were not answered by the mixer (%s%s)\n", s.unanswered,
+                 s.asked, list, s.unanswered > 4 ? ", ..." : "");
+}
+
+void findEditor()
+{
+    consolePrint("searching for X32 Edit or M32 Edit...\n");
+    resetEditorState();
+    searchEditorWindow();
+    if (editorFound) {
+        consolePrint("Found\n");
+        int left = 0, top = 0, right = 0, bottom = 0;
+        if (editorWindowRect(left, top, right, bottom)) {
+            consolePrint("x1: %d Y1: %d  x2: %d  y2:%d\n", left, top, right, bottom);
+        } else {
+            consolePrint("error getting window rect -> %d\n", currentDesktop()->lastErrorCode());
+        }
+        updateEditorGeometry();
+    } else {
+        consolePrint("Please start X32-Edit or M32-Edit.\n");
+    }
+    consolePrint("reading X32-Edit (or M32-Edit) preferences...\n");
+    readEditorPreferences();
+    if (editorFound) focusEditorWindow();
+    consolePrint("done.\n");
+}
+
+void sendSelectZero()
+{
+    if (!sendToMixerQuietly("/-stat/selidx", "i", 0)) {
+        consolePrint("Error sending channel select to mixer\n");
+    }
+}
+
+void clickBankButton(int bank) { clickEditorPoint(160 + bank); }
+
+void layOutFirstBank()
+{
+    if (!sendToMixerQuietly("/-stat/chfaderbank", "i", 0)) {
+        consolePrint("Error sending channel select to mixer\n");
+    }
+    sendSelectZero();
+    clickBankButton(0);
+    queueLamp(97, 127);
+    queueLamp(96, 0);
+    buildBankStrips(0, 0);
+    refreshSurface(0);
+    surfacePage = 0;
+    lastShownPage = -1;
+    queueLamp(51, 127);
+    routSwitch = 0;
+    clickBankButton(0);
+    clickBankButton(0);
+    startupComplete = 1;
+    selectedStrip = 0;
+    selectedBankSlot = bankSlotOf(0);
+    clickEditorPoint(216);
+    clickEditorPoint(150);
+    clickEditorPoint(150);
+    sendSelectZero();
+    refreshSurface(0);
+}
+
+} // namespace
+
+void runStartupSynchronisation(const BridgeOptions& options)
+{
+    configureQueries(options.queryTimeoutMs, options.sweepWindow);
+    resetForStartup();
+    consolePrint("reading fx1..4 file...\n");
+    readFxFile1to4();
+    consolePrint("reading fx5..8 file...\n");
+    readFxFile5to8();
+    for (int& on : muteGroupOn) on = 0;
+    for (HeadampRecord& h : headamps) h = HeadampRecord{};
+    showWaitMessage();
+    startupComplete = 0;
+
+    queryConsoleSettings();
+    if (stopRequested) return;
+    sweepStrips();
+    if (stopRequested) return;
+    reportUnanswered();
+    sendMeterSubscriptions();
+    for (int i = 0; i <= 8; ++i) bankSkip[i] = 0;
+    initEditorClickPoints();
+    findEditor();
+    layOutFirstBank();
+}

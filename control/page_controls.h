@@ -1,0 +1,18 @@
+// The channel-processing pages and effects editing, as the surface
+// dispatcher reaches them. All run on the surface receive thread.
+#pragma once
+
+// Encoder k (0..7) turned by the raw relative value on pages 1, 2-5, 24-27,
+// 28-33; the caller refreshes the surface afterwards. The other handlers
+// refresh where their page asks for it.
+void handlePageEncoder(int page, int k, int value);
+// Top-row button (note 0..7 pressed) on pages 1, 2-5, 8-23, 24-34.
+void handlePageTopButton(int page, int note);
+// Encoder push pressed (note 32..39, velocity 127) on pages 28 and 31.
+void handlePageEncoderPush(int page, int note);
+// Effects slot page buttons (notes 70-73, 80-83, pressed).
+void handleFxSlotButton(int note);
+// Automix enable buttons: which 0 = X (note 89), 1 = Y (note 90).
+void toggleAutomixEnable(int which);
+// Sends strip s's send k+1 level (k 0..15), or its mono level when k is 16.
+void sendStripSend(int strip, int k);

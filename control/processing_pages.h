@@ -1,0 +1,48 @@
+// The pages that edit the selected strip (EQ 1, pre-amp 28, sends on encoders
+// 29 and 30, assignment 31, gate 32, dynamics 33) and the top rows of the
+// send and mono fader pages (8-23, 34). Every handler runs on the surface
+// receive thread and writes the model without modelMutex; each page sender
+// transmits the whole page of the selected strip, one datagram per value.
+// Encoder handlers take the controller (16..23) and the raw relative value;
+// the caller refreshes the surface after them.
+#pragma once
+
+// EQ page: 0 = encoders edit gain (frequency while pushed), 1 = Q (band type
+// while pushed). Kept across page changes and selections.
+extern int eqEncoderLayer;
+
+void eqEncoder(int controller, int value);
+void eqTopButton(int note);
+void sendEqPage(int strip);
+
+void preampEncoder(int controller, int value);
+void preampTopButton(int note);
+// Encoder 8 pushed on the pre-amp page: insert position toggled, refresh.
+void preampInsertPosPush();
+void sendPreampPage();
+
+// bank 0: page 29 (buses 1-8), 1: page 30 (buses 9-16).
+void sendsEncoder(int bank, int controller, int value);
+void sendsTopButton(int bank, int note);
+// Top row of pages 8-23 (send on) and 34 (mono on) for bankStrips[note].
+void faderPageTopButton(int page, int note);
+
+void assignEncoder(int controller, int value);
+void assignTopButton(int note);
+// Encoder 2 pushed on the assignment page: pan centred, refresh.
+void assignPanCentrePush();
+void sendAssignPage();
+
+void gateEncoder(int controller, int value);
+void gateTopButton(int note);
+void sendGatePage();
+
+void dynamicsEncoder(int controller, int value);
+void dynamicsTopButton(int note);
+void sendDynamicsPage(int strip);
+
+// "/config/amixenable/X" then "/config/amixenable/Y".
+void sendAutomixEnable();
+
+// eqEncoderLayer back to 0.
+void resetProcessingPages();

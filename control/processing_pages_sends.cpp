@@ -1,0 +1,89 @@
+// Sends of the selected strip on the encoders (pages 29 and 30), the top rows
+// of the send and mono fader pages (8-23, 34), and the one send sender.
+#include "control/page_controls.h"
+#include "control/processing_pages.h"
+
+#include "control/processing_pages_steps.h"
+#include "display/refresh.h"
+#include "model/console_model.h"
+#include "platform/console_output.h"
+
+namespace {
+constexpr double SEND_LEVEL_STEP = 0.00635;
+
+bool isBusOrMain(int strip)
+{
+    return (strip >= 48 && strip <= 63) || strip == 70 || strip == 71;
+}
+
+// The send (1..16) that encoder or button position e (1..8) edits for the
+// strip, 0 for none. Channels, aux inputs and effects returns send to buses
+// 1-16 (page 30 shows 9-16); buses and mains to matrices 1-6 on both pages.
+int sendAtPosition(int strip, int bank, int e)
+{
+    if (strip >= 0 && strip <= 47) return bank == 0 ? e : e + 8;
+    if (isBusOrMain(strip)) return e <= 6 ? e : 0;
+    return 0;
+}
+
+// Highest send the console has for the strip: 16 buses, or 6 matrices.
+int sendCountOf(int strip)
+{
+    if (strip >= 0 && strip <= 47) return 16;
+    return isBusOrMain(strip) ? 6 : 0;
+}
+} // namespace
+
+void sendStripSend(int strip, int k)
+{
+    if (k >= 0 && k < sendCountOf(strip)) {
+        const SendState& send = strips[strip].sends[k + 1];
+        char suffix[32];
+        formatText(suffix, sizeof suffix, "/mix/%02d/level", k + 1);
+        sendStripFloat(strip, suffix, send.level);
+        formatText(suffix, sizeof suffix, "/mix/%02d/on", k + 1);
+        sendStripInt(strip, suffix, send.on, 0, 1);
+    } else if (k == 16 && strip >= 0 && strip <= 63) {
+        sendStripFloat(strip, "/mix/mlevel", strips[strip].monoLevel);
+        sendStripInt(strip, "/mix/mono", strips[strip].mono, 0, 1);
+    }
+}
+
+void sendsEncoder(int bank, int controller, int value)
+{
+    int s = selectedStrip;
+    int m = sendAtPosition(s, bank, controller - 15);
+    if (m < 1 || m > 16 || controller < 16 || controller > 23) return;
+    SendState& send = strips[s].sends[m];
+    send.level = stepUnit(send.level, value, SEND_LEVEL_STEP);
+    sendStripSend(s, m - 1);
+}
+
+void sendsTopButton(int bank, int note)
+{
+    int s = selectedStrip;
+    int m = note >= 0 && note <= 7 ? sendAtPosition(s, bank, note + 1) : 0;
+    if (m >= 1 && m <= 16) {
+        strips[s].sends[m].on = toggledFlag(strips[s].sends[m].on);
+        sendStripSend(s, m - 1);
+    }
+    refreshSurface(0);
+}
+
+void faderPageTopButton(int page, int note)
+{
+    if (note < 0 || note > 7) return;
+    int s = bankStrips[note];
+    // Only the strips whose faders the page turns into send or mono faders.
+    if (page >= 8 && page <= 23 && s >= 0 && s <= 47) {
+        SendState& send = strips[s].sends[page - 7];
+        send.on = toggledFlag(send.on);
+        sendStripSend(s, page - 8);
+    } else if (page == 34 && s >= 0 && s <= 63) {
+        strips[s].mono = toggledFlag(strips[s].mono);
+        sendStripSend(s, 16);
+    } else {
+        return;
+    }
+    refreshSurface(0);
+}

@@ -1,0 +1,425 @@
+#include "control/strip_controls.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <mutex>
+
+#include "display/refresh.h"
+#include "editor/editor_window.h"
+#include "mixer/mixer_send.h"
+#include "model/console_model.h"
+#include "platform/console_output.h"
+#include "surface/output_queue.h"
+
+namespace {
+
+constexpr int FIRST_DCA = 72;
+constexpr int FIRST_SPILL_BANK = 8;
+constexpr int SCROLL_STEPS = 10;
+constexpr int BANK_BUTTON_ENTRY = 160;   // editorClickPoints entry of bank 0
+constexpr uint8_t NOTE_BANK_DOWN = 96;
+constexpr uint8_t NOTE_BANK_UP = 97;
+constexpr uint8_t NOTE_MUTE_GROUP_1 = 74;
+
+// The strip shown at surface position 0..7, or -1 for an empty or
+// out-of-range position.
+int stripAt(int position)
+{
+    if (position < 0 || position > 7) return -1;
+    int s = bankStrips[position];
+    return isValidStrip(s) ? s : -1;
+}
+
+bool isMixStrip(int s) { return s >= 0 && s < FIRST_DCA; }
+bool isDca(int s) { return s >= FIRST_DCA && s < STRIP_COUNT; }
+bool isSpillBank(int bank) { return bank >= FIRST_SPILL_BANK && bank < BANK_COUNT; }
+
+int usedEntries(int bank) { return std::clamp(bankCount[bank], 0, BANK_SLOTS); }
+
+int entryOrBlank(int bank, int index)
+{
+    if (index < 0 || index >= BANK_SLOTS) return BLANK_STRIP;
+    int s = bankTable[bank][index];
+    return isValidStrip(s) ? s : BLANK_STRIP;
+}
+
+void storeBankStrip(int position, int strip)
+{
+    std::lock_guard<std::mutex> lock(modelMutex);
+    bankStrips[position] = strip;
+}
+
+void storePan(int strip, double pan)
+{
+    std::lock_guard<std::mutex> lock(modelMutex);
+    strips[strip].pan = pan;
+}
+
+// Sends the strip's int value to strip path + suffix, or to "/dca/N" +
+// dcaSuffix for a DCA (nothing when dcaSuffix is null).
+void sendStripInt(int strip, const char* suffix, const char* dcaSuffix, int value)
+{
+    char address[OSC_BUFFER_SIZE];
+    int length = -1;
+    if (isMixStrip(strip)) {
+        length = formatStripPath(address, sizeof address, strip, suffix);
+    } else if (isDca(strip) && dcaSuffix) {
+        length = formatText(address, sizeof address, "/dca/%d%s", strip - 71, dcaSuffix);
+    }
+    if (length > 0) sendToMixer(address, "i", value);
+}
+
+// The DCA group whose spill bank is shown, made valid first: the
+// preferences may not have set one yet.
+int validDcaGroup()
+{
+    if (currentDcaGroup < 0 || currentDcaGroup > 7) currentDcaGroup = 0;
+    return currentDcaGroup;
+}
+
+// First index of strip in the bank's list; -1 when it is not there. DCA
+// spill banks keep their members from entry 1 on.
+int positionInBank(int bank, int strip)
+{
+    int limit = std::min(usedEntries(bank) + (isSpillBank(bank) ? 1 : 0), BANK_SLOTS);
+    for (int p = 0; p < limit; ++p) {
+        if (bankTable[bank][p] == strip) return p;
+    }
+    return -1;
+}
+
+bool skippable(int bank, int p) { return bankTable[bank][p] >= FIRST_DCA || bankTable[bank][p] < 0; }
+
+int stepForward(int bank, int p)
+{
+    int n = std::min(usedEntries(bank) + (isSpillBank(bank) ? 1 : 0), BANK_SLOTS);
+    if (p >= BANK_SLOTS - 1) return p;
+    if (p < n - 1) ++p;
+    while (p < n - 1 && skippable(bank, p)) ++p;
+    // A list that ends with DCAs or empty entries: back to the last strip.
+    if (p == n - 1 && skippable(bank, p)) {
+        while (p > 0 && skippable(bank, p)) --p;
+    }
+    return p;
+}
+
+int stepBackward(int bank, int p)
+{
+    int n = usedEntries(bank);
+    if (p >= 1) --p;
+    while (p > 0 && skippable(bank, p)) --p;
+    if (p == 0 && skippable(bank, 0)) {
+        for (int steps = 0; steps < n - 1 && skippable(bank, p); ++steps) ++p;
+    }
+    return p;
+}
+
+void buildUserBank(int bank, int scroll)
+{
+    int count = usedEntries(bank);
+    int base = scroll * 8;
+    int skip = scroll > 0 ? std::max(bankSkip[scroll - 1], 0) : 0;
+    // Only empty entries at the start of a scroll step are skipped.
+    while (base + skip < count && bankTable[bank][base + skip] == BLANK_STRIP) ++skip;
+    bankSkip[scroll] = skip;
+    for (int i = 0; i < 8; ++i) {
+        int index = base + skip + i;
+        storeBankStrip(i, index < count ? entryOrBlank(bank, index) : BLANK_STRIP);
+    }
+}
+
+// Surface strip 1 shows the DCA itself, the other seven its members, seven
+// members per scroll step.
+void buildSpillBank(int bank, int scroll)
+{
+    storeBankStrip(0, FIRST_DCA + (bank - FIRST_SPILL_BANK));
+    for (int i = 1; i < 8; ++i) storeBankStrip(i, entryOrBlank(bank, scroll * 7 + i));
+}
+
+// The editor's bank button for the now current user bank (8 = DCA button).
+void clickBankButton(int bank) { clickEditorPoint(BANK_BUTTON_ENTRY + bank); }
+
+// Up: true when the result is a DCA spill bank.
+bool stepBankUp()
+{
+    if (currentBank < FIRST_SPILL_BANK) {
+        ++currentBank;
+        queueLamp(NOTE_BANK_UP, 127);
+        queueLamp(NOTE_BANK_DOWN, 127);
+        if (currentBank < FIRST_SPILL_BANK) buildBankStrips(currentBank, 0);
+        else queueLamp(NOTE_BANK_UP, 0);
+        clickBankButton(currentBank);
+        if (currentBank < FIRST_SPILL_BANK) return false;
+    }
+    currentBank = FIRST_SPILL_BANK + validDcaGroup();
+    buildBankStrips(currentBank, 0);
+    return true;
+}
+
+void stepBankDown()
+{
+    if (currentBank == 0) {
+        // Nothing to switch to; the surface goes back to the bank's start
+        // so that it matches the reset scroll step.
+        buildBankStrips(0, 0);
+        return;
+    }
+    currentBank = std::min(currentBank, FIRST_SPILL_BANK) - 1;
+    queueLamp(NOTE_BANK_DOWN, 127);
+    queueLamp(NOTE_BANK_UP, 127);
+    buildBankStrips(currentBank, 0);
+    if (currentBank == 0) queueLamp(NOTE_BANK_DOWN, 0);
+    clickBankButton(currentBank);
+}
+
+} // namespace
+
+int formatStripPath(char* buffer, int capacity, int strip, const char* suffix)
+{
+    if (!buffer || capacity <= 0) return -1;
+    if (!suffix) suffix = "";
+    if (strip < 0 || strip >= FIRST_DCA) return -1;
+    if (strip < 32) return formatText(buffer, capacity, "/ch/%02d%s", strip + 1, suffix);
+    if (strip < 40) return formatText(buffer, capacity, "/auxin/%02d%s", strip - 31, suffix);
+    if (strip < 48) return formatText(buffer, capacity, "/fxrtn/%02d%s", strip - 39, suffix);
+    if (strip < 64) return formatText(buffer, capacity, "/bus/%02d%s", strip - 47, suffix);
+    if (strip < 70) return formatText(buffer, capacity, "/mtx/%02d%s", strip - 63, suffix);
+    if (strip == 70) return formatText(buffer, capacity, "/main/st%s", suffix);
+    return formatText(buffer, capacity, "/main/m%s", suffix);
+}
+
+void sendStripFader(int strip)
+{
+    char address[OSC_BUFFER_SIZE];
+    int length = -1;
+    if (isMixStrip(strip)) length = formatStripPath(address, sizeof address, strip, "/mix/fader");
+    else if (isDca(strip)) length = formatText(address, sizeof address, "/dca/%d/fader", strip - 71);
+    if (length > 0) sendToMixer(address, "f", static_cast<float>(strips[strip].fader));
+}
+
+void sendStripPan(int strip)
+{
+    char address[OSC_BUFFER_SIZE];
+    if (formatStripPath(address, sizeof address, strip, "/mix/pan") <= 0) return;
+    sendToMixer(address, "f", static_cast<float>(strips[strip].pan));
+}
+
+void sendStripMute(int strip)
+{
+    if (!isValidStrip(strip)) return;
+    // The console's flag is "on": the opposite of muted.
+    sendStripInt(strip, "/mix/on", "/on", strips[strip].mute ? 0 : 1);
+}
+
+void sendChannelSelect(int strip)
+{
+    if (!isValidStrip(strip)) return;
+    if (!sendToMixerQuietly("/-stat/selidx", "i", strip)) {
+        consolePrint("Error sending channel select to mixer\n");
+    }
+}
+
+void sendMuteGroupMembership()
+{
+    int s = selectedStrip;
+    if (!isMixStrip(s)) return;
+    int mask = 0;
+    for (int k = 0; k < 6; ++k) {
+        if (strips[s].muteGroups[k]) mask |= 1 << k;
+    }
+    sendStripInt(s, "/grp/mute", nullptr, mask);
+}
+
+void turnBankStripPan(int position, int value)
+{
+    int s = stripAt(position);
+    if (!isMixStrip(s)) return;
+    double pan = strips[s].pan;
+    // A turn that would reach or pass either end is ignored.
+    if (value < 65) {
+        double step = value * 0.01;
+        if (pan < 1.0 - step) pan += step;
+    } else {
+        double step = (value - 64) * 0.01;
+        if (pan > step) pan -= step;
+    }
+    storePan(s, pan);
+    sendStripPan(s);
+}
+
+void centreBankStripPan(int position) { centreStripPan(stripAt(position)); }
+
+void centreStripPan(int strip)
+{
+    if (!isMixStrip(strip)) return;
+    storePan(strip, 0.5);
+    sendStripPan(strip);
+    refreshSurface(0);
+}
+
+void toggleBankStripMute(int position)
+{
+    int s = stripAt(position);
+    if (s < 0) return;
+    strips[s].mute = strips[s].mute ? 0 : 1;
+    sendStripMute(s);
+    refreshSurface(0);
+}
+
+void toggleBankStripSolo(int position)
+{
+    int s = stripAt(position);
+    if (s < 0) return;
+    strips[s].solo = strips[s].solo ? 0 : 1;
+    char address[OSC_BUFFER_SIZE];
+    if (formatText(address, sizeof address, "/-stat/solosw/%02d", s + 1) > 0) {
+        sendToMixer(address, "i", strips[s].solo);
+    }
+    refreshSurface(0);
+}
+
+void pressStripSelect(int position)
+{
+    if (position < 0 || position > 7) return;
+    selectHeld[position] = 1;
+    int s = stripAt(position);
+    if (isMixStrip(s)) {
+        selectedStrip = s;
+        selectedBankSlot = bankSlotOf(s);
+        sendChannelSelect(s);
+    }
+    // Also for a DCA or empty strip: the held select changes the group lamps.
+    refreshSurface(0);
+}
+
+void releaseStripSelect(int position)
+{
+    if (position < 0 || position > 7) return;
+    selectHeld[position] = 0;
+    refreshSurface(0);
+}
+
+void pressMuteGroup(int group)
+{
+    if (group < 1 || group > 6) return;
+    int g = group - 1;
+    bool selectIsHeld = std::any_of(std::begin(selectHeld), std::end(selectHeld),
+                                    [](int held) { return held == 1; });
+    if (selectIsHeld) {
+        // Holding select edits the selected strip's membership instead.
+        int s = selectedStrip;
+        if (isMixStrip(s)) {
+            strips[s].muteGroups[g] = strips[s].muteGroups[g] ? 0 : 1;
+            sendMuteGroupMembership();
+        }
+    } else {
+        muteGroupOn[g] = muteGroupOn[g] ? 0 : 1;
+        queueLamp(static_cast<uint8_t>(NOTE_MUTE_GROUP_1 + g), muteGroupOn[g] ? 127 : 0);
+        char address[OSC_BUFFER_SIZE];
+        if (formatText(address, sizeof address, "/config/mute/%d", group) > 0) {
+            sendToMixer(address, "i", muteGroupOn[g]);
+        }
+    }
+    refreshSurface(0);
+}
+
+void toggleRoutingSwitch()
+{
+    routSwitch = routSwitch ? 0 : 1;
+    sendToMixer("/config/routing/routswitch", "i", routSwitch);
+    // The console does not echo a change back to its sender: redraw the lamp now.
+    refreshSurface(0);
+}
+
+void clearAllSolos()
+{
+    // The solo flags follow when the console reports its solo states.
+    sendToMixer("/-action/clearsolo", "i", 1);
+}
+
+void selectAdjacentStrip(int direction)
+{
+    int bank = currentBank;
+    if (bank < 0 || bank >= BANK_COUNT || (direction != 1 && direction != -1)) return;
+    int selected = selectedStrip;
+    if (!isValidStrip(selected)) return;
+    int p = positionInBank(bank, selected);
+    if (p < 0) return;
+    p = direction > 0 ? stepForward(bank, p) : stepBackward(bank, p);
+    int next = bankTable[bank][p];
+    // A list of nothing but DCAs and empty entries keeps the selection.
+    if (!isValidStrip(next)) return;
+    selectedStrip = next;
+    selectedBankSlot = bankSlotOf(next);
+    refreshSurface(0);
+    sendChannelSelect(next);
+}
+
+void buildBankStrips(int bank, int scroll)
+{
+    if (bank < 0 || bank >= BANK_COUNT || scroll < 0 || scroll >= SCROLL_STEPS) return;
+    if (isSpillBank(bank)) buildSpillBank(bank, scroll);
+    else buildUserBank(bank, scroll);
+    refreshSurface(0);
+}
+
+void switchBank(int direction)
+{
+    if (direction != 1 && direction != -1) return;
+    if (currentBank < 0 || currentBank >= BANK_COUNT) currentBank = 0;
+    // One refresh at the end instead of one per layout step; restored rather
+    // than forced on, so a press during start-up does not enable it early.
+    int refreshWas = surfaceRefreshEnabled;
+    surfaceRefreshEnabled = 0;
+    bankScroll = 0;
+    bool spill = false;
+    if (direction > 0) spill = stepBankUp();
+    else stepBankDown();
+
+    int fallbackSlot = 0;
+    int first = entryOrBlank(currentBank, spill ? 1 : 0);
+    if (spill) {
+        fallbackSlot = 1;
+        if (bankCount[currentBank] > 0 && first != BLANK_STRIP) selectedStrip = first;
+    } else if (first != BLANK_STRIP) {
+        selectedStrip = first;
+    }
+    surfaceRefreshEnabled = refreshWas;
+    int slot = bankSlotOf(selectedStrip);
+    selectedBankSlot = slot ? slot : fallbackSlot;
+    refreshSurface(0);
+    sendChannelSelect(selectedStrip);
+}
+
+void scrollBank(int direction)
+{
+    int bank = currentBank;
+    if (bank < 0 || bank >= BANK_COUNT) return;
+    if (bankScroll < 0 || bankScroll >= SCROLL_STEPS) bankScroll = 0;
+    if (direction > 0) {
+        bool more;
+        if (isSpillBank(bank)) {
+            // Seven members per step, from entry 1 on.
+            more = bankScroll * 7 + 7 < usedEntries(bank);
+        } else {
+            more = bankScroll * 8 + 8 < usedEntries(bank) - bankSkip[bankScroll];
+        }
+        if (bankScroll < SCROLL_STEPS - 1 && more) ++bankScroll;
+    } else if (direction < 0) {
+        if (bankScroll > 0) --bankScroll;
+    } else {
+        return;
+    }
+    buildBankStrips(bank, bankScroll);
+}
+
+void selectFirstBankStrip()
+{
+    int s = stripAt(0);
+    if (s >= 0) {
+        selectedStrip = s;
+        int slot = bankSlotOf(s);
+        selectedBankSlot = slot ? slot : 1;
+    }
+    sendChannelSelect(selectedStrip);
+}

@@ -1,0 +1,52 @@
+// The strip controls that work on every page: faders, home-page pan, mute,
+// solo, select, mute groups, the global solo-clear and routing-switch
+// buttons, and the bank navigation that decides which eight console strips
+// the surface shows. Each action changes the console model and sends the
+// matching OSC write. Everything here runs on the surface receive thread
+// (buildBankStrips also on the entry thread during start-up).
+#pragma once
+
+// Writes the strip's address root ("/ch/01" ... "/main/m") followed by
+// suffix into buffer. Strips 0..71 only; -1 for a DCA, BLANK_STRIP, an
+// invalid index or a buffer too small. Otherwise the length.
+int formatStripPath(char* buffer, int capacity, int strip, const char* suffix);
+
+// OSC senders. Each does nothing for a strip index outside 0..79.
+void sendStripFader(int strip);       // "/.../mix/fader" or "/dca/N/fader"
+void sendStripPan(int strip);         // nothing for DCAs
+void sendStripMute(int strip);        // "/.../mix/on" or "/dca/N/on", 1 - mute
+void sendChannelSelect(int strip);    // "/-stat/selidx"
+void sendMuteGroupMembership();       // the selected strip's "/.../grp/mute" mask
+
+// Home-page encoder of surface position 0..7 turned by the raw relative
+// value: steps the shown strip's pan by ticks of 0.01 without reaching 0 or 1.
+void turnBankStripPan(int position, int value);
+// Pan of the shown strip (position 0..7) or of a strip index back to 0.5.
+void centreBankStripPan(int position);
+void centreStripPan(int strip);
+
+// Buttons of surface position 0..7.
+void toggleBankStripMute(int position);
+void toggleBankStripSolo(int position);
+void pressStripSelect(int position);
+void releaseStripSelect(int position);
+
+// Mute-group button of group 1..6 (surface notes 74..79).
+void pressMuteGroup(int group);
+void toggleRoutingSwitch();
+void clearAllSolos();
+
+// Walks the current bank's list from the selected strip, skipping DCAs and
+// empty entries, without wrapping. Leaves the selection alone when the
+// selected strip is not in the current bank.
+void selectAdjacentStrip(int direction);
+
+// Lays out bankStrips for bank 0..15 at scroll step 0..9, then refreshes.
+void buildBankStrips(int bank, int scroll);
+// Bank up (+1) or down (-1), with lamps, editor click and selection.
+void switchBank(int direction);
+// Scroll forward (+1) or back (-1) within the current bank.
+void scrollBank(int direction);
+// After a bank button: select the strip on surface strip 1 (kept when that
+// position is empty) and send the selection without a refresh.
+void selectFirstBankStrip();

@@ -1,0 +1,218 @@
+#include "display/refresh.h"
+
+#include "display/page_table.h"
+#include "display/strip_texts.h"
+#include "editor/editor_window.h"
+#include "model/console_model.h"
+#include "surface/output_queue.h"
+
+#include <cstdint>
+
+int lastShownPage = -1;
+
+// Dots 0..6 are bits of the first value, dots 7..13 bits of the second; an
+// even entry k lights dot k / 2, an odd one the two dots beside it.
+const int ringDotPattern[26][2] = {
+    {1, 0},   {3, 0},   {2, 0},  {6, 0},  {4, 0},  {12, 0}, {8, 0},
+    {24, 0},  {16, 0},  {48, 0}, {32, 0}, {96, 0}, {64, 0}, {64, 1},
+    {0, 1},   {0, 3},   {0, 2},  {0, 6},  {0, 4},  {0, 12}, {0, 8},
+    {0, 24},  {0, 16},  {0, 48}, {0, 32}, {0, 96},
+};
+
+namespace {
+
+constexpr int MUTE_LAMP_WAIT = 150;
+// The lamps of the pages that have a button of their own, in sending order.
+constexpr uint8_t MODE_LAMPS[8] = {0x33, 0x2C, 0x28, 0x2D, 0x2B, 0x2A, 0x29, 0x55};
+
+uint8_t lit(bool on) { return on ? 127 : 0; }
+
+// A position holding anything but a strip index shows as blank.
+const StripRecord* recordOf(int strip)
+{
+    return isValidStrip(strip) ? &strips[strip] : nullptr;
+}
+
+bool isSendPage(int page) { return page >= 8 && page <= 23; }
+
+// A level outside 0..1 (or not a number) would put a status byte into the
+// pitch-bend data; hold it to the fader's travel.
+int faderPosition(double level)
+{
+    if (!(level > 0.0)) return 0;
+    if (level > 1.0) level = 1.0;
+    return static_cast<int>(level * 32636.0);
+}
+
+void showRing(int position, double value)
+{
+    const int* pair = ringDotPattern[ringPatternIndex(value)];
+    queueEncoderRing(position, pair[0], pair[1]);
+}
+
+void sendMotorFaders(int page)
+{
+    for (int i = 0; i < 8; ++i) {
+        int s = bankStrips[i];
+        const StripRecord* r = recordOf(s);
+        if (!r) continue;
+        if (isSendPage(page) && s >= 48) continue;
+        if (page == 34 && s >= 64) continue;
+        if (r->touched != 0) continue;
+        double level = isSendPage(page) ? r->sends[page - 7].level
+                       : page == 34     ? r->monoLevel
+                                        : r->fader;
+        queueFaderPosition(i + 1, faderPosition(level));
+    }
+    const StripRecord& main = strips[70];
+    if (main.touched == 0) queueFaderPosition(9, faderPosition(main.fader));
+}
+
+void sendPageEntry(int page, const SurfacePageEntry& entry)
+{
+    for (int k = 0; k < entry.clickCount; ++k) clickEditorPoint(entry.clicks[k]);
+    lastShownPage = page;
+
+    bool ownLampIsMode = false;
+    for (uint8_t note : MODE_LAMPS) {
+        bool own = note == entry.lampNote;
+        ownLampIsMode = ownLampIsMode || own;
+        queueLamp(note, own ? entry.lampVelocity : 0);
+    }
+    for (uint8_t note = 0x3E; note <= 0x45; ++note) queueLamp(note, 0);
+    for (uint8_t note = 0x36; note <= 0x3D; ++note) queueLamp(note, 0);
+    for (uint8_t i = 0; i < 4; ++i) {
+        queueLamp(0x46 + i, 0);
+        queueLamp(0x50 + i, 0);
+    }
+    // Send and effects pages light their own lamp from the block just cleared.
+    if (!ownLampIsMode) queueLamp(entry.lampNote, entry.lampVelocity);
+}
+
+void sendGroupLamps()
+{
+    queueLamp(0x59, lit(automixEnableX != 0));
+    queueLamp(0x5A, lit(automixEnableY != 0));
+
+    bool holding = false;
+    for (int held : selectHeld) holding = holding || held != 0;
+    const StripRecord* selected = recordOf(selectedStrip);
+    for (int g = 0; g < 6; ++g) {
+        bool on = holding ? (selected && selected->muteGroups[g] != 0) : muteGroupOn[g] == 1;
+        queueLamp(static_cast<uint8_t>(0x4A + g), lit(on));
+    }
+}
+
+void sendPanRingOfSelected()
+{
+    const StripRecord* selected = recordOf(selectedStrip);
+    if (selected) {
+        showRing(1, selected->pan);
+    } else {
+        queueEncoderRing(1, 0, 0);
+    }
+}
+
+void sendSelectionIndicator()
+{
+    int slot = selectedBankSlot;
+    if (slot < 0 || slot > 8) return;
+    for (int k = 1; k <= 8; ++k) queueLamp(static_cast<uint8_t>(0x17 + k), lit(k == slot));
+}
+
+// Queues what each position shows besides its fader and collects the mute
+// lamps of the strips shown into muteLampBatch after its status byte.
+// Returns the batch length.
+int sendStripLamps(int page, uint8_t* muteLampBatch)
+{
+    int length = 1;
+    for (int i = 0; i < 8; ++i) {
+        const StripRecord* r = recordOf(bankStrips[i]);
+        uint8_t position = static_cast<uint8_t>(i);
+        if (!r) {
+            queueFaderPosition(i + 1, 0);
+            queueEncoderRing(i, 0, 0);
+            queueLamp(0x10 + position, 0);
+            queueLamp(0x08 + position, 0);
+            queueLamp(0x00 + position, 0);
+            continue;
+        }
+        muteLampBatch[length++] = 0x10 + position;
+        muteLampBatch[length++] = lit(r->mute != 0);
+        queueLamp(0x08 + position, lit(r->solo != 0));
+        if (page == 0) showRing(i, r->pan);
+    }
+    return length;
+}
+
+void sendSoloAndRouting()
+{
+    bool anySolo = keySolo != 0;
+    for (const StripRecord& r : strips) anySolo = anySolo || r.solo != 0;
+    queueLamp(0x73, anySolo ? 1 : 0);
+    queueLamp(0x54, lit(anySolo));
+    queueLamp(0x56, lit(routSwitch != 0));
+}
+
+}  // namespace
+
+int ringPatternIndex(double value)
+{
+    if (!(value > 0.0)) return 0;
+    double k = value / 0.04;
+    return k >= 25.0 ? 25 : static_cast<int>(k);
+}
+
+void refreshSurface(int)
+{
+    if (surfaceRefreshEnabled < 1) return;
+    rebuildDcaBanks();
+
+    // One read of the page, so that a page change on another thread cannot
+    // mix two pages in one refresh.
+    int page = surfacePage;
+    const SurfacePageEntry& entry = surfacePageEntry(page);
+    if (page != lastShownPage && entry.hasEntryBlock) sendPageEntry(page, entry);
+
+    sendGroupLamps();
+    if (page == 31) sendPanRingOfSelected();
+    sendSelectionIndicator();
+
+    // The mute lamps go out as one running-status datagram, one pair per
+    // strip shown, after the row-A lamps.
+    uint8_t muteLampBatch[1 + 2 * 8];
+    muteLampBatch[0] = 0x90;
+    sendMotorFaders(page);
+    int length = sendStripLamps(page, muteLampBatch);
+    entry.showRowA(page);
+    queueSurfaceBytes(muteLampBatch, length, MUTE_LAMP_WAIT);
+
+    sendSoloAndRouting();
+    refreshStripDisplays();
+}
+
+void refreshMotorFaders()
+{
+    sendMotorFaders(surfacePage);
+}
+
+void rebuildDcaBanks()
+{
+    // Each slot is stored once with its final value, so a reader on another
+    // thread never sees a bank emptied halfway through the rebuild.
+    for (int d = 0; d < 8; ++d) {
+        int* bank = bankTable[8 + d];
+        int count = 0;
+        bank[0] = BLANK_STRIP;
+        for (int s = 0; s <= 71; ++s) {
+            if (strips[s].dcaGroups[d] > 0) bank[1 + count++] = s;
+        }
+        for (int slot = 1 + count; slot < BANK_SLOTS; ++slot) bank[slot] = BLANK_STRIP;
+        bankCount[8 + d] = count;
+    }
+}
+
+void resetRefreshState()
+{
+    lastShownPage = -1;
+}

@@ -1,0 +1,22 @@
+// Bringing the surface in line with the model. Runs on whichever thread
+// caused the change; takes no lock of its own and must not be called while
+// the caller holds queueMutex.
+#pragma once
+
+extern int lastShownPage;   // -1 = send the page-entry block next time
+
+// The whole surface for the page shown; the argument does not change what
+// is sent. Does nothing while surfaceRefreshEnabled is below 1.
+void refreshSurface(int strip);
+// The eight channel faders and the master fader only.
+void refreshMotorFaders();
+// Banks 8..15 from the DCA memberships: DCA d's members in strip order from
+// slot 1 of bank 8 + d, their number in bankCount[8 + d].
+void rebuildDcaBanks();
+
+// Ring pattern pairs for a value 0..1 (26 positions).
+extern const int ringDotPattern[26][2];
+// The ringDotPattern entry for a value: value / 0.04 truncated, held to 0..25.
+int ringPatternIndex(double value);
+
+void resetRefreshState();

@@ -1,0 +1,172 @@
+#include <cmath>
+#include <cstdio>
+
+#include "display/formatters.h"
+#include "display/name_tables.h"
+#include "display/strip_display.h"
+#include "display/strip_texts_pages.h"
+#include "model/console_model.h"
+
+namespace {
+
+constexpr int VALUE_SIZE = 24;
+// Console delay steps of 0.003602 are 1.8 ms each, from 0.3 ms.
+constexpr double DELAY_STEP = 0.003602;
+
+const char* onOff(bool on) { return on ? "On" : "Off"; }
+
+void showNumber(int position, const char* top, const char* format, double value)
+{
+    char text[VALUE_SIZE];
+    std::snprintf(text, sizeof text, format, value);
+    showLabel(position, top, text);
+}
+
+// Input gain: the head amp's gain when the strip has one, else the digital
+// trim. A head-amp number the routing does not resolve leaves nothing to read.
+void showGain(int s)
+{
+    const StripRecord& strip = strips[s];
+    char gain[VALUE_SIZE];
+    if (strip.haIndex != -1) {
+        int h = headAmpIndexOf(s);
+        if (h >= 0) {
+            std::snprintf(gain, sizeof gain, "%2.1f", headamps[h].gain * 72.0 - 12.0);
+        } else {
+            std::snprintf(gain, sizeof gain, "-");
+        }
+    } else {
+        std::snprintf(gain, sizeof gain, "%+2.2f", strip.trim * 36.0 - 18.0);
+    }
+    showLabel(2, stripSourceName(s), gain);
+}
+
+bool phantomOn(int s)
+{
+    int h = headAmpIndexOf(s);
+    return h >= 0 && headamps[h].phantom == 1;
+}
+
+// Pan as "<>" in the middle, "< 50 " left of it and " 50 >" right of it.
+void panText(double pan, char* text, int capacity)
+{
+    size_t size = static_cast<size_t>(capacity);
+    if (pan == 0.5) {
+        std::snprintf(text, size, "<>");
+    } else if (pan < 0.5) {
+        std::snprintf(text, size, "< %-3ld", std::lround(std::fmin((0.5 - pan) * 200.0, 1e6)));
+    } else if (pan > 0.5) {
+        std::snprintf(text, size, "%3ld >", std::lround(std::fmin((pan - 0.5) * 200.0, 1e6)));
+    } else {
+        std::snprintf(text, size, "?");
+    }
+}
+
+void showKeyAndFilter(int keySource, int filterType, double filterFreq)
+{
+    showLabel(7, keySourceName(keySource), filterTypeName(filterType));
+    showLabel(8, "freq", freqText(filterFreq));
+}
+
+}  // namespace
+
+void showPreampPage(int s)
+{
+    const StripRecord& strip = strips[s];
+    showStripName(1, s);
+    if (s <= 31) {
+        showLabel(6, "LCUT", lowCutText(strip.hpf));
+    } else {
+        showBlank(6);
+    }
+    showLabel(5, "Link", onOff(strip.link != 0));
+    if (strip.haIndex == -1) {
+        showBlank(3);
+    } else {
+        showLabel(3, "Phantom", onOff(phantomOn(s)));
+    }
+    if (s >= 40) {
+        showBlank(4);
+        showBlank(2);
+    } else {
+        showLabel(4, "Polarit", onOff(strip.invert != 0));
+        showGain(s);
+    }
+    if (s <= 31) {
+        showNumber(7, "Delay", "%2.1f", strip.delayTime / DELAY_STEP * 1.8 + 0.3);
+    } else {
+        showBlank(7);
+    }
+    if (s >= 32 && s <= 47) {
+        showBlank(8);
+    } else {
+        char insert[VALUE_SIZE];
+        std::snprintf(insert, sizeof insert, "%c %s", strip.insertPos == 0 ? '*' : ' ',
+                      insertSlotName(strip.insertSel));
+        showLabel(8, "Insert", insert);
+    }
+}
+
+void showPanPage(int s)
+{
+    const StripRecord& strip = strips[s];
+    char text[VALUE_SIZE];
+    showStripName(1, s);
+    panText(strip.pan, text, sizeof text);
+    showLabel(2, "Pan", text);
+    showLabel(3, "M/C", levelText(strip.monoLevel));
+    showBlank(4);
+    if (s <= 7) {
+        char group = strip.automixGroup == 1 ? 'X' : (strip.automixGroup == 2 ? 'Y' : ' ');
+        std::snprintf(text, sizeof text, "%c %+2.1f", group, strip.automixWeight * 24.0 - 12.0);
+        showLabel(5, "Automix", text);
+    } else {
+        showBlank(5);
+    }
+    showBlank(6);
+    std::snprintf(text, sizeof text, "%d", chosenDcaGroup + 1);
+    showLabel(7, "Dca grp", text);
+    std::snprintf(text, sizeof text, "%d", chosenMuteGroup + 1);
+    showLabel(8, "Mutegrp", text);
+}
+
+void showGatePage(int s)
+{
+    const StripRecord& strip = strips[s];
+    showStripName(1, s);
+    // Strip 31 (channel 32) is left out here as on the gate page's lamps.
+    if (s >= 31) {
+        for (int position = 2; position <= 8; ++position) showBlank(position);
+        return;
+    }
+    showNumber(2, "Thresh", "%+2.1f", strip.gateThr * 80.0 - 80.0);
+    showNumber(3, "Range", "%2.1f", strip.gateRange * 57.0 + 3.0);
+    showNumber(4, "Attck", "%2.0f", strip.gateAttack * 120.0);
+    showLabel(5, "Hold", holdText(strip.gateHold));
+    showLabel(6, "Rel", releaseText(strip.gateRelease));
+    showKeyAndFilter(strip.gateKeySrc, strip.gateFilterType, strip.gateFilterF);
+}
+
+void showDynamicsPage(int s)
+{
+    const StripRecord& strip = strips[s];
+    showStripName(1, s);
+    if (s >= 31 && s <= 47) {
+        for (int position = 2; position <= 8; ++position) showBlank(position);
+        return;
+    }
+    if (encoderPushed[1] != 0) {
+        showLabel(2, "Ratio", dynRatioName(strip.dynRatio));
+    } else {
+        showNumber(2, "Thresh", "%+2.1f", strip.dynThr * 60.0 - 60.0);
+    }
+    if (encoderPushed[2] != 0) {
+        showNumber(3, "Gain", "%2.2f", strip.dynMGain * 24.0);
+    } else {
+        showNumber(3, "Mix", "%3.0f", strip.dynMix * 100.0);
+    }
+    showNumber(4, "Attck", "%2.0f", strip.dynAttack * 120.0);
+    showLabel(5, "Hold", holdText(strip.dynHold));
+    showLabel(6, "Rel", releaseText(strip.dynRelease));
+    showKeyAndFilter(strip.dynKeySrc, strip.dynFilterType, strip.dynFilterF);
+}

@@ -1,0 +1,275 @@
+#include "editor/editor_window.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "platform/console_output.h"
+#include "platform/desktop.h"
+
+int editorFound;
+int editorKind;
+uint64_t editorWindow;
+int editorOffsetX;
+int editorOffsetY;
+double editorScaleX = 1.0;
+double editorScaleY = 1.0;
+int editorRight;
+int editorBottom;
+int editorPanelOffset;
+int editorPanelLeft;
+int editorClickPoints[EDITOR_CLICK_POINT_COUNT][2];
+uint64_t foundWindow;
+int foundWindowValid;
+
+namespace {
+
+// The editor's layout at its reference size; the title bar above design row 0;
+// the right-hand panel, which stays at the window's right edge.
+constexpr double DESIGN_WIDTH = 1188.0;
+constexpr double DESIGN_HEIGHT = 751.0;
+constexpr double DESIGN_ASPECT = 0.6321548821548821;  // 751 / 1188
+constexpr int TITLE_HEIGHT = 20;
+constexpr double PANEL_WIDTH = 187.0;
+constexpr int FIRST_PANEL_ENTRY = 200;
+
+int rectErrorCode;
+
+// Truncation toward zero that cannot overflow: a degenerate window can make
+// the values huge or not a number.
+int truncToInt(double value)
+{
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+void resetGeometry()
+{
+    editorOffsetX = 0;
+    editorOffsetY = 0;
+    editorScaleX = 1.0;
+    editorScaleY = 1.0;
+    editorRight = 0;
+    editorBottom = 0;
+    editorPanelOffset = 0;
+    editorPanelLeft = 0;
+}
+
+void forgetEditorWindow()
+{
+    editorFound = 0;
+    editorWindow = 0;
+    resetGeometry();
+    consolePrint("Editor window closed.\n");
+}
+
+void applyGeometry(const DesktopRect& r)
+{
+    int height = r.bottom - r.top;
+    editorOffsetX = r.left;
+    editorOffsetY = r.top + TITLE_HEIGHT;
+    editorScaleY = height / DESIGN_HEIGHT;
+    // The width the window would have at the reference aspect ratio, in whole
+    // pixels: both scales follow the height, the width only moves the panel.
+    editorScaleX = std::trunc(height / DESIGN_ASPECT) / DESIGN_WIDTH;
+    editorRight = r.right;
+    editorBottom = r.top + TITLE_HEIGHT + height;
+    editorPanelOffset = (r.right - r.left) - truncToInt(editorScaleX * PANEL_WIDTH);
+    editorPanelLeft = editorPanelOffset + r.left;
+}
+
+// The editor's rectangle now; a window that is gone is forgotten.
+RectRead readEditorRect(DesktopBackend& desktop, DesktopRect& rect)
+{
+    RectRead status = desktop.readWindowRect(editorWindow, rect);
+    if (status == RectRead::WindowGone) forgetEditorWindow();
+    return status;
+}
+
+void setPoint(int entry, int x, int y)
+{
+    editorClickPoints[entry][0] = x;
+    editorClickPoints[entry][1] = y;
+}
+
+}
+
+void initEditorClickPoints()
+{
+    std::memset(editorClickPoints, 0, sizeof editorClickPoints);
+    // View buttons of the top row.
+    setPoint(150, 36, 22);
+    setPoint(152, 236, 22);
+    setPoint(153, 316, 22);
+    setPoint(154, 464, 22);
+    setPoint(155, 396, 22);
+    setPoint(156, 546, 22);
+    setPoint(157, 630, 22);
+    setPoint(158, 726, 22);
+    setPoint(159, 811, 22);
+    // Bank buttons 0..8; the last one is also the DCA button.
+    const int bankRows[9] = {435, 465, 500, 535, 570, 600, 632, 667, 700};
+    for (int b = 0; b < 9; ++b) setPoint(160 + b, 25, bankRows[b]);
+    // Panel buttons of the sends to buses 1..16, two columns.
+    const int busRows[8] = {452, 480, 510, 540, 570, 606, 636, 660};
+    for (int n = 1; n <= 16; ++n) setPoint(199 + n, (n % 2 == 1) ? 35 : 110, busRows[(n - 1) / 2]);
+    setPoint(216, 50, 419);
+    setPoint(217, 105, 419);
+}
+
+void findEditorWindow(uint64_t window, const char* title)
+{
+    if (!title || !*title) return;
+    if (std::strstr(title, "X32 EDIT")) {
+        editorWindow = window;
+        editorFound = 1;
+        editorKind = 1;
+    }
+    if (std::strstr(title, "M32 EDIT")) {
+        editorWindow = window;
+        editorFound = 1;
+        editorKind = 2;
+    }
+}
+
+void searchEditorWindow()
+{
+    std::vector<DesktopWindow> windows;
+    currentDesktop()->listWindows(windows);
+    for (const DesktopWindow& w : windows) findEditorWindow(w.handle, w.title.c_str());
+    updateEditorGeometry();
+}
+
+bool findWindowByTitle(const char* text, uint64_t& window)
+{
+    foundWindowValid = 0;
+    if (!text) return false;
+    std::vector<DesktopWindow> windows;
+    currentDesktop()->listWindows(windows);
+    for (const DesktopWindow& w : windows) {
+        if (!w.title.empty() && w.title.find(text) != std::string::npos) {
+            foundWindow = w.handle;
+            foundWindowValid = 1;
+        }
+    }
+    if (foundWindowValid) window = foundWindow;
+    return foundWindowValid == 1;
+}
+
+void updateEditorGeometry()
+{
+    if (editorFound != 1) return;
+    DesktopRect rect;
+    // On a failed read the window may only be busy; keep the last geometry.
+    if (readEditorRect(*currentDesktop(), rect) == RectRead::Ok) applyGeometry(rect);
+}
+
+void clickEditor(int x, int y, int panelOffset)
+{
+    long long screenX = static_cast<long long>(truncToInt(x * editorScaleX)) + editorOffsetX + panelOffset;
+    long long screenY = static_cast<long long>(truncToInt(y * editorScaleY)) + editorOffsetY;
+    // Left of the window only a panel offset of a too narrow window can
+    // lead; that point would belong to another application.
+    if (screenX >= editorRight || screenY >= editorBottom || screenX < editorOffsetX) return;
+    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
+    if (editorFound == 1) {
+        DesktopRect rect;
+        if (readEditorRect(*desktop, rect) == RectRead::WindowGone) return;
+    }
+    desktop->moveCursor(static_cast<int>(screenX), static_cast<int>(screenY));
+    desktop->clickLeftButton();
+}
+
+bool isLeftOfPanel(int x)
+{
+    if (!(editorScaleX > 0.0)) return false;
+    return x < truncToInt(editorPanelLeft / editorScaleX);
+}
+
+void clickEditorPoint(int entry)
+{
+    if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT) return;
+    int x = editorClickPoints[entry][0];
+    int y = editorClickPoints[entry][1];
+    // Entries the layout does not use hold (0, 0): the window's corner.
+    if (x == 0 && y == 0) return;
+    if (entry >= FIRST_PANEL_ENTRY) {
+        clickEditor(x, y, editorPanelOffset);
+    } else if (isLeftOfPanel(x)) {
+        clickEditor(x, y, 0);
+    }
+}
+
+void focusEditorWindow()
+{
+    if (editorFound != 1) return;
+    currentDesktop()->focusWindow(editorWindow);
+}
+
+bool editorWindowRect(int& left, int& top, int& right, int& bottom)
+{
+    rectErrorCode = 0;
+    if (editorFound != 1) return false;
+    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
+    DesktopRect rect;
+    if (readEditorRect(*desktop, rect) != RectRead::Ok) {
+        rectErrorCode = desktop->lastErrorCode();
+        return false;
+    }
+    left = rect.left;
+    top = rect.top;
+    right = rect.right;
+    bottom = rect.bottom;
+    return true;
+}
+
+int editorRectErrorCode() { return rectErrorCode; }
+
+void editorMonitorEdges(int& monitorLeft, int& monitorBottom)
+{
+    monitorLeft = 0;
+    monitorBottom = 0;
+    DesktopRect window;
+    if (!editorWindowRect(window.left, window.top, window.right, window.bottom)) return;
+    DesktopRect monitor;
+    if (!currentDesktop()->monitorOf(window, monitor)) return;
+    monitorLeft = monitor.left;
+    monitorBottom = monitor.bottom;
+}
+
+void clickScreenPoint(int x, int y)
+{
+    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
+    desktop->moveCursor(x, y);
+    desktop->moveCursor(x, y);
+    desktop->clickLeftButton();
+}
+
+void sendFunctionKey(uint64_t window, int fkey)
+{
+    if (window == 0 || fkey < 1 || fkey > 8) return;
+    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
+    DesktopRect rect;
+    // A closed window's handle may name nothing, or something else later.
+    if (desktop->readWindowRect(window, rect) == RectRead::WindowGone) {
+        if (editorFound == 1 && window == editorWindow) forgetEditorWindow();
+        return;
+    }
+    desktop->focusWindow(window);
+    desktop->sendFunctionKey(window, fkey);
+}
+
+void resetEditorState()
+{
+    editorFound = 0;
+    editorKind = 0;
+    editorWindow = 0;
+    foundWindow = 0;
+    foundWindowValid = 0;
+    rectErrorCode = 0;
+    resetGeometry();
+    initEditorClickPoints();
+}

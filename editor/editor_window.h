@@ -1,0 +1,71 @@
+// The console editor's window: finding it by title, following its geometry,
+// and clicking design points of its layout scaled to the window.
+// Runs on the surface receive thread (search, geometry) and on whichever
+// thread refreshes the surface (clicks).
+#pragma once
+
+#include <cstdint>
+
+extern int editorFound;        // 1 once an editor window was found
+extern int editorKind;         // 0 none, 1 X32-Edit, 2 M32-Edit
+extern uint64_t editorWindow;  // backend handle, valid while editorFound is 1
+extern int editorOffsetX;
+extern int editorOffsetY;
+extern double editorScaleX;
+extern double editorScaleY;
+extern int editorRight;
+extern int editorBottom;
+extern int editorPanelOffset;
+extern int editorPanelLeft;
+
+constexpr int EDITOR_CLICK_POINT_COUNT = 218;
+extern int editorClickPoints[EDITOR_CLICK_POINT_COUNT][2];
+
+// Fills editorClickPoints with the editor's layout points.
+void initEditorClickPoints();
+
+// Enumerates the top-level windows; the last window whose title contains
+// "X32 EDIT" or "M32 EDIT" becomes the editor. A window just found is
+// measured at once, so clicks made before the next surface datagram land.
+void searchEditorWindow();
+// One window of that search: takes it as the editor when its title matches
+// (case-sensitive; "M32 EDIT" is checked after "X32 EDIT").
+void findEditorWindow(uint64_t window, const char* title);
+
+// True when a top-level window's title contains text; its handle in window.
+// The last matching window wins; foundWindowValid is cleared first, so only
+// this search counts.
+bool findWindowByTitle(const char* text, uint64_t& window);
+extern uint64_t foundWindow;
+extern int foundWindowValid;
+
+// Re-reads the editor window's rectangle and derives offsets, scales and the
+// panel position from it. A window that no longer exists is forgotten:
+// editorFound goes back to 0 (the dispatcher searches again) and the
+// geometry to its start values, so nothing is clicked.
+void updateEditorGeometry();
+// Clicks design point (x, y), shifted right by panelOffset screen pixels;
+// dropped when it falls outside the window or the window is gone.
+void clickEditor(int x, int y, int panelOffset);
+bool isLeftOfPanel(int x);
+// Entries from 200 on are panel points (unguarded); below 200 main-area
+// points, clicked only when isLeftOfPanel holds. Unknown entries are ignored.
+void clickEditorPoint(int entry);
+
+// Brings the editor to the front.
+void focusEditorWindow();
+
+// For the DCA spill step: the editor window's rectangle read again now, and
+// the left and bottom edges of the monitor that holds it (0, 0 when none).
+bool editorWindowRect(int& left, int& top, int& right, int& bottom);
+// The system error code of the last failed editorWindowRect.
+int editorRectErrorCode();
+void editorMonitorEdges(int& monitorLeft, int& monitorBottom);
+// Moves the cursor to (x, y) twice, then left button down and up; not clipped.
+void clickScreenPoint(int x, int y);
+// Brings a window found by findWindowByTitle to the front and sends it
+// key-down and key-up of function key F1..F8 (fkey 1..8).
+void sendFunctionKey(uint64_t window, int fkey);
+
+// Back to "no editor", scales 1.0, offsets 0.
+void resetEditorState();

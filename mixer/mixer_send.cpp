@@ -1,0 +1,106 @@
+#include "mixer/mixer_send.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+
+#include "mixer/osc_codec.h"
+#include "platform/console_output.h"
+#include "platform/udp.h"
+
+namespace {
+std::mutex linkMutex;
+UdpSocket* linkSocket = nullptr;
+UdpEndpoint linkEndpoint;
+
+// Re-dispatches the variadic arguments to encodeOscMessage, one tag at a
+// time, so that one buffer per call is enough.
+int encodeFromList(uint8_t* buffer, const char* address, const char* tags, va_list args)
+{
+    // The tag strings the bridge sends are short and fixed: none, "i", "f",
+    // "ssiii". Anything else is rejected rather than guessed at.
+    if (!tags || tags[0] == '\0') return encodeOscMessage(buffer, OSC_BUFFER_SIZE, address, "");
+    if (std::strcmp(tags, "i") == 0) {
+        int32_t v = va_arg(args, int32_t);
+        return encodeOscMessage(buffer, OSC_BUFFER_SIZE, address, "i", v);
+    }
+    if (std::strcmp(tags, "f") == 0) {
+        double v = va_arg(args, double);
+        return encodeOscMessage(buffer, OSC_BUFFER_SIZE, address, "f", v);
+    }
+    if (std::strcmp(tags, "s") == 0) {
+        const char* v = va_arg(args, const char*);
+        return encodeOscMessage(buffer, OSC_BUFFER_SIZE, address, "s", v);
+    }
+    if (std::strcmp(tags, "ssiii") == 0) {
+        const char* a = va_arg(args, const char*);
+        const char* b = va_arg(args, const char*);
+        int32_t x = va_arg(args, int32_t);
+        int32_t y = va_arg(args, int32_t);
+        int32_t z = va_arg(args, int32_t);
+        return encodeOscMessage(buffer, OSC_BUFFER_SIZE, address, "ssiii", a, b, x, y, z);
+    }
+    return -4;
+}
+
+bool sendList(const char* address, const char* tags, va_list args)
+{
+    uint8_t buffer[OSC_BUFFER_SIZE];
+    int length = encodeFromList(buffer, address, tags, args);
+    if (length < 0) return false;
+    return sendRawToMixer(buffer, length);
+}
+} // namespace
+
+void setMixerLink(UdpSocket* socket, const UdpEndpoint& endpoint)
+{
+    std::lock_guard<std::mutex> lock(linkMutex);
+    linkSocket = socket;
+    linkEndpoint = endpoint;
+}
+
+UdpSocket* mixerLinkSocket()
+{
+    std::lock_guard<std::mutex> lock(linkMutex);
+    return linkSocket;
+}
+
+UdpEndpoint mixerLinkEndpoint()
+{
+    std::lock_guard<std::mutex> lock(linkMutex);
+    return linkEndpoint;
+}
+
+bool sendRawToMixer(const unsigned char* data, int length)
+{
+    UdpSocket* socket;
+    UdpEndpoint endpoint;
+    {
+        std::lock_guard<std::mutex> lock(linkMutex);
+        socket = linkSocket;
+        endpoint = linkEndpoint;
+    }
+    if (!socket || length <= 0) return false;
+    return socket->sendTo(data, length, endpoint) == length;
+}
+
+bool sendToMixer(const char* address, const char* typeTags, ...)
+{
+    va_list args;
+    va_start(args, typeTags);
+    bool sent = sendList(address, typeTags, args);
+    va_end(args);
+    if (!sent) consolePrint("Error sending %s to mixer\n", address ? address : "");
+    return sent;
+}
+
+bool sendToMixerQuietly(const char* address, const char* typeTags, ...)
+{
+    va_list args;
+    va_start(args, typeTags);
+    bool sent = sendList(address, typeTags, args);
+    va_end(args);
+    return sent;
+}

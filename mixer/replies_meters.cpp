@@ -1,0 +1,80 @@
+// The three subscribed meter blocks: copy the levels the surface shows into
+// the strips and re-send the eight surface meters after every block.
+// No count, no lock, no refresh; meter values are single aligned stores.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "mixer/reply_handlers.h"
+#include "model/console_model.h"
+#include "surface/output_queue.h"
+
+namespace {
+
+// Bytes each block must hold: the little-endian value count, then values up
+// to the last one used.
+constexpr int32_t METER1_BYTES = 4 + 4 * 32;
+constexpr int32_t METER2_BYTES = 4 + 4 * 25;
+constexpr int32_t METER3_BYTES = 4 + 4 * 22;
+
+const uint8_t* readMeterBlock(ParsedOscMessage& message, int32_t needed)
+{
+    const uint8_t* data;
+    int32_t size;
+    if (!readOscBlob(message, data, size) || size < needed) return nullptr;
+    return data;
+}
+
+// Value k of a block, little-endian whatever the host. A value that is not
+// a number shows as silence.
+float meterValue(const uint8_t* block, int k)
+{
+    const uint8_t* at = block + 4 + 4 * k;
+    uint32_t bits = static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
+                    (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return std::isfinite(value) ? value : 0.0f;
+}
+
+void sendShownMeters()
+{
+    for (int i = 0; i < 8; ++i) {
+        int strip = bankStrips[i];
+        float level = isValidStrip(strip) ? strips[strip].meter : 0.0f;
+        queueMeterLevel(i, level);
+    }
+}
+
+} // namespace
+
+// Input channels 1-32.
+void handleMeterBlob1(ParsedOscMessage& message)
+{
+    const uint8_t* block = readMeterBlock(message, METER1_BYTES);
+    if (!block) return;
+    for (int k = 0; k < 32; ++k) strips[k].meter = meterValue(block, k);
+    sendShownMeters();
+}
+
+// Buses 1-16 and matrices 1-6, then main left/right and mono.
+void handleMeterBlob2(ParsedOscMessage& message)
+{
+    const uint8_t* block = readMeterBlock(message, METER2_BYTES);
+    if (!block) return;
+    for (int k = 0; k < 22; ++k) strips[48 + k].meter = meterValue(block, k);
+    float left = meterValue(block, 22);
+    float right = meterValue(block, 23);
+    strips[70].meter = left > right ? left : right;
+    strips[71].meter = meterValue(block, 24);
+    sendShownMeters();
+}
+
+// Aux inputs 1-8 and effects returns 1-8 from values 6..21.
+void handleMeterBlob3(ParsedOscMessage& message)
+{
+    const uint8_t* block = readMeterBlock(message, METER3_BYTES);
+    if (!block) return;
+    for (int k = 6; k < 22; ++k) strips[26 + k].meter = meterValue(block, k);
+    sendShownMeters();
+}

@@ -1,0 +1,170 @@
+#include "mixer/reply_dispatch.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "display/refresh.h"
+#include "mixer/address_tokens.h"
+#include "mixer/reply_handlers.h"
+#include "model/console_model.h"
+
+namespace {
+
+using ReplyObserver = void (*)(const char*);
+
+std::atomic<ReplyObserver> replyObserver{nullptr};
+std::atomic<void (*)(int)> surfaceRefreshTarget{nullptr};
+std::atomic<void (*)()> motorFaderTarget{nullptr};
+
+// The observer and the unsplit address of the message being dispatched.
+// Only the OSC receive thread touches these two.
+ReplyObserver activeObserver = nullptr;
+char originalAddress[1024];
+
+void routeMeter1(char*, ParsedOscMessage& m) { handleMeterBlob1(m); }
+void routeMeter2(char*, ParsedOscMessage& m) { handleMeterBlob2(m); }
+void routeMeter3(char*, ParsedOscMessage& m) { handleMeterBlob3(m); }
+
+struct ReplyRoute {
+    const char* prefix;
+    void (*handler)(char* address, ParsedOscMessage& message);
+};
+
+// First matching prefix wins; "/fx/" must stay after "/fxrtn/" is tested,
+// and the meter aliases have no trailing "/".
+const ReplyRoute replyRoutes[] = {
+    {"/ch/", handleChannelReply},
+    {"/auxin/", handleAuxInReply},
+    {"/fxrtn/", handleFxReturnReply},
+    {"/bus/", handleBusReply},
+    {"/mtx/", handleMatrixReply},
+    {"/main/st/", handleMainStereoReply},
+    {"/main/m/", handleMainMonoReply},
+    {"/dca/", handleDcaReply},
+    {"/-stat/", handleStatReply},
+    {"/config/", handleConfigReply},
+    {"/-ha/", handleHeadampIndexReply},
+    {"/headamp/", handleHeadampReply},
+    {"/fx/", handleFxReply},
+    {"/meter1", routeMeter1},
+    {"/meter2", routeMeter2},
+    {"/meter3", routeMeter3},
+};
+
+// Copies the address for the observer before the handlers split it.
+void keepOriginalAddress(const char* address, size_t length)
+{
+    if (length >= sizeof originalAddress) length = sizeof originalAddress - 1;
+    std::memcpy(originalAddress, address, length);
+    originalAddress[length] = '\0';
+}
+
+} // namespace
+
+void dispatchReply(ParsedOscMessage& message)
+{
+    if (!message.address || message.length <= 0) return;
+    const void* end = std::memchr(message.address, 0, static_cast<size_t>(message.length));
+    if (!end) return;
+    size_t addressLength = static_cast<size_t>(static_cast<const char*>(end) - message.address);
+
+    for (const ReplyRoute& route : replyRoutes) {
+        if (std::strncmp(message.address, route.prefix, std::strlen(route.prefix)) != 0) continue;
+        activeObserver = replyObserver.load();
+        if (activeObserver) keepOriginalAddress(message.address, addressLength);
+        route.handler(message.address, message);
+        activeObserver = nullptr;
+        return;
+    }
+}
+
+void setReplyObserver(void (*observer)(const char* address)) { replyObserver = observer; }
+
+void setReplyRefreshTargets(void (*surfaceRefresh)(int strip), void (*motorFaders)())
+{
+    surfaceRefreshTarget = surfaceRefresh;
+    motorFaderTarget = motorFaders;
+}
+
+void resetReplyDispatch()
+{
+    replyObserver = nullptr;
+    surfaceRefreshTarget = nullptr;
+    motorFaderTarget = nullptr;
+    activeObserver = nullptr;
+    originalAddress[0] = '\0';
+}
+
+bool hasArgumentBytes(const ParsedOscMessage& message)
+{
+    const uint8_t* end = reinterpret_cast<const uint8_t*>(message.address) + message.length;
+    return message.argCursor && message.argCursor >= reinterpret_cast<const uint8_t*>(message.address) &&
+           message.argCursor < end;
+}
+
+void notifyReplyObserver()
+{
+    if (activeObserver) activeObserver(originalAddress);
+}
+
+void noteCountedReply()
+{
+    countReply();
+    notifyReplyObserver();
+}
+
+void refreshAfterReply()
+{
+    if (startupComplete.load() != 1) return;
+    void (*target)(int) = surfaceRefreshTarget.load();
+    if (target) target(0);
+    else refreshSurface(0);
+}
+
+void driveMotorFaders()
+{
+    void (*target)() = motorFaderTarget.load();
+    if (target) target();
+    else refreshMotorFaders();
+}
+
+// /-ha/NN/index: NN is the strip index itself (from 00). The third word is
+// not compared. Never refreshes.
+void handleHeadampIndexReply(char* address, ParsedOscMessage& message)
+{
+    AddressTokens tokens;
+    splitAddress(address, tokens);
+    int strip;
+    if (tokens.count != 3 || !parseAddressNumber(tokens.token[1], strip)) return;
+    int32_t value;
+    if (!isValidStrip(strip) || !readOscInt(message, value)) return;
+    // -1 means no head-amp; anything else outside the table would later be
+    // used to index headamps.
+    if (value < -1 || value >= HEADAMP_COUNT) return;
+    strips[strip].haIndex = value;
+    noteCountedReply();
+}
+
+// /headamp/NNN/gain (float) and /headamp/NNN/phantom (int).
+void handleHeadampReply(char* address, ParsedOscMessage& message)
+{
+    AddressTokens tokens;
+    splitAddress(address, tokens);
+    int number;
+    if (tokens.count == 3 && parseAddressNumber(tokens.token[1], number) && number < HEADAMP_COUNT) {
+        if (tokenIs(tokens, 2, "gain")) {
+            float value;
+            if (readOscFloat(message, value)) {
+                headamps[number].gain = value;
+                noteCountedReply();
+            }
+        } else if (tokenIs(tokens, 2, "phantom")) {
+            int32_t value;
+            if (readOscInt(message, value)) {
+                headamps[number].phantom = value;
+                noteCountedReply();
+            }
+        }
+    }
+    refreshAfterReply();
+}

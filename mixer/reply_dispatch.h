@@ -1,0 +1,23 @@
+// Entry point for every message the console sends: routes it by address
+// prefix to the reply handlers that fold it into the console model.
+// Runs on the OSC receive thread, one message at a time.
+#pragma once
+
+#include "mixer/osc_codec.h"
+
+// Routes one received message. Splits message.address in place and moves
+// argCursor past the arguments it reads; an unknown prefix is ignored.
+void dispatchReply(ParsedOscMessage& message);
+
+// Called on the OSC receive thread with the original (unsplit) address of
+// every reply that was stored and counted, right after the count and with no
+// lock held. The address is valid only during the call. nullptr removes it.
+// Lets the start-up query-and-wait tell its own answer from pushed changes.
+void setReplyObserver(void (*observer)(const char* address));
+
+// Tests: replace what the handlers call to refresh the surface (nullptr
+// restores refreshSurface / refreshMotorFaders).
+void setReplyRefreshTargets(void (*surfaceRefresh)(int strip), void (*motorFaders)());
+
+// No observer, the real refresh functions.
+void resetReplyDispatch();

@@ -1,0 +1,158 @@
+// The bridge's image of the console: plain process-wide records, written in
+// place by the OSC receive thread, the surface receive thread and, during
+// start-up, the entry thread.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+
+constexpr int BLANK_STRIP = 80;   // an empty surface position or bank slot
+constexpr int STRIP_COUNT = 80;
+constexpr int HEADAMP_COUNT = 128;
+constexpr int FX_SLOT_COUNT = 8;
+constexpr int FX_PARAM_COUNT = 64;
+
+struct EqBand {
+    int type;
+    double f;
+    double g;
+    double q;
+};
+
+struct SendState {
+    int on;
+    double level;
+};
+
+struct StripRecord {
+    int touched;
+    double fader;
+    double pan;
+    int mute;              // 1 = muted (console sends "on")
+    char name[8];          // first 7 characters, always NUL-terminated
+    int color;             // 0..7
+    int colorInverted;
+    int solo;
+    int hpOn;
+    double hpf;
+    int eqOn;
+    int eqBandCount;
+    EqBand eq[7];          // bands 1..6; index 0 unused
+    int gateOn;
+    int gateMode;
+    double gateThr;
+    double gateRange;
+    double gateAttack;
+    double gateHold;
+    double gateRelease;
+    int gateKeySrc;
+    int gateFilterOn;
+    int gateFilterType;
+    double gateFilterF;
+    int dynOn;
+    int dynMode;
+    int dynDet;
+    int dynEnv;
+    double dynThr;
+    int dynRatio;
+    double dynKnee;
+    double dynMGain;
+    double dynAttack;
+    double dynHold;
+    double dynRelease;
+    double dynMix;
+    int dynKeySrc;
+    int dynFilterOn;
+    int dynFilterType;
+    double dynFilterF;
+    int muteGroups[6];     // element k = mute group k+1
+    int dcaGroups[8];      // element k = DCA k+1
+    int invert;
+    int link;
+    int haIndex;           // -1 = no head-amp
+    double trim;
+    int source;
+    int delayOn;
+    double delayTime;
+    int insertOn;
+    int insertPos;
+    int insertSel;
+    SendState sends[17];   // sends 1..16; index 0 unused
+    int mono;
+    double monoLevel;
+    int stereo;
+    int automixGroup;
+    double automixWeight;
+    float meter;
+};
+
+struct HeadampRecord {
+    double gain;
+    int phantom;
+};
+
+struct FxSlot {
+    int type;              // -1 = not yet known
+    int paramPage;
+    int editorPageGroup;
+    double par[FX_PARAM_COUNT + 1];  // parameters 1..64; index 0 unused
+};
+
+// Console state.
+extern StripRecord strips[STRIP_COUNT];
+extern HeadampRecord headamps[HEADAMP_COUNT];
+extern FxSlot fxSlots[FX_SLOT_COUNT + 1];  // slots 1..8; index 0 unused
+extern int routingBlocks[6][6];
+extern int routSwitch;
+extern int userRouting[32];
+extern int muteGroupOn[6];
+extern int automixEnableX;
+extern int automixEnableY;
+extern int keySolo;
+extern int consoleLock;
+extern int selectedStrip;
+extern int selectedBankSlot;
+
+// Surface-side state that replies and refreshes act on.
+extern int bankStrips[8];
+extern int surfacePage;
+
+// Banks: 0..7 user banks from the editor's preferences, 8..15 DCA spill banks.
+constexpr int BANK_COUNT = 16;
+constexpr int BANK_SLOTS = 80;
+extern int bankTable[BANK_COUNT][BANK_SLOTS];
+extern int bankCount[BANK_COUNT];
+extern int currentBank;
+extern int currentDcaGroup;   // -1 until the preferences set it
+extern int bankScroll;
+extern int bankSkip[10];
+extern int surfaceRefreshEnabled;
+
+// Modifiers held on the surface.
+extern int encoderPushed[8];
+extern int selectHeld[8];
+
+// Choices made on the assignment page.
+extern int chosenDcaGroup;
+extern int chosenMuteGroup;
+
+// Link and synchronisation state.
+extern std::mutex modelMutex;
+extern int replyCounter;                 // guarded by modelMutex
+extern std::atomic<int> startupComplete;
+
+// Adds one to replyCounter under modelMutex.
+void countReply();
+// Highest surface slot 1..8 that shows the strip, 0 when none does.
+int bankSlotOf(int strip);
+
+// Start values of one strip record (empty name, haIndex -1, band count by family).
+void resetStrip(int strip);
+// Start values of every console record, as the start-up synchronisation expects.
+void resetConsoleModel();
+// Everything in this module back to process-start values.
+void resetModelState();
+
+// Strip families by index.
+inline bool isValidStrip(int s) { return s >= 0 && s < STRIP_COUNT; }
+inline int eqBandCountFor(int s) { return s < 48 ? 4 : (s < 72 ? 6 : 0); }

@@ -1,0 +1,13 @@
+// Keyboard input that a stop request can interrupt.
+#pragma once
+
+enum class KeyStatus { Key, EndOfInput, Stopped };
+
+// Reads one character from standard input; returns Stopped as soon as a stop
+// is requested, EndOfInput at end of file or on error.
+KeyStatus readConsoleChar(char& c);
+
+// Reads one line (without its line break) of at most capacity-1 characters;
+// the rest of a longer line is consumed and the result marks it with
+// *truncated = true.
+KeyStatus readConsoleLine(char* buffer, int capacity, bool* truncated);

@@ -1,0 +1,51 @@
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+#include "platform/console_input.h"
+#include "platform/stop_signal.h"
+
+// Standard input is read in raw bytes with poll, so that a stop request is
+// noticed within a tenth of a second even while nobody types.
+KeyStatus readConsoleChar(char& c)
+{
+    for (;;) {
+        if (stopRequested) return KeyStatus::Stopped;
+        pollfd fd{STDIN_FILENO, POLLIN, 0};
+        int ready = ::poll(&fd, 1, 100);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return KeyStatus::EndOfInput;
+        }
+        if (ready == 0) continue;
+        ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n == 1) return KeyStatus::Key;
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        return KeyStatus::EndOfInput;
+    }
+}
+
+KeyStatus readConsoleLine(char* buffer, int capacity, bool* truncated)
+{
+    int length = 0;
+    bool cut = false;
+    for (;;) {
+        char c;
+        KeyStatus status = readConsoleChar(c);
+        if (status != KeyStatus::Key) {
+            if (status == KeyStatus::EndOfInput && length > 0) break;
+            buffer[0] = '\0';
+            return status;
+        }
+        if (c == '\n') break;
+        if (c == '\r') continue;
+        if (length < capacity - 1) {
+            buffer[length++] = c;
+        } else {
+            cut = true;
+        }
+    }
+    buffer[length] = '\0';
+    if (truncated) *truncated = cut;
+    return KeyStatus::Key;
+}

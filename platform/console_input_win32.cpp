@@ -1,0 +1,145 @@
+// Standard input on Windows, read so that a stop request is noticed within a
+// tenth of a second while nobody types. A console is waited on with its
+// handle and read in the console's own line mode (echo and editing stay the
+// system's); a pipe is polled with PeekNamedPipe; anything else is read as
+// it is. Line breaks arrive as CR LF here: the CR is dropped, so callers see
+// one '\n' per Enter as on every other system.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "platform/console_input.h"
+#include "platform/stop_signal.h"
+
+namespace {
+enum class ReadStep { Got, Wait, End, Stop };
+
+// True while the console holds the rest of a line already entered: the
+// console's handle is no longer signalled for it, so read without waiting.
+// Only the console loop thread reads standard input.
+bool consoleLinePending = false;
+
+// A Ctrl+C aborts the console read before the control handler has run on
+// its own thread; give the handler a moment to request the stop.
+ReadStep afterEmptyConsoleRead()
+{
+    if (sleepUnlessStopped(250)) return ReadStep::Stop;
+    return ReadStep::End;
+}
+
+// Drops the queued events that are not typed characters (key releases,
+// mouse, focus, resize) so that a signalled handle means a key to read.
+bool consoleHasTypedKey(HANDLE input)
+{
+    INPUT_RECORD records[16];
+    DWORD count = 0;
+    if (!PeekConsoleInputW(input, records, 16, &count)) return false;
+    for (DWORD i = 0; i < count; ++i) {
+        const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
+        if (records[i].EventType == KEY_EVENT && key.bKeyDown && key.uChar.UnicodeChar != 0)
+            return true;
+    }
+    DWORD dropped = 0;
+    if (count > 0) ReadConsoleInputW(input, records, count, &dropped);
+    return false;
+}
+
+ReadStep readConsole(HANDLE input, char& c)
+{
+    if (!consoleLinePending) {
+        DWORD ready = WaitForSingleObject(input, 100);
+        if (ready == WAIT_TIMEOUT) return ReadStep::Wait;
+        if (ready != WAIT_OBJECT_0) return ReadStep::End;
+        if (!consoleHasTypedKey(input)) return ReadStep::Wait;
+    }
+    DWORD n = 0;
+    if (!ReadFile(input, &c, 1, &n, nullptr)) {
+        consoleLinePending = false;
+        if (GetLastError() == ERROR_OPERATION_ABORTED) {
+            return sleepUnlessStopped(250) ? ReadStep::Stop : ReadStep::Wait;
+        }
+        return ReadStep::End;
+    }
+    if (n == 0) {
+        consoleLinePending = false;
+        return afterEmptyConsoleRead();
+    }
+    // Ctrl+Z at the start of a line is the console's end of input.
+    if (c == 0x1A && !consoleLinePending) return ReadStep::End;
+    consoleLinePending = c != '\n';
+    return ReadStep::Got;
+}
+
+ReadStep readPipe(HANDLE input, char& c)
+{
+    DWORD available = 0;
+    if (!PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) return ReadStep::End;
+    if (available == 0) return sleepUnlessStopped(20) ? ReadStep::Stop : ReadStep::Wait;
+    DWORD n = 0;
+    if (!ReadFile(input, &c, 1, &n, nullptr) || n == 0) return ReadStep::End;
+    return ReadStep::Got;
+}
+
+ReadStep readPlain(HANDLE input, char& c)
+{
+    DWORD n = 0;
+    if (!ReadFile(input, &c, 1, &n, nullptr) || n == 0) return ReadStep::End;
+    return ReadStep::Got;
+}
+
+ReadStep readOne(char& c)
+{
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == INVALID_HANDLE_VALUE || input == nullptr) return ReadStep::End;
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode)) return readConsole(input, c);
+    if (GetFileType(input) == FILE_TYPE_PIPE) return readPipe(input, c);
+    return readPlain(input, c);
+}
+} // namespace
+
+KeyStatus readConsoleChar(char& c)
+{
+    for (;;) {
+        if (stopRequested) return KeyStatus::Stopped;
+        switch (readOne(c)) {
+        case ReadStep::Got:
+            if (c == '\r') continue;
+            return KeyStatus::Key;
+        case ReadStep::Wait:
+            continue;
+        case ReadStep::Stop:
+            return KeyStatus::Stopped;
+        case ReadStep::End:
+            return stopRequested ? KeyStatus::Stopped : KeyStatus::EndOfInput;
+        }
+    }
+}
+
+KeyStatus readConsoleLine(char* buffer, int capacity, bool* truncated)
+{
+    int length = 0;
+    bool cut = false;
+    for (;;) {
+        char c;
+        KeyStatus status = readConsoleChar(c);
+        if (status != KeyStatus::Key) {
+            if (status == KeyStatus::EndOfInput && length > 0) break;
+            if (capacity > 0) buffer[0] = '\0';
+            return status;
+        }
+        if (c == '\n') break;
+        if (length < capacity - 1) {
+            buffer[length++] = c;
+        } else {
+            cut = true;
+        }
+    }
+    if (capacity > 0) buffer[length] = '\0';
+    if (truncated) *truncated = cut;
+    return KeyStatus::Key;
+}

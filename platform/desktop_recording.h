@@ -1,0 +1,44 @@
+// A scripted desktop for tests: fake windows with titles, rectangles and
+// monitors, and a log of every cursor move, click, focus and key in order.
+// installRecordingDesktop() makes it the active backend; resetDesktopBackend()
+// restores the default. The functions below act on the installed one and do
+// nothing when none is installed. Safe from any thread.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "platform/desktop.h"
+
+enum class DesktopEventKind { CursorMove, LeftClick, Focus, FunctionKey };
+
+struct DesktopEvent {
+    DesktopEventKind kind = DesktopEventKind::CursorMove;
+    int x = 0;            // cursor position (moves and clicks)
+    int y = 0;
+    uint64_t window = 0;  // focus and keys
+    int fkey = 0;         // 1..8 for F1..F8
+};
+
+bool operator==(const DesktopEvent& a, const DesktopEvent& b);
+std::ostream& operator<<(std::ostream& out, const DesktopEvent& event);
+
+DesktopEvent cursorMoveEvent(int x, int y);
+DesktopEvent leftClickEvent(int x, int y);
+DesktopEvent focusEvent(uint64_t window);
+DesktopEvent functionKeyEvent(uint64_t window, int fkey);
+
+void installRecordingDesktop();
+
+// Adds a top-level window after the existing ones; returns its handle.
+uint64_t addFakeWindow(const char* title, DesktopRect rect);
+void moveFakeWindow(uint64_t window, DesktopRect rect);
+// The window disappears: rectangle reads report it gone.
+void closeFakeWindow(uint64_t window);
+// Rectangle reads fail while the window still exists (error code 5).
+void failFakeWindowRect(uint64_t window, bool fail);
+void addFakeMonitor(DesktopRect rect);
+
+std::vector<DesktopEvent> recordedDesktopEvents();
+void clearRecordedDesktopEvents();

@@ -1,0 +1,26 @@
+// The process-wide stop request: set by the console loop or by SIGINT/SIGTERM,
+// seen by every loop thread, and able to wake sleepers at once.
+#pragma once
+
+#include <atomic>
+
+extern std::atomic<bool> stopRequested;
+
+// Sets stopRequested and wakes every sleepUnlessStopped caller and every
+// registered waker.
+void requestStop();
+
+// Sleeps up to ms milliseconds; returns true at once when a stop is requested.
+bool sleepUnlessStopped(int ms);
+
+// A function called by requestStop (for example to interrupt a socket).
+// At most 8 wakers; returns an id for removeStopWaker, or -1 when full.
+int addStopWaker(void (*waker)(void*), void* context);
+void removeStopWaker(int id);
+
+// Back to "running", wakers removed (tests and start of main).
+void resetStopSignal();
+
+// Makes SIGINT and SIGTERM (Ctrl+C / console close on Windows) call requestStop.
+// Must run before any other thread is started.
+void installStopSignals();

@@ -1,0 +1,306 @@
+#include "surface/input_dispatch.h"
+
+#include <cstdint>
+
+#include "control/page_controls.h"
+#include "control/strip_controls.h"
+#include "display/refresh.h"
+#include "editor/dca_spill.h"
+#include "editor/editor_window.h"
+#include "model/console_model.h"
+#include "platform/clock.h"
+#include "platform/console_output.h"
+#include "platform/stop_signal.h"
+#include "platform/udp.h"
+#include "surface/output_queue.h"
+
+namespace {
+
+constexpr int RECEIVE_CAPACITY = 1024;
+// The loop wakes at least this often to look at the stop request and to
+// follow the editor window while the surface is idle.
+constexpr int RECEIVE_TIMEOUT_MS = 500;
+constexpr int EDITOR_SEARCH_INTERVAL_MS = 500;
+
+constexpr int MAIN_STEREO = 70;
+constexpr uint8_t PRESS = 127;
+
+bool editorSearched = false;
+int64_t lastEditorSearchMs = 0;
+
+// Until the editor is found, look for it again now and then, so that an
+// editor started after the bridge is picked up by the next surface action.
+void searchEditorIfDue()
+{
+    if (editorFound == 1) return;
+    int64_t now = steadyMilliseconds();
+    if (editorSearched && now - lastEditorSearchMs < EDITOR_SEARCH_INTERVAL_MS) return;
+    editorSearched = true;
+    lastEditorSearchMs = now;
+    searchEditorWindow();
+}
+
+bool inRange(int value, int low, int high) { return value >= low && value <= high; }
+
+void showPage(int page)
+{
+    surfacePage = page;
+    refreshSurface(0);
+}
+
+// Faders 1..8: the strip's level, or on the send and mono pages the send
+// or mono level of the strips that have one.
+void moveStripFader(int position, double level)
+{
+    int s = bankStrips[position];
+    if (!isValidStrip(s)) return;
+    int page = surfacePage;
+    if (inRange(page, 8, 23) && s <= 47) {
+        strips[s].sends[page - 7].level = level;
+        sendStripSend(s, page - 8);
+        return;
+    }
+    if (page == 34 && s <= 63) {
+        strips[s].monoLevel = level;
+        sendStripSend(s, 16);
+        return;
+    }
+    bool fadersShowLevels = page == 0 || inRange(page, 2, 5) || inRange(page, 8, 34);
+    if (!fadersShowLevels) return;
+    strips[s].fader = level;
+    sendStripFader(s);
+    // The master fader shows the main stereo strip too.
+    if (s == MAIN_STEREO) refreshMotorFaders();
+}
+
+void moveMasterFader(double level)
+{
+    strips[MAIN_STEREO].fader = level;
+    sendStripFader(MAIN_STEREO);
+    refreshMotorFaders();
+}
+
+void turnEncoder(int k, int value)
+{
+    int page = surfacePage;
+    if (page == 0) {
+        turnBankStripPan(k, value);
+    } else if (page == 1 || inRange(page, 2, 5) || inRange(page, 24, 33)) {
+        handlePageEncoder(page, k, value);
+    }
+    refreshSurface(0);
+}
+
+// The top-row notes (bit n = note n) each page gives a meaning to.
+struct TopRowPages {
+    int firstPage;
+    int lastPage;
+    uint8_t notes;
+};
+constexpr TopRowPages topRowPages[] = {
+    {1, 1, 0x06},   {2, 5, 0x01},   {8, 23, 0xFF},  {24, 27, 0x01}, {28, 28, 0xFC},
+    {29, 30, 0xFF}, {31, 31, 0xD6}, {32, 32, 0xC6}, {33, 33, 0xFE}, {34, 34, 0xFF},
+};
+
+void pressTopButton(int note, int)
+{
+    int page = surfacePage;
+    for (const TopRowPages& entry : topRowPages) {
+        if (!inRange(page, entry.firstPage, entry.lastPage)) continue;
+        if (!(entry.notes & (1 << note))) return;
+        // The send and mono pages act on the strip above the button.
+        bool perStrip = inRange(page, 8, 23) || page == 34;
+        if (perStrip && !isValidStrip(bankStrips[note])) return;
+        handlePageTopButton(page, note);
+        return;
+    }
+}
+
+enum class PageChange { Show, Toggle, AlternateSends };
+struct PageButton {
+    uint8_t note;
+    int page;
+    PageChange change;
+};
+constexpr PageButton pageButtons[] = {
+    {40, 28, PageChange::Toggle}, {41, 33, PageChange::Toggle}, {42, 32, PageChange::Toggle},
+    {43, 31, PageChange::Toggle}, {44, 1, PageChange::Toggle},  {45, 29, PageChange::AlternateSends},
+    {51, 0, PageChange::Show},
+};
+
+void pressPageButton(int note, int)
+{
+    for (const PageButton& button : pageButtons) {
+        if (button.note != note) continue;
+        int page = surfacePage;
+        switch (button.change) {
+        case PageChange::Show: page = button.page; break;
+        case PageChange::Toggle: page = page == button.page ? 0 : button.page; break;
+        case PageChange::AlternateSends: page = page == 29 ? 30 : 29; break;
+        }
+        showPage(page);
+        return;
+    }
+}
+
+void storeEncoderPush(int note, int velocity)
+{
+    encoderPushed[note - 32] = velocity;
+    int page = surfacePage;
+    if (velocity == PRESS && (page == 28 || page == 31)) handlePageEncoderPush(page, note);
+}
+
+void touchFader(int note, int velocity)
+{
+    if (velocity != PRESS && velocity != 0) return;
+    int s = note == 112 ? MAIN_STEREO : bankStrips[note - 104];
+    if (!isValidStrip(s)) return;
+    strips[s].touched = velocity == PRESS ? 1 : 0;
+}
+
+void releaseSelect(int note, int) { releaseStripSelect(note - 24); }
+void pressSelect(int note, int) { pressStripSelect(note - 24); }
+void pressFxSlot(int note, int) { handleFxSlotButton(note); }
+void pressSendFaders(int note, int) { showPage(note >= 62 ? note - 54 : note - 38); }
+void pressMonoFaders(int, int) { showPage(34); }
+void pressMute(int note, int) { toggleBankStripMute(note - 16); }
+void pressGroup(int note, int) { pressMuteGroup(note - 73); }
+void pressSolo(int note, int) { toggleBankStripSolo(note - 8); }
+void pressAutomix(int note, int) { toggleAutomixEnable(note - 89); }
+void pressRoutingSwitch(int, int) { toggleRoutingSwitch(); }
+void pressClearSolo(int, int) { clearAllSolos(); }
+void pressSelectStep(int note, int) { selectAdjacentStrip(note == 49 ? 1 : -1); }
+void pressScroll(int note, int) { scrollBank(note == 47 ? 1 : -1); }
+
+void pressDcaStep(int note, int)
+{
+    // Only the DCA spill banks have neighbours to step to.
+    if (currentBank >= 8) stepDcaSpill(note == 99 ? 1 : -1);
+}
+
+void pressBank(int note, int)
+{
+    switchBank(note == 97 ? 1 : -1);
+    selectFirstBankStrip();
+}
+
+void pressPanCentre(int note, int)
+{
+    if (surfacePage == 0) centreBankStripPan(note - 32);
+}
+
+enum class Velocity { Any, Press, Release };
+struct NoteRoute {
+    uint8_t first;
+    uint8_t last;
+    Velocity velocity;
+    void (*handle)(int note, int velocity);
+};
+
+// The note-on map, in the order its steps run: every route matching the
+// note runs, so a later one sees what an earlier one changed.
+constexpr NoteRoute noteRoutes[] = {
+    {32, 39, Velocity::Any, storeEncoderPush},
+    {24, 31, Velocity::Release, releaseSelect},
+    {24, 31, Velocity::Press, pressSelect},
+    {70, 73, Velocity::Press, pressFxSlot},
+    {80, 83, Velocity::Press, pressFxSlot},
+    {62, 69, Velocity::Press, pressSendFaders},
+    {85, 85, Velocity::Press, pressMonoFaders},
+    {54, 61, Velocity::Press, pressSendFaders},
+    {16, 23, Velocity::Press, pressMute},
+    {0, 7, Velocity::Press, pressTopButton},
+    {104, 112, Velocity::Any, touchFader},
+    {74, 79, Velocity::Press, pressGroup},
+    {8, 15, Velocity::Press, pressSolo},
+    {40, 45, Velocity::Press, pressPageButton},
+    {51, 51, Velocity::Press, pressPageButton},
+    {89, 90, Velocity::Press, pressAutomix},
+    {86, 86, Velocity::Press, pressRoutingSwitch},
+    {84, 84, Velocity::Press, pressClearSolo},
+    {48, 49, Velocity::Press, pressSelectStep},
+    {98, 99, Velocity::Press, pressDcaStep},
+    {96, 97, Velocity::Press, pressBank},
+    {46, 47, Velocity::Press, pressScroll},
+    {32, 39, Velocity::Press, pressPanCentre},
+};
+
+bool velocityMatches(Velocity wanted, int velocity)
+{
+    switch (wanted) {
+    case Velocity::Any: return true;
+    case Velocity::Press: return velocity == PRESS;
+    case Velocity::Release: return velocity == 0;
+    }
+    return false;
+}
+
+void dispatchNote(int note, int velocity)
+{
+    for (const NoteRoute& route : noteRoutes) {
+        if (inRange(note, route.first, route.last) && velocityMatches(route.velocity, velocity)) {
+            route.handle(note, velocity);
+        }
+    }
+}
+
+} // namespace
+
+double faderPositionOf(uint8_t low, uint8_t high)
+{
+    // The surface's scale: 255 per high step, full scale 32636.
+    float raw = static_cast<float>(high * 255 + low);
+    return static_cast<double>(raw / 32636.0f);
+}
+
+void dispatchSurfaceMessage(const uint8_t* bytes, int length)
+{
+    searchEditorIfDue();
+    if (consoleLock == 1) return;
+    if (!bytes || length < 3) return;
+    const uint8_t status = bytes[0];
+    const uint8_t first = bytes[1];
+    const uint8_t second = bytes[2];
+    // MIDI data bytes never have the top bit set; such a message is garbage.
+    if (first > 0x7F || second > 0x7F) return;
+
+    if (inRange(status, 0xE0, 0xE7)) moveStripFader(status - 0xE0, faderPositionOf(first, second));
+    if (status == 0xB0 && inRange(first, 16, 23)) turnEncoder(first - 16, second);
+    if (status == 0xE8) moveMasterFader(faderPositionOf(first, second));
+    if (status == 0x90) dispatchNote(first, second);
+}
+
+int surfaceReceiveLoop()
+{
+    if (stopRequested) return 0;
+    UdpSocket* socket = surfaceLinkSocket();
+    if (!socket) return 0;
+    uint8_t buffer[RECEIVE_CAPACITY];
+    while (!stopRequested) {
+        if (editorFound == 1) updateEditorGeometry();
+        flushConsole();
+        int length = 0;
+        UdpEndpoint from;
+        ReceiveStatus status = socket->receive(buffer, sizeof buffer, length, from, RECEIVE_TIMEOUT_MS);
+        if (status == ReceiveStatus::Interrupted) {
+            // A time-out, or a wake-up for the stop request; never spin on a
+            // socket left interrupted.
+            sleepUnlessStopped(5);
+            continue;
+        }
+        if (status == ReceiveStatus::Failed) {
+            if (stopRequested) break;
+            // The platform layer retries what is transient; this is not.
+            fatalSystemError("rcvfrom()");
+        }
+        // Only the configured surface's address counts; its port may vary.
+        if (from.address == surfaceLinkEndpoint().address) dispatchSurfaceMessage(buffer, length);
+    }
+    return 0;
+}
+
+void resetSurfaceInputState()
+{
+    editorSearched = false;
+    lastEditorSearchMs = 0;
+}

@@ -1,0 +1,97 @@
+// A stand-in for the editor on an X display: one window at a given place
+// and size, titled as asked, that writes every button and key it receives
+// to a log file ("press 1 28 37", "key F3"). Used by the desktop tests.
+//
+// velumbra-x11-test-window DISPLAY X Y WIDTH HEIGHT TITLE net|plain LOGFILE
+//   net:   the title goes to _NET_WM_NAME, WM_NAME holds a neutral text
+//   plain: the title goes to WM_NAME only
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned LIFETIME_SECONDS = 60;  // never outlives a stuck test
+
+void setTitle(Display* display, Window window, const char* title, bool net)
+{
+    if (!net) {
+        XStoreName(display, window, title);
+        return;
+    }
+    XStoreName(display, window, "velumbra test window");
+    Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    XChangeProperty(display, window, netWmName, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title),
+                    static_cast<int>(std::strlen(title)));
+}
+
+void logLine(FILE* log, const char* format, long a, long b, long c)
+{
+    std::fprintf(log, format, a, b, c);
+    std::fflush(log);
+}
+
+void logKey(FILE* log, const char* what, XKeyEvent* event)
+{
+    const char* name = XKeysymToString(XLookupKeysym(event, 0));
+    std::fprintf(log, "%s %s\n", what, name ? name : "?");
+    std::fflush(log);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 9) {
+        std::fprintf(stderr, "usage: %s DISPLAY X Y WIDTH HEIGHT TITLE net|plain LOGFILE\n", argv[0]);
+        return 2;
+    }
+    alarm(LIFETIME_SECONDS);
+    Display* display = XOpenDisplay(argv[1]);
+    if (!display) return 1;
+    FILE* log = std::fopen(argv[8], "w");
+    if (!log) return 1;
+    int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
+    unsigned width = static_cast<unsigned>(std::atoi(argv[4]));
+    unsigned height = static_cast<unsigned>(std::atoi(argv[5]));
+    int screen = DefaultScreen(display);
+    Window window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, width, height,
+                                        0, BlackPixel(display, screen), WhitePixel(display, screen));
+    setTitle(display, window, argv[6], std::strcmp(argv[7], "net") == 0);
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = x;
+    hints.y = y;
+    hints.width = static_cast<int>(width);
+    hints.height = static_cast<int>(height);
+    XSetWMNormalHints(display, window, &hints);
+    XSelectInput(display, window,
+                 ButtonPressMask | ButtonReleaseMask | KeyPressMask | KeyReleaseMask |
+                     StructureNotifyMask);
+    XMapWindow(display, window);
+    for (;;) {
+        XEvent event;
+        XNextEvent(display, &event);
+        switch (event.type) {
+        case MapNotify: logLine(log, "ready %ld %ld %ld\n", static_cast<long>(window), 0, 0); break;
+        case ButtonPress:
+            logLine(log, "press %ld %ld %ld\n", event.xbutton.button, event.xbutton.x, event.xbutton.y);
+            break;
+        case ButtonRelease:
+            logLine(log, "release %ld %ld %ld\n", event.xbutton.button, event.xbutton.x,
+                    event.xbutton.y);
+            break;
+        case KeyPress: logKey(log, "key", &event.xkey); break;
+        case KeyRelease: logKey(log, "keyup", &event.xkey); break;
+        default: break;
+        }
+    }
+}

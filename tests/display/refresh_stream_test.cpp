@@ -1,0 +1,131 @@
+// The order and bytes of everything one refresh puts on the wire.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "display/refresh_test_support.h"
+
+namespace {
+
+void arrangeHomePageExample()
+{
+    arrangeStartedBridge();
+    for (int s = 0; s < STRIP_COUNT; ++s) {
+        strips[s].fader = 0.75;
+        strips[s].pan = 0.5;
+    }
+    std::strcpy(strips[0].name, "Kick");
+    strips[0].color = 1;
+}
+
+// The non-display part of the first refresh on the home page after start-up.
+std::vector<QueuedSlot> expectedHomePageStream()
+{
+    std::vector<QueuedSlot> out;
+    auto lamp = [&](int note, int velocity) {
+        out.push_back({{0x90, uint8_t(note), uint8_t(velocity)}, 150});
+    };
+    for (int note : {0x33, 0x2C, 0x28, 0x2D, 0x2B, 0x2A, 0x29, 0x55}) lamp(note, note == 0x33 ? 0x7F : 0);
+    for (int note = 0x3E; note <= 0x45; ++note) lamp(note, 0);
+    for (int note = 0x36; note <= 0x3D; ++note) lamp(note, 0);
+    for (int note : {0x46, 0x50, 0x47, 0x51, 0x48, 0x52, 0x49, 0x53}) lamp(note, 0);
+    lamp(0x59, 0);
+    lamp(0x5A, 0);
+    for (int note = 0x4A; note <= 0x4F; ++note) lamp(note, 0);
+    lamp(0x18, 0x7F);
+    for (int note = 0x19; note <= 0x1F; ++note) lamp(note, 0);
+    for (int fader = 0; fader < 9; ++fader) out.push_back({{uint8_t(0xE0 + fader), 0x9D, 0x5F}, 10});
+    for (int i = 0; i < 8; ++i) {
+        lamp(0x08 + i, 0);
+        out.push_back({{0xB0, uint8_t(0x30 + i), 0x40, 0xB0, uint8_t(0x38 + i), 0x00}, 150});
+    }
+    for (int note = 0; note <= 7; ++note) lamp(note, 0);
+    out.push_back({{0x90, 0x10, 0, 0x11, 0, 0x12, 0, 0x13, 0, 0x14, 0, 0x15, 0, 0x16, 0, 0x17, 0}, 150});
+    lamp(0x73, 0);
+    lamp(0x54, 0);
+    lamp(0x56, 0);
+    return out;
+}
+
+TEST(RefreshStream, FirstRefreshOnHomePageSendsTheWholeSurfaceInOrder)
+{
+    arrangeHomePageExample();
+    refreshSurface(0);
+    std::vector<QueuedSlot> got = drainSurfaceQueue();
+    std::vector<QueuedSlot> want = expectedHomePageStream();
+
+    ASSERT_GE(got.size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k) {
+        EXPECT_EQ(got[k].bytes, want[k].bytes) << "slot " << k;
+        EXPECT_EQ(got[k].wait, want[k].wait) << "slot " << k;
+    }
+    EXPECT_EQ(lastShownPage, 0);
+
+    // Then the strip displays, the first naming strip 0 over its name.
+    ASSERT_GT(got.size(), want.size());
+    const Bytes firstDisplay = {0xF0, 0x00, 0x00, 0x66, 0x58, 0x20, 0x01, 0x43, 0x68, 0x20, 0x31,
+                                0x00, 0x00, 0x00, 0x4B, 0x69, 0x63, 0x6B, 0x00, 0x00, 0x00, 0xF7};
+    EXPECT_EQ(got[want.size()].bytes, firstDisplay);
+    for (size_t k = want.size(); k < got.size(); ++k) {
+        EXPECT_EQ(got[k].bytes.size(), 22u) << "slot " << k;
+        EXPECT_EQ(got[k].bytes[0], 0xF0) << "slot " << k;
+    }
+}
+
+TEST(RefreshStream, RepeatRefreshSkipsPageEntryBlockAndUnchangedRings)
+{
+    arrangeHomePageExample();
+    refreshSurface(0);
+    drainSurfaceQueue();
+
+    std::vector<Bytes> again = refreshAndDrain();
+    ASSERT_FALSE(again.empty());
+    EXPECT_EQ(again.front(), (Bytes{0x90, 0x59, 0x00}));
+    EXPECT_TRUE(pageLampsOf(again).empty());
+    for (const Bytes& b : again) {
+        EXPECT_FALSE(isRing(b));
+        EXPECT_NE(b[0], 0xF0) << "unchanged display sent again";
+    }
+    EXPECT_EQ(fadersOf(again).size(), 9u);
+    EXPECT_EQ(lampsBetween(again, 0x00, 0x07).size(), 8u);
+}
+
+TEST(RefreshStream, DisabledRefreshSendsNothingAndKeepsThePageBlockPending)
+{
+    arrangeHomePageExample();
+    for (int disabled : {0, -1}) {
+        surfaceRefreshEnabled = disabled;
+        EXPECT_TRUE(refreshAndDrain().empty()) << disabled;
+        EXPECT_EQ(lastShownPage, -1);
+    }
+    surfaceRefreshEnabled = 1;
+    std::vector<Bytes> slots = refreshAndDrain();
+    ASSERT_FALSE(slots.empty());
+    EXPECT_EQ(slots.front(), (Bytes{0x90, 0x33, 0x7F}));
+}
+
+TEST(RefreshStream, MuteLampsGoOutAsOneRunningStatusBatchOfTheStripsShown)
+{
+    arrangeStartedBridge();
+    bankStrips[2] = BLANK_STRIP;
+    bankStrips[6] = BLANK_STRIP;
+    strips[1].mute = 1;
+    strips[7].mute = 1;
+    strips[2].mute = 1;   // not shown: no pair for it
+
+    std::vector<Bytes> slots = refreshAndDrain();
+    EXPECT_EQ(muteBatchOf(slots),
+              (Bytes{0x90, 0x10, 0, 0x11, 0x7F, 0x13, 0, 0x14, 0, 0x15, 0, 0x17, 0x7F}));
+    // Blank positions turn their mute lamp off one by one instead.
+    std::vector<Lamp> muteLamps = lampsBetween(slots, 0x10, 0x17);
+    EXPECT_EQ(muteLamps, (std::vector<Lamp>{{0x12, 0}, {0x16, 0}}));
+}
+
+TEST(RefreshStream, AllPositionsBlankSendsTheBareBatchStatus)
+{
+    arrangeStartedBridge();
+    for (int& s : bankStrips) s = BLANK_STRIP;
+    EXPECT_EQ(muteBatchOf(refreshAndDrain()), (Bytes{0x90}));
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "app/reset_state.h"
+#include "platform/clock.h"
+#include "platform/stop_signal.h"
+#include "platform/udp.h"
+#include "surface/output_queue.h"
+
+namespace {
+
+std::vector<std::vector<uint8_t>> drain()
+{
+    std::vector<std::vector<uint8_t>> out;
+    SurfaceMessage m;
+    while (takeQueuedSurfaceMessage(m)) out.emplace_back(m.data, m.data + m.length);
+    return out;
+}
+
+class OutputQueue : public ::testing::Test {
+protected:
+    void SetUp() override { resetAllState(); }
+    void TearDown() override { resetAllState(); }
+};
+
+struct MeterCase {
+    float level;
+    int segment;
+};
+
+class MeterThresholds : public OutputQueue, public ::testing::WithParamInterface<MeterCase> {};
+
+TEST_P(MeterThresholds, SegmentFollowsTheStrictThresholds)
+{
+    EXPECT_EQ(meterSegment(GetParam().level), GetParam().segment) << GetParam().level;
+    queueMeterLevel(3, GetParam().level);
+    auto sent = drain();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (std::vector<uint8_t>{0xD0, static_cast<uint8_t>(0x30 + GetParam().segment)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, MeterThresholds,
+    ::testing::Values(MeterCase{0.0f, 0}, MeterCase{0.001f, 0}, MeterCase{0.0011f, 1},
+                      MeterCase{0.002f, 1}, MeterCase{0.0021f, 2}, MeterCase{0.015f, 2},
+                      MeterCase{0.016f, 3}, MeterCase{0.07f, 3}, MeterCase{0.071f, 4},
+                      MeterCase{0.25f, 4}, MeterCase{0.2501f, 5}, MeterCase{0.5f, 5},
+                      MeterCase{0.5001f, 6}, MeterCase{0.8f, 6}, MeterCase{0.81f, 7},
+                      MeterCase{0.99f, 7}, MeterCase{1.0f, 8}, MeterCase{-1.0f, 0}));
+
+TEST_F(OutputQueue, MessageEncodings)
+{
+    queueFaderPosition(9, 32636);
+    queueFaderPosition(1, 24477);
+    queueLamp(0x33, 127);
+    queueEncoderRing(2, 64, 0);
+    queueHeartbeat();
+    queueFaderPosition(10, 1);  // no such fader
+    queueMeterLevel(8, 1.0f);   // no such strip
+    auto sent = drain();
+    ASSERT_EQ(sent.size(), 5u);
+    EXPECT_EQ(sent[0], (std::vector<uint8_t>{0xE8, 0x7C, 0x7F}));
+    EXPECT_EQ(sent[1], (std::vector<uint8_t>{0xE0, 0x9D, 0x5F}));
+    EXPECT_EQ(sent[2], (std::vector<uint8_t>{0x90, 0x33, 0x7F}));
+    EXPECT_EQ(sent[3], (std::vector<uint8_t>{0xB0, 0x32, 64, 0xB0, 0x3A, 0}));
+    EXPECT_EQ(sent[4], (std::vector<uint8_t>{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}));
+}
+
+TEST_F(OutputQueue, PacingWaitsTravelWithTheMessages)
+{
+    queueFaderPosition(1, 0);
+    queueLamp(1, 0);
+    const uint8_t raw[2] = {1, 2};
+    queueSurfaceBytes(raw, 2, 777);
+    SurfaceMessage m;
+    ASSERT_TRUE(takeQueuedSurfaceMessage(m));
+    EXPECT_EQ(m.waitMicros, 10);
+    ASSERT_TRUE(takeQueuedSurfaceMessage(m));
+    EXPECT_EQ(m.waitMicros, 150);
+    ASSERT_TRUE(takeQueuedSurfaceMessage(m));
+    EXPECT_EQ(m.waitMicros, 777);
+}
+
+TEST_F(OutputQueue, RingCacheSuppressesRepeats)
+{
+    queueEncoderRing(0, 0, 0);  // equals the start value: nothing
+    queueEncoderRing(0, 64, 0);
+    queueEncoderRing(0, 64, 0);
+    queueEncoderRing(1, 64, 0);  // another strip has its own cache
+    queueEncoderRing(0, 0, 0);
+    EXPECT_EQ(drain().size(), 3u);
+}
+
+TEST_F(OutputQueue, RawMessagesUpToTheLimitKeepTheirBytes)
+{
+    std::vector<uint8_t> big(SURFACE_MESSAGE_MAX);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
+    queueSurfaceBytes(big.data(), static_cast<int>(big.size()), 0);
+    std::vector<uint8_t> tooBig(SURFACE_MESSAGE_MAX + 1, 1);
+    queueSurfaceBytes(tooBig.data(), static_cast<int>(tooBig.size()), 0);
+    auto sent = drain();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], big);
+}
+
+TEST_F(OutputQueue, FullQueueDropsUntilOneIsSent)
+{
+    for (int i = 0; i < SURFACE_QUEUE_CAPACITY; ++i) queueLamp(static_cast<uint8_t>(i & 0x7F), 0);
+    queueLamp(0x7F, 0x7F);  // dropped
+    SurfaceQueueStats stats = surfaceQueueStats();
+    EXPECT_EQ(stats.depth, SURFACE_QUEUE_CAPACITY);
+    EXPECT_EQ(stats.dropped, 1u);
+    SurfaceMessage m;
+    ASSERT_TRUE(takeQueuedSurfaceMessage(m));
+    queueLamp(0x7E, 0x01);  // accepted again
+    queueLamp(0x7E, 0x02);  // full again: dropped
+    stats = surfaceQueueStats();
+    EXPECT_EQ(stats.dropped, 2u);
+    EXPECT_EQ(stats.highWater, SURFACE_QUEUE_CAPACITY);
+    auto rest = drain();
+    ASSERT_EQ(rest.size(), static_cast<size_t>(SURFACE_QUEUE_CAPACITY));
+    EXPECT_EQ(rest.back(), (std::vector<uint8_t>{0x90, 0x7E, 0x01}));
+}
+
+TEST_F(OutputQueue, ConcurrentProducersKeepTheirOwnOrder)
+{
+    constexpr int producers = 4;
+    constexpr int each = 5000;
+    std::vector<std::thread> threads;
+    for (int p = 0; p < producers; ++p) {
+        threads.emplace_back([p] {
+            for (int i = 0; i < each; ++i) {
+                const uint8_t msg[3] = {static_cast<uint8_t>(p), static_cast<uint8_t>(i & 0x7F),
+                                        static_cast<uint8_t>(i >> 7)};
+                queueSurfaceBytes(msg, 3, 0);
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    auto sent = drain();
+    ASSERT_EQ(sent.size(), static_cast<size_t>(producers * each));
+    int next[producers] = {};
+    for (const auto& m : sent) {
+        int p = m[0];
+        int i = m[1] | (m[2] << 7);
+        ASSERT_EQ(i, next[p]) << "producer " << p;
+        ++next[p];
+    }
+}
+
+// The sender on a real loopback socket: order, pacing, and a prompt stop.
+class SenderOnLoopback : public OutputQueue {
+protected:
+    void SetUp() override
+    {
+        OutputQueue::SetUp();
+        ASSERT_TRUE(surfaceSide.open());
+        ASSERT_TRUE(surfaceSide.bind(0x7F000001, 0));
+        ASSERT_TRUE(bridgeSide.open());
+        ASSERT_TRUE(bridgeSide.bind(0x7F000001, 0));
+        setSurfaceLink(&bridgeSide, UdpEndpoint{0x7F000001, surfaceSide.localPort()});
+    }
+    void TearDown() override
+    {
+        requestStop();
+        wakeSurfaceSender();
+        if (sender.joinable()) sender.join();
+        setSurfaceLink(nullptr, UdpEndpoint{});
+        OutputQueue::TearDown();
+    }
+    bool receiveOne(std::vector<uint8_t>& out, int64_t& at)
+    {
+        uint8_t buffer[2048];
+        int length = 0;
+        UdpEndpoint from;
+        if (surfaceSide.receive(buffer, sizeof buffer, length, from, 2000) != ReceiveStatus::Received)
+            return false;
+        at = steadyNanoseconds();
+        out.assign(buffer, buffer + length);
+        return true;
+    }
+    UdpSocket surfaceSide;
+    UdpSocket bridgeSide;
+    std::thread sender;
+};
+
+TEST_F(SenderOnLoopback, SecondDatagramWaitsForTheFirstOnesPacing)
+{
+    constexpr int waitMicros = 3000;
+    const uint8_t first[1] = {1};
+    const uint8_t second[1] = {2};
+    queueSurfaceBytes(first, 1, waitMicros);
+    queueSurfaceBytes(second, 1, 0);
+    sender = std::thread(surfaceSenderLoop);
+    std::vector<uint8_t> a, b;
+    int64_t atA = 0, atB = 0;
+    ASSERT_TRUE(receiveOne(a, atA));
+    ASSERT_TRUE(receiveOne(b, atB));
+    EXPECT_EQ(a, std::vector<uint8_t>{1});
+    EXPECT_EQ(b, std::vector<uint8_t>{2});
+    // Receive time stamps are taken after the datagram arrived, so the gap
+    // can only look shorter by the loopback latency of the first one.
+    EXPECT_GE(atB - atA, static_cast<int64_t>(waitMicros) * 1000 - 500000);
+}
+
+TEST_F(SenderOnLoopback, ProducersDoNotWaitForThePacing)
+{
+    const uint8_t slow[1] = {9};
+    queueSurfaceBytes(slow, 1, 200000);  // 200 ms pacing after this one
+    sender = std::thread(surfaceSenderLoop);
+    std::vector<uint8_t> got;
+    int64_t at = 0;
+    ASSERT_TRUE(receiveOne(got, at));
+    int64_t before = steadyNanoseconds();
+    queueLamp(1, 1);
+    int64_t took = steadyNanoseconds() - before;
+    EXPECT_LT(took, 50 * 1000000LL) << "enqueue blocked behind the pacing wait";
+    ASSERT_TRUE(receiveOne(got, at));
+    EXPECT_EQ(got, (std::vector<uint8_t>{0x90, 1, 1}));
+}
+
+TEST_F(SenderOnLoopback, IdleSenderStopsPromptly)
+{
+    sender = std::thread(surfaceSenderLoop);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    int64_t before = steadyNanoseconds();
+    requestStop();
+    wakeSurfaceSender();
+    sender.join();
+    EXPECT_LT(steadyNanoseconds() - before, 500 * 1000000LL);
+}
+
+TEST_F(SenderOnLoopback, HeartbeatGoesOutAtOnceAndStopsPromptly)
+{
+    sender = std::thread(surfaceSenderLoop);
+    std::thread heartbeat(surfaceHeartbeatLoop);
+    std::vector<uint8_t> got;
+    int64_t at = 0;
+    ASSERT_TRUE(receiveOne(got, at));
+    EXPECT_EQ(got, (std::vector<uint8_t>{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}));
+    int64_t before = steadyNanoseconds();
+    requestStop();
+    heartbeat.join();
+    EXPECT_LT(steadyNanoseconds() - before, 500 * 1000000LL);
+}
+
+} // namespace
