@@ -107,7 +107,9 @@ TEST_F(ReplyDispatch, RefreshFollowsTheReplyKind)
         EXPECT_EQ(motorFaderDrives, c.motors);
         EXPECT_EQ(surfaceRefreshes, c.full);
         // The motor faders move before the reply is counted.
-        if (c.motors) EXPECT_EQ(counterAtMotorDrive, 0);
+        if (c.motors) {
+            EXPECT_EQ(counterAtMotorDrive, 0);
+        }
     }
 }
 
@@ -202,7 +204,9 @@ TEST(ReplyAddressTokens, NumbersAreWholeDecimalTokens)
         SCOPED_TRACE(c.token);
         int value = -5;
         EXPECT_EQ(parseAddressNumber(c.token, value), c.ok);
-        if (c.ok) EXPECT_EQ(value, c.value);
+        if (c.ok) {
+            EXPECT_EQ(value, c.value);
+        }
     }
 }
 

@@ -144,7 +144,9 @@ TEST_F(ReplyMalformed, AddressesThatMatchNoPatternAreIgnored)
         {"/-stat/solosw", 'i'},          {"/-stat/Lock", 'i'},         {"/config/amixenable/Z", 'i'},
         {"/config/amixenable", 'i'},     {"/config/userrout/out/01", 'i'},
         {"/config/routing/IN/33-40", 'i'}, {"/config/routing/OUT/1-8", 'i'},
-        {"/config/routing/CARD/AUX", 'i'}, {"/config/routing/in/1-8", 'i'},
+        {"/config/routing/CARD/AUX", 'i'}, {"/config/routing/OUT/AUX", 'i'},
+        {"/config/routing/PLAY/33-40", 'i'}, {"/config/routing/IN/41-48", 'i'},
+        {"/config/routing/CARD/1-4", 'i'}, {"/config/routing/in/1-8", 'i'},
         {"/config/routing/AES50A", 'i'}, {"/config/routing/IN/1-8/x", 'i'},
         {"/config/chlink/1-2", 'i'},     {"/config/mute", 'i'},        {"/fx/1/type/x", 'i'},
         {"/fx/1/par", 'f'},              {"/fx/1/parameter/01", 'f'},  {"/status", 'i'},
@@ -184,11 +186,12 @@ TEST_F(ReplyMalformed, BrokenDatagramsNeverReachTheModel)
 
 TEST_F(ReplyMalformed, DispatcherRejectsAnUnterminatedAddress)
 {
-    // A record handed over without a zero inside its length.
-    uint8_t bytes[32];
-    std::memcpy(bytes, "/ch/01/mix/fader,f\0\0\x3f\0\0\0", 24);
-    ParsedOscMessage message{reinterpret_cast<char*>(bytes + 17), bytes + 20,
-                             reinterpret_cast<char*>(bytes), 12};
+    // A record whose address ends one byte past its length: its argument
+    // lies inside the length, so only the address bound can reject it.
+    uint8_t bytes[32] = {',', 'i', 0, 0, 0, 0, 0, 1};
+    std::memcpy(bytes + 8, "/-stat/lock", 12);
+    ParsedOscMessage message{reinterpret_cast<char*>(bytes + 1), bytes + 4,
+                             reinterpret_cast<char*>(bytes + 8), 11};
     dispatchReply(message);
     ParsedOscMessage empty{nullptr, nullptr, nullptr, 0};
     dispatchReply(empty);
