@@ -1,5 +1,6 @@
 #include "app/bridge.h"
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -13,6 +14,8 @@
 #include "mixer/mixer_send.h"
 #include "mixer/osc_receive.h"
 #include "model/console_model.h"
+#include "model/link_stats.h"
+#include "platform/console_input.h"
 #include "platform/console_output.h"
 #include "platform/desktop.h"
 #include "platform/profile.h"
@@ -61,6 +64,27 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
     return -1;
 }
 
+// The start-up sweep can take long, or wait for a console that is not
+// there yet; "q" must stop the bridge meanwhile, so the keyboard is read
+// here while a worker thread runs the sweep.
+void runStartupWithKeyboard(const BridgeOptions& options)
+{
+    std::atomic<bool> done{false};
+    std::thread startup([&] {
+        runStartupSynchronisation(options);
+        done = true;
+    });
+    bool inputOpen = true;
+    while (!done && !stopRequested) {
+        char c = 0;
+        KeyStatus status = inputOpen ? readConsoleCharWithin(c, 100) : KeyStatus::TimedOut;
+        if (status == KeyStatus::EndOfInput) inputOpen = false;
+        if (!inputOpen) sleepUnlessStopped(100);
+        if (status == KeyStatus::Key && (c == 'q' || c == 'Q')) requestStop();
+    }
+    startup.join();
+}
+
 } // namespace
 
 int runBridge(int argc, const char* const* argv)
@@ -84,6 +108,7 @@ int runBridge(int argc, const char* const* argv)
     installStopSignals();
     startupComplete = 0;
     if (options.noEditor) useNullDesktop();
+    setTrafficLogLevel(options.verbose);
     if (!options.prefsFile.empty()) setPreferencesFileOverride(options.prefsFile.c_str());
 
     std::string profile;
@@ -126,7 +151,7 @@ int runBridge(int argc, const char* const* argv)
     std::thread oscReceive(oscReceiveLoop);
     std::thread surfaceReceive(surfaceReceiveLoop);
 
-    runStartupSynchronisation(options);
+    runStartupWithKeyboard(options);
     if (!stopRequested) {
         consolePrint("Listening to messages...\n");
         AddressPair current;

@@ -1,6 +1,7 @@
 #include "app/console_loop.h"
 
 #include "app/config.h"
+#include "app/status_report.h"
 #include "platform/console_input.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
@@ -11,6 +12,7 @@ void printBox()
 {
     consolePrint("+-----------------------------------------------+\n");
     consolePrint("| Press q + enter to stop or s + enter to setup |\n");
+    consolePrint("| Press i + enter for the link status           |\n");
     consolePrint("+-----------------------------------------------+\n");
     consolePrint("\n");
 }
@@ -35,7 +37,9 @@ void runConsoleLoop(const std::string& configPath, AddressPair& addresses)
             waitForStop();
             break;
         }
-        if (c == 'q' || c == 'Q') {
+        if (c == 'i' || c == 'I') {
+            consolePrint("%s", linkStatusText().c_str());
+        } else if (c == 'q' || c == 'Q') {
             requestStop();
         } else if (c == 's' || c == 'S') {
             char lineBreak;

@@ -10,6 +10,7 @@
 #include "fxdefs/fx_files.h"
 #include "mixer/reply_dispatch.h"
 #include "model/console_model.h"
+#include "model/link_stats.h"
 #include "platform/desktop.h"
 #include "platform/stop_signal.h"
 #include "surface/input_dispatch.h"
@@ -32,4 +33,5 @@ void resetAllState()
     resetReplyDispatch();
     resetProcessingPages();
     resetQuerySweep();
+    resetLinkStats();
 }

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "mixer/osc_codec.h"
+#include "model/link_stats.h"
 #include "platform/console_output.h"
 #include "platform/udp.h"
 
@@ -83,7 +84,9 @@ bool sendRawToMixer(const unsigned char* data, int length)
         endpoint = linkEndpoint;
     }
     if (!socket || length <= 0) return false;
-    return socket->sendTo(data, length, endpoint) == length;
+    if (socket->sendTo(data, length, endpoint) != length) return false;
+    noteMixerDatagram(LinkDirection::MixerOut, data, length);
+    return true;
 }
 
 bool sendToMixer(const char* address, const char* typeTags, ...)

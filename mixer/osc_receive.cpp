@@ -5,6 +5,7 @@
 #include "mixer/mixer_send.h"
 #include "mixer/osc_codec.h"
 #include "mixer/reply_dispatch.h"
+#include "model/link_stats.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
@@ -43,6 +44,7 @@ int oscReceiveLoop()
         // Only the configured console may write into the model.
         uint32_t filter = sourceFilter;
         if (filter != 0 && from.address != filter) continue;
+        noteMixerDatagram(LinkDirection::MixerIn, datagram, length);
         handleMixerDatagram(datagram, length);
     }
     return 0;

@@ -1,11 +1,14 @@
 // Keyboard input that a stop request can interrupt.
 #pragma once
 
-enum class KeyStatus { Key, EndOfInput, Stopped };
+enum class KeyStatus { Key, EndOfInput, Stopped, TimedOut };
 
 // Reads one character from standard input; returns Stopped as soon as a stop
 // is requested, EndOfInput at end of file or on error.
 KeyStatus readConsoleChar(char& c);
+
+// The same, but gives up with TimedOut after about timeoutMs.
+KeyStatus readConsoleCharWithin(char& c, int timeoutMs);
 
 // Reads one line (without its line break) of at most capacity-1 characters;
 // the rest of a longer line is consumed and the result marks it with

@@ -7,10 +7,11 @@
 
 // Standard input is read in raw bytes with poll, so that a stop request is
 // noticed within a tenth of a second even while nobody types.
-KeyStatus readConsoleChar(char& c)
+KeyStatus readConsoleCharWithin(char& c, int timeoutMs)
 {
-    for (;;) {
+    for (int waited = 0;; waited += 100) {
         if (stopRequested) return KeyStatus::Stopped;
+        if (timeoutMs >= 0 && waited >= timeoutMs) return KeyStatus::TimedOut;
         pollfd fd{STDIN_FILENO, POLLIN, 0};
         int ready = ::poll(&fd, 1, 100);
         if (ready < 0) {
@@ -24,6 +25,8 @@ KeyStatus readConsoleChar(char& c)
         return KeyStatus::EndOfInput;
     }
 }
+
+KeyStatus readConsoleChar(char& c) { return readConsoleCharWithin(c, -1); }
 
 KeyStatus readConsoleLine(char* buffer, int capacity, bool* truncated)
 {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
@@ -165,17 +166,14 @@ void queueEncoderRing(int strip, int first, int second)
     if (accepted) queueCondition.notify_one();
 }
 
+// Compared in single precision, the level's own: a level of exactly 0.001
+// stays at segment 0 rather than being lifted by the widening to double.
 int meterSegment(float level)
 {
-    const double v = level;
-    if (v > 0.99) return 8;
-    if (v > 0.8) return 7;
-    if (v > 0.5) return 6;
-    if (v > 0.25) return 5;
-    if (v > 0.07) return 4;
-    if (v > 0.015) return 3;
-    if (v > 0.002) return 2;
-    if (v > 0.001) return 1;
+    static const float thresholds[8] = {0.99f, 0.8f, 0.5f, 0.25f, 0.07f, 0.015f, 0.002f, 0.001f};
+    for (int i = 0; i < 8; ++i) {
+        if (level > thresholds[i]) return 8 - i;
+    }
     return 0;
 }
 
@@ -223,7 +221,9 @@ int surfaceSenderLoop()
             endpoint = linkEndpoint;
         }
         // The pacing wait runs outside the lock, so producers never wait for it.
-        if (socket) socket->sendTo(message.data, message.length, endpoint);
+        if (socket && socket->sendTo(message.data, message.length, endpoint) == message.length) {
+            noteSurfaceDatagram(LinkDirection::SurfaceOut, message.data, message.length);
+        }
         const int64_t sentAt = steadyNanoseconds();
         {
             std::lock_guard<std::mutex> lock(queueMutex);

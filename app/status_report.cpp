@@ -1,0 +1,65 @@
+#include "app/status_report.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "editor/editor_window.h"
+#include "mixer/mixer_send.h"
+#include "model/console_model.h"
+#include "model/link_stats.h"
+#include "platform/clock.h"
+#include "platform/udp.h"
+#include "surface/output_queue.h"
+
+namespace {
+
+constexpr int64_t RECENT_MS = 10000;
+
+const char* recentness(const LinkActivity& a, int64_t now)
+{
+    if (a.lastMs == 0) return "never";
+    return now - a.lastMs <= RECENT_MS ? "yes" : "no";
+}
+
+const char* editorName()
+{
+    if (!editorFound) return "not found";
+    return editorKind == 2 ? "M32-Edit" : "X32-Edit";
+}
+
+void addLine(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void addLine(std::string& text, const char* format, ...)
+{
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    text += line;
+}
+
+} // namespace
+
+std::string linkStatusText()
+{
+    const int64_t now = steadyMilliseconds();
+    const LinkActivity mixerIn = linkActivity(LinkDirection::MixerIn);
+    const LinkActivity mixerOut = linkActivity(LinkDirection::MixerOut);
+    const LinkActivity surfaceIn = linkActivity(LinkDirection::SurfaceIn);
+    const LinkActivity surfaceOut = linkActivity(LinkDirection::SurfaceOut);
+    const SurfaceQueueStats queue = surfaceQueueStats();
+    std::string text = "---- status ----\n";
+    addLine(text, "mixer   %s  answered in the last 10 s: %s\n",
+            formatEndpoint(mixerLinkEndpoint()).c_str(), recentness(mixerIn, now));
+    addLine(text, "surface %s  sent anything in the last 10 s: %s\n",
+            formatEndpoint(surfaceLinkEndpoint()).c_str(), recentness(surfaceIn, now));
+    addLine(text, "editor  %s\n", editorName());
+    addLine(text, "page %d  bank %d  scroll %d  start-up %s\n", surfacePage, currentBank + 1,
+            bankScroll, startupComplete ? "complete" : "in progress");
+    addLine(text, "messages/s (last 10 s): mixer in %.1f out %.1f, surface in %.1f out %.1f\n",
+            mixerIn.perSecond, mixerOut.perSecond, surfaceIn.perSecond, surfaceOut.perSecond);
+    addLine(text, "surface queue: depth %d, high-water %d, dropped %llu\n", queue.depth,
+            queue.highWater, static_cast<unsigned long long>(queue.dropped));
+    text += "----------------\n";
+    return text;
+}

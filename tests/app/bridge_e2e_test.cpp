@@ -1,0 +1,189 @@
+// The real velumbra binary against a loopback socket standing in for the
+// console: configuration, keep-alive, keyboard and signals.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/udp.h"
+#include "support/process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class BridgeBinary : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        profile = fs::temp_directory_path() /
+                  ("velumbra-e2e-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(profile);
+        fs::create_directories(profile / "Documents");
+        ASSERT_TRUE(console.open());
+        ASSERT_TRUE(console.bind(0x7F000001, 0));
+        savedProfile = std::getenv("USERPROFILE") ? std::getenv("USERPROFILE") : "";
+        ::setenv("USERPROFILE", profile.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        stopProcess(bridge, 2000);
+        if (savedProfile.empty()) {
+            ::unsetenv("USERPROFILE");
+        } else {
+            ::setenv("USERPROFILE", savedProfile.c_str(), 1);
+        }
+        fs::remove_all(profile);
+    }
+    fs::path configPath() const { return profile / "Documents" / "Velumbra.cfg"; }
+    void writeConfig(const std::string& text) { std::ofstream(configPath(), std::ios::binary) << text; }
+    std::string readConfig() const
+    {
+        std::ifstream in(configPath(), std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    std::string mixerArgument() const { return "127.0.0.1:" + std::to_string(console.localPort()); }
+    bool start(std::vector<std::string> extra)
+    {
+        return startProcess(bridge, VELUMBRA_BINARY, extra);
+    }
+    bool startAgainstStandIn(std::vector<std::string> first = {})
+    {
+        std::vector<std::string> args = first;
+        for (const char* a : {"--surface", "127.0.0.1:9", "--listen-port", "0", "--no-editor",
+                              "--mixer"}) {
+            args.push_back(a);
+        }
+        args.push_back(mixerArgument());
+        return start(args);
+    }
+    // Datagrams the stand-in receives within timeoutMs.
+    std::vector<std::vector<uint8_t>> receiveFor(int timeoutMs, size_t enough)
+    {
+        std::vector<std::vector<uint8_t>> got;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (got.size() < enough && std::chrono::steady_clock::now() < deadline) {
+            uint8_t buffer[1024];
+            int length = 0;
+            UdpEndpoint from;
+            if (console.receive(buffer, sizeof buffer, length, from, 100) == ReceiveStatus::Received) {
+                got.emplace_back(buffer, buffer + length);
+            }
+        }
+        return got;
+    }
+    int exitCode() { return WIFEXITED(bridge.exitStatus) ? WEXITSTATUS(bridge.exitStatus) : -1; }
+
+    fs::path profile;
+    std::string savedProfile;
+    UdpSocket console;
+    ChildProcess bridge;
+};
+
+std::vector<uint8_t> oscBytes(const char* address)
+{
+    std::vector<uint8_t> v(((std::strlen(address) + 4) & ~size_t(3)) + 4, 0);
+    std::memcpy(v.data(), address, std::strlen(address));
+    v[v.size() - 4] = ',';
+    return v;
+}
+
+TEST_F(BridgeBinary, EchoesTheFileSendsKeepAliveAndStopsOnQ)
+{
+    writeConfig("127.0.0.5|127.0.0.6|");
+    ASSERT_TRUE(startAgainstStandIn());
+    std::string line;
+    ASSERT_TRUE(waitForLine(bridge, "X32[127.0.0.5]", 5000, line));
+    ASSERT_TRUE(waitForLine(bridge, "X-Touch[127.0.0.6]", 5000, line));
+    auto got = receiveFor(3000, 2);
+    ASSERT_GE(got.size(), 2u);
+    EXPECT_EQ(got[0], oscBytes("/xremote"));
+    EXPECT_EQ(got[0].size(), 16u);
+    EXPECT_EQ(got[1], oscBytes("/renew"));
+    EXPECT_EQ(got[1].size(), 12u);
+    // The stand-in never answers, so start-up keeps asking; "q" still stops.
+    ASSERT_TRUE(waitForLine(bridge, "No answer from the mixer at " + mixerArgument(), 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "q\n"));
+    ASSERT_TRUE(waitForExit(bridge, 3000));
+    EXPECT_EQ(exitCode(), 0);
+    EXPECT_TRUE(waitForLine(bridge, "Cleanining up and stopping...", 100, line));
+}
+
+TEST_F(BridgeBinary, StopsOnSigtermWithinOneSecond)
+{
+    writeConfig("127.0.0.5|127.0.0.6|");
+    ASSERT_TRUE(startAgainstStandIn());
+    std::string line;
+    ASSERT_TRUE(waitForLine(bridge, "Ready for the messages...", 5000, line));
+    auto before = std::chrono::steady_clock::now();
+    ::kill(bridge.pid, SIGTERM);
+    ASSERT_TRUE(waitForExit(bridge, 1000));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
+    EXPECT_EQ(exitCode(), 0);
+}
+
+TEST_F(BridgeBinary, ForcedPromptRewritesTheFile)
+{
+    writeConfig("127.0.0.5|127.0.0.6|");
+    ASSERT_TRUE(startAgainstStandIn({"-C"}));
+    std::string line;
+    ASSERT_TRUE(waitForLine(bridge, "X-Touch[127.0.0.6]", 5000, line));
+    ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X32 mixer:", 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "10.1.2.3.4\n"));  // not an address: asked again
+    ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X32 mixer:", 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "10.1.2.3\n"));
+    ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X-Touch controller:", 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "10.1.2.4\n"));
+    ASSERT_TRUE(waitForLine(bridge, "Ready for the messages...", 5000, line));
+    EXPECT_EQ(readConfig(), "10.1.2.3|10.1.2.4|");
+    ASSERT_TRUE(writeToProcess(bridge, "q\n"));
+    ASSERT_TRUE(waitForExit(bridge, 3000));
+    EXPECT_EQ(exitCode(), 0);
+}
+
+TEST_F(BridgeBinary, KeepsRunningAtEndOfInputUntilASignal)
+{
+    writeConfig("127.0.0.5|127.0.0.6|");
+    ASSERT_TRUE(startAgainstStandIn());
+    std::string line;
+    ASSERT_TRUE(waitForLine(bridge, "Ready for the messages...", 5000, line));
+    closeProcessInput(bridge);
+    EXPECT_FALSE(waitForExit(bridge, 500));
+    ::kill(bridge.pid, SIGINT);
+    ASSERT_TRUE(waitForExit(bridge, 1000));
+    EXPECT_EQ(exitCode(), 0);
+}
+
+TEST_F(BridgeBinary, PromptAtEndOfInputFailsClearly)
+{
+    ASSERT_TRUE(start({"--no-editor", "--listen-port", "0"}));  // no file, no overrides
+    closeProcessInput(bridge);
+    ASSERT_TRUE(waitForExit(bridge, 3000));
+    EXPECT_NE(exitCode(), 0);
+    std::string line;
+    EXPECT_TRUE(waitForLine(bridge, "Cannot ask for the addresses: standard input is closed", 100, line));
+    EXPECT_FALSE(fs::exists(configPath()));
+}
+
+TEST_F(BridgeBinary, RejectsUnknownOptionsAndAnswersHelp)
+{
+    ASSERT_TRUE(start({"--bogus"}));
+    ASSERT_TRUE(waitForExit(bridge, 3000));
+    EXPECT_EQ(exitCode(), 2);
+    ChildProcess help;
+    ASSERT_TRUE(startProcess(help, VELUMBRA_BINARY, {"--help"}));
+    ASSERT_TRUE(waitForExit(help, 3000));
+    std::string line;
+    EXPECT_TRUE(waitForLine(help, "  --mixer IP[:PORT]", 100, line));
+}
+
+} // namespace
