@@ -1,0 +1,215 @@
+#include "console_commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "../common/sim_common.h"
+#include "console_server.h"
+
+CommandQueue commands;
+
+namespace {
+
+const char* const kHelp =
+    "commands: set ADDRESS VALUE | silent on [MS] | silent off | delay MS | drop PERCENT | "
+    "scene COUNT | dump ADDRESS | dump PREFIX* | wait MS | clients | stats | quit";
+
+std::string formatArg(const OscArg& arg)
+{
+    char text[48];
+    if (arg.type == 'i') {
+        std::snprintf(text, sizeof text, "i %d", arg.i);
+        return text;
+    }
+    if (arg.type == 's') return "s \"" + arg.s + "\"";
+    std::snprintf(text, sizeof text, "f %.6f", static_cast<double>(arg.f));
+    return text;
+}
+
+bool parseFloatText(const std::string& text, float& out)
+{
+    char* end = nullptr;
+    out = std::strtof(text.c_str(), &end);
+    return !text.empty() && end != text.c_str() && *end == '\0';
+}
+
+// The text after the first two words, without surrounding quotes.
+std::string valueText(const std::string& line)
+{
+    size_t i = 0;
+    for (int word = 0; word < 2; ++word) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    }
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    std::string value = line.substr(i);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+void runSet(const std::vector<std::string>& words, const std::string& line, int64_t nowMs)
+{
+    Param* param = words.size() >= 2 ? findParam(words[1]) : nullptr;
+    if (words.size() >= 2 && param == nullptr) {
+        consoleLog("unknown address %s", words[1].c_str());
+        return;
+    }
+    // Only a name may be set to the empty text.
+    if (param == nullptr || (words.size() < 3 && param->type != 's')) {
+        consoleLog("usage: set ADDRESS VALUE");
+        return;
+    }
+    std::string text = valueText(line);
+    OscArg arg;
+    long whole = 0;
+    float real = 0.0f;
+    bool isWhole = parseWholeNumber(text, -2147483647L, 2147483647L, whole);
+    if (param->type == 's') {
+        arg = oscString(text);
+    } else if (param->eitherNumber ? isWhole : param->type == 'i') {
+        if (!isWhole) {
+            consoleLog("%s takes an integer", param->address.c_str());
+            return;
+        }
+        arg = oscInt(static_cast<int32_t>(whole));
+    } else if (parseFloatText(text, real)) {
+        arg = oscFloat(real);
+    } else {
+        consoleLog("%s takes a number", param->address.c_str());
+        return;
+    }
+    storeParamValue(*param, arg);
+    pushParam(*param, nullptr, nowMs);
+    consoleLog("set %s %s", param->address.c_str(), formatParamValue(*param).c_str());
+}
+
+void runDump(const std::string& what)
+{
+    if (!what.empty() && what.back() == '*') {
+        std::string prefix = what.substr(0, what.size() - 1);
+        int count = 0;
+        for (const Param& param : params) {
+            if (param.address.compare(0, prefix.size(), prefix) != 0) continue;
+            consoleLog("%s %s", param.address.c_str(), formatParamValue(param).c_str());
+            ++count;
+        }
+        consoleLog("dumped %d", count);
+        return;
+    }
+    OscArg value;
+    if (queryValue(what, value)) consoleLog("%s %s", what.c_str(), formatArg(value).c_str());
+    else consoleLog("unknown address %s", what.c_str());
+}
+
+void runClients(int64_t nowMs)
+{
+    for (const RemoteClient& client : server.clients)
+        consoleLog("client %s last /xremote %lld ms ago", endpointText(client.endpoint).c_str(),
+                   static_cast<long long>(nowMs - client.lastXremoteMs));
+    for (const MeterSubscription& s : server.subscriptions)
+        consoleLog("meters %d as %s to %s every %lld ms", s.block, s.alias.c_str(), endpointText(s.endpoint).c_str(),
+                   static_cast<long long>(s.periodMs));
+    consoleLog("clients %zu subscriptions %zu", server.clients.size(), server.subscriptions.size());
+}
+
+void runStats()
+{
+    consoleLog("received %llu answered %llu dropped %llu applied %llu pushed %llu meters %llu unknown %llu",
+               static_cast<unsigned long long>(server.received), static_cast<unsigned long long>(server.answered),
+               static_cast<unsigned long long>(server.dropped), static_cast<unsigned long long>(server.applied),
+               static_cast<unsigned long long>(server.pushed), static_cast<unsigned long long>(server.meterBlobs),
+               static_cast<unsigned long long>(server.unknown));
+}
+
+bool wordNumber(const std::vector<std::string>& words, size_t at, long low, long high, long& out)
+{
+    return words.size() > at && parseWholeNumber(words[at], low, high, out);
+}
+
+// Runs one line; false when the line holds the queue (wait) or quits.
+bool runLine(const std::string& line, int64_t nowMs)
+{
+    std::vector<std::string> words = splitWords(line);
+    if (words.empty() || words[0][0] == '#') return true;
+    const std::string& verb = words[0];
+    long number = 0;
+    if (verb == "set") {
+        runSet(words, line, nowMs);
+    } else if (verb == "silent" && words.size() >= 2 && (words[1] == "on" || words[1] == "off")) {
+        long forMs = 0;
+        if (words[1] == "on" && words.size() >= 3 && !wordNumber(words, 2, 1, 86400000L, forMs)) {
+            consoleLog("usage: silent on [MS]");
+            return true;
+        }
+        setSilent(words[1] == "on", forMs > 0 ? nowMs + forMs : 0);
+    } else if (verb == "delay" && wordNumber(words, 1, 0, 600000L, number)) {
+        server.delayMs = static_cast<int>(number);
+        consoleLog("delay %d ms", server.delayMs);
+    } else if (verb == "drop" && wordNumber(words, 1, 0, 100, number)) {
+        server.dropPercent = static_cast<int>(number);
+        consoleLog("drop %d%%", server.dropPercent);
+    } else if (verb == "scene" && wordNumber(words, 1, 1, 100000L, number)) {
+        recallRandomScene(static_cast<int>(number), nowMs);
+    } else if (verb == "dump" && words.size() == 2) {
+        runDump(words[1]);
+    } else if (verb == "wait" && wordNumber(words, 1, 0, 86400000L, number)) {
+        commands.resumeAtMs = nowMs + number;
+        return false;
+    } else if (verb == "clients") {
+        runClients(nowMs);
+    } else if (verb == "stats") {
+        runStats();
+    } else if (verb == "help") {
+        consoleLog("%s", kHelp);
+    } else if (verb == "quit") {
+        commands.quitRequested = true;
+        return false;
+    } else {
+        consoleLog("bad command: %s (%s)", line.c_str(), kHelp);
+    }
+    return true;
+}
+
+const char* const kSceneNames[] = {"Kick In", "Snr Top", "Lead", "Keys", "Pad", "Gtr Amp", "Horn", "Spare"};
+
+}  // namespace
+
+void recallRandomScene(int count, int64_t nowMs)
+{
+    std::vector<size_t> candidates;
+    for (size_t i = 0; i < params.size(); ++i)
+        if (params[i].address.compare(0, 7, "/-stat/") != 0) candidates.push_back(i);
+    std::uniform_int_distribution<size_t> pick(0, candidates.size() - 1);
+    std::uniform_real_distribution<float> level(0.0f, 1.0f);
+    std::uniform_int_distribution<size_t> name(0, sizeof kSceneNames / sizeof kSceneNames[0] - 1);
+    for (int n = 0; n < count; ++n) {
+        Param& param = params[candidates[pick(server.random)]];
+        if (param.type == 'f') {
+            param.f = level(server.random);
+        } else if (param.type == 'i') {
+            std::uniform_int_distribution<int32_t> value(param.low, param.high);
+            param.i = value(server.random);
+        } else {
+            param.s = kSceneNames[name(server.random)];
+        }
+        pushParam(param, nullptr, nowMs);
+    }
+    consoleLog("scene: %d changes", count);
+}
+
+void runQueuedCommands(int64_t nowMs)
+{
+    while (!commands.quitRequested && !commands.lines.empty() && nowMs >= commands.resumeAtMs) {
+        std::string line = commands.lines.front();
+        commands.lines.pop_front();
+        if (!runLine(line, nowMs)) break;
+    }
+}
+
+int64_t msUntilCommandsResume(int64_t nowMs)
+{
+    if (commands.lines.empty() || nowMs >= commands.resumeAtMs) return -1;
+    return commands.resumeAtMs - nowMs;
+}

@@ -1,0 +1,25 @@
+// Operator commands of the console emulator, one per line, from a script
+// file and from standard input: set, silent, delay, drop, scene, dump,
+// wait, clients, stats, help, quit. Runs on the event-loop thread.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+struct CommandQueue {
+    std::deque<std::string> lines;
+    int64_t resumeAtMs = 0;  // a "wait" holds the queue until then
+    bool quitRequested = false;
+};
+
+extern CommandQueue commands;
+
+// Runs queued lines until the queue is empty, a "wait" holds it, or "quit".
+void runQueuedCommands(int64_t nowMs);
+
+// Time in ms until a held queue may go on; -1 when nothing is held.
+int64_t msUntilCommandsResume(int64_t nowMs);
+
+// Applies count random changes as one scene recall and pushes each of them.
+void recallRandomScene(int count, int64_t nowMs);

@@ -1,0 +1,98 @@
+#include "surface_output.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "../common/sim_common.h"
+
+SurfaceLink surfaceLink;
+
+namespace {
+
+uint8_t dataByte(int value) { return static_cast<uint8_t>(value < 0 ? 0 : (value > 127 ? 127 : value)); }
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::vector<uint8_t> noteMessage(int note, int velocity) { return {0x90, dataByte(note), dataByte(velocity)}; }
+
+std::vector<uint8_t> encoderMessage(int encoder, int value)
+{
+    return {0xB0, dataByte(15 + encoder), dataByte(value)};
+}
+
+std::vector<uint8_t> faderMessage(int fader, double position)
+{
+    long target = std::lround(position * 32636.0);
+    if (target < 0) target = 0;
+    long second = target / 255;
+    long first = target % 255;
+    if (first > 127) {
+        // Between second*255+127 and (second+1)*255: take the nearer one.
+        if (first - 127 < 255 - first) first = 127;
+        else {
+            first = 0;
+            ++second;
+        }
+    }
+    if (second > 127) {
+        second = 127;
+        first = 127;
+    }
+    uint8_t status = static_cast<uint8_t>(0xE0 + (fader - 1));
+    return {status, static_cast<uint8_t>(first), static_cast<uint8_t>(second)};
+}
+
+std::vector<uint8_t> touchMessage(int fader, bool touched) { return noteMessage(103 + fader, touched ? 127 : 0); }
+
+bool parseHexWords(const std::vector<std::string>& words, size_t first, std::vector<uint8_t>& out)
+{
+    out.clear();
+    for (size_t w = first; w < words.size(); ++w) {
+        std::string word = words[w];
+        if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) word = word.substr(2);
+        if (word.empty() || word.size() % 2 != 0) return false;
+        for (size_t i = 0; i < word.size(); i += 2) {
+            int high = hexDigit(word[i]);
+            int low = hexDigit(word[i + 1]);
+            if (high < 0 || low < 0) return false;
+            out.push_back(static_cast<uint8_t>(high * 16 + low));
+        }
+    }
+    return !out.empty();
+}
+
+void sendToBridge(const std::vector<uint8_t>& bytes)
+{
+    if (!sendDatagram(surfaceLink.socketFd, surfaceLink.bridge, bytes.data(), bytes.size())) {
+        say("send to %s failed: %s", endpointText(surfaceLink.bridge).c_str(), std::strerror(errno));
+        return;
+    }
+    ++surfaceLink.sent;
+    if (surfaceLink.verbose && !surfaceLink.interactive) say("sent %s", hexBytes(bytes.data(), bytes.size()).c_str());
+    if (surfaceLink.interactive) surfaceLink.lastMessage = "sent " + hexBytes(bytes.data(), bytes.size());
+}
+
+void say(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (surfaceLink.interactive) {
+        surfaceLink.lastMessage = text;
+        return;
+    }
+    std::fputs(text, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}

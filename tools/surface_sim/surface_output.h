@@ -1,0 +1,44 @@
+// What the emulated surface sends to the bridge, built as the real surface
+// sends it (one MIDI message per datagram), and the emulator's message line.
+// Event-loop thread only.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SurfaceLink {
+    int socketFd = -1;
+    sockaddr_in bridge{};
+    bool verbose = false;
+    bool interactive = false;
+    uint64_t sent = 0;
+    std::string lastMessage;  // the interactive screen's status line
+};
+
+extern SurfaceLink surfaceLink;
+
+// Button press (127) or release (0) of a note.
+std::vector<uint8_t> noteMessage(int note, int velocity);
+
+// Encoder 1..8 turned: B0, 15 + encoder, value (1..64 clockwise, 65..127 back).
+std::vector<uint8_t> encoderMessage(int encoder, int value);
+
+// Fader 1..9 moved to position 0..1, scaled as the bridge reads it:
+// (second x 255 + first) / 32636 with both data bytes 7-bit, so the bytes
+// chosen are the nearest that can be sent (the top is 7F 7F, about 0.9962).
+std::vector<uint8_t> faderMessage(int fader, double position);
+
+// Touch of fader 1..9: note 103 + fader, 127 or 0.
+std::vector<uint8_t> touchMessage(int fader, bool touched);
+
+// "90 33 7F" or "90337F" (words from index first on); false on bad hex.
+bool parseHexWords(const std::vector<std::string>& words, size_t first, std::vector<uint8_t>& out);
+
+void sendToBridge(const std::vector<uint8_t>& bytes);
+
+// A result line: printed in scripted mode, shown on the status line when
+// interactive.
+void say(const char* format, ...) __attribute__((format(printf, 1, 2)));

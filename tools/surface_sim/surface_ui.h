@@ -1,0 +1,44 @@
+// The interactive face of the surface emulator: draws the surface in an
+// 80x24 terminal with ANSI escapes and turns key presses into the messages a
+// surface sends. Event-loop thread only; the terminal is put into raw mode
+// (termios) and restored on every way out, SIGINT and SIGTERM included.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct UiState {
+    int focus = 0;           // strip 0..7, 8 = master fader
+    double hand[9] = {};     // where the operator's hand last put each fader
+    bool handMoved[9] = {};
+    uint64_t handStamp[9] = {};  // motor messages seen when the hand moved it
+    bool touched[9] = {};    // touch sent and not yet released
+    bool selectHeld[8] = {};
+    bool pushHeld[8] = {};
+    bool helpShown = false;
+    bool commandActive = false;
+    std::string commandLine;
+    int escape = 0;          // 1 after ESC, 2 after ESC [
+    bool dirty = true;
+    bool quitRequested = false;
+    std::string localText;
+    std::string bridgeText;
+};
+
+extern UiState ui;
+
+// Raw mode, alternate screen, hidden cursor; false when stdin is no terminal.
+bool enterTerminalMode();
+// Safe to call more than once and from atexit.
+void restoreTerminal();
+
+// The whole screen (help screen while helpShown), starting at the top left.
+std::string renderScreen();
+
+// Where fader 0..8 stands: where the hand put it, unless the bridge has
+// moved the motor since.
+double shownFaderPosition(int fader);
+
+// Feeds the bytes read from the keyboard.
+void handleKeyBytes(const char* bytes, size_t count);
