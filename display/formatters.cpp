@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int TABLE_TEXT_SIZE = 8;
+constexpr int TABLE_TEXT_SIZE = 16;  // texts are at most 7 characters
 constexpr int TABLE_MAX_ENTRIES = 201;
 
 struct ValueTable {

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int NAME_SIZE = 8;
+constexpr int NAME_SIZE = 16;   // texts are at most 7 characters; room for any int
 constexpr const char* UNKNOWN_NAME = "?";
 
 template <int N>

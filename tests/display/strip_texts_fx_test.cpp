@@ -1,0 +1,128 @@
+// Strip displays of the effects pages, with the descriptions of the sample
+// effects parameter files.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fxdefs/fx_files.h"
+#include "platform/console_output.h"
+#include "strip_texts_support.h"
+
+namespace {
+
+class StripTextsFx : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        startStripTextsTest();
+        std::string folder = std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/";
+        setConsoleCapture(&output);
+        ASSERT_TRUE(readFxDescriptionFile(folder + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4,
+                                          FX_LINE_CAPACITY_1TO4));
+        ASSERT_TRUE(readFxDescriptionFile(folder + "fx5_8.prm", fxDescriptions5to8, FX_TYPES_5TO8,
+                                          FX_LINE_CAPACITY_5TO8));
+        EXPECT_EQ(output, "done.\ndone.\n");
+    }
+
+    void TearDown() override { setConsoleCapture(nullptr); }
+
+    std::string output;
+
+    std::map<int, ShownDisplay> show(int page) { surfacePage = page; return refreshFromPrefilled(); }
+};
+
+ShownDisplay heading(const char* top, const char* bottom) { return {7, top, bottom}; }
+
+TEST_F(StripTextsFx, ReverbOnItsTwoPages)
+{
+    FxSlot& slot = fxSlots[1];
+    slot.type = 0;
+    slot.paramPage = 1;
+    const double values[] = {0.25, 0.5, 0.0, 1.0, 1.0, 0.5, 0.0, 1.0, 0.5, 0.0, 1.0, 0.5};
+    for (int p = 0; p < 12; ++p) slot.par[p + 1] = values[p];
+    EXPECT_EQ(show(2), (std::map<int, ShownDisplay>{
+                           {1, heading("FX 1", "HALL")},
+                           {2, heading("Page", "1/2")},
+                           {3, label("PreDel", "+50.0")},
+                           {4, label("Decay", "1.00")},
+                           {5, label("Size", "+2.0")},
+                           {6, label("Damping", "20k0")},
+                           {7, label("Diffuse", "+30.0")},
+                           {8, label("Level", "+0.0")},
+                       }));
+    slot.paramPage = 2;
+    EXPECT_EQ(show(2), (std::map<int, ShownDisplay>{
+                           {1, heading("FX 1", "HALL")},
+                           {2, heading("Page", "2/2")},
+                           {3, label("LoCut", "10")},
+                           {4, label("HiCut", "20k0")},
+                           {5, label("BassMul", "1.00")},
+                           {6, label("Spread", "+0.0")},
+                           {7, label("Shape", "+250.0")},
+                           {8, label("ModSpd", "+50.0")},
+                       }));
+    slot.paramPage = 3;   // past the last page: nothing to show
+    auto shown = show(2);
+    EXPECT_EQ(shown[2], heading("Page", "3/2"));
+    for (int position = 3; position <= 8; ++position) EXPECT_EQ(shown[position], blankDisplay());
+}
+
+TEST_F(StripTextsFx, LabelsWithHashAndEnumerations)
+{
+    fxSlots[3].type = 12;
+    fxSlots[3].par[1] = 0.5;
+    fxSlots[3].par[3] = 1;
+    auto shown = show(4);
+    EXPECT_EQ(shown[1], heading("FX 3", "PITCH"));
+    EXPECT_EQ(shown[3], label("Semi", "+0.0"));
+    EXPECT_EQ(shown[5], label("Key", "C#"));
+    fxSlots[3].par[3] = 12;   // past the twelve keys
+    EXPECT_EQ(show(4)[5], label("Key", "12"));
+}
+
+TEST_F(StripTextsFx, InsertEffectsUseTheirOwnNamesAndWholeNumbers)
+{
+    FxSlot& slot = fxSlots[5];
+    slot.type = 6;
+    slot.par[1] = 1;
+    slot.par[2] = 0.5;
+    slot.par[3] = 0.25;
+    slot.par[4] = 2;
+    auto shown = show(24);
+    EXPECT_EQ(shown[1], heading("FX 5", "P1A"));
+    EXPECT_EQ(shown[2], heading("Page", "1/2"));
+    EXPECT_EQ(shown[3], label("Active", "ON"));
+    EXPECT_EQ(shown[4], label("Gain", "+0"));
+    EXPECT_EQ(shown[5], label("LoBoost", "+3"));   // 2.5 rounds away from zero
+    EXPECT_EQ(shown[6], label("LoFreq", "60"));
+
+    fxSlots[8].type = 5;   // three parameters on its one page
+    shown = show(27);
+    EXPECT_EQ(shown[1], heading("FX 8", "DES"));
+    EXPECT_EQ(shown[5], label("Voice", "FEM"));
+    for (int position = 6; position <= 8; ++position) EXPECT_EQ(shown[position], blankDisplay());
+
+    fxSlots[6].type = 33;   // named by the console, not described by the file
+    shown = show(25);
+    EXPECT_EQ(shown[1], heading("FX 6", "SUB"));
+    EXPECT_EQ(shown[2], heading("Page", "1/0"));
+}
+
+TEST_F(StripTextsFx, TypesWithoutDescriptions)
+{
+    fxSlots[2].type = -1;   // not reported yet
+    auto shown = show(3);
+    EXPECT_EQ(shown[1], heading("FX 2", "?"));
+    EXPECT_EQ(shown[2], heading("Page", "1/0"));
+    for (int position = 3; position <= 8; ++position) EXPECT_EQ(shown[position], blankDisplay());
+
+    fxSlots[4].type = 20;   // beyond the blocks of the file: its start values
+    shown = show(5);
+    EXPECT_EQ(shown[1], heading("FX 4", "*"));
+    EXPECT_EQ(shown[2], heading("Page", "1/0"));
+
+    fxSlots[7].type = 40;   // no insert effect of that number
+    EXPECT_EQ(show(26)[1], heading("FX 7", "?"));
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// A temporary user profile for the effects file tests: USERPROFILE points at
+// a fresh folder while a test runs, and the files are written below it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <list>
+#include <string>
+
+#include "app/reset_state.h"
+#include "fxdefs/fx_files.h"
+#include "platform/console_output.h"
+#include "platform/profile.h"
+
+// putenv is in both the POSIX and the Windows C library; its strings must
+// outlive their place in the environment, so they are kept for the process.
+inline void setFxTestEnvironment(const char* name, const std::string& value)
+{
+    static std::list<std::string> entries;
+    entries.push_back(std::string(name) + "=" + value);
+    putenv(entries.back().data());
+}
+
+inline std::string fxTestEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+class FxProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetAllState();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = std::filesystem::temp_directory_path() /
+                 (std::string("velumbra-fx-") + info->test_suite_name() + "-" + info->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        savedProfile = fxTestEnvironment("USERPROFILE");
+        savedHome = fxTestEnvironment("HOME");
+        setFxTestEnvironment("USERPROFILE", folder.string());
+        setConsoleCapture(&output);
+    }
+
+    void TearDown() override
+    {
+        setConsoleCapture(nullptr);
+        setFxTestEnvironment("USERPROFILE", savedProfile);
+        setFxTestEnvironment("HOME", savedHome);
+        std::filesystem::remove_all(folder);
+    }
+
+    std::string pathOf(const char* file)
+    {
+        return profilePath(folder.string(), (std::string("\\AppData\\Roaming\\Velumbra\\") + file).c_str());
+    }
+
+    void writeFile(const char* file, const std::string& content)
+    {
+        std::string path = pathOf(file);
+        ASSERT_TRUE(ensureParentFolder(path));
+        std::ofstream(path, std::ios::binary) << content;
+    }
+
+    void copySample(const char* file)
+    {
+        std::string path = pathOf(file);
+        ASSERT_TRUE(ensureParentFolder(path));
+        std::filesystem::copy_file(std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/" + file, path,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+
+    // Reads content as the first file and returns what was printed.
+    std::string readFirst(const std::string& content)
+    {
+        writeFile("fx1_4.prm", content);
+        output.clear();
+        readFxFile1to4();
+        return output;
+    }
+
+    std::string readSecond(const std::string& content)
+    {
+        writeFile("fx5_8.prm", content);
+        output.clear();
+        readFxFile5to8();
+        return output;
+    }
+
+    std::filesystem::path folder;
+    std::string savedProfile;
+    std::string savedHome;
+    std::string output;
+};
+
+// Text of one parameter block: name, page, position, kind and three lines.
+inline std::string paramBlock(const std::string& name, int page, int position,
+                              const std::string& kind, const std::string& a,
+                              const std::string& b, const std::string& c)
+{
+    return name + "\n" + std::to_string(page) + "\n" + std::to_string(position) + "\n" + kind +
+           "\n" + a + "\n" + b + "\n" + c + "\n";
+}
+
+inline std::string linfBlock(const std::string& name, int page, int position)
+{
+    return paramBlock(name, page, position, "linf", "0.01", "0", "100");
+}
+
+// Effect header: name, parameter count, page count and group line.
+inline std::string effectHeader(const std::string& name, int params, int pages = 1,
+                                const std::string& groups = "1")
+{
+    return name + "\n" + std::to_string(params) + "\n" + std::to_string(pages) + "\n" + groups + "\n";
+}
+
+inline std::string lutLabel(const FxParamDescription& p, int i)
+{
+    const FxLutEntry* e = fxLutEntry(p, i);
+    return e ? e->label : "<none>";
+}
