@@ -7,21 +7,62 @@
 
 namespace {
 
+// A design point of the editor's layout; panel points are measured from the
+// left edge of its right-hand panel.
+struct DesignPoint {
+    int x;
+    int y;
+    bool panel;
+};
+
 struct PageEntryCase {
     int page;
     int lampNote;
     int lampVelocity;
-    std::vector<int> clicks;   // editor click entries, in order
+    std::vector<DesignPoint> clicks;   // in order
 };
 
+const DesignPoint VIEW_MIXING{36, 22, false};
+const DesignPoint VIEW_EQUALISER{464, 22, false};
+const DesignPoint VIEW_EFFECTS_1_4{726, 22, false};
+const DesignPoint VIEW_EFFECTS_5_8{811, 22, false};
+const DesignPoint VIEW_PREAMP{236, 22, false};
+const DesignPoint VIEW_SENDS{546, 22, false};
+const DesignPoint VIEW_ASSIGNMENT{630, 22, false};
+const DesignPoint VIEW_GATE{316, 22, false};
+const DesignPoint VIEW_DYNAMICS{396, 22, false};
+
 const PageEntryCase pageEntryCases[] = {
-    {0, 0x33, 127, {216, 150}}, {1, 0x2C, 127, {154}},  {2, 0x46, 127, {158}},
-    {5, 0x49, 127, {158}},      {8, 0x3E, 127, {200}},  {15, 0x45, 127, {207}},
-    {16, 0x36, 127, {208}},     {23, 0x3D, 127, {215}}, {24, 0x50, 127, {159}},
-    {27, 0x53, 127, {159}},     {28, 0x28, 127, {152}}, {29, 0x2D, 1, {156}},
-    {30, 0x2D, 127, {156}},     {31, 0x2B, 127, {157}}, {32, 0x2A, 127, {153}},
-    {33, 0x29, 127, {155}},     {34, 0x55, 127, {217}},
+    {0, 0x33, 127, {{50, 419, true}, VIEW_MIXING}},
+    {1, 0x2C, 127, {VIEW_EQUALISER}},
+    {2, 0x46, 127, {VIEW_EFFECTS_1_4}},
+    {5, 0x49, 127, {VIEW_EFFECTS_1_4}},
+    {8, 0x3E, 127, {{35, 452, true}}},
+    {9, 0x3F, 127, {{110, 452, true}}},
+    {15, 0x45, 127, {{110, 540, true}}},
+    {16, 0x36, 127, {{35, 570, true}}},
+    {20, 0x3A, 127, {{35, 636, true}}},
+    {23, 0x3D, 127, {{110, 660, true}}},
+    {24, 0x50, 127, {VIEW_EFFECTS_5_8}},
+    {27, 0x53, 127, {VIEW_EFFECTS_5_8}},
+    {28, 0x28, 127, {VIEW_PREAMP}},
+    {29, 0x2D, 1, {VIEW_SENDS}},
+    {30, 0x2D, 127, {VIEW_SENDS}},
+    {31, 0x2B, 127, {VIEW_ASSIGNMENT}},
+    {32, 0x2A, 127, {VIEW_GATE}},
+    {33, 0x29, 127, {VIEW_DYNAMICS}},
+    {34, 0x55, 127, {{105, 419, true}}},
 };
+
+std::vector<DesktopEvent> expectedClicks(const PageEntryCase& c)
+{
+    std::vector<DesktopEvent> events;
+    for (const DesignPoint& p : c.clicks) {
+        std::vector<DesktopEvent> click = clickAt(p.x + (p.panel ? 1001 : 0), p.y + 120);
+        events.insert(events.end(), click.begin(), click.end());
+    }
+    return events;
+}
 
 const int MODE_LAMP_ORDER[8] = {0x33, 0x2C, 0x28, 0x2D, 0x2B, 0x2A, 0x29, 0x55};
 
@@ -44,14 +85,18 @@ std::vector<Bytes> expectedEntryBlock(const PageEntryCase& c)
     return block;
 }
 
+void PrintTo(const PageEntryCase& c, std::ostream* os) { *os << "page " << c.page; }
+
 class RefreshPageEntry : public testing::TestWithParam<PageEntryCase> {};
 
-TEST_P(RefreshPageEntry, LightsOnlyThePagesOwnLampWhenEntered)
+TEST_P(RefreshPageEntry, LightsOnlyThePagesOwnLampAndClicksItsViewWhenEntered)
 {
     const PageEntryCase& c = GetParam();
     arrangeStartedBridge();
+    arrangeRecordedEditor();
     refreshSurface(0);   // home page shown first
     drainSurfaceQueue();
+    clearRecordedDesktopEvents();
     lastShownPage = c.page == 0 ? -1 : 0;
 
     surfacePage = c.page;
@@ -61,10 +106,14 @@ TEST_P(RefreshPageEntry, LightsOnlyThePagesOwnLampWhenEntered)
     EXPECT_EQ(std::vector<Bytes>(slots.begin(), slots.begin() + long(block.size())), block);
     EXPECT_EQ(slots[block.size()], (Bytes{0x90, 0x59, 0x00})) << "automix lamps follow the block";
     EXPECT_EQ(lastShownPage, c.page);
+    EXPECT_EQ(recordedDesktopEvents(), expectedClicks(c));
 
-    // Shown again: no block.
+    // Shown again: no block, no click.
+    clearRecordedDesktopEvents();
     std::vector<Bytes> again = refreshAndDrain();
     EXPECT_TRUE(pageLampsOf(again).empty());
+    EXPECT_TRUE(recordedDesktopEvents().empty());
+    resetAllState();
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, RefreshPageEntry, testing::ValuesIn(pageEntryCases),
@@ -77,10 +126,12 @@ class RefreshPageWithoutEntry : public testing::TestWithParam<int> {};
 TEST_P(RefreshPageWithoutEntry, SendsNoBlockAndKeepsLastShownPage)
 {
     arrangeStartedBridge();
+    arrangeRecordedEditor();
     surfacePage = 28;
     refreshSurface(0);
     drainSurfaceQueue();
     ASSERT_EQ(lastShownPage, 28);
+    clearRecordedDesktopEvents();
 
     surfacePage = GetParam();
     std::vector<Bytes> slots = refreshAndDrain();
@@ -88,11 +139,14 @@ TEST_P(RefreshPageWithoutEntry, SendsNoBlockAndKeepsLastShownPage)
     EXPECT_EQ(slots.front(), (Bytes{0x90, 0x59, 0x00}));
     EXPECT_TRUE(pageLampsOf(slots).empty());
     EXPECT_EQ(lastShownPage, 28);
+    EXPECT_TRUE(recordedDesktopEvents().empty());
 
     // Back to the page last entered: its lamps are still lit, no block.
     surfacePage = 28;
     EXPECT_TRUE(pageLampsOf(refreshAndDrain()).empty());
     EXPECT_EQ(lastShownPage, 28);
+    EXPECT_TRUE(recordedDesktopEvents().empty());
+    resetAllState();
 }
 
 INSTANTIATE_TEST_SUITE_P(UnusedAndOutOfRange, RefreshPageWithoutEntry, testing::Values(6, 7, 35, -1),

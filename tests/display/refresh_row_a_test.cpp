@@ -171,6 +171,8 @@ const RowACase rowACases[] = {
     {"BadSelectionDynamics", 33, [] { selectedStrip = 81; }, allOff()},
 };
 
+void PrintTo(const RowACase& c, std::ostream* os) { *os << c.name; }
+
 class RefreshRowA : public testing::TestWithParam<RowACase> {};
 
 TEST_P(RefreshRowA, LightsWhatThePageShows)

@@ -50,7 +50,14 @@ std::vector<QueuedSlot> expectedHomePageStream()
 TEST(RefreshStream, FirstRefreshOnHomePageSendsTheWholeSurfaceInOrder)
 {
     arrangeHomePageExample();
+    arrangeRecordedEditor();
     refreshSurface(0);
+
+    // The mixing panel button, then the mixing view button.
+    std::vector<DesktopEvent> clicks = clickAt(1051, 539);
+    for (const DesktopEvent& e : clickAt(36, 142)) clicks.push_back(e);
+    EXPECT_EQ(recordedDesktopEvents(), clicks);
+
     std::vector<QueuedSlot> got = drainSurfaceQueue();
     std::vector<QueuedSlot> want = expectedHomePageStream();
 
@@ -70,6 +77,20 @@ TEST(RefreshStream, FirstRefreshOnHomePageSendsTheWholeSurfaceInOrder)
         EXPECT_EQ(got[k].bytes.size(), 22u) << "slot " << k;
         EXPECT_EQ(got[k].bytes[0], 0xF0) << "slot " << k;
     }
+    resetAllState();
+}
+
+TEST(RefreshStream, ViewButtonUnderThePanelIsNotClicked)
+{
+    arrangeHomePageExample();
+    // 200 wide: the panel begins 13 pixels in and covers the view button at 36.
+    arrangeRecordedEditor({0, 100, 200, 851});
+    refreshSurface(0);
+    EXPECT_EQ(recordedDesktopEvents(), clickAt(63, 539));
+    std::vector<Bytes> slots = bytesOf(drainSurfaceQueue());
+    ASSERT_FALSE(slots.empty());
+    EXPECT_EQ(slots.front(), (Bytes{0x90, 0x33, 0x7F}));
+    resetAllState();
 }
 
 TEST(RefreshStream, RepeatRefreshSkipsPageEntryBlockAndUnchangedRings)

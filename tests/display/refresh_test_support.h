@@ -8,7 +8,9 @@
 
 #include "app/reset_state.h"
 #include "display/refresh.h"
+#include "editor/editor_window.h"
 #include "model/console_model.h"
+#include "platform/desktop_recording.h"
 #include "surface/output_queue.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -106,4 +108,21 @@ inline void arrangeStartedBridge()
     surfacePage = 0;
     surfaceRefreshEnabled = 1;
     lastShownPage = -1;
+}
+
+// An editor window at the reference size with its top edge at 100: design
+// point (x, y) lands at (x, y + 120), a panel point at (x + 1001, y + 120).
+inline void arrangeRecordedEditor(DesktopRect window = {0, 100, 1188, 851})
+{
+    installRecordingDesktop();
+    addFakeWindow("X32 EDIT", window);
+    searchEditorWindow();
+    updateEditorGeometry();
+    clearRecordedDesktopEvents();
+}
+
+// The events of one click at a screen point.
+inline std::vector<DesktopEvent> clickAt(int x, int y)
+{
+    return {cursorMoveEvent(x, y), leftClickEvent(x, y)};
 }
