@@ -48,8 +48,10 @@ void stepType(int slot, int value)
         if (type > 0) type -= ticks;
         if (type < 0) type = 0;
     }
-    // A type the console has not reported yet (-1) lands on the first type.
+    // A type not reported yet (-1) lands on the first type, and one the
+    // console reported beyond the slot's range on the last.
     if (type < 0) type = 0;
+    if (type > limit) type = limit;
     fx.type = static_cast<int>(type);
     sendFxType(slot, fx.type);
 }

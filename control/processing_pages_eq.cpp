@@ -3,7 +3,6 @@
 
 #include "control/processing_pages_steps.h"
 #include "control/strip_controls.h"
-#include "mixer/mixer_send.h"
 #include "model/console_model.h"
 #include "platform/console_output.h"
 #include "surface/output_queue.h"
