@@ -15,6 +15,7 @@
 #include "model/console_model.h"
 #include "platform/console_output.h"
 #include "platform/desktop.h"
+#include "platform/desktop_recording.h"
 #include "platform/stop_signal.h"
 #include "startup_support.h"
 #include "surface/output_queue.h"
@@ -198,6 +199,36 @@ TEST_F(Startup, AStopEndsTheWaitForASilentConsole)
     stopper.join();
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(2));
     EXPECT_EQ(startupComplete.load(), 0);
+}
+
+TEST_F(Startup, WithoutEditorOrPreferencesTheDefaultBanksShowChannelsOneToEight)
+{
+    ASSERT_TRUE(console.start());
+    runStartupSynchronisation(options);
+    EXPECT_NE(output.find("Please start X32-Edit or M32-Edit."), std::string::npos);
+    EXPECT_NE(output.find("using the default banks"), std::string::npos) << output;
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(bankStrips[i], i);
+    EXPECT_EQ(bankCount[0], 32);
+    EXPECT_EQ(currentDcaGroup, 0);
+    EXPECT_EQ(selectedBankSlot, 1);
+}
+
+TEST_F(Startup, AnEditorWithItsOwnPreferencesKeepsItsBanks)
+{
+    fs::create_directories(dir / "AppData" / "Roaming" / "X32-Edit");
+    std::ofstream(dir / "AppData" / "Roaming" / "X32-Edit" / "X32Edit.prefs")
+        << "x\nx\n-guiprefs/bank1 2\n-guiprefs/bank1/channels 48 49\n";
+    installRecordingDesktop();
+    addFakeMonitor(DesktopRect{0, 0, 1920, 1080});
+    addFakeWindow("X32 EDIT - show", DesktopRect{0, 100, 1188, 851});
+    ASSERT_TRUE(console.start());
+    runStartupSynchronisation(options);
+    EXPECT_NE(output.find("Found\nx1: 0 Y1: 100  x2: 1188  y2:851\n"), std::string::npos) << output;
+    EXPECT_EQ(output.find("default banks"), std::string::npos);
+    EXPECT_EQ(bankStrips[0], 48);
+    EXPECT_EQ(bankStrips[1], 49);
+    EXPECT_EQ(bankStrips[2], BLANK_STRIP);
+    EXPECT_FALSE(recordedDesktopEvents().empty()) << "the editor is clicked into";
 }
 
 class QueryWait : public Startup {};
