@@ -7,9 +7,8 @@
 // the caller refreshes the surface after them.
 #pragma once
 
-// EQ page: 0 = encoders edit gain (frequency while pushed), 1 = Q (band type
-// while pushed). Kept across page changes and selections.
-extern int eqEncoderLayer;
+// The EQ page's encoder layer, eqEncoderLayer, lives in the model.
+#include "model/console_model.h"
 
 void eqEncoder(int controller, int value);
 void eqTopButton(int note);

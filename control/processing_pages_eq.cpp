@@ -7,8 +7,6 @@
 #include "platform/console_output.h"
 #include "surface/output_queue.h"
 
-int eqEncoderLayer;
-
 namespace {
 constexpr double EQ_GAIN_STEP = 0.016667;
 constexpr double EQ_FREQ_STEP = 0.005;

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "control/processing_pages.h"
 #include "display/formatters.h"
 #include "display/name_tables.h"
 #include "display/strip_display.h"

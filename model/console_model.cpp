@@ -30,6 +30,7 @@ int surfaceRefreshEnabled;
 int encoderPushed[8];
 int selectHeld[8];
 
+int eqEncoderLayer;
 int chosenDcaGroup;
 int chosenMuteGroup;
 
@@ -98,6 +99,7 @@ void resetModelState()
     surfaceRefreshEnabled = 0;
     std::memset(encoderPushed, 0, sizeof encoderPushed);
     std::memset(selectHeld, 0, sizeof selectHeld);
+    eqEncoderLayer = 0;
     chosenDcaGroup = 0;
     chosenMuteGroup = 0;
     {

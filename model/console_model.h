@@ -132,6 +132,10 @@ extern int surfaceRefreshEnabled;
 extern int encoderPushed[8];
 extern int selectHeld[8];
 
+// EQ page: 0 = encoders edit gain (frequency while pushed), 1 = Q (band type
+// while pushed). Kept across page changes and selections.
+extern int eqEncoderLayer;
+
 // Choices made on the assignment page.
 extern int chosenDcaGroup;
 extern int chosenMuteGroup;

@@ -2,7 +2,6 @@
 // gate and dynamics pages.
 #include <gtest/gtest.h>
 
-#include "control/processing_pages.h"
 #include "strip_texts_support.h"
 
 namespace {
