@@ -6,9 +6,11 @@
 
 #include "app/config.h"
 #include "app/console_loop.h"
+#include "app/mixer_watchdog.h"
 #include "app/options.h"
 #include "app/reset_state.h"
 #include "app/startup.h"
+#include "editor/dca_spill.h"
 #include "editor/editor_prefs.h"
 #include "mixer/keepalive.h"
 #include "mixer/mixer_send.h"
@@ -150,6 +152,8 @@ int runBridge(int argc, const char* const* argv)
     consolePrint("Ready for the messages...\n");
     std::thread oscReceive(oscReceiveLoop);
     std::thread surfaceReceive(surfaceReceiveLoop);
+    setMixerSilenceLimit(options.silenceMs);
+    std::thread watchdog(mixerWatchdogLoop);
 
     runStartupWithKeyboard(options);
     if (!stopRequested) {
@@ -163,8 +167,10 @@ int runBridge(int argc, const char* const* argv)
     heartbeat.join();
     keepAlive.join();
     sender.join();
+    watchdog.join();  // joins its re-read thread first
     oscReceive.join();
     surfaceReceive.join();
+    stopDelayedEditorClicks();
     setSurfaceLink(nullptr, UdpEndpoint{});
     setMixerLink(nullptr, UdpEndpoint{});
     return 0;

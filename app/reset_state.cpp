@@ -1,5 +1,6 @@
 #include "app/reset_state.h"
 
+#include "app/mixer_watchdog.h"
 #include "app/query_sweep.h"
 #include "control/processing_pages.h"
 #include "display/refresh.h"
@@ -33,5 +34,6 @@ void resetAllState()
     resetReplyDispatch();
     resetProcessingPages();
     resetQuerySweep();
+    resetMixerWatchdog();
     resetLinkStats();
 }

@@ -8,6 +8,7 @@
 #include "editor/dca_spill.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
+#include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
@@ -244,6 +245,15 @@ void dispatchNote(int note, int velocity)
     }
 }
 
+// A locked console takes no surface action, but a finger lifted meanwhile
+// must not leave a fader, select or encoder held for good.
+void releaseWhileLocked(int note)
+{
+    if (inRange(note, 104, 112)) touchFader(note, 0);
+    else if (inRange(note, 24, 31)) selectHeld[note - 24] = 0;
+    else if (inRange(note, 32, 39)) encoderPushed[note - 32] = 0;
+}
+
 } // namespace
 
 double faderPositionOf(uint8_t low, uint8_t high)
@@ -256,13 +266,16 @@ double faderPositionOf(uint8_t low, uint8_t high)
 void dispatchSurfaceMessage(const uint8_t* bytes, int length)
 {
     searchEditorIfDue();
-    if (consoleLock == 1) return;
     if (!bytes || length < 3) return;
     const uint8_t status = bytes[0];
     const uint8_t first = bytes[1];
     const uint8_t second = bytes[2];
     // MIDI data bytes never have the top bit set; such a message is garbage.
     if (first > 0x7F || second > 0x7F) return;
+    if (consoleLock == 1) {
+        if (status == 0x90 && second == 0) releaseWhileLocked(first);
+        return;
+    }
 
     if (inRange(status, 0xE0, 0xE7)) moveStripFader(status - 0xE0, faderPositionOf(first, second));
     if (status == 0xB0 && inRange(first, 16, 23)) turnEncoder(first - 16, second);
@@ -294,7 +307,9 @@ int surfaceReceiveLoop()
             fatalSystemError("rcvfrom()");
         }
         // Only the configured surface's address counts; its port may vary.
-        if (from.address == surfaceLinkEndpoint().address) dispatchSurfaceMessage(buffer, length);
+        if (from.address != surfaceLinkEndpoint().address) continue;
+        noteSurfaceDatagram(LinkDirection::SurfaceIn, buffer, length);
+        dispatchSurfaceMessage(buffer, length);
     }
     return 0;
 }

@@ -17,6 +17,7 @@
 #include "platform/desktop.h"
 #include "platform/desktop_recording.h"
 #include "platform/clock.h"
+#include "platform/console_output.h"
 #include "platform/udp.h"
 #include "surface/input_dispatch.h"
 #include "surface/output_queue.h"

@@ -2,7 +2,11 @@
 // touch, the console lock and malformed input.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
+#include <thread>
+
+#include "editor/editor_window.h"
 
 #include "control/strip_controls_support.h"
 
@@ -50,7 +54,7 @@ TEST_P(FaderAddress, EveryStripFamilyHasItsOwnAddress)
     EXPECT_NEAR(sent[0].f, 0.99620f, 1e-5f);
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, FaderAddress,
+INSTANTIATE_TEST_SUITE_P(FaderFamilies, FaderAddress,
                          ::testing::Values(FaderAddressCase{0, "/ch/01/mix/fader"},
                                            FaderAddressCase{31, "/ch/32/mix/fader"},
                                            FaderAddressCase{33, "/auxin/02/mix/fader"},
@@ -91,7 +95,7 @@ TEST_P(FaderOnPage, StoresWhatThePageShows)
     EXPECT_EQ(faderSent, c.movesFader);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, FaderOnPage,
+INSTANTIATE_TEST_SUITE_P(FaderPages, FaderOnPage,
                          ::testing::Values(FaderPageCase{0, 5, true, false},
                                            FaderPageCase{1, 5, false, false},
                                            FaderPageCase{3, 5, true, false},
@@ -102,13 +106,6 @@ INSTANTIATE_TEST_SUITE_P(Pages, FaderOnPage,
                                            FaderPageCase{33, 5, true, false},
                                            FaderPageCase{34, 63, false, true},
                                            FaderPageCase{34, 64, true, false}));
-
-TEST_F(SurfaceDispatch, FaderOnAnEmptyStripDoesNothing)
-{
-    showStrips({});
-    surfaceSends({0xE0, 0x7F, 0x7F});
-    EXPECT_TRUE(mixer.drain().empty());
-}
 
 TEST_F(SurfaceDispatch, MasterFaderAlwaysMovesMainStereo)
 {
@@ -140,6 +137,30 @@ TEST_F(SurfaceDispatch, LockedConsoleShortAndMalformedDatagramsAreDropped)
     EXPECT_TRUE(mixer.drain().empty());
 }
 
+TEST_F(SurfaceDispatch, ReleasesStillCountWhileTheConsoleIsLocked)
+{
+    showStrips({4});
+    pressNote(104);
+    pressNote(24);
+    pressNote(35);
+    consoleLock = 1;
+    releaseNote(104);
+    releaseNote(24);
+    releaseNote(35);
+    pressNote(112);  // but nothing new is taken up
+    EXPECT_EQ(strips[4].touched, 0);
+    EXPECT_EQ(selectHeld[0], 0);
+    EXPECT_EQ(encoderPushed[3], 0);
+    EXPECT_EQ(strips[70].touched, 0);
+    consoleLock = 0;
+    mixer.drain();
+    consoleLock = 1;
+    releaseNote(16);
+    pressNote(16);
+    EXPECT_EQ(strips[4].mute, 0);
+    EXPECT_TRUE(mixer.drain().empty());
+}
+
 TEST_F(SurfaceDispatch, OnlyTheFirstMessageOfADatagramCounts)
 {
     showStrips({0, 1});
@@ -164,12 +185,12 @@ TEST_P(PageButtons, PressesLeadToThePage)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sequences, PageButtons,
+    PageButtonSequences, PageButtons,
     ::testing::Values(PageSequence{{42}, 0, 32}, PageSequence{{42, 42}, 0, 0},
                       PageSequence{{45}, 0, 29}, PageSequence{{45, 45}, 0, 30},
                       PageSequence{{45, 45, 45}, 0, 29}, PageSequence{{45}, 32, 29},
                       PageSequence{{42, 44}, 0, 1}, PageSequence{{44, 44}, 0, 0},
-                      PageSequence{{40, 40}, 0, 28}, PageSequence{{41}, 0, 33},
+                      PageSequence{{40}, 0, 28}, PageSequence{{40, 40}, 0, 0}, PageSequence{{41}, 0, 33},
                       PageSequence{{43, 43}, 0, 0}, PageSequence{{51}, 32, 0},
                       PageSequence{{62}, 0, 8}, PageSequence{{69}, 0, 15},
                       PageSequence{{54}, 0, 16}, PageSequence{{61}, 0, 23},
@@ -245,6 +266,45 @@ TEST_F(SurfaceDispatch, RandomDatagramsKeepTheModelInItsRanges)
         takeSurfaceOutput();
     }
     setConsoleCapture(nullptr);
+}
+
+TEST_F(SurfaceDispatch, EditorIsLookedForAtMostEveryHalfSecondUntilFound)
+{
+    int64_t firstSearch = steadyMilliseconds();
+    releaseNote(16);  // the first datagram looks, and finds nothing
+    addFakeWindow("X32 EDIT - show", DesktopRect{0, 100, 1188, 851});
+    releaseNote(16);
+    if (steadyMilliseconds() - firstSearch < 450) {
+        EXPECT_EQ(editorFound, 0);
+    }
+    int64_t deadline = firstSearch + 3000;
+    while (editorFound == 0 && steadyMilliseconds() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        releaseNote(16);
+    }
+    EXPECT_EQ(editorFound, 1);
+    EXPECT_GE(steadyMilliseconds() - firstSearch, 500);
+    EXPECT_EQ(editorOffsetY, 120);  // measured at once
+}
+
+TEST_F(SurfaceDispatch, TopRowReachesThePageOnlyWhereItMeansSomething)
+{
+    showStrips({3, BLANK_STRIP, 5});
+    selectedStrip = 3;
+    surfacePage = 29;
+    pressNote(2);
+    EXPECT_EQ(strips[3].sends[3].on, 1);
+    surfacePage = 8;
+    pressNote(1);  // empty strip under the button
+    pressNote(2);
+    EXPECT_EQ(strips[5].sends[1].on, 1);
+    surfacePage = 0;
+    pressNote(0);
+    std::vector<std::string> switched;
+    for (const OscSeen& m : mixer.drain()) {
+        if (m.address.ends_with("/on")) switched.push_back(m.address);
+    }
+    EXPECT_EQ(switched, (std::vector<std::string>{"/ch/04/mix/03/on", "/ch/06/mix/01/on"}));
 }
 
 } // namespace
