@@ -28,27 +28,3 @@ KeyStatus readConsoleCharWithin(char& c, int timeoutMs)
 
 KeyStatus readConsoleChar(char& c) { return readConsoleCharWithin(c, -1); }
 
-KeyStatus readConsoleLine(char* buffer, int capacity, bool* truncated)
-{
-    int length = 0;
-    bool cut = false;
-    for (;;) {
-        char c;
-        KeyStatus status = readConsoleChar(c);
-        if (status != KeyStatus::Key) {
-            if (status == KeyStatus::EndOfInput && length > 0) break;
-            buffer[0] = '\0';
-            return status;
-        }
-        if (c == '\n') break;
-        if (c == '\r') continue;
-        if (length < capacity - 1) {
-            buffer[length++] = c;
-        } else {
-            cut = true;
-        }
-    }
-    buffer[length] = '\0';
-    if (truncated) *truncated = cut;
-    return KeyStatus::Key;
-}

@@ -23,14 +23,6 @@ enum class ReadStep { Got, Wait, End, Stop };
 // Only the console loop thread reads standard input.
 bool consoleLinePending = false;
 
-// A Ctrl+C aborts the console read before the control handler has run on
-// its own thread; give the handler a moment to request the stop.
-ReadStep afterEmptyConsoleRead()
-{
-    if (sleepUnlessStopped(250)) return ReadStep::Stop;
-    return ReadStep::End;
-}
-
 // Drops the queued events that are not typed characters (key releases,
 // mouse, focus, resize) so that a signalled handle means a key to read.
 bool consoleHasTypedKey(HANDLE input)
@@ -56,31 +48,21 @@ ReadStep readConsole(HANDLE input, char& c)
         if (ready != WAIT_OBJECT_0) return ReadStep::End;
         if (!consoleHasTypedKey(input)) return ReadStep::Wait;
     }
+    // A Ctrl+C aborts the read (or ends it empty) before the control handler
+    // has run on its own thread; give the handler a moment to request the stop.
     DWORD n = 0;
     if (!ReadFile(input, &c, 1, &n, nullptr)) {
         consoleLinePending = false;
-        if (GetLastError() == ERROR_OPERATION_ABORTED) {
-            return sleepUnlessStopped(250) ? ReadStep::Stop : ReadStep::Wait;
-        }
-        return ReadStep::End;
+        if (GetLastError() != ERROR_OPERATION_ABORTED) return ReadStep::End;
+        return sleepUnlessStopped(250) ? ReadStep::Stop : ReadStep::Wait;
     }
     if (n == 0) {
         consoleLinePending = false;
-        return afterEmptyConsoleRead();
+        return sleepUnlessStopped(250) ? ReadStep::Stop : ReadStep::End;
     }
     // Ctrl+Z at the start of a line is the console's end of input.
     if (c == 0x1A && !consoleLinePending) return ReadStep::End;
     consoleLinePending = c != '\n';
-    return ReadStep::Got;
-}
-
-ReadStep readPipe(HANDLE input, char& c)
-{
-    DWORD available = 0;
-    if (!PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) return ReadStep::End;
-    if (available == 0) return sleepUnlessStopped(20) ? ReadStep::Stop : ReadStep::Wait;
-    DWORD n = 0;
-    if (!ReadFile(input, &c, 1, &n, nullptr) || n == 0) return ReadStep::End;
     return ReadStep::Got;
 }
 
@@ -89,6 +71,20 @@ ReadStep readPlain(HANDLE input, char& c)
     DWORD n = 0;
     if (!ReadFile(input, &c, 1, &n, nullptr) || n == 0) return ReadStep::End;
     return ReadStep::Got;
+}
+
+ReadStep readPipe(HANDLE input, char& c)
+{
+    DWORD available = 0;
+    if (!PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) {
+        DWORD error = GetLastError();
+        if (error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA) return ReadStep::End;
+        // A pipe that cannot be peeked at (Wine's view of a Unix pipe) is
+        // read blocking: a stop is then seen at the next character.
+        return readPlain(input, c);
+    }
+    if (available == 0) return sleepUnlessStopped(20) ? ReadStep::Stop : ReadStep::Wait;
+    return readPlain(input, c);
 }
 
 ReadStep readOne(char& c)
@@ -102,10 +98,12 @@ ReadStep readOne(char& c)
 }
 } // namespace
 
-KeyStatus readConsoleChar(char& c)
+KeyStatus readConsoleCharWithin(char& c, int timeoutMs)
 {
+    ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
         if (stopRequested) return KeyStatus::Stopped;
+        if (timeoutMs >= 0 && GetTickCount64() >= deadline) return KeyStatus::TimedOut;
         switch (readOne(c)) {
         case ReadStep::Got:
             if (c == '\r') continue;
@@ -120,26 +118,5 @@ KeyStatus readConsoleChar(char& c)
     }
 }
 
-KeyStatus readConsoleLine(char* buffer, int capacity, bool* truncated)
-{
-    int length = 0;
-    bool cut = false;
-    for (;;) {
-        char c;
-        KeyStatus status = readConsoleChar(c);
-        if (status != KeyStatus::Key) {
-            if (status == KeyStatus::EndOfInput && length > 0) break;
-            if (capacity > 0) buffer[0] = '\0';
-            return status;
-        }
-        if (c == '\n') break;
-        if (length < capacity - 1) {
-            buffer[length++] = c;
-        } else {
-            cut = true;
-        }
-    }
-    if (capacity > 0) buffer[length] = '\0';
-    if (truncated) *truncated = cut;
-    return KeyStatus::Key;
-}
+KeyStatus readConsoleChar(char& c) { return readConsoleCharWithin(c, -1); }
+

@@ -8,6 +8,7 @@
 // MinGW names the archetype of the printf it links (its own C99 one or the
 // system's), so the check matches what runs.
 #if defined(__MINGW32__)
+#include <cstdio>
 #define VELUMBRA_PRINTF_FORMAT(formatIndex, firstArgument) \
     __attribute__((format(__MINGW_PRINTF_FORMAT, formatIndex, firstArgument)))
 #elif defined(__GNUC__) || defined(__clang__)

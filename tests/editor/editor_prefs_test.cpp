@@ -14,24 +14,11 @@
 #include "editor/editor_window.h"
 #include "model/console_model.h"
 #include "platform/console_output.h"
+#include "support/test_env.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// putenv is in both the POSIX and the Windows C library; the strings must
-// outlive their place in the environment, so they are never freed.
-void setEnvironment(const std::string& name, const std::string& value)
-{
-    std::string* entry = new std::string(name + "=" + value);
-    putenv(entry->data());
-}
-
-std::string environmentValue(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 using Lines = std::vector<std::string>;
 
@@ -61,19 +48,19 @@ protected:
     void SetUp() override
     {
         resetAllState();
-        savedProfile = environmentValue("USERPROFILE");
-        savedHome = environmentValue("HOME");
+        savedProfile = testEnvironment("USERPROFILE");
+        savedHome = testEnvironment("HOME");
         std::random_device random;
         folder = fs::temp_directory_path() / ("velumbra-prefs-" + std::to_string(random()));
         fs::create_directories(folder);
-        setEnvironment("USERPROFILE", folder.string());
+        setTestEnvironment("USERPROFILE", folder.string());
         setConsoleCapture(&output);
     }
     void TearDown() override
     {
         setConsoleCapture(nullptr);
-        setEnvironment("USERPROFILE", savedProfile);
-        setEnvironment("HOME", savedHome);
+        setTestEnvironment("USERPROFILE", savedProfile);
+        setTestEnvironment("HOME", savedHome);
         std::error_code error;
         fs::remove_all(folder, error);
         resetAllState();
@@ -353,8 +340,8 @@ TEST_F(EditorPrefsTest, NoFileAnywhereGivesTheDefaults)
 
 TEST_F(EditorPrefsTest, MissingProfileFolderIsReported)
 {
-    setEnvironment("USERPROFILE", "");
-    setEnvironment("HOME", "");
+    setTestEnvironment("USERPROFILE", "");
+    setTestEnvironment("HOME", "");
     readEditorPreferences();
     EXPECT_EQ(output, "Cannot examine the user directory!\n"
                       "no editor preferences read: using the default banks\n");

@@ -14,21 +14,8 @@
 #include "fxdefs/fx_files.h"
 #include "platform/console_output.h"
 #include "platform/profile.h"
+#include "support/test_env.h"
 
-// putenv is in both the POSIX and the Windows C library; its strings must
-// outlive their place in the environment, so they are kept for the process.
-inline void setFxTestEnvironment(const char* name, const std::string& value)
-{
-    static std::list<std::string> entries;
-    entries.push_back(std::string(name) + "=" + value);
-    putenv(entries.back().data());
-}
-
-inline std::string fxTestEnvironment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 class FxProfileTest : public ::testing::Test {
 protected:
@@ -40,17 +27,17 @@ protected:
                  (std::string("velumbra-fx-") + info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        savedProfile = fxTestEnvironment("USERPROFILE");
-        savedHome = fxTestEnvironment("HOME");
-        setFxTestEnvironment("USERPROFILE", folder.string());
+        savedProfile = testEnvironment("USERPROFILE");
+        savedHome = testEnvironment("HOME");
+        setTestEnvironment("USERPROFILE", folder.string());
         setConsoleCapture(&output);
     }
 
     void TearDown() override
     {
         setConsoleCapture(nullptr);
-        setFxTestEnvironment("USERPROFILE", savedProfile);
-        setFxTestEnvironment("HOME", savedHome);
+        setTestEnvironment("USERPROFILE", savedProfile);
+        setTestEnvironment("HOME", savedHome);
         std::filesystem::remove_all(folder);
     }
 

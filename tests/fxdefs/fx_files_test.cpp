@@ -94,8 +94,8 @@ TEST_F(FxFiles, UnreadableFileIsReportedLikeAMissingOne)
 
 TEST_F(FxFiles, NoUserProfile)
 {
-    setFxTestEnvironment("USERPROFILE", "");
-    setFxTestEnvironment("HOME", "");
+    setTestEnvironment("USERPROFILE", "");
+    setTestEnvironment("HOME", "");
     readFxFile1to4();
     readFxFile5to8();
     EXPECT_EQ(output, "Reading fx 1..4 parameter file...\nError opening fx1_4.prm file\n"
