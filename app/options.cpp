@@ -104,6 +104,12 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
                 return false;
             }
             options.sweepWindow = static_cast<int>(number);
+        } else if ((value = optionValue(argc, argv, i, "--silence-ms"))) {
+            if (!parseNumber(value, 50, 600000, number)) {
+                error = std::string("--silence-ms needs milliseconds 50..600000, got \"") + value + "\"";
+                return false;
+            }
+            options.silenceMs = static_cast<int>(number);
         } else if (std::strncmp(arg, "--", 2) == 0) {
             error = std::string("unknown option ") + arg;
             return false;
@@ -128,6 +134,9 @@ const char* usageText()
            "  --prefs FILE         read the user banks from this editor preferences file\n"
            "  --query-timeout MS   start-up: resend an unanswered query after MS (250)\n"
            "  --sweep-window N     start-up: queries outstanding at once (1)\n"
+           "  --silence-ms MS      report the mixer as not responding after MS without\n"
+           "                       anything from it, and read it again when it is back\n"
+           "                       (3000)\n"
            "  --verbose[=all]      log every message to and from both devices\n"
            "                       (=all includes meters and heartbeats)\n"
            "  --version            print the version and stop\n"

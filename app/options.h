@@ -19,6 +19,7 @@ struct BridgeOptions {
     std::string prefsFile;
     int queryTimeoutMs = 250;
     int sweepWindow = 1;
+    int silenceMs = 3000;         // console silence reported after this long
     int verbose = 0;              // 1 = messages, 2 = meters and heartbeats too
 };
 

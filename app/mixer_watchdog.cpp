@@ -1,0 +1,166 @@
+#include "app/mixer_watchdog.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "app/query_sweep.h"
+#include "mixer/keepalive.h"
+#include "mixer/mixer_send.h"
+#include "model/console_model.h"
+#include "model/link_stats.h"
+#include "platform/clock.h"
+#include "platform/console_output.h"
+#include "platform/stop_signal.h"
+
+namespace {
+
+constexpr int MIN_SILENCE_MS = 50;
+
+std::atomic<int> silenceLimitMs{MIXER_SILENCE_MS};
+// Silences noticed so far; a re-read gives up as soon as it changes, since
+// whatever it read before the silence has to be read again anyway.
+std::atomic<int> silenceGeneration{0};
+std::atomic<bool> rereadActive{false};
+
+bool rereadGoesOn(int generation)
+{
+    return !stopRequested && silenceGeneration.load() == generation;
+}
+
+// The queries of the start-up sequence, in its order, but without its
+// resets, wait message and refresh pause: the surface keeps following each
+// answer. Each step checks whether to go on.
+bool rereadSettings(int generation)
+{
+    queryAndWait("/config/amixenable/X");
+    queryAndWait("/config/amixenable/Y");
+    char address[32];
+    for (int h = 0; h < HEADAMP_COUNT; ++h) {
+        if (!rereadGoesOn(generation)) return false;
+        formatText(address, sizeof address, "/headamp/%03d/gain", h);
+        queryAndWait(address);
+        formatText(address, sizeof address, "/headamp/%03d/phantom", h);
+        queryAndWait(address);
+    }
+    queryAndWait("/-stat/keysolo");
+    for (int slot = 1; slot <= FX_SLOT_COUNT; ++slot) {
+        if (!rereadGoesOn(generation)) return false;
+        formatText(address, sizeof address, "/fx/%d/type", slot);
+        queryAndWait(address);
+        for (int p = 1; p <= FX_PARAM_COUNT; ++p) {
+            formatText(address, sizeof address, "/fx/%d/par/%02d", slot, p);
+            queryAndWait(address);
+        }
+    }
+    if (!rereadGoesOn(generation)) return false;
+    queryRouting();
+    return true;
+}
+
+bool rereadStrips(int generation)
+{
+    for (int strip = 0; strip < STRIP_COUNT; ++strip) {
+        if (!rereadGoesOn(generation)) return false;
+        queryStrip(strip);
+    }
+    return true;
+}
+
+void rereadMixerState(int generation)
+{
+    bool complete = rereadSettings(generation) && rereadStrips(generation);
+    finishQueries();
+    if (complete && rereadGoesOn(generation)) consolePrint("Mixer state read again.\n");
+    rereadActive = false;
+}
+
+// After a reboot the console has forgotten this client: ask for pushed
+// changes at once rather than at the next keep-alive, and for the meters.
+void greetReturningMixer()
+{
+    consolePrint("Mixer is back, reading its state again...\n");
+    sendToMixer("/xremote", "");
+    sendMeterSubscriptions();
+}
+
+} // namespace
+
+void setMixerSilenceLimit(int ms) { silenceLimitMs = std::max(ms, MIN_SILENCE_MS); }
+
+bool mixerRereadRunning() { return rereadActive.load(); }
+
+unsigned stepWatchdog(WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, bool startupDone,
+                      bool rereadRunning, int silenceMs)
+{
+    if (!startupDone) return 0;
+    if (!state.armed) {
+        state.armed = true;
+        state.armedAtMs = nowMs;
+    }
+    unsigned actions = 0;
+    const int64_t last = std::max(lastReceivedMs, state.armedAtMs);
+    const int64_t probeEvery = std::clamp(silenceMs / 2, 1, MIXER_PROBE_MS);
+    if (state.silent) {
+        // Anything at all after the silence was noticed means it is back.
+        if (lastReceivedMs >= state.silentSinceMs) {
+            state.silent = false;
+            state.lastProbeMs = 0;
+            state.rereadWanted = true;
+            actions |= WATCHDOG_REPORT_BACK;
+        } else if (nowMs - state.lastProbeMs >= probeEvery) {
+            state.lastProbeMs = nowMs;
+            actions |= WATCHDOG_SEND_PROBE;
+        }
+    } else if (nowMs - last >= silenceMs) {
+        state.silent = true;
+        state.silentSinceMs = nowMs;
+        state.lastProbeMs = nowMs;
+        ++state.silences;
+        actions |= WATCHDOG_REPORT_SILENCE | WATCHDOG_SEND_PROBE;
+    } else if (nowMs - last >= silenceMs / 2 && state.lastProbeMs <= last) {
+        // Quiet but not yet silent: one probe per quiet spell.
+        state.lastProbeMs = nowMs;
+        actions |= WATCHDOG_SEND_PROBE;
+    }
+    if (!state.silent && state.rereadWanted && !rereadRunning) {
+        state.rereadWanted = false;
+        actions |= WATCHDOG_START_REREAD;
+    }
+    return actions;
+}
+
+int mixerWatchdogLoop()
+{
+    std::thread reread;
+    WatchdogState state;
+    const int limit = silenceLimitMs.load();
+    const int pollMs = std::clamp(limit / 10, 10, 100);
+    while (!sleepUnlessStopped(pollMs)) {
+        bool running = rereadActive.load();
+        if (!running && reread.joinable()) reread.join();
+        unsigned actions = stepWatchdog(state, steadyMilliseconds(),
+                                        linkActivity(LinkDirection::MixerIn).lastMs,
+                                        startupComplete.load() == 1, running, limit);
+        if (actions & WATCHDOG_REPORT_SILENCE) {
+            silenceGeneration = state.silences;
+            consolePrint("Mixer not responding\n");
+        }
+        if (actions & WATCHDOG_SEND_PROBE) sendToMixerQuietly(MIXER_PROBE_ADDRESS, "");
+        if (actions & WATCHDOG_REPORT_BACK) greetReturningMixer();
+        if (actions & WATCHDOG_START_REREAD) {
+            rereadActive = true;
+            reread = std::thread(rereadMixerState, state.silences);
+        }
+    }
+    // queryAndWait returns at once after a stop, so this is quick.
+    if (reread.joinable()) reread.join();
+    return 0;
+}
+
+void resetMixerWatchdog()
+{
+    silenceLimitMs = MIXER_SILENCE_MS;
+    silenceGeneration = 0;
+    rereadActive = false;
+}

@@ -1,0 +1,63 @@
+// Notices a console that stops sending after start-up (switched off,
+// rebooting, cable pulled) and, once it answers again, subscribes the meters
+// anew and reads its whole state again in the background, so the surface
+// ends in line with the console while surface input keeps working.
+//
+// mixerWatchdogLoop runs on its own thread, started by the entry with the
+// other workers; it starts each re-read on one more thread and joins it
+// before it returns. After start-up the re-read is the only caller of the
+// query-and-wait pipeline.
+#pragma once
+
+#include <cstdint>
+
+// Nothing received from the console for this long after start-up counts as
+// silence (meters normally arrive about 20 times a second).
+constexpr int MIXER_SILENCE_MS = 3000;
+// While silent, a query is sent this often so that a console that came
+// back (and forgot our keep-alive and meter subscriptions) answers.
+constexpr int MIXER_PROBE_MS = 1000;
+// The query that probes; its answer is folded into the model like any other.
+constexpr const char* MIXER_PROBE_ADDRESS = "/-stat/keysolo";
+
+// Silence limit in ms (values below 50 are raised to 50); set before the
+// loop starts.
+void setMixerSilenceLimit(int ms);
+
+// Thread entry: watches from the moment startupComplete is set until
+// stopRequested. Prints "Mixer not responding\n" once per silence, and
+// "Mixer is back, reading its state again...\n" when the console answers
+// again, then "Mixer state read again.\n" when a re-read has run through.
+// Returns 0 once stopped and the re-read thread (if any) has ended.
+int mixerWatchdogLoop();
+
+// True while a re-read is running (tests and the status block).
+bool mixerRereadRunning();
+
+// The decision of one watchdog pass, kept apart from threads and sockets.
+struct WatchdogState {
+    bool armed = false;          // start-up was seen complete
+    int64_t armedAtMs = 0;       // silence is measured from here at the latest
+    bool silent = false;
+    int64_t silentSinceMs = 0;   // when the silence was noticed
+    int64_t lastProbeMs = 0;     // 0: none sent for the current quiet spell
+    bool rereadWanted = false;   // start a re-read as soon as none runs
+    int silences = 0;            // silences noticed so far
+};
+
+enum WatchdogAction : unsigned {
+    WATCHDOG_REPORT_SILENCE = 1u,  // print the silence line
+    WATCHDOG_SEND_PROBE = 2u,      // send the probe query
+    WATCHDOG_REPORT_BACK = 4u,     // print the back line, keep-alive and meter subscriptions
+    WATCHDOG_START_REREAD = 8u,    // start the re-read thread
+};
+
+// One pass at nowMs. lastReceivedMs is the steady time of the last datagram
+// accepted from the console (0 = never). Returns the WatchdogAction bits to
+// carry out. A quiet console is probed once after half the limit, so that a
+// console that answers but has nothing to push is not reported.
+unsigned stepWatchdog(WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, bool startupDone,
+                      bool rereadRunning, int silenceMs);
+
+// Default limit, no state; the loop must not be running.
+void resetMixerWatchdog();

@@ -1,0 +1,183 @@
+// Hostile traffic against the real bridge between the two emulators:
+// floods of random and malformed datagrams from both devices' addresses, and
+// well-formed datagrams from hosts that are not the configured devices.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "robustness/bridge_rig.h"
+#include "robustness/malformed_traffic.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Sends perSecond datagrams a second for durationMs from its own socket on
+// 127.0.0.1, then ends by itself.
+void runFlood(int port, Bytes (*make)(std::mt19937&), uint32_t seed, int perSecond, int durationMs,
+              std::atomic<uint64_t>& sent)
+{
+    HostSocket socket("127.0.0.1");
+    if (socket.fd < 0) return;
+    std::mt19937 random(seed);
+    const int64_t total = int64_t(perSecond) * durationMs / 1000;
+    const auto start = Clock::now();
+    for (int64_t n = 0; n < total; ++n) {
+        auto due = start + std::chrono::microseconds(n * 1000000 / perSecond);
+        if (due > Clock::now()) std::this_thread::sleep_until(due);
+        if (sendFromHost(socket, port, make(random))) ++sent;
+    }
+}
+
+std::string faderLine(int fader, double position)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "fader %d %.4f", fader, position);
+    return text;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// What the flood must not touch: every surface line but meters, counters
+// and the strips the test moves on purpose.
+std::vector<std::string> untouchedLines(const std::vector<std::string>& dump, const std::set<int>& moved)
+{
+    std::vector<std::string> kept;
+    for (const std::string& line : dump) {
+        if (startsWith(line, "meter ") || startsWith(line, "datagrams ") || startsWith(line, "ignored ") ||
+            startsWith(line, "heartbeats "))
+            continue;
+        bool isStrip = startsWith(line, "fader ") || startsWith(line, "display ");
+        if (isStrip && moved.count(std::atoi(line.c_str() + line.find(' ') + 1))) continue;
+        kept.push_back(line);
+    }
+    return kept;
+}
+
+class Floods : public BridgeRig {
+protected:
+    // The untouched lines once the surface has caught up with start-up:
+    // two dumps in a row that agree.
+    std::vector<std::string> settledSurface(const std::set<int>& moved)
+    {
+        std::vector<std::string> last = untouchedLines(surfaceDump(), moved);
+        auto deadline = Clock::now() + std::chrono::seconds(5);
+        while (Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            std::vector<std::string> now = untouchedLines(surfaceDump(), moved);
+            if (now == last) break;
+            last = now;
+        }
+        return last;
+    }
+};
+
+TEST_F(Floods, MalformedFloodsFromBothDevicesChangeNothingLeakNothingAndLetValidMessagesThrough)
+{
+    ASSERT_TRUE(startRig());
+    ASSERT_TRUE(surfaceShows(faderLine(1, 0.75), 3000));
+    const std::vector<std::string> consoleBefore = consoleDumpAll();
+    ASSERT_GT(consoleBefore.size(), 1000u);
+    const std::set<int> moved = {2, 3, 4};
+    const std::vector<std::string> surfaceBefore = settledSurface(moved);
+    ASSERT_GT(surfaceBefore.size(), 30u);
+
+    constexpr int RATE = 3000;
+    constexpr int DURATION_MS = 10000;
+    std::atomic<uint64_t> oscSent{0};
+    std::atomic<uint64_t> midiSent{0};
+    const auto floodStart = Clock::now();
+    {
+        std::jthread oscFlood(runFlood, bridgeMixerPort, malformedOsc, 11u, RATE, DURATION_MS, std::ref(oscSent));
+        std::jthread midiFlood(runFlood, bridgeSurfacePort, malformedMidi, 12u, RATE, DURATION_MS,
+                               std::ref(midiSent));
+        // The first second touches whatever buffers a flood touches; growth
+        // after that would be a leak.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const long rssBefore = bridgeRssKb();
+        ASSERT_GT(rssBefore, 0);
+
+        // Valid messages amid the flood, from both sides.
+        ASSERT_TRUE(consoleCommand("set /ch/02/mix/fader 0.8"));
+        EXPECT_TRUE(surfaceShows(faderLine(2, 0.8), 3000));
+        HostSocket consoleHost("127.0.0.1");
+        ASSERT_TRUE(sendFromHost(consoleHost, bridgeMixerPort, oscWithFloat("/ch/03/mix/fader", 0.3f)));
+        EXPECT_TRUE(surfaceShows(faderLine(3, 0.3), 3000));
+        ASSERT_TRUE(surfaceCommand("fader 4 0.6"));
+        EXPECT_TRUE(consoleNumberReaches("/ch/04/mix/fader", 0.6, 3000));
+
+        oscFlood.join();
+        midiFlood.join();
+        EXPECT_LT(Clock::now() - floodStart, std::chrono::milliseconds(DURATION_MS + 3000));
+        const long rssAfter = bridgeRssKb();
+        RecordProperty("VmRSSBeforeKb", static_cast<int>(rssBefore));
+        RecordProperty("VmRSSAfterKb", static_cast<int>(rssAfter));
+        EXPECT_LE(rssAfter - rssBefore, 2048) << "VmRSS " << rssBefore << " kB before, " << rssAfter << " kB after";
+    }
+    EXPECT_GE(oscSent.load(), uint64_t(RATE) * DURATION_MS / 1000 * 9 / 10);
+    EXPECT_GE(midiSent.load(), uint64_t(RATE) * DURATION_MS / 1000 * 9 / 10);
+    ASSERT_FALSE(waitForExit(*bridge, 0)) << "the bridge ended during the flood";
+
+    // One more valid message each way: once it has arrived, everything the
+    // floods sent before it has been handled.
+    HostSocket consoleHost("127.0.0.1");
+    ASSERT_TRUE(sendFromHost(consoleHost, bridgeMixerPort, oscWithFloat("/ch/03/mix/fader", 0.35f)));
+    EXPECT_TRUE(surfaceShows(faderLine(3, 0.35), 5000));
+    ASSERT_TRUE(surfaceCommand("fader 4 0.65"));
+    EXPECT_TRUE(consoleNumberReaches("/ch/04/mix/fader", 0.65, 5000));
+
+    std::vector<std::string> changed;
+    const std::vector<std::string> consoleAfter = consoleDumpAll();
+    ASSERT_EQ(consoleAfter.size(), consoleBefore.size());
+    for (size_t i = 0; i < consoleAfter.size(); ++i) {
+        if (consoleAfter[i] != consoleBefore[i]) changed.push_back(consoleAfter[i].substr(0, consoleAfter[i].find(' ')));
+    }
+    EXPECT_EQ(changed, (std::vector<std::string>{"/ch/02/mix/fader", "/ch/04/mix/fader"}));
+    for (const std::string& line : surfaceBefore) EXPECT_TRUE(surfaceShows(line, 3000)) << line;
+}
+
+// The bridge listens to the configured devices' addresses only; the same
+// messages from any other host change nothing.
+TEST_F(Floods, DatagramsFromOtherHostsAreIgnoredOnBothSockets)
+{
+    ASSERT_TRUE(startRig());
+    ASSERT_TRUE(surfaceShows(faderLine(5, 0.7), 3000));
+    const std::string display5 = "display 5 color 1 inv 0 top \"Ch 5\" bottom \"Tom 2\"";
+    ASSERT_TRUE(surfaceShows(display5, 1000));
+    const double fader7 = consoleNumber("/ch/07/mix/fader");
+    ASSERT_FALSE(std::isnan(fader7));
+
+    HostSocket strangerToMixer("127.0.0.2");
+    HostSocket strangerToSurface("127.0.0.3");
+    ASSERT_GE(strangerToMixer.fd, 0);
+    ASSERT_GE(strangerToSurface.fd, 0);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(sendFromHost(strangerToMixer, bridgeMixerPort, oscWithFloat("/ch/05/mix/fader", 0.1f)));
+        ASSERT_TRUE(sendFromHost(strangerToMixer, bridgeMixerPort, oscWithString("/ch/05/config/name", "Intrude")));
+        ASSERT_TRUE(sendFromHost(strangerToSurface, bridgeSurfacePort, surfaceFaderBytes(7, 0.05)));
+        ASSERT_TRUE(sendFromHost(strangerToSurface, bridgeSurfacePort, {0x90, 0x10, 0x7F}));  // mute 1
+    }
+    // The same kinds of message from the devices themselves go through, and
+    // arrive after the strangers' on the same sockets.
+    HostSocket consoleHost("127.0.0.1");
+    ASSERT_TRUE(sendFromHost(consoleHost, bridgeMixerPort, oscWithFloat("/ch/06/mix/fader", 0.4f)));
+    EXPECT_TRUE(surfaceShows(faderLine(6, 0.4), 3000));
+    ASSERT_TRUE(surfaceCommand("fader 8 0.5"));
+    EXPECT_TRUE(consoleNumberReaches("/ch/08/mix/fader", 0.5, 3000));
+
+    EXPECT_TRUE(surfaceShows(faderLine(5, 0.7), 100));
+    EXPECT_TRUE(surfaceShows(display5, 100));
+    EXPECT_DOUBLE_EQ(consoleNumber("/ch/07/mix/fader"), fader7);
+    EXPECT_EQ(consoleValue("/ch/01/mix/on"), "i 1");
+}
+
+} // namespace
