@@ -28,6 +28,8 @@
 
 namespace {
 
+constexpr int RECEIVE_BUFFER_BYTES = 8 * 1024 * 1024;
+
 void interruptSocket(void* socket) { static_cast<UdpSocket*>(socket)->interrupt(); }
 void wakeSender(void*) { wakeSurfaceSender(); }
 
@@ -138,6 +140,11 @@ int runBridge(int argc, const char* const* argv)
     if (!mixerSocket.open()) fatalSystemError("osc socket");
     consolePrint("binding socket...\n");
     if (!surfaceSocket.bind(0, options.listenPort)) fatalSystemError("bind");
+    if (options.listenPort == 0) consolePrint("surface port %u\n", surfaceSocket.localPort());
+    // A scene recall pushes thousands of changes at once; let them wait in
+    // the socket rather than be dropped while the model catches up.
+    mixerSocket.setReceiveBufferSize(RECEIVE_BUFFER_BYTES);
+    surfaceSocket.setReceiveBufferSize(RECEIVE_BUFFER_BYTES);
 
     setSurfaceLink(&surfaceSocket, surfaceEndpoint);
     setMixerLink(&mixerSocket, mixerEndpoint);

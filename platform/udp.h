@@ -48,6 +48,11 @@ public:
     // Local port after bind or first send; 0 when unknown.
     uint16_t localPort() const;
 
+    // Asks the system for a receive buffer of bytes (it may grant less), so
+    // a burst of datagrams waits in the socket instead of being dropped.
+    // Returns the size granted, or -1.
+    int setReceiveBufferSize(int bytes);
+
     // The system's text for the last socket error of this thread.
     static std::string lastErrorText();
     static int lastErrorCode();

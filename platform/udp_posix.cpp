@@ -152,6 +152,19 @@ void UdpSocket::rearm()
     native_->interrupted = false;
 }
 
+int UdpSocket::setReceiveBufferSize(int bytes)
+{
+    if (!isOpen()) return -1;
+    // As root the system's ceiling does not apply; otherwise it caps the request.
+    if (::setsockopt(native_->fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0) {
+        ::setsockopt(native_->fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    }
+    int granted = 0;
+    socklen_t length = sizeof granted;
+    if (::getsockopt(native_->fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0) return -1;
+    return granted;
+}
+
 uint16_t UdpSocket::localPort() const
 {
     if (!isOpen()) return 0;

@@ -219,6 +219,19 @@ void UdpSocket::rearm()
     native_->interrupted = false;
 }
 
+int UdpSocket::setReceiveBufferSize(int bytes)
+{
+    if (!isOpen()) return -1;
+    ::setsockopt(native_->socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
+                 sizeof bytes);
+    int granted = 0;
+    int length = sizeof granted;
+    if (::getsockopt(native_->socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&granted),
+                     &length) != 0)
+        return -1;
+    return granted;
+}
+
 uint16_t UdpSocket::localPort() const
 {
     if (!isOpen()) return 0;

@@ -298,3 +298,27 @@ TEST(UdpSocket, BindToAPortInUseFailsWithTheSystemsText)
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
     EXPECT_EQ(text.find('\r'), std::string::npos) << text;
 }
+
+TEST(UdpSocketBuffer, ABurstLargerThanTheDefaultBufferWaitsInTheSocket)
+{
+    UdpSocket receiver;
+    UdpSocket sender;
+    ASSERT_TRUE(receiver.open());
+    ASSERT_TRUE(receiver.bind(0x7F000001, 0));
+    ASSERT_TRUE(sender.open());
+    ASSERT_GT(receiver.setReceiveBufferSize(8 * 1024 * 1024), 1024 * 1024);
+    // Far more than a default-sized buffer holds, sent before anything is read.
+    constexpr int burst = 4000;
+    uint8_t datagram[32] = {};
+    UdpEndpoint to{0x7F000001, receiver.localPort()};
+    for (int i = 0; i < burst; ++i) {
+        datagram[0] = static_cast<uint8_t>(i);
+        ASSERT_EQ(sender.sendTo(datagram, sizeof datagram, to), static_cast<int>(sizeof datagram));
+    }
+    int got = 0;
+    uint8_t buffer[64];
+    int length = 0;
+    UdpEndpoint from;
+    while (receiver.receive(buffer, sizeof buffer, length, from, 200) == ReceiveStatus::Received) ++got;
+    EXPECT_EQ(got, burst);
+}
