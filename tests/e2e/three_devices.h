@@ -1,0 +1,69 @@
+// The console emulator, the bridge and the surface emulator as three real
+// processes on loopback, every port chosen by the system, with a temporary
+// profile folder of their own. Helpers read what each device shows: the
+// surface emulator's dump and the console emulator's parameter values.
+// POSIX only (child processes); used from the test thread.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+
+struct ThreeDevices {
+    std::filesystem::path profile;  // USERPROFILE of the bridge, removed at the end
+    ChildProcess console;
+    ChildProcess surface;
+    ChildProcess bridge;
+    int consolePort = 0;
+    int surfacePort = 0;
+    int bridgePort = 0;  // the bridge's local surface port
+
+    ThreeDevices() = default;
+    ThreeDevices(const ThreeDevices&) = delete;
+    ThreeDevices& operator=(const ThreeDevices&) = delete;
+    ~ThreeDevices();  // stops the bridge first, then both emulators
+};
+
+// Starts all three and waits up to startupMs for the bridge's start-up to
+// complete. consoleArguments go to the console emulator. On failure, why
+// says what went wrong (with the bridge's last lines).
+bool startThreeDevices(ThreeDevices& devices, int startupMs, std::string& why,
+                       const std::vector<std::string>& consoleArguments = {});
+
+// What the surface emulator shows, parsed from its dump.
+struct SurfaceView {
+    int displayColor[8] = {};
+    int displayInverted[8] = {};
+    std::string displayTop[8];
+    std::string displayBottom[8];
+    double fader[9] = {};
+    int lamp[128] = {};  // -1: never set
+    long heartbeats = -1;
+};
+
+bool readSurface(ThreeDevices& devices, SurfaceView& view);
+
+// A command to the surface emulator ("fader 2 0.5", "press 44").
+bool surfaceCommand(ThreeDevices& devices, const std::string& command);
+
+// "expect within MS LINE" on the surface emulator: true when the line
+// appeared in its dump in time.
+bool surfaceExpect(ThreeDevices& devices, const std::string& dumpLine, int withinMs);
+
+// A command to the console emulator ("set /ch/01/mix/fader 0.25").
+bool consoleCommand(ThreeDevices& devices, const std::string& command);
+
+// The console emulator's current value of address, as it dumps it
+// ("f 0.720000", "i 1", "s \"Kick\"").
+bool consoleValue(ThreeDevices& devices, const std::string& address, std::string& value);
+bool consoleFloat(ThreeDevices& devices, const std::string& address, double& value);
+bool consoleInt(ThreeDevices& devices, const std::string& address, int& value);
+bool consoleText(ThreeDevices& devices, const std::string& address, std::string& value);
+
+// The bridge's status block ("i" + Enter), empty when none came.
+std::string bridgeStatus(ThreeDevices& devices);
+
+// The last lines the bridge printed, for failure messages.
+std::string bridgeTail(ThreeDevices& devices, size_t count = 15);

@@ -1,0 +1,302 @@
+#include "e2e/three_devices.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "platform/udp.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kEmulatorStartMs = 5000;
+const int kAnswerMs = 3000;
+
+// A port no socket holds right now. The bridge binds it a moment later; the
+// rare case that someone else took it meanwhile is retried by the caller.
+int unusedUdpPort()
+{
+    UdpSocket probe;
+    if (!probe.open() || !probe.bind(0, 0)) return 0;
+    return probe.localPort();
+}
+
+bool makeProfile(ThreeDevices& devices, std::string& why)
+{
+    static int serial = 0;
+    devices.profile = fs::temp_directory_path() /
+                      ("velumbra-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    std::error_code error;
+    fs::remove_all(devices.profile, error);
+    fs::create_directories(devices.profile / "Documents", error);
+    fs::path fxFolder = devices.profile / "AppData" / "Roaming" / "Velumbra";
+    fs::create_directories(fxFolder, error);
+    for (const char* name : {"fx1_4.prm", "fx5_8.prm"}) {
+        fs::copy_file(fs::path(VELUMBRA_SOURCE_DIR) / "tools" / "fxfiles" / name, fxFolder / name,
+                      fs::copy_options::overwrite_existing, error);
+        if (error) {
+            why = "cannot copy " + std::string(name) + ": " + error.message();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The bridge takes its profile folder from the environment it inherits.
+bool startBridge(ThreeDevices& devices)
+{
+    const char* saved = std::getenv("USERPROFILE");
+    std::string savedText = saved ? saved : "";
+    ::setenv("USERPROFILE", devices.profile.c_str(), 1);
+    bool started = startProcess(devices.bridge, VELUMBRA_BINARY,
+                                {"--mixer", "127.0.0.1:" + std::to_string(devices.consolePort), "--surface",
+                                 "127.0.0.1:" + std::to_string(devices.surfacePort), "--listen-port",
+                                 std::to_string(devices.bridgePort), "--no-editor"});
+    if (saved) ::setenv("USERPROFILE", savedText.c_str(), 1);
+    else ::unsetenv("USERPROFILE");
+    return started;
+}
+
+bool startEmulators(ThreeDevices& devices, const std::vector<std::string>& consoleArguments, std::string& why)
+{
+    std::vector<std::string> arguments = {"--listen", "127.0.0.1:0"};
+    arguments.insert(arguments.end(), consoleArguments.begin(), consoleArguments.end());
+    if (!startProcess(devices.console, VELUMBRA_TOOLS_DIR "/velumbra-console-sim", arguments) ||
+        (devices.consolePort = waitForListeningPort(devices.console, kEmulatorStartMs)) == 0) {
+        why = "the console emulator did not come up";
+        return false;
+    }
+    devices.bridgePort = unusedUdpPort();
+    if (devices.bridgePort == 0) {
+        why = "no free UDP port for the bridge";
+        return false;
+    }
+    if (!startProcess(devices.surface, VELUMBRA_TOOLS_DIR "/velumbra-surface-sim",
+                      {"--listen", "127.0.0.1:0", "--bridge", "127.0.0.1:" + std::to_string(devices.bridgePort),
+                       "--script"}) ||
+        (devices.surfacePort = waitForListeningPort(devices.surface, kEmulatorStartMs)) == 0) {
+        why = "the surface emulator did not come up";
+        return false;
+    }
+    return true;
+}
+
+void stopAll(ThreeDevices& devices)
+{
+    stopProcess(devices.bridge, 2000);
+    stopProcess(devices.surface, 2000);
+    stopProcess(devices.console, 2000);
+}
+
+// Makes a stopped child ready for startProcess again.
+void forgetChild(ChildProcess& child)
+{
+    child.pid = -1;
+    child.lines.clear();
+    child.nextLine = 0;
+    child.outputClosed = false;
+    child.exited = false;
+    child.exitStatus = 0;
+}
+
+bool lineContains(const std::vector<std::string>& lines, const std::string& text)
+{
+    for (const std::string& line : lines)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
+// Reads a quoted dump text starting at the opening quote; undoes the
+// emulator's escapes (\" \\ \xNN).
+bool readQuoted(const std::string& line, size_t& at, std::string& text)
+{
+    if (at >= line.size() || line[at] != '"') return false;
+    text.clear();
+    for (++at; at < line.size(); ++at) {
+        char c = line[at];
+        if (c == '"') {
+            ++at;
+            return true;
+        }
+        if (c != '\\' || at + 1 >= line.size()) {
+            text += c;
+            continue;
+        }
+        char next = line[++at];
+        if (next == 'x' && at + 2 < line.size()) {
+            text += static_cast<char>(std::strtol(line.substr(at + 1, 2).c_str(), nullptr, 16));
+            at += 2;
+        } else {
+            text += next;
+        }
+    }
+    return false;
+}
+
+bool parseDisplayLine(const std::string& line, SurfaceView& view)
+{
+    int position = 0;
+    int color = 0;
+    int inverted = 0;
+    int consumed = 0;
+    if (std::sscanf(line.c_str(), "display %d color %d inv %d top %n", &position, &color, &inverted, &consumed) != 3 ||
+        position < 1 || position > 8 || consumed == 0)
+        return false;
+    size_t at = static_cast<size_t>(consumed);
+    std::string top;
+    std::string bottom;
+    if (!readQuoted(line, at, top) || line.compare(at, 8, " bottom ") != 0) return false;
+    at += 8;
+    if (!readQuoted(line, at, bottom)) return false;
+    view.displayColor[position - 1] = color;
+    view.displayInverted[position - 1] = inverted;
+    view.displayTop[position - 1] = top;
+    view.displayBottom[position - 1] = bottom;
+    return true;
+}
+
+void parseDumpLine(const std::string& line, SurfaceView& view)
+{
+    int a = 0;
+    int b = 0;
+    double position = 0.0;
+    long count = 0;
+    if (parseDisplayLine(line, view)) return;
+    if (std::sscanf(line.c_str(), "fader %d %lf", &a, &position) == 2 && a >= 1 && a <= 9) {
+        view.fader[a - 1] = position;
+    } else if (std::sscanf(line.c_str(), "lamp %d %d", &a, &b) == 2 && a >= 0 && a < 128) {
+        view.lamp[a] = b;
+    } else if (std::sscanf(line.c_str(), "heartbeats %ld", &count) == 1) {
+        view.heartbeats = count;
+    }
+}
+
+} // namespace
+
+ThreeDevices::~ThreeDevices()
+{
+    stopAll(*this);
+    std::error_code error;
+    if (!profile.empty()) fs::remove_all(profile, error);
+}
+
+bool startThreeDevices(ThreeDevices& devices, int startupMs, std::string& why,
+                       const std::vector<std::string>& consoleArguments)
+{
+    if (!makeProfile(devices, why)) return false;
+    std::string line;
+    for (int attempt = 1;; ++attempt) {
+        if (!startEmulators(devices, consoleArguments, why)) return false;
+        if (!startBridge(devices)) {
+            why = "the bridge could not be started";
+            return false;
+        }
+        // "Ready for the messages..." follows the bind of the surface port.
+        if (waitForLine(devices.bridge, "Ready for the messages...", kEmulatorStartMs, line)) break;
+        bool portTaken = waitForExit(devices.bridge, 100) && lineContains(outputLines(devices.bridge), "bind: ");
+        if (!portTaken || attempt == 3) {
+            why = "the bridge did not get ready; it printed:\n" + bridgeTail(devices);
+            return false;
+        }
+        stopAll(devices);
+        forgetChild(devices.bridge);
+        forgetChild(devices.surface);
+        forgetChild(devices.console);
+    }
+    if (!waitForLine(devices.bridge, "Listening to messages...", startupMs, line)) {
+        why = "no \"Listening to messages...\" within " + std::to_string(startupMs) + " ms; the bridge printed:\n" +
+              bridgeTail(devices);
+        return false;
+    }
+    return true;
+}
+
+bool readSurface(ThreeDevices& devices, SurfaceView& view)
+{
+    view = SurfaceView{};
+    for (int& lamp : view.lamp) lamp = -1;
+    std::string line;
+    if (!writeToProcess(devices.surface, "dump\n") || !waitForLine(devices.surface, "display 1 ", kAnswerMs, line))
+        return false;
+    parseDumpLine(line, view);
+    while (waitForLine(devices.surface, "", kAnswerMs, line)) {
+        parseDumpLine(line, view);
+        if (line.rfind("heartbeats ", 0) == 0) return true;
+    }
+    return false;
+}
+
+bool surfaceCommand(ThreeDevices& devices, const std::string& command)
+{
+    return writeToProcess(devices.surface, command + "\n");
+}
+
+bool surfaceExpect(ThreeDevices& devices, const std::string& dumpLine, int withinMs)
+{
+    if (!writeToProcess(devices.surface, "expect within " + std::to_string(withinMs) + " " + dumpLine + "\n"))
+        return false;
+    std::string line;
+    if (!waitForLine(devices.surface, "expect ", withinMs + kAnswerMs, line)) return false;
+    return line == "expect ok: " + dumpLine;
+}
+
+bool consoleCommand(ThreeDevices& devices, const std::string& command)
+{
+    return writeToProcess(devices.console, command + "\n");
+}
+
+bool consoleValue(ThreeDevices& devices, const std::string& address, std::string& value)
+{
+    std::string line;
+    if (!writeToProcess(devices.console, "dump " + address + "\n") ||
+        !waitForLine(devices.console, address + " ", kAnswerMs, line))
+        return false;
+    value = line.substr(address.size() + 1);
+    return true;
+}
+
+bool consoleFloat(ThreeDevices& devices, const std::string& address, double& value)
+{
+    std::string text;
+    return consoleValue(devices, address, text) && std::sscanf(text.c_str(), "f %lf", &value) == 1;
+}
+
+bool consoleInt(ThreeDevices& devices, const std::string& address, int& value)
+{
+    std::string text;
+    return consoleValue(devices, address, text) && std::sscanf(text.c_str(), "i %d", &value) == 1;
+}
+
+bool consoleText(ThreeDevices& devices, const std::string& address, std::string& value)
+{
+    std::string text;
+    if (!consoleValue(devices, address, text) || text.rfind("s ", 0) != 0) return false;
+    size_t at = 2;
+    return readQuoted(text, at, value);
+}
+
+std::string bridgeStatus(ThreeDevices& devices)
+{
+    std::string line;
+    if (!writeToProcess(devices.bridge, "i\n") || !waitForLine(devices.bridge, "---- status ----", kAnswerMs, line))
+        return "";
+    std::string text = line + "\n";
+    while (waitForLine(devices.bridge, "", kAnswerMs, line)) {
+        text += line + "\n";
+        if (line.rfind("-----", 0) == 0) break;
+    }
+    return text;
+}
+
+std::string bridgeTail(ThreeDevices& devices, size_t count)
+{
+    std::vector<std::string> lines = outputLines(devices.bridge);
+    std::ostringstream text;
+    for (size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i)
+        text << "  " << lines[i] << "\n";
+    return text.str();
+}

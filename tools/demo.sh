@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# The bridge between its two device emulators, all on this machine:
+#   bash tools/demo.sh [BUILD_DIR]          (default: build)
+# The console emulator and the bridge run in the background on loopback
+# ports nobody else uses, with a profile folder and logs of their own in a
+# temporary folder; the surface emulator runs in this terminal. Quitting the
+# surface emulator (q, or Ctrl+C) stops all three and removes the folder.
+# VELUMBRA_DEMO_KEEP=1 keeps the folder (and the logs) for a look afterwards.
+set -u
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-build}
+if [[ ! -d $build && -d $root/$build ]]; then build=$root/$build; fi
+
+console_sim=$build/velumbra-console-sim
+surface_sim=$build/velumbra-surface-sim
+bridge=$build/velumbra
+for program in "$console_sim" "$surface_sim" "$bridge"; do
+    if [[ ! -x $program ]]; then
+        echo "demo: $program is missing; build first:" >&2
+        echo "  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release && cmake --build build -j2" >&2
+        exit 1
+    fi
+done
+if [[ ! -t 0 || ! -t 1 ]]; then
+    echo "demo: the surface emulator needs a terminal (run this in one)" >&2
+    exit 1
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/velumbra-demo.XXXXXX") || exit 1
+pids=()
+
+cleanup() {
+    trap - EXIT INT TERM HUP
+    local pid
+    for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+    if [[ ${VELUMBRA_DEMO_KEEP:-0} == 1 ]]; then
+        echo "demo: logs kept in $work"
+    else
+        rm -rf "$work"
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+
+fail() {
+    echo "demo: $1" >&2
+    if [[ -n ${2:-} && -f $2 ]]; then sed 's/^/  | /' "$2" | tail -n 15 >&2; fi
+    exit 1
+}
+
+# Waits up to 5 s for "listening on IP:PORT" in a log and prints PORT.
+listening_port() {
+    local log=$1 port
+    for _ in $(seq 100); do
+        port=$(sed -n 's/^listening on [0-9.]*:\([0-9][0-9]*\)$/\1/p' "$log" 2>/dev/null | head -n 1)
+        if [[ -n $port ]]; then echo "$port"; return 0; fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# Ports that no socket holds now: the system picks them for two short-lived
+# emulators at once (so they differ), which then let them go again.
+free_ports() {
+    local probes=() logs=() i port
+    for i in 1 2; do
+        logs+=("$work/probe$i.log")
+        "$console_sim" --listen 0.0.0.0:0 </dev/null >"$work/probe$i.log" 2>&1 &
+        probes+=($!)
+    done
+    local ports=()
+    for i in 0 1; do ports+=("$(listening_port "${logs[$i]}")"); done
+    kill -TERM "${probes[@]}" 2>/dev/null
+    wait "${probes[@]}" 2>/dev/null
+    rm -f "${logs[@]}"
+    [[ -n ${ports[0]} && -n ${ports[1]} ]] || return 1
+    printf '%s\n' "${ports[@]}"
+}
+
+# A profile folder of its own: no configuration file (the addresses come
+# from the command line), the effects description files, no editor.
+profile=$work/profile
+mkdir -p "$profile/Documents" "$profile/AppData/Roaming/Velumbra"
+cp "$root"/tools/fxfiles/*.prm "$profile/AppData/Roaming/Velumbra/" || fail "cannot copy tools/fxfiles"
+
+"$console_sim" --listen 127.0.0.1:0 </dev/null >"$work/console.log" 2>&1 &
+console_pid=$!
+pids=("$console_pid")
+console_port=$(listening_port "$work/console.log") || fail "the console emulator did not start" "$work/console.log"
+
+# The surface emulator first, so that it shows the bridge's start-up too. It
+# runs in the background so that a signal to this script is acted on at
+# once; the explicit redirection keeps the terminal as its standard input.
+# The bridge binds its surface port a moment after the probe let it go;
+# should someone else take it meanwhile, both start again on other ports.
+for attempt in 1 2 3; do
+    ports=$(free_ports) || fail "no free UDP ports"
+    bridge_port=$(sed -n 1p <<<"$ports")
+    surface_port=$(sed -n 2p <<<"$ports")
+    "$surface_sim" --listen "127.0.0.1:$surface_port" --bridge "127.0.0.1:$bridge_port" <&0 &
+    surface_pid=$!
+    pids=("$surface_pid" "$console_pid")
+    USERPROFILE=$profile HOME=$profile "$bridge" --mixer "127.0.0.1:$console_port" \
+        --surface "127.0.0.1:$surface_port" --listen-port "$bridge_port" --no-editor \
+        </dev/null >"$work/bridge.log" 2>&1 &
+    bridge_pid=$!
+    pids=("$surface_pid" "$bridge_pid" "$console_pid")
+    ready=0
+    for _ in $(seq 100); do
+        if grep -q '^Ready for the messages' "$work/bridge.log"; then ready=1; break; fi
+        kill -0 "$bridge_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [[ $ready == 1 ]]; then break; fi
+    kill -TERM "$surface_pid" "$bridge_pid" 2>/dev/null
+    wait "$surface_pid" "$bridge_pid" 2>/dev/null
+    pids=("$console_pid")
+    grep -q '^bind: ' "$work/bridge.log" && [[ $attempt -lt 3 ]] || fail "the bridge did not start" "$work/bridge.log"
+done
+
+wait "$surface_pid"
