@@ -1,11 +1,32 @@
 #!/usr/bin/env bash
-# Runs every test: the native build with the whole suite, then the extra
-# builds. Installs what it needs first.
+# Runs every test: the native build with the whole suite, the sanitizer
+# builds, the fuzz targets for a short while, and the Windows cross-build
+# with its unit tests under Wine. Installs what it needs first.
+#   bash .ci/test.sh            everything
+#   QUICK=1 bash .ci/test.sh    the native build and suite only
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash .ci/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+started=$(date +%s)
+stage() { echo; echo "==== $1 ($(( $(date +%s) - started )) s)"; }
 
+stage "dependencies"
+bash .ci/install-deps.sh
+
+stage "native build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 300)
+
+if [ "${QUICK:-0}" = 1 ]; then exit 0; fi
+
+stage "AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer"
+bash .ci/sanitizers.sh
+
+stage "fuzz targets"
+bash fuzz/run.sh "${FUZZ_SECONDS:-20}"
+
+stage "Windows cross-build and unit tests under Wine"
+bash .ci/windows-test.sh
+
+stage "done"
