@@ -33,27 +33,11 @@ bool rereadGoesOn(int generation)
 // answer. Each step checks whether to go on.
 bool rereadSettings(int generation)
 {
-    queryAndWait("/config/amixenable/X");
-    queryAndWait("/config/amixenable/Y");
-    char address[32];
-    for (int h = 0; h < HEADAMP_COUNT; ++h) {
-        if (!rereadGoesOn(generation)) return false;
-        formatText(address, sizeof address, "/headamp/%03d/gain", h);
-        queryAndWait(address);
-        formatText(address, sizeof address, "/headamp/%03d/phantom", h);
-        queryAndWait(address);
-    }
+    const auto goOn = [generation] { return rereadGoesOn(generation); };
+    queryAutomix();
+    if (!queryHeadamps(goOn)) return false;
     queryAndWait("/-stat/keysolo");
-    for (int slot = 1; slot <= FX_SLOT_COUNT; ++slot) {
-        if (!rereadGoesOn(generation)) return false;
-        formatText(address, sizeof address, "/fx/%d/type", slot);
-        queryAndWait(address);
-        for (int p = 1; p <= FX_PARAM_COUNT; ++p) {
-            formatText(address, sizeof address, "/fx/%d/par/%02d", slot, p);
-            queryAndWait(address);
-        }
-    }
-    if (!rereadGoesOn(generation)) return false;
+    if (!queryEffects(goOn) || !goOn()) return false;
     queryRouting();
     return true;
 }

@@ -148,6 +148,32 @@ void queryDca(int strip)
 
 } // namespace
 
+void queryAutomix()
+{
+    queryAndWait("/config/amixenable/X");
+    queryAndWait("/config/amixenable/Y");
+}
+
+bool queryHeadamps(const std::function<bool()>& goOn)
+{
+    for (int h = 0; h < 128; ++h) {
+        if (goOn && !goOn()) return false;
+        ask("/headamp/%03d/gain", h);
+        ask("/headamp/%03d/phantom", h);
+    }
+    return true;
+}
+
+bool queryEffects(const std::function<bool()>& goOn)
+{
+    for (int slot = 1; slot <= 8; ++slot) {
+        if (goOn && !goOn()) return false;
+        ask("/fx/%d/type", slot);
+        for (int p = 1; p <= 64; ++p) ask("/fx/%d/par/%02d", slot, p);
+    }
+    return true;
+}
+
 void queryRouting()
 {
     for (const char* block : {"1-8", "9-16", "17-24", "25-32", "AUX"}) {

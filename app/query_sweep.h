@@ -4,6 +4,8 @@
 // arrive on the OSC receive thread.
 #pragma once
 
+#include <functional>
+
 constexpr int QUERY_WINDOW_MAX = 256;
 
 struct QuerySummary {
@@ -23,6 +25,11 @@ void queryAndWait(const char* address);
 // Waits until every outstanding query is answered or given up.
 void finishQueries();
 
+// The groups of the start-up order. The loops ask goOn between steps and
+// return false when it says to stop; a null goOn always goes on.
+void queryAutomix();
+bool queryHeadamps(const std::function<bool()>& goOn);
+bool queryEffects(const std::function<bool()>& goOn);
 // The 37 routing queries and the queries of one strip (0..79; others ask nothing).
 void queryRouting();
 void queryStrip(int strip);

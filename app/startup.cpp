@@ -39,32 +39,19 @@ void resetForStartup()
 
 void queryConsoleSettings()
 {
+    const auto running = [] { return !stopRequested; };
     consolePrint("requesting automix info...\n");
-    queryAndWait("/config/amixenable/X");
-    queryAndWait("/config/amixenable/Y");
+    queryAutomix();
     finishQueries();
     consolePrint("done\n");
 
     consolePrint("requesting headamp info...\n");
-    char address[32];
-    for (int h = 0; h < HEADAMP_COUNT && !stopRequested; ++h) {
-        formatText(address, sizeof address, "/headamp/%03d/gain", h);
-        queryAndWait(address);
-        formatText(address, sizeof address, "/headamp/%03d/phantom", h);
-        queryAndWait(address);
-    }
+    queryHeadamps(running);
     finishQueries();
     consolePrint("done.\n");
 
     queryAndWait("/-stat/keysolo");
-    for (int slot = 1; slot <= FX_SLOT_COUNT && !stopRequested; ++slot) {
-        formatText(address, sizeof address, "/fx/%d/type", slot);
-        queryAndWait(address);
-        for (int p = 1; p <= FX_PARAM_COUNT; ++p) {
-            formatText(address, sizeof address, "/fx/%d/par/%02d", slot, p);
-            queryAndWait(address);
-        }
-    }
+    queryEffects(running);
     queryRouting();
 }
 
