@@ -149,9 +149,9 @@ int runBridge(int argc, const char* const* argv)
     setSurfaceLink(&surfaceSocket, surfaceEndpoint);
     setMixerLink(&mixerSocket, mixerEndpoint);
     setMixerSourceFilter(mixerEndpoint.address);
-    addStopWaker(interruptSocket, &surfaceSocket);
-    addStopWaker(interruptSocket, &mixerSocket);
-    addStopWaker(wakeSender, nullptr);
+    const int wakers[3] = {addStopWaker(interruptSocket, &surfaceSocket),
+                           addStopWaker(interruptSocket, &mixerSocket),
+                           addStopWaker(wakeSender, nullptr)};
 
     std::thread heartbeat(surfaceHeartbeatLoop);
     std::thread keepAlive(mixerKeepAliveLoop);
@@ -180,5 +180,7 @@ int runBridge(int argc, const char* const* argv)
     stopDelayedEditorClicks();
     setSurfaceLink(nullptr, UdpEndpoint{});
     setMixerLink(nullptr, UdpEndpoint{});
+    // The sockets end with this function; a late signal must not touch them.
+    for (int id : wakers) removeStopWaker(id);
     return 0;
 }

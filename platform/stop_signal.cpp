@@ -15,6 +15,10 @@ struct Waker {
     void* context = nullptr;
 };
 Waker wakers[8];
+// Calls made outside the lock, so a waker may block briefly; removal waits
+// for a call already running.
+int runningCalls[8];
+std::condition_variable callsDone;
 } // namespace
 
 void requestStop()
@@ -23,11 +27,20 @@ void requestStop()
     {
         std::lock_guard<std::mutex> lock(stopMutex);
         stopRequested = true;
-        for (int i = 0; i < 8; ++i) copy[i] = wakers[i];
+        for (int i = 0; i < 8; ++i) {
+            copy[i] = wakers[i];
+            if (copy[i].function) ++runningCalls[i];
+        }
     }
     stopCondition.notify_all();
-    for (const Waker& w : copy) {
-        if (w.function) w.function(w.context);
+    for (int i = 0; i < 8; ++i) {
+        if (!copy[i].function) continue;
+        copy[i].function(copy[i].context);
+        {
+            std::lock_guard<std::mutex> lock(stopMutex);
+            --runningCalls[i];
+        }
+        callsDone.notify_all();
     }
 }
 
@@ -53,13 +66,18 @@ int addStopWaker(void (*waker)(void*), void* context)
 void removeStopWaker(int id)
 {
     if (id < 0 || id >= 8) return;
-    std::lock_guard<std::mutex> lock(stopMutex);
+    std::unique_lock<std::mutex> lock(stopMutex);
     wakers[id] = {};
+    callsDone.wait(lock, [id] { return runningCalls[id] == 0; });
 }
 
 void resetStopSignal()
 {
     std::lock_guard<std::mutex> lock(stopMutex);
     stopRequested = false;
-    for (Waker& w : wakers) w = {};
+    for (int i = 0; i < 8; ++i) {
+        // A call still running keeps its slot until it returns.
+        if (runningCalls[i] == 0) wakers[i] = {};
+        else wakers[i].function = nullptr;
+    }
 }

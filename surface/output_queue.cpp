@@ -36,6 +36,11 @@ uint64_t enqueuedCount = 0;
 uint64_t droppedCount = 0;
 uint64_t sentCount = 0;
 int ringCache[8][2];
+// What each lamp and motor fader was last sent, -1 = unknown. A refresh
+// re-sends everything; only changes go on the wire, so a scene recall's
+// thousands of refreshes do not flood the surface.
+int lampCache[128];
+int faderCache[10];
 std::condition_variable queueCondition;
 
 UdpSocket* linkSocket = nullptr;
@@ -134,19 +139,42 @@ void queueSurfaceBytes(const uint8_t* bytes, int length, int waitMicros)
     enqueue(bytes, length, waitMicros);
 }
 
+namespace {
+// Enqueues unless cache already holds value; the cache follows what was
+// accepted, so a dropped message is sent again next time.
+void enqueueCached(int& cache, int value, const uint8_t* bytes, int length, int waitMicros)
+{
+    bool accepted;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        if (cache == value) return;
+        accepted = enqueueLocked(bytes, length, waitMicros);
+        if (accepted) cache = value;
+    }
+    if (accepted) queueCondition.notify_one();
+}
+} // namespace
+
 void queueFaderPosition(int fader, int value)
 {
     if (fader < 1 || fader > 9) return;
     const uint8_t bytes[3] = {static_cast<uint8_t>(0xE0 + fader - 1),
                               static_cast<uint8_t>(value & 0xFF),
                               static_cast<uint8_t>((value >> 8) & 0xFF)};
-    enqueue(bytes, 3, 10);
+    enqueueCached(faderCache[fader], value & 0xFFFF, bytes, 3, 10);
 }
 
 void queueLamp(uint8_t note, uint8_t velocity)
 {
     const uint8_t bytes[3] = {0x90, note, velocity};
-    enqueue(bytes, 3, 150);
+    enqueueCached(lampCache[note & 0x7F], velocity, bytes, 3, 150);
+}
+
+void forgetSentLampsAndFaders()
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    for (int& v : lampCache) v = -1;
+    for (int& v : faderCache) v = -1;
 }
 
 void queueEncoderRing(int strip, int first, int second)
@@ -237,6 +265,8 @@ int surfaceHeartbeatLoop()
 {
     while (!stopRequested) {
         queueHeartbeat();
+        // Anything lost on the network is repaired by the next refresh.
+        forgetSentLampsAndFaders();
         if (sleepUnlessStopped(4000)) break;
     }
     return 0;
@@ -265,4 +295,6 @@ void resetSurfaceQueue()
     droppedCount = 0;
     sentCount = 0;
     std::memset(ringCache, 0, sizeof ringCache);
+    for (int& v : lampCache) v = -1;
+    for (int& v : faderCache) v = -1;
 }

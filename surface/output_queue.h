@@ -31,6 +31,10 @@ void queueHeartbeat();
 // Meter segment 0..8 for a linear level.
 int meterSegment(float level);
 
+// Lamps and motor faders are sent only when they change; this makes the
+// next refresh send all of them again (the heartbeat does it every 4 s).
+void forgetSentLampsAndFaders();
+
 // One message as the sender takes it out.
 struct SurfaceMessage {
     uint8_t data[SURFACE_MESSAGE_MAX + 1];

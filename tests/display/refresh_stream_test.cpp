@@ -93,22 +93,36 @@ TEST(RefreshStream, ViewButtonUnderThePanelIsNotClicked)
     resetAllState();
 }
 
-TEST(RefreshStream, RepeatRefreshSkipsPageEntryBlockAndUnchangedRings)
+TEST(RefreshStream, RepeatRefreshSendsOnlyWhatChanged)
 {
     arrangeHomePageExample();
     refreshSurface(0);
-    drainSurfaceQueue();
+    for (SurfaceMessage m; takeQueuedSurfaceMessage(m);) {
+    }
 
-    std::vector<Bytes> again = refreshAndDrain();
-    ASSERT_FALSE(again.empty());
-    EXPECT_EQ(again.front(), (Bytes{0x90, 0x59, 0x00}));
-    EXPECT_TRUE(pageLampsOf(again).empty());
-    for (const Bytes& b : again) {
+    refreshSurface(0);
+    std::vector<Bytes> again;
+    for (SurfaceMessage m; takeQueuedSurfaceMessage(m);) again.emplace_back(m.data, m.data + m.length);
+    // Only the mute batch, which is one message for all positions, goes again.
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0].size(), 17u);
+
+    strips[2].fader = 0.5;
+    strips[3].mute = 1;
+    std::vector<Bytes> changed = refreshAndDrain();
+    EXPECT_EQ(fadersOf(changed), (std::vector<std::pair<int, int>>{{3, 16318}}));
+    EXPECT_EQ(muteBatchOf(changed)[8], 0x7F);
+
+    // After the periodic repair everything but the page-entry block, the
+    // rings and the unchanged displays is sent again.
+    std::vector<Bytes> repaired = refreshAndDrain();
+    EXPECT_TRUE(pageLampsOf(repaired).empty());
+    for (const Bytes& b : repaired) {
         EXPECT_FALSE(isRing(b));
         EXPECT_NE(b[0], 0xF0) << "unchanged display sent again";
     }
-    EXPECT_EQ(fadersOf(again).size(), 9u);
-    EXPECT_EQ(lampsBetween(again, 0x00, 0x07).size(), 8u);
+    EXPECT_EQ(fadersOf(repaired).size(), 9u);
+    EXPECT_EQ(lampsBetween(repaired, 0x00, 0x07).size(), 8u);
 }
 
 TEST(RefreshStream, DisabledRefreshSendsNothingAndKeepsThePageBlockPending)

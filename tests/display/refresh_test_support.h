@@ -27,6 +27,9 @@ inline std::vector<QueuedSlot> drainSurfaceQueue()
     while (takeQueuedSurfaceMessage(message)) {
         slots.push_back({Bytes(message.data, message.data + message.length), message.waitMicros});
     }
+    // Each drained refresh is looked at whole: the next one sends every lamp
+    // and fader again, as after the heartbeat's repair.
+    forgetSentLampsAndFaders();
     return slots;
 }
 

@@ -2,6 +2,7 @@
 // effects parameter files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "fxdefs/fx_files.h"
@@ -26,14 +27,23 @@ protected:
 
     void TearDown() override { setConsoleCapture(nullptr); }
 
-    std::string output;
+    std::map<int, ShownDisplay> show(int page)
+    {
+        surfacePage = page;
+        return refreshFromPrefilled();
+    }
 
-    std::map<int, ShownDisplay> show(int page) { surfacePage = page; return refreshFromPrefilled(); }
+    std::string output;
 };
 
 ShownDisplay heading(const char* top, const char* bottom) { return {7, top, bottom}; }
 
-TEST_F(StripTextsFx, ReverbOnItsTwoPages)
+void expectBlankFrom(std::map<int, ShownDisplay> shown, int first)
+{
+    for (int position = first; position <= 8; ++position) EXPECT_EQ(shown[position], blankDisplay()) << position;
+}
+
+TEST_F(StripTextsFx, ReverbOnItsTwoPagesAndPastTheLast)
 {
     FxSlot& slot = fxSlots[1];
     slot.type = 0;
@@ -41,53 +51,26 @@ TEST_F(StripTextsFx, ReverbOnItsTwoPages)
     const double values[] = {0.25, 0.5, 0.0, 1.0, 1.0, 0.5, 0.0, 1.0, 0.5, 0.0, 1.0, 0.5};
     for (int p = 0; p < 12; ++p) slot.par[p + 1] = values[p];
     EXPECT_EQ(show(2), (std::map<int, ShownDisplay>{
-                           {1, heading("FX 1", "HALL")},
-                           {2, heading("Page", "1/2")},
-                           {3, label("PreDel", "+50.0")},
-                           {4, label("Decay", "1.00")},
-                           {5, label("Size", "+2.0")},
-                           {6, label("Damping", "20k0")},
-                           {7, label("Diffuse", "+30.0")},
-                           {8, label("Level", "+0.0")},
-                       }));
+                           {1, heading("FX 1", "HALL")}, {2, heading("Page", "1/2")},
+                           {3, label("PreDel", "+50.0")}, {4, label("Decay", "1.00")},
+                           {5, label("Size", "+2.0")},    {6, label("Damping", "20k0")},
+                           {7, label("Diffuse", "+30.0")}, {8, label("Level", "+0.0")}}));
     slot.paramPage = 2;
-    EXPECT_EQ(show(2), (std::map<int, ShownDisplay>{
-                           {1, heading("FX 1", "HALL")},
-                           {2, heading("Page", "2/2")},
-                           {3, label("LoCut", "10")},
-                           {4, label("HiCut", "20k0")},
-                           {5, label("BassMul", "1.00")},
-                           {6, label("Spread", "+0.0")},
-                           {7, label("Shape", "+250.0")},
-                           {8, label("ModSpd", "+50.0")},
-                       }));
-    slot.paramPage = 3;   // past the last page: nothing to show
     auto shown = show(2);
+    EXPECT_EQ(shown[2], heading("Page", "2/2"));
+    EXPECT_EQ(shown[3], label("LoCut", "10"));
+    EXPECT_EQ(shown[8], label("ModSpd", "+50.0"));
+    slot.paramPage = 3;
+    shown = show(2);
     EXPECT_EQ(shown[2], heading("Page", "3/2"));
-    for (int position = 3; position <= 8; ++position) EXPECT_EQ(shown[position], blankDisplay());
-}
-
-TEST_F(StripTextsFx, LabelsWithHashAndEnumerations)
-{
-    fxSlots[3].type = 12;
-    fxSlots[3].par[1] = 0.5;
-    fxSlots[3].par[3] = 1;
-    auto shown = show(4);
-    EXPECT_EQ(shown[1], heading("FX 3", "PITCH"));
-    EXPECT_EQ(shown[3], label("Semi", "+0.0"));
-    EXPECT_EQ(shown[5], label("Key", "C#"));
-    fxSlots[3].par[3] = 12;   // past the twelve keys
-    EXPECT_EQ(show(4)[5], label("Key", "12"));
+    expectBlankFrom(shown, 3);
 }
 
 TEST_F(StripTextsFx, InsertEffectsUseTheirOwnNamesAndWholeNumbers)
 {
-    FxSlot& slot = fxSlots[5];
-    slot.type = 6;
-    slot.par[1] = 1;
-    slot.par[2] = 0.5;
-    slot.par[3] = 0.25;
-    slot.par[4] = 2;
+    fxSlots[5].type = 6;
+    const double values[] = {1, 0.5, 0.25, 2};
+    std::copy(std::begin(values), std::end(values), fxSlots[5].par + 1);
     auto shown = show(24);
     EXPECT_EQ(shown[1], heading("FX 5", "P1A"));
     EXPECT_EQ(shown[2], heading("Page", "1/2"));
@@ -100,7 +83,7 @@ TEST_F(StripTextsFx, InsertEffectsUseTheirOwnNamesAndWholeNumbers)
     shown = show(27);
     EXPECT_EQ(shown[1], heading("FX 8", "DES"));
     EXPECT_EQ(shown[5], label("Voice", "FEM"));
-    for (int position = 6; position <= 8; ++position) EXPECT_EQ(shown[position], blankDisplay());
+    expectBlankFrom(shown, 6);
 
     fxSlots[6].type = 33;   // named by the console, not described by the file
     shown = show(25);
@@ -114,13 +97,9 @@ TEST_F(StripTextsFx, TypesWithoutDescriptions)
     auto shown = show(3);
     EXPECT_EQ(shown[1], heading("FX 2", "?"));
     EXPECT_EQ(shown[2], heading("Page", "1/0"));
-    for (int position = 3; position <= 8; ++position) EXPECT_EQ(shown[position], blankDisplay());
-
+    expectBlankFrom(shown, 3);
     fxSlots[4].type = 20;   // beyond the blocks of the file: its start values
-    shown = show(5);
-    EXPECT_EQ(shown[1], heading("FX 4", "*"));
-    EXPECT_EQ(shown[2], heading("Page", "1/0"));
-
+    EXPECT_EQ(show(5)[1], heading("FX 4", "*"));
     fxSlots[7].type = 40;   // no insert effect of that number
     EXPECT_EQ(show(26)[1], heading("FX 7", "?"));
 }

@@ -5,23 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <ostream>
+#include <cstdio>
+#include <cstring>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/reset_state.h"
+#include "display/strip_display.h"
+#include "display/strip_texts.h"
+#include "model/console_model.h"
 #include "surface/output_queue.h"
 
 struct ShownDisplay {
     int colourByte;
     std::string top;
     std::string bottom;
+    bool operator==(const ShownDisplay&) const = default;
 };
-
-inline bool operator==(const ShownDisplay& a, const ShownDisplay& b)
-{
-    return a.colourByte == b.colourByte && a.top == b.top && a.bottom == b.bottom;
-}
 
 inline std::ostream& operator<<(std::ostream& out, const ShownDisplay& d)
 {
@@ -38,12 +40,6 @@ inline std::string textAt(const uint8_t* bytes)
     return text;
 }
 
-inline bool isDisplayMessage(const SurfaceMessage& m)
-{
-    return m.length == 22 && m.data[0] == 0xF0 && m.data[1] == 0x00 && m.data[2] == 0x00 &&
-           m.data[3] == 0x66 && m.data[4] == 0x58 && m.data[21] == 0xF7;
-}
-
 // Every display message still queued, in order, as (position, display).
 // Other messages are dropped; a malformed display message fails the test.
 inline std::vector<std::pair<int, ShownDisplay>> takeDisplayMessages()
@@ -52,12 +48,13 @@ inline std::vector<std::pair<int, ShownDisplay>> takeDisplayMessages()
     SurfaceMessage m;
     while (takeQueuedSurfaceMessage(m)) {
         if (m.length == 0 || m.data[0] != 0xF0) continue;
-        EXPECT_TRUE(isDisplayMessage(m)) << "bad display message of length " << m.length;
+        const uint8_t header[5] = {0xF0, 0x00, 0x00, 0x66, 0x58};
+        bool wellFormed = m.length == 22 && std::memcmp(m.data, header, 5) == 0 && m.data[21] == 0xF7;
+        EXPECT_TRUE(wellFormed) << "bad display message of length " << m.length;
         EXPECT_EQ(m.waitMicros, 150);
-        if (!isDisplayMessage(m)) continue;
-        int position = m.data[5] - 0x1F;
-        shown.push_back({position, {m.data[6], textAt(m.data + 7), textAt(m.data + 14)}});
+        if (wellFormed) shown.push_back({m.data[5] - 0x1F, {m.data[6], textAt(m.data + 7), textAt(m.data + 14)}});
     }
+    forgetSentLampsAndFaders();
     return shown;
 }
 
@@ -68,13 +65,6 @@ inline std::map<int, ShownDisplay> takeDisplays()
     for (const auto& [position, display] : takeDisplayMessages()) last[position] = display;
     return last;
 }
-
-#include <cstring>
-
-#include "app/reset_state.h"
-#include "display/strip_display.h"
-#include "display/strip_texts.h"
-#include "model/console_model.h"
 
 // Every display shows "pre" first, so that a position the refresh leaves
 // alone is absent from the result and a blanked one shows as blank.
@@ -88,8 +78,7 @@ inline std::map<int, ShownDisplay> refreshFromPrefilled()
 
 inline void nameStrip(int strip, const char* name, int colour, int inverted = 0)
 {
-    std::strncpy(strips[strip].name, name, 7);
-    strips[strip].name[7] = '\0';
+    std::snprintf(strips[strip].name, sizeof strips[strip].name, "%s", name);
     strips[strip].color = colour;
     strips[strip].colorInverted = inverted;
 }
@@ -98,7 +87,6 @@ inline void nameStrip(int strip, const char* name, int colour, int inverted = 0)
 inline void startStripTextsTest()
 {
     resetAllState();
-    resetConsoleModel();
     for (int i = 0; i < 8; ++i) bankStrips[i] = i;
     surfacePage = 0;
     selectedStrip = 0;

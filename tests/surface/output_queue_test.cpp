@@ -95,6 +95,21 @@ TEST_F(OutputQueue, RingCacheSuppressesRepeats)
     EXPECT_EQ(drain().size(), 3u);
 }
 
+TEST_F(OutputQueue, LampsAndFadersGoOutOnlyWhenTheyChange)
+{
+    queueLamp(5, 127);
+    queueLamp(5, 127);
+    queueLamp(5, 0);
+    queueFaderPosition(2, 100);
+    queueFaderPosition(2, 100);
+    queueFaderPosition(3, 100);
+    EXPECT_EQ(drain().size(), 4u);
+    forgetSentLampsAndFaders();
+    queueLamp(5, 0);
+    queueFaderPosition(2, 100);
+    EXPECT_EQ(drain().size(), 2u) << "sent again after the repair";
+}
+
 TEST_F(OutputQueue, RawMessagesUpToTheLimitKeepTheirBytes)
 {
     std::vector<uint8_t> big(SURFACE_MESSAGE_MAX);
@@ -109,7 +124,8 @@ TEST_F(OutputQueue, RawMessagesUpToTheLimitKeepTheirBytes)
 
 TEST_F(OutputQueue, FullQueueDropsUntilOneIsSent)
 {
-    for (int i = 0; i < SURFACE_QUEUE_CAPACITY; ++i) queueLamp(static_cast<uint8_t>(i & 0x7F), 0);
+    const uint8_t filler[3] = {0x90, 0x00, 0x00};
+    for (int i = 0; i < SURFACE_QUEUE_CAPACITY; ++i) queueSurfaceBytes(filler, 3, 150);
     queueLamp(0x7F, 0x7F);  // dropped
     SurfaceQueueStats stats = surfaceQueueStats();
     EXPECT_EQ(stats.depth, SURFACE_QUEUE_CAPACITY);
