@@ -1,5 +1,5 @@
-// The X11 desktop against a real X server: Xvfb with a stand-in editor
-// window that logs the clicks and keys it receives.
+// The X11 desktop against a real X server: Xvfb with stand-in editor
+// windows that log the clicks and keys they receive.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -21,27 +21,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 std::string readText(const fs::path& path)
 {
     std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
 {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!condition()) {
-        if (Clock::now() >= deadline) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
 }
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 class DesktopX11Test : public ::testing::Test {
 protected:
@@ -51,10 +47,14 @@ protected:
         if (!desktopHasX11Support()) GTEST_SKIP() << "this build has no X11 desktop";
         if (std::system("command -v Xvfb >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "Xvfb is not installed; the real-desktop test needs it";
-        std::random_device random;
-        folder = fs::temp_directory_path() / ("velumbra-x11-" + std::to_string(random()));
+        folder = fs::temp_directory_path() / ("velumbra-x11-" + std::to_string(std::random_device{}()));
         fs::create_directories(folder);
-        startXvfb();
+        // Xvfb picks a free display number and writes it to fd 3 once it
+        // accepts connections.
+        start("Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>" + quoted(folder / "display"), "xvfb");
+        ASSERT_TRUE(waitFor([&] { return readText(folder / "display").find('\n') != std::string::npos; }))
+            << "Xvfb did not start";
+        display = ":" + std::to_string(std::atoi(readText(folder / "display").c_str()));
         setConsoleCapture(&output);
     }
 
@@ -62,54 +62,43 @@ protected:
     {
         setConsoleCapture(nullptr);
         resetAllState();  // closes our connection before the server goes
-        for (const char* pidFile : {"window.pid", "fx.pid", "xvfb.pid"}) stopProcess(pidFile);
+        for (const char* name : {"window", "fx", "xvfb"}) stop(name);
         std::error_code error;
         if (!folder.empty()) fs::remove_all(folder, error);
     }
 
-    // Xvfb picks a free display number itself and writes it to fd 3 once it
-    // accepts connections.
-    void startXvfb()
+    // Runs command in the background, its process id in name.pid.
+    void start(const std::string& command, const char* name)
     {
-        std::string command = "Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>" +
-                              quoted((folder / "display").string()) + " >/dev/null 2>&1 & echo $! >" +
-                              quoted((folder / "xvfb.pid").string());
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        ASSERT_TRUE(waitFor([&] { return readText(folder / "display").find('\n') != std::string::npos; }, 10000))
-            << "Xvfb did not start";
-        display = ":" + std::to_string(std::atoi(readText(folder / "display").c_str()));
+        std::string line = command + " >/dev/null 2>&1 & echo $! >" + quoted(folder / (std::string(name) + ".pid"));
+        ASSERT_EQ(std::system(line.c_str()), 0);
     }
 
-    void startWindow(const char* title, const char* titleKind, int x, int y, int w, int h,
-                     const char* name)
+    // A stand-in window at "x y w h" whose title is a _NET_WM_NAME ("net") or a WM_NAME ("plain").
+    void startWindow(const char* name, const char* rect, const char* title, const char* titleKind)
     {
         fs::path log = folder / (std::string(name) + ".log");
-        std::string command = quoted(std::string(VELUMBRA_TOOLS_DIR) + "/velumbra-x11-test-window") +
-                              " " + display + " " + std::to_string(x) + " " + std::to_string(y) +
-                              " " + std::to_string(w) + " " + std::to_string(h) + " " +
-                              quoted(title) + " " + titleKind + " " + quoted(log.string()) +
-                              " >/dev/null 2>&1 & echo $! >" +
-                              quoted((folder / (std::string(name) + ".pid")).string());
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        ASSERT_TRUE(waitFor([&] { return readText(log).find("ready") != std::string::npos; }, 10000))
+        start(quoted(fs::path(VELUMBRA_TOOLS_DIR) / "velumbra-x11-test-window") + " " + display + " " + rect +
+                  " '" + title + "' " + titleKind + " " + quoted(log),
+              name);
+        ASSERT_TRUE(waitFor([&] { return readText(log).find("ready") != std::string::npos; }))
             << "test window " << name << " did not appear";
     }
 
-    bool logShows(const char* name, const std::string& line, int timeoutMs = 5000)
+    bool logShows(const std::string& line)
     {
-        fs::path log = folder / (std::string(name) + ".log");
-        return waitFor([&] { return readText(log).find(line + "\n") != std::string::npos; }, timeoutMs);
+        return waitFor([&] { return readText(folder / "window.log").find(line + "\n") != std::string::npos; }, 5000);
     }
 
-    void stopProcess(const char* pidFile)
+    void stop(const char* name)
     {
         if (folder.empty()) return;
-        int pid = std::atoi(readText(folder / pidFile).c_str());
+        fs::path pidFile = folder / (std::string(name) + ".pid");
+        int pid = std::atoi(readText(pidFile).c_str());
         if (pid <= 1) return;
-        std::string command = "kill " + std::to_string(pid) + " 2>/dev/null";
-        (void)std::system(command.c_str());
+        (void)std::system(("kill " + std::to_string(pid) + " 2>/dev/null").c_str());
         std::error_code error;
-        fs::remove(folder / pidFile, error);
+        fs::remove(pidFile, error);
     }
 
     fs::path folder;
@@ -117,10 +106,10 @@ protected:
     std::string output;
 };
 
-TEST_F(DesktopX11Test, EditorWindowIsFoundMeasuredClickedAndGetsItsKeys)
+TEST_F(DesktopX11Test, EditorWindowIsFoundMeasuredClickedGetsItsKeysAndIsForgottenWhenClosed)
 {
-    startWindow("X32 EDIT - test", "net", 100, 80, 900, 600, "window");
-    startWindow("FX 3 - Plate", "plain", 1100, 80, 300, 200, "fx");
+    startWindow("window", "100 80 900 600", "X32 EDIT - test", "net");
+    startWindow("fx", "1100 80 300 200", "FX 3 - Plate", "plain");
     ASSERT_TRUE(useX11Desktop(display.c_str()));
 
     searchEditorWindow();
@@ -134,45 +123,32 @@ TEST_F(DesktopX11Test, EditorWindowIsFoundMeasuredClickedAndGetsItsKeys)
     EXPECT_EQ(editorBottom, 700);
     EXPECT_DOUBLE_EQ(editorScaleY, 600 / 751.0);
     EXPECT_DOUBLE_EQ(editorScaleX, 949 / 1188.0);
+    int left = 0, top = 0, right = 0, bottom = 0;
+    EXPECT_TRUE(editorWindowRect(left, top, right, bottom));
+    EXPECT_EQ((DesktopRect{left, top, right, bottom}), (DesktopRect{100, 80, 1000, 680}));
+    editorMonitorEdges(left, bottom);
+    EXPECT_EQ(std::pair(left, bottom), std::pair(0, 1000));
 
     // Page 0's view button (36, 22) and panel button (50, 419), scaled.
     clickEditorPoint(150);
-    EXPECT_TRUE(logShows("window", "press 1 28 37"));
-    EXPECT_TRUE(logShows("window", "release 1 28 37"));
+    EXPECT_TRUE(logShows("press 1 28 37"));
+    EXPECT_TRUE(logShows("release 1 28 37"));
     clickEditorPoint(216);
-    EXPECT_TRUE(logShows("window", "press 1 790 354"));
-
+    EXPECT_TRUE(logShows("press 1 790 354"));
     sendFunctionKey(editorWindow, 3);
-    EXPECT_TRUE(logShows("window", "key F3"));
-    EXPECT_TRUE(logShows("window", "keyup F3"));
-
-    int monitorLeft = -1, monitorBottom = -1;
-    editorMonitorEdges(monitorLeft, monitorBottom);
-    EXPECT_EQ(monitorLeft, 0);
-    EXPECT_EQ(monitorBottom, 1000);
+    EXPECT_TRUE(logShows("key F3"));
+    EXPECT_TRUE(logShows("keyup F3"));
 
     // The effects window carries its title in WM_NAME only.
     uint64_t fxWindow = 0;
     ASSERT_TRUE(findWindowByTitle("FX 3", fxWindow));
     EXPECT_NE(fxWindow, editorWindow);
-    int left = 0, top = 0, right = 0, bottom = 0;
-    EXPECT_TRUE(editorWindowRect(left, top, right, bottom));
-    EXPECT_EQ((DesktopRect{left, top, right, bottom}), (DesktopRect{100, 80, 1000, 680}));
-}
 
-TEST_F(DesktopX11Test, ClosedEditorWindowIsForgotten)
-{
-    startWindow("M32 EDIT - test", "net", 50, 50, 1188, 751, "window");
-    ASSERT_TRUE(useX11Desktop(display.c_str()));
-    searchEditorWindow();
-    ASSERT_EQ(editorFound, 1);
-    EXPECT_EQ(editorKind, 2);
-
-    stopProcess("window.pid");
+    stop("window");
     EXPECT_TRUE(waitFor([] { updateEditorGeometry(); return editorFound == 0; }, 5000));
     EXPECT_EQ(editorRight, 0);
     searchEditorWindow();
     EXPECT_EQ(editorFound, 0);
 }
 
-}
+} // namespace

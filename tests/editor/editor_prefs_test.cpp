@@ -2,7 +2,6 @@
 // files, the default banks and where the file is looked for.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -21,37 +20,35 @@ namespace fs = std::filesystem;
 namespace {
 
 using Lines = std::vector<std::string>;
+using Entries = std::vector<int>;
 
-// Two header lines, then whatever the test gives.
-Lines withHeader(const Lines& body)
-{
-    Lines lines = {"-guiprefs/version 4", "-guiprefs/window 0 0 1188 751"};
-    lines.insert(lines.end(), body.begin(), body.end());
-    return lines;
-}
-
-std::vector<int> bankEntries(int bank)
-{
-    return std::vector<int>(bankTable[bank], bankTable[bank] + bankCount[bank]);
-}
-
-bool restIsBlank(int bank)
+// A bank's entries; the slots past its count must be empty.
+Entries bankEntries(int bank)
 {
     for (int i = bankCount[bank]; i < BANK_SLOTS; ++i) {
-        if (bankTable[bank][i] != BLANK_STRIP) return false;
+        if (bankTable[bank][i] != BLANK_STRIP) ADD_FAILURE() << "bank " << bank << " slot " << i;
     }
-    return true;
+    return Entries(bankTable[bank], bankTable[bank] + bankCount[bank]);
 }
+
+Entries counting(int first, int count)
+{
+    Entries v;
+    for (int i = 0; i < count; ++i) v.push_back((first + i) % 80);
+    return v;
+}
+
+const std::string COUNT1 = "-guiprefs/bank1";
+const std::string CHANNELS1 = "-guiprefs/bank1/channels";
+const std::string DEFAULTS = "no editor preferences read: using the default banks\n";
 
 class EditorPrefsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         resetAllState();
-        savedProfile = testEnvironment("USERPROFILE");
-        savedHome = testEnvironment("HOME");
-        std::random_device random;
-        folder = fs::temp_directory_path() / ("velumbra-prefs-" + std::to_string(random()));
+        saved = {testEnvironment("USERPROFILE"), testEnvironment("HOME")};
+        folder = fs::temp_directory_path() / ("velumbra-prefs-" + std::to_string(std::random_device{}()));
         fs::create_directories(folder);
         setTestEnvironment("USERPROFILE", folder.string());
         setConsoleCapture(&output);
@@ -59,300 +56,161 @@ protected:
     void TearDown() override
     {
         setConsoleCapture(nullptr);
-        setTestEnvironment("USERPROFILE", savedProfile);
-        setTestEnvironment("HOME", savedHome);
+        setTestEnvironment("USERPROFILE", saved[0]);
+        setTestEnvironment("HOME", saved[1]);
         std::error_code error;
         fs::remove_all(folder, error);
         resetAllState();
     }
 
-    std::string writeFile(const fs::path& path, const Lines& lines, const char* end = "\n")
+    // Two header lines, then body.
+    std::string writeFile(const fs::path& path, const Lines& body)
     {
         fs::create_directories(path.parent_path());
         std::ofstream file(path, std::ios::binary);
-        for (const std::string& l : lines) file << l << end;
+        file << "-guiprefs/version 4\n-guiprefs/window 0 0 1188 751\n";
+        for (const std::string& l : body) file << l << "\n";
         return path.string();
     }
-    std::string x32File() const { return (folder / "AppData" / "Roaming" / "X32-Edit" / "X32Edit.prefs").string(); }
-    std::string m32File() const { return (folder / "AppData" / "Roaming" / "M32-Edit" / "M32Edit.prefs").string(); }
-
-    // Reads body (after the header) through the explicit file.
-    void readBody(const Lines& body, const char* end = "\n")
+    fs::path editorFile(const std::string& kind) const
     {
-        setPreferencesFileOverride(writeFile(folder / "explicit.prefs", withHeader(body), end).c_str());
+        return folder / "AppData" / "Roaming" / (kind + "-Edit") / (kind + "Edit.prefs");
+    }
+    void readBody(const Lines& body)
+    {
+        setPreferencesFileOverride(writeFile(folder / "explicit.prefs", body).c_str());
         readEditorPreferences();
     }
 
     std::string output;
     fs::path folder;
-    std::string savedProfile;
-    std::string savedHome;
+    std::vector<std::string> saved;
 };
 
-TEST_F(EditorPrefsTest, CountAndChannelsLineFillTheBank)
+TEST_F(EditorPrefsTest, AllNineBanksAtTheirPlacesAndTheOtherSpillBanksKept)
 {
-    readBody({"-guiprefs/bank1 3", "-guiprefs/bank1/channels 5 6 70"});
-    EXPECT_EQ(bankCount[0], 3);
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{5, 6, 70}));
-    EXPECT_TRUE(restIsBlank(0));
-    for (int b = 1; b < 8; ++b) EXPECT_EQ(bankCount[b], 0) << "bank " << b;
-}
-
-TEST_F(EditorPrefsTest, LinesOutOfPlaceMatchNoBank)
-{
-    readBody({"", "-guiprefs/bank1 3", "-guiprefs/bank1/channels 5 6 70"});
-    EXPECT_EQ(bankCount[0], 0);
-    EXPECT_EQ(bankCount[1], 0);
-    EXPECT_TRUE(restIsBlank(0));
-    EXPECT_TRUE(restIsBlank(1));
-}
-
-TEST_F(EditorPrefsTest, LineOutOfPlaceDisablesOnlyItsOwnBank)
-{
-    readBody({"-guiprefs/bank1 2", "-guiprefs/bank2/channels 1 2",
-              "-guiprefs/bank2 2", "-guiprefs/bank2/channels 40 41"});
-    EXPECT_EQ(bankCount[0], 0);
-    EXPECT_EQ(bankEntries(1), (std::vector<int>{40, 41}));
-}
-
-TEST_F(EditorPrefsTest, AllNineBanksAtTheirPlaces)
-{
+    for (int b = 0; b < BANK_COUNT; ++b) {
+        if (b == 8) continue;  // filled from the file's ninth bank
+        bankTable[b][5] = 4;
+        bankCount[b] = 6;
+    }
     Lines body;
     for (int k = 1; k <= 9; ++k) {
-        body.push_back("-guiprefs/bank" + std::to_string(k) + " 2");
-        body.push_back("-guiprefs/bank" + std::to_string(k) + "/channels " + std::to_string(k) +
-                       " " + std::to_string(70 + k));
+        std::string key = "-guiprefs/bank" + std::to_string(k);
+        body.push_back(key + " 2");
+        body.push_back(key + "/channels " + std::to_string(k) + " " + std::to_string(70 + k));
     }
     readBody(body);
-    for (int b = 0; b < 9; ++b)
-        EXPECT_EQ(bankEntries(b), (std::vector<int>{b + 1, 71 + b})) << "bank " << b;
+    for (int b = 0; b < 9; ++b) EXPECT_EQ(bankEntries(b), (Entries{b + 1, 71 + b})) << "bank " << b;
     EXPECT_EQ(output, "found 2 channels in bank 2\nfound 2 channels in bank 3\n");
+    for (int b = 9; b < BANK_COUNT; ++b) EXPECT_EQ(std::pair(bankCount[b], bankTable[b][5]), std::pair(6, 4)) << b;
     // Bank 9 starts at strip 9: no DCA, so the DCA spill starts at group 1.
     EXPECT_EQ(currentDcaGroup, 0);
 }
 
-struct MalformedCase {
-    const char* name;
-    Lines body;
-    std::vector<int> bank0;
-};
-
-std::vector<int> counting(int first, int count)
+TEST_F(EditorPrefsTest, MalformedFilesGiveOnlyWhatTheyHold)
 {
-    std::vector<int> v;
-    for (int i = 0; i < count; ++i) v.push_back((first + i) % 80);
-    return v;
-}
-
-std::string numbers(int first, int count)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i) text += " " + std::to_string((first + i) % 80);
-    return text;
-}
-
-class MalformedPrefsTest : public EditorPrefsTest,
-                           public ::testing::WithParamInterface<MalformedCase> {};
-
-TEST_P(MalformedPrefsTest, BankHoldsOnlyWhatTheFileGave)
-{
-    readBody(GetParam().body);
-    EXPECT_EQ(bankEntries(0), GetParam().bank0);
-    EXPECT_TRUE(restIsBlank(0));
-    EXPECT_LE(bankCount[0], BANK_SLOTS);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, MalformedPrefsTest,
-    ::testing::Values(
-        MalformedCase{"countZero", {"-guiprefs/bank1 0", "-guiprefs/bank1/channels 5 6 70"}, {}},
-        MalformedCase{"otherBankNumber", {"-guiprefs/bank10 3", "-guiprefs/bank1/channels 5 6 70"}, {}},
-        MalformedCase{"countLineOnly", {"-guiprefs/bank1 3"}, {}},
-        MalformedCase{"emptyChannelsLine", {"-guiprefs/bank1 3", ""}, {}},
-        MalformedCase{"emptyCountLine", {"", "-guiprefs/bank1/channels 5 6 70"}, {}},
-        MalformedCase{"fewerNumbersThanCount", {"-guiprefs/bank1 12", "-guiprefs/bank1/channels 5 6"}, {5, 6}},
-        MalformedCase{"moreNumbersThanCount", {"-guiprefs/bank1 2", "-guiprefs/bank1/channels 5 6 7 8"}, {5, 6}},
-        MalformedCase{"countOver80", {"-guiprefs/bank1 95", "-guiprefs/bank1/channels" + numbers(3, 95)}, counting(3, 80)},
-        MalformedCase{"negativeCount", {"-guiprefs/bank1 -4", "-guiprefs/bank1/channels 5 6"}, {}},
-        MalformedCase{"countWithoutDigits", {"-guiprefs/bank1 many", "-guiprefs/bank1/channels 5 6"}, {}},
-        MalformedCase{"countWithTrailingText", {"-guiprefs/bank1 2x", "-guiprefs/bank1/channels 5 6 7"}, {5, 6}},
-        MalformedCase{"garbageNumbers",
-                      {"-guiprefs/bank1 8", "-guiprefs/bank1/channels 12abc abc -3 81 +7 80 99999999999999999999 -"},
-                      {12, 0, BLANK_STRIP, BLANK_STRIP, 7, BLANK_STRIP, BLANK_STRIP, 0}},
-        MalformedCase{"blanksAndTabs", {"  -guiprefs/bank1 \t 3  ", "\t-guiprefs/bank1/channels   5\t6    70   "}, {5, 6, 70}},
-        MalformedCase{"keyWithSuffix", {"-guiprefs/bank1x 3", "-guiprefs/bank1/channelsx 5 6 70"}, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(EditorPrefsTest, WindowsLineEndsAreAccepted)
-{
-    readBody({"-guiprefs/bank1 3", "-guiprefs/bank1/channels 5 6 70", "-guiprefs/bank2 1",
-              "-guiprefs/bank2/channels 33"},
-             "\r\n");
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{5, 6, 70}));
-    EXPECT_EQ(bankEntries(1), (std::vector<int>{33}));
-}
-
-TEST_F(EditorPrefsTest, OverlongLineDoesNotShiftTheFollowingLines)
-{
-    readBody({"-guiprefs/bank1 2", "-guiprefs/bank1/channels 5 6" + std::string(100000, ' ') + "7 8 9",
-              "-guiprefs/bank2 1", "-guiprefs/bank2/channels 33"});
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{5, 6}));
-    EXPECT_EQ(bankEntries(1), (std::vector<int>{33}));
-}
-
-TEST_F(EditorPrefsTest, ShortFileLeavesTheLaterBanksEmptyAndStillReports)
-{
-    readBody({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 9", "-guiprefs/bank2 4"});
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{9}));
-    EXPECT_EQ(bankCount[1], 0);
-    EXPECT_TRUE(restIsBlank(1));
-    EXPECT_EQ(output, "found 0 channels in bank 2\nfound 0 channels in bank 3\n");
-}
-
-TEST_F(EditorPrefsTest, EmptyFileGivesEmptyBanks)
-{
-    setPreferencesFileOverride(writeFile(folder / "empty.prefs", {}).c_str());
-    readEditorPreferences();
-    for (int b = 0; b < 8; ++b) EXPECT_EQ(bankCount[b], 0) << "bank " << b;
-    EXPECT_EQ(output.find("default"), std::string::npos);
-}
-
-TEST_F(EditorPrefsTest, UserBanksAreClearedButSpillBanksKept)
-{
-    for (int b = 0; b < BANK_COUNT; ++b) {
-        bankTable[b][0] = 3;
-        bankTable[b][5] = 4;
-        bankCount[b] = 6;
-    }
-    readBody({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 12"});
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{12}));
-    EXPECT_TRUE(restIsBlank(0));
-    for (int b = 1; b < 8; ++b) {
-        EXPECT_EQ(bankCount[b], 0);
-        EXPECT_TRUE(restIsBlank(b));
-    }
-    for (int b = 8; b < BANK_COUNT; ++b) {
-        EXPECT_EQ(bankCount[b], 6);
-        EXPECT_EQ(bankTable[b][5], 4);
+    const std::string COUNT2 = "-guiprefs/bank2", CHANNELS2 = "-guiprefs/bank2/channels";
+    std::string numbers;
+    for (int s : counting(3, 95)) numbers += " " + std::to_string(s);
+    const struct { const char* name; Lines body; Entries bank0, bank1; } cases[] = {
+        {"example", {COUNT1 + " 3", CHANNELS1 + " 5 6 70"}, {5, 6, 70}, {}},
+        {"shiftedByALine", {"", COUNT1 + " 3", CHANNELS1 + " 5 6 70"}, {}, {}},
+        // A line out of place disables only its own bank.
+        {"otherBanksLine", {COUNT1 + " 2", CHANNELS2 + " 1 2", COUNT2 + " 2", CHANNELS2 + " 40 41"}, {}, {40, 41}},
+        {"countZero", {COUNT1 + " 0", CHANNELS1 + " 5 6 70"}, {}, {}},
+        {"negativeCount", {COUNT1 + " -4", CHANNELS1 + " 5 6"}, {}, {}},
+        {"countLineOnly", {COUNT1 + " 3"}, {}, {}},
+        {"emptyCountLine", {"", CHANNELS1 + " 5 6 70"}, {}, {}},
+        {"keyWithSuffix", {COUNT1 + "x 3", CHANNELS1 + "x 5 6 70"}, {}, {}},
+        {"otherBankNumber", {"-guiprefs/bank10 3", CHANNELS1 + " 5 6 70"}, {}, {}},
+        {"fewerNumbersThanCount", {COUNT1 + " 12", CHANNELS1 + " 5 6"}, {5, 6}, {}},
+        {"moreNumbersThanCount", {COUNT1 + " 2", CHANNELS1 + " 5 6 7 8"}, {5, 6}, {}},
+        {"countOver80", {COUNT1 + " 95", CHANNELS1 + numbers}, counting(3, 80), {}},
+        {"garbageNumbers", {COUNT1 + " 8", CHANNELS1 + " 12abc abc -3 81 +7 80 99999999999999999999 -"},
+         {12, 0, BLANK_STRIP, BLANK_STRIP, 7, BLANK_STRIP, BLANK_STRIP, 0}, {}},
+        {"blanksAndTabs", {"  " + COUNT1 + " \t 3  ", "\t" + CHANNELS1 + "   5\t6    70   "}, {5, 6, 70}, {}},
+        {"windowsLineEnds", {COUNT1 + " 3\r", CHANNELS1 + " 5 6 70\r", COUNT2 + " 1\r", CHANNELS2 + " 33\r"},
+         {5, 6, 70}, {33}},
+        // An overlong line does not shift the lines after it.
+        {"overlongLine", {COUNT1 + " 2", CHANNELS1 + " 5 6" + std::string(100000, ' ') + "7 8 9", COUNT2 + " 1",
+                          CHANNELS2 + " 33"}, {5, 6}, {33}},
+        {"shortFile", {COUNT1 + " 1", CHANNELS1 + " 9", COUNT2 + " 4"}, {9}, {}},
+        {"emptyFile", {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        readBody(c.body);
+        EXPECT_EQ(bankEntries(0), c.bank0);
+        EXPECT_EQ(bankEntries(1), c.bank1);
     }
 }
 
-struct DcaCase {
-    const char* name;
-    const char* bank9;
-    int before;
-    int after;
-};
-
-class DcaStartTest : public EditorPrefsTest, public ::testing::WithParamInterface<DcaCase> {};
-
-TEST_P(DcaStartTest, NinthBankSeedsTheDcaGroup)
+TEST_F(EditorPrefsTest, NinthBankSeedsTheDcaGroupOnlyWhenUnset)
 {
-    Lines body(16, "");
-    body.push_back("-guiprefs/bank9 3");
-    body.push_back(std::string("-guiprefs/bank9/channels ") + GetParam().bank9);
-    currentDcaGroup = GetParam().before;
-    readBody(body);
-    EXPECT_EQ(currentDcaGroup, GetParam().after);
+    const struct { const char* bank9; int before, after; } cases[] = {
+        {"74 75 76", -1, 2}, {"72", -1, 0}, {"79 72", -1, 7}, {"74", 0, 0}, {"70 74", -1, 0}, {"80", -1, 0}};
+    for (const auto& c : cases) {
+        Lines body(16, "");
+        body.push_back("-guiprefs/bank9 3");
+        body.push_back(std::string("-guiprefs/bank9/channels ") + c.bank9);
+        currentDcaGroup = c.before;
+        readBody(body);
+        EXPECT_EQ(currentDcaGroup, c.after) << c.bank9;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Groups, DcaStartTest,
-                         ::testing::Values(DcaCase{"dca3", "74 75 76", -1, 2},
-                                           DcaCase{"dca1", "72", -1, 0},
-                                           DcaCase{"dca8", "79 72", -1, 7},
-                                           DcaCase{"alreadySet", "74", 5, 5},
-                                           DcaCase{"notADca", "70 74", -1, 0},
-                                           DcaCase{"emptySlot", "80", -1, 0},
-                                           DcaCase{"outOfRange", "200", -1, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorPrefsTest, DefaultBanksCoverEveryStripInFourBanks)
 {
+    bankTable[8][5] = 4;  // a spill bank: kept
+    bankCount[8] = 6;
     setPreferencesFileOverride((folder / "missing.prefs").string().c_str());
     readEditorPreferences();
-    EXPECT_EQ(bankEntries(0), counting(0, 32));
-    EXPECT_EQ(bankEntries(1), counting(32, 16));
-    EXPECT_EQ(bankEntries(2), counting(48, 16));
-    EXPECT_EQ(bankEntries(3), counting(64, 16));
-    for (int b = 0; b < 8; ++b) EXPECT_TRUE(restIsBlank(b)) << "bank " << b;
-    for (int b = 4; b < 8; ++b) EXPECT_EQ(bankCount[b], 0);
+    EXPECT_EQ(std::pair(bankCount[8], bankTable[8][5]), std::pair(6, 4));
+    const Entries expected[8] = {counting(0, 32), counting(32, 16), counting(48, 16), counting(64, 16)};
+    for (int b = 0; b < 8; ++b) EXPECT_EQ(bankEntries(b), expected[b]) << "bank " << b;
     EXPECT_EQ(currentDcaGroup, 0);
-    EXPECT_EQ(output, "cannot read preferences file " + (folder / "missing.prefs").string() +
-                          "\nno editor preferences read: using the default banks\n");
-}
+    EXPECT_EQ(output, "cannot read preferences file " + (folder / "missing.prefs").string() + "\n" + DEFAULTS);
 
-TEST_F(EditorPrefsTest, ExplicitFileWinsOverTheEditorsFile)
-{
-    writeFile(x32File(), withHeader({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 1"}));
-    std::string chosen = writeFile(folder / "show.prefs", withHeader({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 2"}));
-    editorKind = 1;
-    setPreferencesFileOverride(chosen.c_str());
-    readEditorPreferences();
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{2}));
-}
-
-TEST_F(EditorPrefsTest, FoundEditorReadsItsOwnFile)
-{
-    writeFile(x32File(), withHeader({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 1"}));
-    writeFile(m32File(), withHeader({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 2"}));
-    editorKind = 2;
-    readEditorPreferences();
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{2}));
-    EXPECT_EQ(output, "found 0 channels in bank 2\nfound 0 channels in bank 3\n");
-
-    editorKind = 1;
-    readEditorPreferences();
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{1}));
-}
-
-TEST_F(EditorPrefsTest, FoundEditorWithoutItsFileUsesTheDefaults)
-{
-    writeFile(m32File(), withHeader({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 2"}));
-    editorKind = 1;
-    readEditorPreferences();
-    EXPECT_EQ(bankEntries(0), counting(0, 32));
-}
-
-TEST_F(EditorPrefsTest, WithoutAnEditorTheX32FileComesFirst)
-{
-    writeFile(x32File(), withHeader({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 1"}));
-    writeFile(m32File(), withHeader({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 2"}));
-    readEditorPreferences();
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{1}));
-    EXPECT_NE(output.find("no editor window: read " + x32File() + "\n"), std::string::npos);
-}
-
-TEST_F(EditorPrefsTest, WithoutAnEditorTheM32FileIsNext)
-{
-    writeFile(m32File(), withHeader({"-guiprefs/bank1 1", "-guiprefs/bank1/channels 2"}));
-    readEditorPreferences();
-    EXPECT_EQ(bankEntries(0), (std::vector<int>{2}));
-}
-
-TEST_F(EditorPrefsTest, NoFileAnywhereGivesTheDefaults)
-{
-    currentDcaGroup = 4;
-    readEditorPreferences();
-    EXPECT_EQ(bankEntries(2), counting(48, 16));
-    EXPECT_EQ(currentDcaGroup, 4);
-    EXPECT_EQ(output, "no editor preferences read: using the default banks\n");
-}
-
-TEST_F(EditorPrefsTest, MissingProfileFolderIsReported)
-{
+    // Without a profile folder, likewise; a DCA group already chosen stays.
+    output.clear();
+    setPreferencesFileOverride("");
     setTestEnvironment("USERPROFILE", "");
     setTestEnvironment("HOME", "");
+    currentDcaGroup = 4;
     readEditorPreferences();
-    EXPECT_EQ(output, "Cannot examine the user directory!\n"
-                      "no editor preferences read: using the default banks\n");
+    EXPECT_EQ(output, "Cannot examine the user directory!\n" + DEFAULTS);
     EXPECT_EQ(bankEntries(0), counting(0, 32));
+    EXPECT_EQ(currentDcaGroup, 4);
 }
 
-TEST_F(EditorPrefsTest, FolderInPlaceOfTheFileCountsAsMissing)
+// Which file is read: the explicit one, else the found editor's own, else
+// (no editor) X32-Edit's before M32-Edit's, else the default banks. A
+// folder where a file should be counts as missing.
+TEST_F(EditorPrefsTest, FileLookupOrder)
 {
-    fs::create_directories(x32File());
-    readEditorPreferences();
-    EXPECT_EQ(bankEntries(0), counting(0, 32));
+    const struct { bool x32, m32, explicitFile; int editorKind, firstStrip; const char* editorless; } cases[] = {
+        {true, true, true, 1, 3, nullptr},  {true, true, false, 2, 2, nullptr}, {true, true, false, 1, 1, nullptr},
+        {false, true, false, 1, 0, nullptr}, {true, true, false, 0, 1, "X32"}, {false, true, false, 0, 2, "M32"},
+        {false, false, false, 0, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x32 << c.m32 << c.explicitFile << " kind " << c.editorKind);
+        fs::remove_all(folder / "AppData");
+        if (c.x32) writeFile(editorFile("X32"), {COUNT1 + " 1", CHANNELS1 + " 1"});
+        else fs::create_directories(editorFile("X32"));
+        if (c.m32) writeFile(editorFile("M32"), {COUNT1 + " 1", CHANNELS1 + " 2"});
+        std::string chosen = c.explicitFile ? writeFile(folder / "show.prefs", {COUNT1 + " 1", CHANNELS1 + " 3"}) : "";
+        setPreferencesFileOverride(chosen.c_str());
+        editorKind = c.editorKind;
+        output.clear();
+        readEditorPreferences();
+        EXPECT_EQ(bankEntries(0), c.firstStrip ? Entries{c.firstStrip} : counting(0, 32));
+        std::string read = c.editorless ? "no editor window: read " + editorFile(c.editorless).string() + "\n" : "";
+        EXPECT_TRUE(c.editorless ? output.find(read) != std::string::npos
+                                 : output.find("no editor window") == std::string::npos) << output;
+        EXPECT_EQ(output.find(DEFAULTS) != std::string::npos, c.firstStrip == 0) << output;
+    }
 }
 
-}
+} // namespace

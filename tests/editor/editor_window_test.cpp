@@ -1,5 +1,6 @@
-// Finding the editor and its effects windows by title, following a window
-// that closes, monitors, focus and function keys, on the recording desktop.
+// The editor window on the recording desktop: finding it and its effects
+// windows by title, its geometry and the mapping of design points to screen
+// clicks, following it when it closes, monitors, focus and function keys.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +12,24 @@
 #include "platform/desktop_recording.h"
 
 namespace {
+
+using Events = std::vector<DesktopEvent>;
+
+Events clicksAt(std::initializer_list<std::pair<int, int>> points)
+{
+    Events events;
+    for (auto [x, y] : points) {
+        events.push_back(cursorMoveEvent(x, y));
+        events.push_back(leftClickEvent(x, y));
+    }
+    return events;
+}
+
+// Offset x and y, right, bottom, panel offset and panel left.
+std::vector<int> geometry()
+{
+    return {editorOffsetX, editorOffsetY, editorRight, editorBottom, editorPanelOffset, editorPanelLeft};
+}
 
 class EditorWindowTest : public ::testing::Test {
 protected:
@@ -26,63 +45,113 @@ protected:
         resetAllState();
     }
 
+    // Puts a window on the desktop and searches (and measures) the editor.
+    static uint64_t showEditor(DesktopRect rect = {0, 100, 1188, 851}, const char* title = "X32 EDIT - show")
+    {
+        uint64_t handle = addFakeWindow(title, rect);
+        searchEditorWindow();
+        clearRecordedDesktopEvents();
+        return handle;
+    }
+
     std::string output;
 };
 
-struct TitleCase {
-    const char* name;
-    const char* title;
-    int found;
-    int kind;
-};
-
-class EditorTitleTest : public EditorWindowTest, public ::testing::WithParamInterface<TitleCase> {};
-
-TEST_P(EditorTitleTest, TitleDecidesWhetherAndWhichEditorIsFound)
+TEST_F(EditorWindowTest, ReferenceSizeWindowMapsDesignPointsOneToOneUpToItsEdges)
 {
-    const TitleCase& c = GetParam();
-    uint64_t handle = addFakeWindow(c.title, {0, 0, 1188, 751});
-    searchEditorWindow();
-    EXPECT_EQ(editorFound, c.found);
-    EXPECT_EQ(editorKind, c.kind);
-    EXPECT_EQ(editorWindow, c.found ? handle : 0u);
+    showEditor();
+    EXPECT_DOUBLE_EQ(editorScaleX, 1.0);
+    EXPECT_DOUBLE_EQ(editorScaleY, 1.0);
+    EXPECT_EQ(geometry(), (std::vector<int>{0, 120, 1188, 871, 1001, 1001}));
+
+    clickEditor(36, 22, 0);
+    clickEditorPoint(216);
+    // Points at or past the right and bottom edges are dropped.
+    for (auto [x, y] : {std::pair{1187, 22}, {1188, 22}, {36, 750}, {36, 751}}) clickEditor(x, y, 0);
+    // Unused and out-of-range entries click nothing.
+    for (int entry : {-1, 0, 151, 199, EDITOR_CLICK_POINT_COUNT}) clickEditorPoint(entry);
+    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{36, 142}, {1051, 539}, {1187, 142}, {36, 870}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Titles, EditorTitleTest,
-    ::testing::Values(TitleCase{"x32show", "X32 EDIT - show", 1, 1},
-                      TitleCase{"lowerCase", "x32 edit", 0, 0},
-                      TitleCase{"m32", "M32 EDIT 4.3", 1, 2},
-                      TitleCase{"inTheMiddle", "Show file - X32 EDIT", 1, 1},
-                      TitleCase{"bothNames", "X32 EDIT / M32 EDIT", 1, 2},
-                      TitleCase{"cutShort", "X32 EDI", 0, 0},
-                      TitleCase{"noTitle", "", 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(EditorWindowTest, LastMatchingWindowWins)
+TEST_F(EditorWindowTest, GeometryFollowsMovesAndResizesAndScalesWithTheHeightOnly)
 {
-    addFakeWindow("X32 EDIT - first", {0, 0, 100, 100});
-    addFakeWindow("Mail", {0, 0, 100, 100});
-    uint64_t m32 = addFakeWindow("M32 EDIT - second", {0, 0, 100, 100});
-    uint64_t x32 = addFakeWindow("X32 EDIT - third", {0, 0, 100, 100});
-    searchEditorWindow();
-    EXPECT_EQ(editorWindow, x32);
-    EXPECT_EQ(editorKind, 1);
+    uint64_t window = showEditor();
+    moveFakeWindow(window, {300, 50, 1888, 801});
+    updateEditorGeometry();
+    // Wider by 400: the panel moves right, the scales stay.
+    EXPECT_EQ(geometry(), (std::vector<int>{300, 70, 1888, 821, 1401, 1701}));
+    EXPECT_DOUBLE_EQ(editorScaleX, 1.0);
+    clickEditorPoint(217);
 
+    moveFakeWindow(window, {0, 100, 1188, 475});
+    updateEditorGeometry();
+    EXPECT_DOUBLE_EQ(editorScaleY, 375 / 751.0);
+    EXPECT_DOUBLE_EQ(editorScaleX, 593 / 1188.0);
+    // 187 x 593/1188 is 93.3: the panel starts 93 pixels before the right edge.
+    EXPECT_EQ(geometry(), (std::vector<int>{0, 120, 1188, 495, 1095, 1095}));
+    clickEditor(464, 22, 0);
+    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{300 + 1401 + 105, 70 + 419}, {231, 130}}));
+}
+
+TEST_F(EditorWindowTest, MainAreaPointsBehindThePanelAreNotClicked)
+{
+    showEditor({0, 100, 900, 851});  // reference height: the panel begins at 713
+    EXPECT_TRUE(isLeftOfPanel(712));
+    EXPECT_FALSE(isLeftOfPanel(713));
+    clickEditorPoint(159);  // effects 5-8 view button at x 811
+    clickEditorPoint(158);  // effects 1-4 view button at x 726
+    clickEditorPoint(157);  // assignment view button at x 630
+    clickEditorPoint(216);  // panel points are not guarded
+    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{630, 142}, {713 + 50, 539}}));
+}
+
+TEST_F(EditorWindowTest, WithoutAnEditorOrWithADegenerateOneNothingIsClicked)
+{
+    addFakeWindow("Terminal", {0, 0, 1188, 751});
+    searchEditorWindow();
+    EXPECT_EQ(editorFound, 0);
+    updateEditorGeometry();
+    clickEditor(36, 22, 0);
+    clickEditorPoint(160);
+    EXPECT_FALSE(isLeftOfPanel(25));
+    EXPECT_TRUE(recordedDesktopEvents().empty());
+    // Narrower than the panel: panel points would lie left of the window.
+    uint64_t window = showEditor({500, 100, 560, 851});
+    EXPECT_LT(editorPanelOffset, 0);
+    clickEditorPoint(200);
+    // No height at all: no scale to divide by.
+    moveFakeWindow(window, {0, 100, 500, 100});
+    updateEditorGeometry();
+    EXPECT_DOUBLE_EQ(editorScaleX, 0.0);
+    EXPECT_FALSE(isLeftOfPanel(25));
+    clickEditor(36, 22, 0);
+    clickEditorPoint(216);
+    EXPECT_TRUE(recordedDesktopEvents().empty());
+}
+
+TEST_F(EditorWindowTest, TitleDecidesWhetherAndWhichEditorIsFound)
+{
+    const struct { const char* title; int found, kind; } cases[] = {
+        {"X32 EDIT - show", 1, 1}, {"x32 edit", 0, 0}, {"M32 EDIT 4.3", 1, 2},
+        {"Show file - X32 EDIT", 1, 1}, {"X32 EDIT / M32 EDIT", 1, 2}, {"X32 EDI", 0, 0}};
+    for (const auto& c : cases) {
+        resetEditorState();
+        installRecordingDesktop();
+        uint64_t handle = showEditor({0, 100, 1188, 851}, c.title);
+        EXPECT_EQ(editorFound, c.found) << c.title;
+        EXPECT_EQ(editorKind, c.kind) << c.title;
+        EXPECT_EQ(editorWindow, c.found ? handle : 0u) << c.title;
+    }
+    // The last matching window wins.
+    uint64_t m32 = addFakeWindow("M32 EDIT - second", {0, 0, 100, 100});
+    addFakeWindow("Mail", {0, 0, 100, 100});
+    uint64_t x32 = showEditor({0, 0, 100, 100}, "X32 EDIT - third");
+    EXPECT_EQ(editorWindow, x32);
     closeFakeWindow(x32);
     resetEditorState();
     searchEditorWindow();
     EXPECT_EQ(editorWindow, m32);
     EXPECT_EQ(editorKind, 2);
-}
-
-TEST_F(EditorWindowTest, FoundWindowIsMeasuredAtOnce)
-{
-    addFakeWindow("X32 EDIT", {10, 100, 1198, 851});
-    searchEditorWindow();
-    EXPECT_EQ(editorOffsetX, 10);
-    EXPECT_EQ(editorOffsetY, 120);
-    EXPECT_EQ(editorRight, 1198);
 }
 
 TEST_F(EditorWindowTest, WindowSearchByTitleReportsOnlyTheCurrentSearch)
@@ -93,7 +162,6 @@ TEST_F(EditorWindowTest, WindowSearchByTitleReportsOnlyTheCurrentSearch)
     ASSERT_TRUE(findWindowByTitle("FX 3", window));
     EXPECT_EQ(window, fx3);
     EXPECT_EQ(foundWindowValid, 1);
-
     closeFakeWindow(fx3);
     window = 0;
     EXPECT_FALSE(findWindowByTitle("FX 3", window));
@@ -105,125 +173,68 @@ TEST_F(EditorWindowTest, WindowSearchByTitleReportsOnlyTheCurrentSearch)
 
 TEST_F(EditorWindowTest, ClosedEditorIsForgottenAndSearchedAgain)
 {
-    uint64_t first = addFakeWindow("X32 EDIT - show", {0, 100, 1188, 851});
-    searchEditorWindow();
-    ASSERT_EQ(editorFound, 1);
-
-    closeFakeWindow(first);
-    updateEditorGeometry();
-    EXPECT_EQ(editorFound, 0);
-    EXPECT_EQ(editorRight, 0);
-    EXPECT_EQ(editorBottom, 0);
-    EXPECT_NE(output.find("Editor window closed.\n"), std::string::npos);
+    closeFakeWindow(showEditor());
+    // A refresh on another thread clicks before the next measurement.
     clickEditor(36, 22, 0);
+    EXPECT_EQ(editorFound, 0);
+    EXPECT_EQ(geometry(), std::vector<int>(6, 0));
+    EXPECT_EQ(output, "Editor window closed.\n");
+    updateEditorGeometry();
     clickEditorPoint(216);
     EXPECT_TRUE(recordedDesktopEvents().empty());
 
-    uint64_t second = addFakeWindow("X32 EDIT - show", {50, 100, 1238, 851});
-    searchEditorWindow();
-    EXPECT_EQ(editorFound, 1);
+    uint64_t second = showEditor({50, 100, 1238, 851});
     EXPECT_EQ(editorWindow, second);
     clickEditor(36, 22, 0);
-    EXPECT_EQ(recordedDesktopEvents(),
-              (std::vector<DesktopEvent>{cursorMoveEvent(86, 142), leftClickEvent(86, 142)}));
+    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{86, 142}}));
 }
 
-TEST_F(EditorWindowTest, EditorClosedBetweenMeasurementsIsNotClicked)
+TEST_F(EditorWindowTest, RectIsReadNowAndAFailedReadKeepsTheLastGeometry)
 {
-    uint64_t editor = addFakeWindow("X32 EDIT - show", {0, 100, 1188, 851});
-    searchEditorWindow();
-    closeFakeWindow(editor);
-    // A refresh on another thread clicks before the next measurement.
-    clickEditor(36, 22, 0);
-    EXPECT_TRUE(recordedDesktopEvents().empty());
-    EXPECT_EQ(editorFound, 0);
-}
+    int left = -1, top = -1, right = -1, bottom = -1;
+    EXPECT_FALSE(editorWindowRect(left, top, right, bottom));
+    uint64_t editor = showEditor();
+    moveFakeWindow(editor, {20, 30, 40, 50});
+    ASSERT_TRUE(editorWindowRect(left, top, right, bottom));
+    EXPECT_EQ((DesktopRect{left, top, right, bottom}), (DesktopRect{20, 30, 40, 50}));
 
-TEST_F(EditorWindowTest, FailedRectReadKeepsTheLastGeometry)
-{
-    uint64_t editor = addFakeWindow("X32 EDIT - show", {0, 100, 1188, 851});
-    searchEditorWindow();
+    moveFakeWindow(editor, {0, 100, 1188, 851});
+    updateEditorGeometry();
     failFakeWindowRect(editor, true);
     moveFakeWindow(editor, {400, 300, 800, 600});
     updateEditorGeometry();
     EXPECT_EQ(editorFound, 1);
-    EXPECT_EQ(editorOffsetX, 0);
-    EXPECT_EQ(editorOffsetY, 120);
-    EXPECT_EQ(editorPanelOffset, 1001);
-
-    int left = -1, top = -1, right = -1, bottom = -1;
+    EXPECT_EQ(geometry(), (std::vector<int>{0, 120, 1188, 871, 1001, 1001}));
     EXPECT_FALSE(editorWindowRect(left, top, right, bottom));
     EXPECT_EQ(editorRectErrorCode(), 5);
     clickEditor(36, 22, 0);
-    EXPECT_EQ(recordedDesktopEvents(),
-              (std::vector<DesktopEvent>{cursorMoveEvent(36, 142), leftClickEvent(36, 142)}));
-}
-
-TEST_F(EditorWindowTest, WindowRectIsReadAgainNow)
-{
-    int left = 0, top = 0, right = 0, bottom = 0;
-    EXPECT_FALSE(editorWindowRect(left, top, right, bottom));
-    uint64_t editor = addFakeWindow("M32 EDIT", {0, 100, 1188, 851});
-    searchEditorWindow();
-    moveFakeWindow(editor, {20, 30, 40, 50});
-    ASSERT_TRUE(editorWindowRect(left, top, right, bottom));
-    EXPECT_EQ((DesktopRect{left, top, right, bottom}), (DesktopRect{20, 30, 40, 50}));
+    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{36, 142}}));
 }
 
 TEST_F(EditorWindowTest, MonitorEdgesComeFromTheMonitorHoldingMostOfTheWindow)
 {
     int monitorLeft = -1, monitorBottom = -1;
     editorMonitorEdges(monitorLeft, monitorBottom);
-    EXPECT_EQ(monitorLeft, 0);
-    EXPECT_EQ(monitorBottom, 0);
-
+    EXPECT_EQ(std::pair(monitorLeft, monitorBottom), std::pair(0, 0));
     addFakeMonitor({0, 0, 1920, 1080});
     addFakeMonitor({1920, 0, 3840, 1200});
-    uint64_t editor = addFakeWindow("X32 EDIT", {1800, 100, 2988, 851});
-    searchEditorWindow();
+    showEditor({1800, 100, 2988, 851});
     editorMonitorEdges(monitorLeft, monitorBottom);
-    EXPECT_EQ(monitorLeft, 1920);
-    EXPECT_EQ(monitorBottom, 1200);
-
-    moveFakeWindow(editor, {-5000, 0, -4000, 700});
-    editorMonitorEdges(monitorLeft, monitorBottom);
-    EXPECT_EQ(monitorLeft, 0);
-    EXPECT_EQ(monitorBottom, 0);
+    EXPECT_EQ(std::pair(monitorLeft, monitorBottom), std::pair(1920, 1200));
 }
 
-TEST_F(EditorWindowTest, FunctionKeyGoesToTheFocusedWindow)
+TEST_F(EditorWindowTest, FunctionKeysGoOnlyToAnOpenEditor)
 {
-    uint64_t editor = addFakeWindow("X32 EDIT", {0, 100, 1188, 851});
-    searchEditorWindow();
-    focusEditorWindow();
-    sendFunctionKey(editorWindow, 3);
-    sendFunctionKey(editorWindow, 0);
-    sendFunctionKey(editorWindow, 9);
-    EXPECT_EQ(recordedDesktopEvents(),
-              (std::vector<DesktopEvent>{focusEvent(editor), focusEvent(editor),
-                                         functionKeyEvent(editor, 3)}));
-}
-
-TEST_F(EditorWindowTest, NoKeyOrFocusWithoutAnEditor)
-{
-    uint64_t editor = addFakeWindow("X32 EDIT", {0, 100, 1188, 851});
-    focusEditorWindow();
+    focusEditorWindow();  // nothing found yet
     sendFunctionKey(editorWindow, 1);
-    searchEditorWindow();
+    EXPECT_TRUE(recordedDesktopEvents().empty());
+    uint64_t editor = showEditor();
+    focusEditorWindow();
+    for (int fkey : {3, 0, 9}) sendFunctionKey(editorWindow, fkey);
     closeFakeWindow(editor);
     sendFunctionKey(editorWindow, 2);
-    EXPECT_TRUE(recordedDesktopEvents().empty());
+    EXPECT_EQ(recordedDesktopEvents(), (Events{focusEvent(editor), focusEvent(editor), functionKeyEvent(editor, 3)}));
     EXPECT_EQ(editorFound, 0);
 }
 
-TEST_F(EditorWindowTest, NullDesktopNeverFindsTheEditor)
-{
-    addFakeWindow("X32 EDIT - show", {0, 100, 1188, 851});
-    useNullDesktop();
-    searchEditorWindow();
-    uint64_t window = 0;
-    EXPECT_EQ(editorFound, 0);
-    EXPECT_FALSE(findWindowByTitle("X32", window));
-}
-
-}
+} // namespace

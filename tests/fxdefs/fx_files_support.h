@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <list>
 #include <string>
 
 #include "app/reset_state.h"
@@ -15,7 +13,6 @@
 #include "platform/console_output.h"
 #include "platform/profile.h"
 #include "support/test_env.h"
-
 
 class FxProfileTest : public ::testing::Test {
 protected:
@@ -46,35 +43,21 @@ protected:
         return profilePath(folder.string(), (std::string("\\AppData\\Roaming\\Velumbra\\") + file).c_str());
     }
 
-    void writeFile(const char* file, const std::string& content)
-    {
-        std::string path = pathOf(file);
-        ASSERT_TRUE(ensureParentFolder(path));
-        std::ofstream(path, std::ios::binary) << content;
-    }
-
     void copySample(const char* file)
     {
-        std::string path = pathOf(file);
-        ASSERT_TRUE(ensureParentFolder(path));
-        std::filesystem::copy_file(std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/" + file, path,
+        ASSERT_TRUE(ensureParentFolder(pathOf(file)));
+        std::filesystem::copy_file(std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/" + file, pathOf(file),
                                    std::filesystem::copy_options::overwrite_existing);
     }
 
-    // Reads content as the first file and returns what was printed.
-    std::string readFirst(const std::string& content)
+    // Reads content as the first (or second) file and returns what was printed.
+    std::string readFile(const std::string& content, bool second = false)
     {
-        writeFile("fx1_4.prm", content);
+        const char* file = second ? "fx5_8.prm" : "fx1_4.prm";
+        EXPECT_TRUE(ensureParentFolder(pathOf(file)));
+        std::ofstream(pathOf(file), std::ios::binary) << content;
         output.clear();
-        readFxFile1to4();
-        return output;
-    }
-
-    std::string readSecond(const std::string& content)
-    {
-        writeFile("fx5_8.prm", content);
-        output.clear();
-        readFxFile5to8();
+        second ? readFxFile5to8() : readFxFile1to4();
         return output;
     }
 
@@ -84,13 +67,12 @@ protected:
     std::string output;
 };
 
-// Text of one parameter block: name, page, position, kind and three lines.
-inline std::string paramBlock(const std::string& name, int page, int position,
-                              const std::string& kind, const std::string& a,
-                              const std::string& b, const std::string& c)
+// One parameter block: name, page, position, kind and its three value lines.
+inline std::string paramBlock(const std::string& name, int page, int position, const std::string& kind,
+                              const std::string& a, const std::string& b, const std::string& c)
 {
-    return name + "\n" + std::to_string(page) + "\n" + std::to_string(position) + "\n" + kind +
-           "\n" + a + "\n" + b + "\n" + c + "\n";
+    return name + "\n" + std::to_string(page) + "\n" + std::to_string(position) + "\n" + kind + "\n" + a +
+           "\n" + b + "\n" + c + "\n";
 }
 
 inline std::string linfBlock(const std::string& name, int page, int position)
@@ -99,8 +81,7 @@ inline std::string linfBlock(const std::string& name, int page, int position)
 }
 
 // Effect header: name, parameter count, page count and group line.
-inline std::string effectHeader(const std::string& name, int params, int pages = 1,
-                                const std::string& groups = "1")
+inline std::string effectHeader(const std::string& name, int params, int pages = 1, const std::string& groups = "1")
 {
     return name + "\n" + std::to_string(params) + "\n" + std::to_string(pages) + "\n" + groups + "\n";
 }

@@ -1,6 +1,7 @@
-// Routing by prefix, the head-amp families, the refresh each reply causes,
-// and the observer the start-up query-and-wait relies on.
-#include "mixer/address_tokens.h"
+// Head-amp, status, configuration and effects replies, the refresh each
+// reply causes and the observer the start-up query-and-wait relies on; then
+// hostile or broken replies of every family: nothing stored, nothing
+// counted, no observer call.
 #include "replies_support.h"
 
 using namespace replytest;
@@ -9,205 +10,280 @@ namespace {
 
 class ReplyDispatch : public ReplyTest {};
 
-TEST_F(ReplyDispatch, PrefixesRouteToTheirOwnFamily)
+TEST_F(ReplyDispatch, EachValueLandsInItsPlaceAndNowhereElse)
 {
-    deliver("/fxrtn/03/mix/fader", "f", 0.5);
-    EXPECT_DOUBLE_EQ(strips[42].fader, 0.5);
-    EXPECT_EQ(fxSlots[3].type, -1);
-    EXPECT_DOUBLE_EQ(fxSlots[3].par[1], 0.0);
-
-    deliver("/main/m/mix/fader", "f", 0.25);
-    EXPECT_DOUBLE_EQ(strips[71].fader, 0.25);
-    EXPECT_DOUBLE_EQ(strips[70].fader, 0.0);
-    deliver("/main/st/mix/fader", "f", 0.75);
-    EXPECT_DOUBLE_EQ(strips[70].fader, 0.75);
-    EXPECT_DOUBLE_EQ(strips[71].fader, 0.25);
-    EXPECT_EQ(counted(), 3);
-}
-
-TEST_F(ReplyDispatch, HeadampIndexUsesTheStripIndexItself)
-{
-    const struct {
-        const char* address;
-        int32_t value;
-        int strip;
-    } cases[] = {
-        {"/-ha/05/index", 12, 5}, {"/-ha/00/index", 0, 0}, {"/-ha/79/index", 127, 79},
-        {"/-ha/5/index", 3, 5},   {"/-ha/06/anything", 7, 6},
+    const struct { const char* address; int32_t value; int* target; } cases[] = {
+        {"/-ha/00/index", 0, &strips[0].haIndex},     {"/-ha/79/index", 127, &strips[79].haIndex},
+        {"/-ha/06/anything", 7, &strips[6].haIndex},  {"/headamp/127/phantom", 1, &headamps[127].phantom},
+        {"/-stat/solosw/01", 1, &strips[0].solo},     {"/-stat/solosw/80", 1, &strips[79].solo},
+        {"/-stat/keysolo", 1, &keySolo},              {"/-stat/lock", 1, &consoleLock},
+        {"/config/amixenable/X", 1, &automixEnableX}, {"/config/amixenable/Y", 1, &automixEnableY},
+        {"/config/userrout/in/01", 4, &userRouting[0]}, {"/config/userrout/in/32", 10, &userRouting[31]},
+        {"/config/routing/routswitch", 1, &routSwitch}, {"/config/mute/1", 1, &muteGroupOn[0]},
+        {"/config/mute/6", 1, &muteGroupOn[5]},       {"/fx/1/type", 11, &fxSlots[1].type},
+        {"/fx/8/type", 0, &fxSlots[8].type},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address);
+        resetConsoleModel();
         resetCounters();
-        strips[c.strip].haIndex = 99;
+        int start = *c.target = 99;
+        ModelSnapshot before = takeSnapshot();
         deliver(c.address, "i", c.value);
-        EXPECT_EQ(strips[c.strip].haIndex, c.value);
+        EXPECT_EQ(*c.target, c.value);
+        *c.target = start;
+        EXPECT_EQ(modelDifference(before), "") << "something else changed too";
         EXPECT_EQ(counted(), 1);
+        EXPECT_EQ(observedAddresses, std::vector<std::string>{c.address});  // unsplit
+        EXPECT_TRUE(mutexFreeAtObserver);
     }
+    resetCounters();
     strips[5].haIndex = 12;
-    deliver("/-ha/05/index", "i", -1);
+    deliver("/-ha/05/index", "i", -1);  // no head-amp
+    deliver("/headamp/000/gain", "f", 0.625);
     EXPECT_EQ(strips[5].haIndex, -1);
+    EXPECT_DOUBLE_EQ(headamps[0].gain, 0.625);
+    EXPECT_EQ(counted(), 2);
 }
 
-TEST_F(ReplyDispatch, HeadampGainAndPhantom)
+TEST_F(ReplyDispatch, SelectionFollowsTheSurfaceSlots)
 {
-    deliver("/headamp/007/gain", "f", 0.625);
-    EXPECT_DOUBLE_EQ(headamps[7].gain, 0.625);
-    deliver("/headamp/007/phantom", "i", 1);
-    EXPECT_EQ(headamps[7].phantom, 1);
-    deliver("/headamp/000/gain", "f", 0.25);
-    deliver("/headamp/127/phantom", "i", 1);
-    EXPECT_DOUBLE_EQ(headamps[0].gain, 0.25);
-    EXPECT_EQ(headamps[127].phantom, 1);
-    EXPECT_EQ(counted(), 4);
-    // The wrong type for each word stores nothing.
-    deliver("/headamp/008/gain", "i", 1);
-    deliver("/headamp/008/phantom", "f", 1.0);
-    EXPECT_DOUBLE_EQ(headamps[8].gain, 0.0);
-    EXPECT_EQ(headamps[8].phantom, 0);
+    const struct { int bank[8]; int32_t selected; int slot; } cases[] = {
+        {{48, 49, 50, 51, 52, 53, 54, 55}, 48, 1}, {{48, 49, 50, 51, 52, 53, 54, 55}, 55, 8},
+        {{48, 49, 50, 51, 52, 53, 54, 55}, 5, 0},  {{0, 7, 2, 3, 7, 80, 80, 80}, 7, 5},  // the highest showing it
+    };
+    for (const auto& c : cases) {
+        std::memcpy(bankStrips, c.bank, sizeof bankStrips);
+        selectedBankSlot = 3;
+        deliver("/-stat/selidx", "i", c.selected);
+        EXPECT_EQ(selectedStrip, c.selected);
+        EXPECT_EQ(selectedBankSlot, c.slot) << c.selected;
+    }
     EXPECT_EQ(counted(), 4);
 }
 
-// What one reply drives: the motor faders (and whether before the count)
-// and the full refresh, before and after start-up.
+TEST_F(ReplyDispatch, EveryRoutingCellLandsInItsRowOnly)
+{
+    const struct { const char* row; std::vector<const char*> columns; } rows[6] = {
+        {"IN", {"1-8", "9-16", "17-24", "25-32", "AUX"}},
+        {"AES50A", {"1-8", "9-16", "17-24", "25-32", "33-40", "41-48"}},
+        {"AES50B", {"1-8", "9-16", "17-24", "25-32", "33-40", "41-48"}},
+        {"CARD", {"1-8", "9-16", "17-24", "25-32"}},
+        {"OUT", {"1-4", "5-8", "9-12", "13-16"}},
+        {"PLAY", {"1-8", "9-16", "17-24", "25-32"}},
+    };
+    int32_t value = 1;
+    int expected[6][6] = {};
+    for (int row = 0; row < 6; ++row) {
+        for (size_t column = 0; column < rows[row].columns.size(); ++column) {
+            std::string address = std::string("/config/routing/") + rows[row].row + "/" + rows[row].columns[column];
+            deliver(address.c_str(), "i", value);
+            expected[row][column] = value++;
+            EXPECT_EQ(std::memcmp(expected, routingBlocks, sizeof expected), 0) << address;
+        }
+    }
+    EXPECT_EQ(counted(), value - 1);
+}
+
+TEST_F(ReplyDispatch, EffectsParametersTakeIntsAndFloats)
+{
+    deliver("/fx/3/par/07", "i", 4);
+    deliver("/fx/3/par/64", "f", 0.375);
+    deliver("/fx/8/par/1", "f", 0.5);
+    EXPECT_DOUBLE_EQ(fxSlots[3].par[7], 4.0);
+    EXPECT_DOUBLE_EQ(fxSlots[3].par[64], 0.375);
+    EXPECT_DOUBLE_EQ(fxSlots[8].par[1], 0.5);
+    EXPECT_EQ(counted(), 3);
+
+    // A string answers the query but is no value; a cut one does not count.
+    ModelSnapshot before = takeSnapshot();
+    deliver("/fx/3/par/07", "s", "HALL");
+    Encoded e = encode("/fx/3/par/07", "s", "abc");
+    deliverBytes(e.bytes, e.length - 4);  // the tag, but no string bytes
+    EXPECT_EQ(modelDifference(before), "");
+    EXPECT_EQ(counted(), 4);
+}
+
+// What one reply drives: the motor faders (before the count) or the full
+// refresh, before and after start-up.
 TEST_F(ReplyDispatch, RefreshFollowsTheReplyKind)
 {
     const uint8_t block[132] = {};
-    const struct {
-        const char* address;
-        char tag;
-        int startup;
-        int motors;
-        int full;
-    } cases[] = {
-        {"/ch/01/mix/fader", 'f', 1, 1, 0},   {"/ch/01/mix/fader", 'f', 0, 1, 0},
-        {"/ch/01/mix/fader", 'i', 1, 0, 1},   {"/ch/01/mix/fader", 'i', 0, 0, 0},
-        {"/ch/40/mix/fader", 'f', 1, 0, 1},   {"/ch/01/mix/pan", 'f', 1, 0, 1},
-        {"/ch/01/mix/pan", 'f', 0, 0, 0},     {"/ch/01/mix/unknown", 'f', 1, 0, 1},
-        {"/auxin/02/mix/fader", 'f', 1, 0, 1}, {"/auxin/02/mix/fader", 'f', 0, 0, 0},
-        {"/fxrtn/08/mix/fader", 'f', 1, 1, 0}, {"/bus/01/mix/fader", 'f', 1, 1, 0},
-        {"/mtx/01/mix/fader", 'f', 1, 1, 0},  {"/main/st/mix/fader", 'f', 1, 1, 0},
-        {"/main/m/mix/fader", 'f', 0, 1, 0},  {"/dca/8/fader", 'f', 1, 1, 0},
-        {"/dca/8/on", 'i', 1, 0, 1},          {"/-ha/05/index", 'i', 1, 0, 0},
-        {"/headamp/007/gain", 'f', 1, 0, 1},  {"/headamp/007/gain", 'i', 1, 0, 1},
-        {"/headamp/007/gain", 'f', 0, 0, 0},  {"/-stat/lock", 'i', 1, 0, 1},
-        {"/-stat/unknown", 'i', 1, 0, 1},     {"/config/mute/1", 'i', 1, 0, 1},
-        {"/config/mute/1", 'i', 0, 0, 0},     {"/fx/3/par/07", 'i', 1, 0, 0},
-        {"/fx/3/par/64", 'f', 1, 0, 1},       {"/fx/3/par/64", 'f', 0, 0, 0},
-        {"/fx/3/type", 'i', 1, 0, 1},         {"/fx/3/type", 'i', 0, 0, 0},
-        {"/status", 'i', 1, 0, 0},            {"/meter1", 'b', 1, 0, 0},
+    const struct { const char* address; char tag; int startup, motors, full; } cases[] = {
+        {"/ch/01/mix/fader", 'f', 1, 1, 0}, {"/ch/01/mix/fader", 'f', 0, 1, 0}, {"/ch/01/mix/fader", 'i', 1, 0, 1},
+        {"/ch/01/mix/fader", 'i', 0, 0, 0}, {"/ch/40/mix/fader", 'f', 1, 0, 1}, {"/ch/01/mix/pan", 'f', 1, 0, 1},
+        {"/auxin/02/mix/fader", 'f', 1, 0, 1}, {"/fxrtn/08/mix/fader", 'f', 1, 1, 0}, {"/bus/01/mix/fader", 'f', 1, 1, 0},
+        {"/mtx/01/mix/fader", 'f', 1, 1, 0}, {"/main/m/mix/fader", 'f', 0, 1, 0}, {"/dca/8/fader", 'f', 1, 1, 0},
+        {"/dca/8/on", 'i', 1, 0, 1}, {"/-ha/05/index", 'i', 1, 0, 0}, {"/headamp/007/gain", 'i', 1, 0, 1},
+        {"/-stat/unknown", 'i', 1, 0, 1}, {"/config/mute/1", 'i', 1, 0, 1}, {"/fx/3/par/07", 'i', 1, 0, 0},
+        {"/fx/3/par/64", 'f', 1, 0, 1}, {"/fx/3/type", 'i', 1, 0, 1}, {"/meter1", 'b', 1, 0, 0},
+        {"/main/st/mix/fader", 'f', 1, 1, 0}, {"/ch/01/mix/unknown", 'f', 1, 0, 1}, {"/status", 'i', 1, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.address) + " " + c.tag + " startup " + std::to_string(c.startup));
         resetCounters();
-        counterAtMotorDrive = -1;
         startupComplete = c.startup;
-        if (c.tag == 'i') deliver(c.address, "i", 1);
-        else if (c.tag == 'f') deliver(c.address, "f", 0.5);
-        else deliver(c.address, "b", int32_t{sizeof block}, block);
+        if (c.tag == 'b') deliver(c.address, "b", int32_t{sizeof block}, block);
+        else deliverValue(c.address, c.tag, c.tag == 'i' ? 1 : 0.5);
         EXPECT_EQ(motorFaderDrives, c.motors);
         EXPECT_EQ(surfaceRefreshes, c.full);
-        // The motor faders move before the reply is counted.
-        if (c.motors) {
-            EXPECT_EQ(counterAtMotorDrive, 0);
-        }
+        EXPECT_EQ(counterAtMotorDrive, c.motors ? 0 : -1);
     }
 }
 
-TEST_F(ReplyDispatch, ObserverSeesTheUnsplitAddressOfCountedReplies)
+TEST_F(ReplyDispatch, ObserverSeesOnlyCountedRepliesUntilReset)
 {
-    const struct {
-        const char* address;
-        char tag;
-    } counted[] = {
-        {"/ch/05/mix/03/level", 'f'}, {"/-ha/05/index", 'i'},     {"/headamp/007/phantom", 'i'},
-        {"/-stat/selidx", 'i'},       {"/-stat/solosw/71", 'i'},  {"/config/routing/IN/AUX", 'i'},
-        {"/config/amixenable/Y", 'i'}, {"/fx/3/type", 'i'},       {"/fx/3/par/07", 'i'},
-        {"/dca/2/config/color", 'i'},
-    };
-    for (const auto& c : counted) {
-        if (c.tag == 'i') deliver(c.address, "i", 1);
-        else deliver(c.address, "f", 0.5);
-    }
     deliver("/fx/3/par/08", "s", "text");
     deliver("/ch/05/mix/03/level", "i", 1);  // dropped: wrong type
     deliver("/meter1", "b", int32_t{0}, static_cast<const uint8_t*>(nullptr));
-    ASSERT_EQ(observedAddresses.size(), std::size(counted) + 1);
-    for (size_t i = 0; i < std::size(counted); ++i) EXPECT_EQ(observedAddresses[i], counted[i].address);
-    EXPECT_EQ(observedAddresses.back(), "/fx/3/par/08");
+    deliver("/-stat/selidx", "i", 4);
+    EXPECT_EQ(observedAddresses, (std::vector<std::string>{"/fx/3/par/08", "/-stat/selidx"}));
     EXPECT_TRUE(mutexFreeAtObserver);
-    EXPECT_EQ(replytest::counted(), static_cast<int>(std::size(counted)) + 1);
-}
-
-TEST_F(ReplyDispatch, RepliesAreCountedWithoutAnObserver)
-{
-    setReplyObserver(nullptr);
-    deliver("/ch/01/mix/pan", "f", 0.5);
-    deliver("/-stat/keysolo", "i", 1);
     EXPECT_EQ(counted(), 2);
-    EXPECT_TRUE(observedAddresses.empty());
-    EXPECT_EQ(keySolo, 1);
-}
-
-TEST_F(ReplyDispatch, ResetRemovesObserverAndRefreshTargets)
-{
+    // The reset removes observer and refresh targets; replies still count.
     resetAllState();
+    resetCounters();
     startupComplete = 1;
     deliver("/ch/01/mix/pan", "f", 0.5);
     deliver("/ch/01/mix/fader", "f", 0.5);
     EXPECT_TRUE(observedAddresses.empty());
-    EXPECT_EQ(surfaceRefreshes, 0);
-    EXPECT_EQ(motorFaderDrives, 0);
+    EXPECT_EQ(surfaceRefreshes + motorFaderDrives, 0);
     EXPECT_EQ(counted(), 2);
 }
 
-TEST(ReplyAddressTokens, SplitsAtEveryRunOfSlashes)
-{
-    const struct {
-        const char* address;
-        std::vector<std::string> words;
-    } cases[] = {
-        {"/ch/01/mix/fader", {"ch", "01", "mix", "fader"}},
-        {"//ch///01/mix/", {"ch", "01", "mix"}},
-        {"/", {}},
-        {"", {}},
-        {"plain", {"plain"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.address);
-        char text[64];
-        std::strcpy(text, c.address);
-        AddressTokens tokens;
-        splitAddress(text, tokens);
-        ASSERT_EQ(tokens.count, static_cast<int>(c.words.size()));
-        for (int i = 0; i < tokens.count; ++i) EXPECT_EQ(tokens.token[i], c.words[i]);
+class ReplyMalformed : public ReplyTest {
+protected:
+    void SetUp() override
+    {
+        ReplyTest::SetUp();
+        before = takeSnapshot();
     }
-    char deep[] = "/a/b/c/d/e/f/g/h/i/j";
-    AddressTokens tokens;
-    splitAddress(deep, tokens);
-    EXPECT_EQ(tokens.count, 10);
-    EXPECT_FALSE(tokenIs(tokens, 9, "j"));  // beyond the kept words
-    EXPECT_TRUE(tokenIs(tokens, 7, "h"));
+    void expectUntouched()
+    {
+        EXPECT_EQ(modelDifference(before), "");
+        EXPECT_EQ(counted(), 0);
+        EXPECT_TRUE(observedAddresses.empty());
+    }
+    ModelSnapshot before;
+};
+
+struct Reply { const char* address; char tag; };  // tag 'i' or 'f'
+
+Encoded encodeValid(const Reply& r) { return r.tag == 'i' ? encode(r.address, "i", 1) : encode(r.address, "f", 0.5); }
+
+// One valid message per family and argument type; the test breaks each one.
+const Reply validReplies[] = {
+    {"/ch/01/mix/fader", 'f'}, {"/ch/05/mix/03/on", 'i'}, {"/ch/07/gate/filter/f", 'f'}, {"/auxin/02/mix/pan", 'f'},
+    {"/fxrtn/08/eq/2/type", 'i'}, {"/bus/16/dyn/ratio", 'i'}, {"/mtx/06/mix/fader", 'f'}, {"/main/st/mix/on", 'i'},
+    {"/main/m/eq/6/g", 'f'}, {"/dca/8/fader", 'f'}, {"/dca/1/config/color", 'i'}, {"/-ha/05/index", 'i'},
+    {"/headamp/007/gain", 'f'}, {"/headamp/127/phantom", 'i'}, {"/-stat/solosw/71", 'i'}, {"/-stat/selidx", 'i'},
+    {"/-stat/keysolo", 'i'}, {"/-stat/lock", 'i'}, {"/config/amixenable/X", 'i'}, {"/config/userrout/in/32", 'i'},
+    {"/config/routing/AES50B/33-40", 'i'}, {"/config/routing/routswitch", 'i'}, {"/config/mute/6", 'i'},
+    {"/fx/3/type", 'i'}, {"/fx/3/par/64", 'f'},
+};
+
+TEST_F(ReplyMalformed, EachValidReplyBrokenIsDropped)
+{
+    const uint8_t blob[4] = {0, 0, 0, 1};
+    for (const Reply& r : validReplies) {
+        SCOPED_TRACE(r.address);
+        // The control: intact, the message counts.
+        Encoded e = encodeValid(r);
+        ASSERT_TRUE(deliverBytes(e.bytes, e.length));
+        EXPECT_EQ(counted(), 1);
+        resetConsoleModel();
+        resetCounters();
+        before = takeSnapshot();
+
+        deliver(r.address, "");
+        // The tag announces an argument the datagram does not (fully) carry.
+        for (int cut = 1; cut <= 4; ++cut) deliverBytes(e.bytes, e.length - cut);
+        // Another type; an effects parameter takes an int, float or string alike.
+        if (std::strncmp(r.address, "/fx/3/par/", 10) != 0) {
+            deliverValue(r.address, r.tag == 'i' ? 'f' : 'i', 1);
+            deliver(r.address, "s", "1");
+        }
+        deliver(r.address, "T");
+        deliver(r.address, "b", int32_t{4}, blob);
+        expectUntouched();
+    }
+    Encoded name = encode("/ch/03/config/name", "s", "Kik");
+    deliverBytes(name.bytes, name.length - 4);
+    deliver("/ch/03/config/name", "i", 5);
+    deliver("/ch/03/config/name", "f", 0.5);
+    expectUntouched();
 }
 
-TEST(ReplyAddressTokens, NumbersAreWholeDecimalTokens)
+TEST_F(ReplyMalformed, AddressesOutsideTheModelOrItsPatternsAreIgnored)
 {
-    const struct {
-        const char* token;
-        bool ok;
-        int value;
-    } cases[] = {
-        {"01", true, 1}, {"007", true, 7}, {"0", true, 0}, {"127", true, 127},
-        {"1x", false, 0}, {"", false, 0}, {"-1", false, 0}, {"x1", false, 0},
-        {"1234567890", false, 0}, {"999999999", true, 999999999},
+    const Reply cases[] = {
+        // Numbers outside the model.
+        {"/ch/33/mix/fader", 'f'}, {"/ch/00/mix/fader", 'f'}, {"/ch/99999/mix/fader", 'f'},
+        {"/ch/1x/mix/fader", 'f'}, {"/ch/-1/mix/fader", 'f'}, {"/ch/01/mix/17/level", 'f'},
+        {"/ch/01/mix/00/on", 'i'}, {"/ch/01/eq/5/g", 'f'}, {"/ch/01/eq/0/f", 'f'}, {"/ch/01/eq/2x/f", 'f'},
+        {"/auxin/09/mix/fader", 'f'}, {"/auxin/00/mix/fader", 'f'}, {"/auxin/01/eq/5/f", 'f'},
+        {"/fxrtn/09/mix/on", 'i'}, {"/bus/17/mix/fader", 'f'}, {"/bus/01/mix/07/level", 'f'},
+        {"/bus/01/eq/7/f", 'f'}, {"/mtx/07/mix/fader", 'f'}, {"/mtx/00/mix/on", 'i'}, {"/main/st/mix/07/on", 'i'},
+        {"/main/m/mix/07/level", 'f'}, {"/main/m/eq/7/q", 'f'}, {"/dca/9/fader", 'f'}, {"/dca/0/on", 'i'},
+        {"/-ha/80/index", 'i'}, {"/-ha/xx/index", 'i'}, {"/headamp/128/gain", 'f'}, {"/headamp/x07/gain", 'f'},
+        {"/-stat/solosw/81", 'i'}, {"/-stat/solosw/00", 'i'}, {"/config/userrout/in/33", 'i'},
+        {"/config/userrout/in/00", 'i'}, {"/config/mute/7", 'i'}, {"/config/mute/0", 'i'}, {"/fx/9/type", 'i'},
+        {"/fx/0/type", 'i'}, {"/fx/a/type", 'i'}, {"/fx/1/par/65", 'f'}, {"/fx/1/par/00", 'f'},
+        {"/fx/1/par/x1", 'f'},
+        // Words that match no pattern, or too few or too many of them.
+        {"/ch/01/mix/fader/extra", 'f'}, {"/ch/01/mix", 'f'}, {"/ch/01", 'f'}, {"/ch/", 'f'},
+        {"/ch/01/mix/one", 'i'}, {"/ch/01/Mix/fader", 'f'}, {"/ch/01/gate/filter", 'i'},
+        {"/ch/01/gate/filter/x", 'i'}, {"/ch/01/mix/03", 'i'}, {"/ch/01/mix/03/level/x", 'f'},
+        {"/main/st/01/mix/fader", 'f'}, {"/dca/1/config", 'i'}, {"/-ha/05", 'i'}, {"/-ha/05/index/x", 'i'},
+        {"/headamp/007", 'f'}, {"/headamp/007/trim", 'f'}, {"/-stat/selidx/1", 'i'}, {"/-stat/solo", 'i'},
+        {"/-stat/solosw", 'i'}, {"/-stat/Lock", 'i'}, {"/config/amixenable/Z", 'i'}, {"/config/amixenable", 'i'},
+        {"/config/userrout/out/01", 'i'}, {"/config/routing/IN/33-40", 'i'}, {"/config/routing/OUT/1-8", 'i'},
+        {"/config/routing/CARD/AUX", 'i'}, {"/config/routing/OUT/AUX", 'i'}, {"/config/routing/PLAY/33-40", 'i'},
+        {"/config/routing/IN/41-48", 'i'}, {"/config/routing/CARD/1-4", 'i'}, {"/config/routing/in/1-8", 'i'},
+        {"/config/routing/AES50A", 'i'}, {"/config/routing/IN/1-8/x", 'i'}, {"/config/chlink/1-2", 'i'},
+        {"/config/mute", 'i'}, {"/fx/1/type/x", 'i'}, {"/fx/1/par", 'f'}, {"/fx/1/parameter/01", 'f'},
+        {"/status", 'i'}, {"/chx/01/mix/fader", 'f'}, {"ch/01/mix/fader", 'f'}, {"/fx", 'i'},
+        {"/main/mix/fader", 'f'}, {"/meter", 'i'}, {"/ch/4294967297/mix/fader", 'f'},
+        {"/ch/01/mix/fader/a/b/c/d/e/f", 'f'},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.token);
-        int value = -5;
-        EXPECT_EQ(parseAddressNumber(c.token, value), c.ok);
-        if (c.ok) {
-            EXPECT_EQ(value, c.value);
-        }
+    for (const Reply& c : cases) {
+        SCOPED_TRACE(c.address);
+        Encoded e = encodeValid(c);
+        deliverBytes(e.bytes, e.length);
+        expectUntouched();
     }
+}
+
+TEST_F(ReplyMalformed, ValuesTheModelCannotHoldAreDropped)
+{
+    for (int32_t color : {16, -1}) deliver("/ch/01/config/color", "i", color);
+    for (int32_t index : {128, -2}) deliver("/-ha/05/index", "i", index);
+    for (int32_t strip : {80, -1}) deliver("/-stat/selidx", "i", strip);
+    expectUntouched();
+}
+
+TEST_F(ReplyMalformed, BrokenDatagramsNeverReachTheModel)
+{
+    const char noComma[] = "/ch/01/mix/fader\0\0\0\0";
+    EXPECT_FALSE(deliverBytes(reinterpret_cast<const uint8_t*>(noComma), 20));
+    Encoded e = encode("/ch/01/mix/fader", "f", 0.5);
+    EXPECT_FALSE(deliverBytes(e.bytes, 22));  // cut inside the tag string
+    EXPECT_FALSE(deliverBytes(e.bytes, 16));  // cut before the address's zero
+    expectUntouched();
+}
+
+TEST_F(ReplyMalformed, DispatcherRejectsAnUnterminatedAddress)
+{
+    // A record whose address ends one byte past its length: its argument
+    // lies inside the length, so only the address bound can reject it.
+    uint8_t bytes[32] = {',', 'i', 0, 0, 0, 0, 0, 1};
+    std::memcpy(bytes + 8, "/-stat/lock", 12);
+    ParsedOscMessage message{reinterpret_cast<char*>(bytes + 1), bytes + 4,
+                             reinterpret_cast<char*>(bytes + 8), 11};
+    dispatchReply(message);
+    ParsedOscMessage empty{nullptr, nullptr, nullptr, 0};
+    dispatchReply(empty);
+    expectUntouched();
 }
 
 } // namespace

@@ -1,307 +1,294 @@
-// Strip replies: every field each family fills, the conversions, and the
-// suffixes a family must not answer.
+// Strip replies: the field each family's rows fill (and nothing else), the
+// conversions, the suffixes a family must not answer; the meter blocks and
+// the eight surface meters re-sent after each block.
+#include <bit>
+#include <cmath>
+#include <functional>
+#include <variant>
+
 #include "replies_support.h"
+#include "surface/output_queue.h"
 
 using namespace replytest;
 
 namespace {
 
-struct FieldCase {
-    const char* address;
-    char tag;       // 'i' or 'f'
-    double value;   // sent as an int or a float
-    double (*field)();
-    double expected;
-};
+using Strips = StripRecord[STRIP_COUNT];
+using Field = std::variant<int StripRecord::*, double StripRecord::*>;
+using S = StripRecord;
 
-void sendValue(const char* address, char tag, double value)
-{
-    if (tag == 'i') deliver(address, "i", static_cast<int32_t>(value));
-    else deliver(address, "f", value);
-}
-
-void checkFieldCases(const FieldCase* cases, size_t count)
-{
-    for (size_t n = 0; n < count; ++n) {
-        const FieldCase& c = cases[n];
-        SCOPED_TRACE(c.address);
+class ReplyStrips : public ReplyTest {
+protected:
+    // The reply must make exactly the change expect makes, count once and
+    // reach the observer with its unsplit address.
+    static void checkStores(const std::string& address, char tag, double value,
+                            const std::function<void(Strips&)>& expect)
+    {
+        static Strips start, expected;
+        SCOPED_TRACE(address);
         resetConsoleModel();
-        observedAddresses.clear();
-        {
-            std::lock_guard<std::mutex> lock(modelMutex);
-            replyCounter = 0;
-        }
-        ASSERT_NE(c.field(), c.expected) << "case would pass without the reply";
-        sendValue(c.address, c.tag, c.value);
-        EXPECT_DOUBLE_EQ(c.field(), c.expected);
+        resetCounters();
+        std::memcpy(start, strips, sizeof strips);
+        std::memcpy(expected, strips, sizeof strips);
+        expect(expected);
+        ASSERT_NE(std::memcmp(expected, strips, sizeof strips), 0) << "case would pass without the reply";
+        ModelSnapshot before = takeSnapshot();
+        deliverValue(address.c_str(), tag, value);
+        EXPECT_EQ(std::memcmp(expected, strips, sizeof strips), 0) << "wrong or further fields changed";
+        std::memcpy(strips, start, sizeof strips);
+        EXPECT_EQ(modelDifference(before), "") << "a part outside the strips changed";
         EXPECT_EQ(counted(), 1);
-        ASSERT_EQ(observedAddresses.size(), 1u);
-        EXPECT_EQ(observedAddresses[0], c.address);
+        EXPECT_EQ(observedAddresses, std::vector<std::string>{address});
     }
-}
 
-const FieldCase channelCases[] = {
-    {"/ch/01/mix/fader", 'f', 0.75, [] { return strips[0].fader; }, 0.75},
-    {"/ch/04/mix/pan", 'f', 0.25, [] { return strips[3].pan; }, 0.25},
-    {"/ch/32/mix/on", 'i', 0, [] { return double(strips[31].mute); }, 1},
-    {"/ch/04/mix/st", 'i', 1, [] { return double(strips[3].stereo); }, 1},
-    {"/ch/04/mix/mono", 'i', 1, [] { return double(strips[3].mono); }, 1},
-    {"/ch/04/mix/mlevel", 'f', 0.5, [] { return strips[3].monoLevel; }, 0.5},
-    {"/ch/05/mix/03/on", 'i', 1, [] { return double(strips[4].sends[3].on); }, 1},
-    {"/ch/05/mix/03/level", 'f', 0.5, [] { return strips[4].sends[3].level; }, 0.5},
-    {"/ch/05/mix/16/level", 'f', 0.125, [] { return strips[4].sends[16].level; }, 0.125},
-    {"/ch/05/mix/1/on", 'i', 1, [] { return double(strips[4].sends[1].on); }, 1},
-    {"/ch/07/gate/on", 'i', 1, [] { return double(strips[6].gateOn); }, 1},
-    {"/ch/07/gate/mode", 'i', 3, [] { return double(strips[6].gateMode); }, 3},
-    {"/ch/07/gate/thr", 'f', 0.5, [] { return strips[6].gateThr; }, 0.5},
-    {"/ch/07/gate/range", 'f', 0.25, [] { return strips[6].gateRange; }, 0.25},
-    {"/ch/07/gate/attack", 'f', 0.125, [] { return strips[6].gateAttack; }, 0.125},
-    {"/ch/07/gate/hold", 'f', 0.375, [] { return strips[6].gateHold; }, 0.375},
-    {"/ch/07/gate/release", 'f', 0.625, [] { return strips[6].gateRelease; }, 0.625},
-    {"/ch/07/gate/keysrc", 'i', 12, [] { return double(strips[6].gateKeySrc); }, 12},
-    {"/ch/07/gate/filter/on", 'i', 1, [] { return double(strips[6].gateFilterOn); }, 1},
-    {"/ch/07/gate/filter/type", 'i', 3, [] { return double(strips[6].gateFilterType); }, 3},
-    {"/ch/07/gate/filter/f", 'f', 0.875, [] { return strips[6].gateFilterF; }, 0.875},
-    {"/ch/07/dyn/on", 'i', 1, [] { return double(strips[6].dynOn); }, 1},
-    {"/ch/07/dyn/mode", 'i', 1, [] { return double(strips[6].dynMode); }, 1},
-    {"/ch/07/dyn/det", 'i', 1, [] { return double(strips[6].dynDet); }, 1},
-    {"/ch/07/dyn/env", 'i', 1, [] { return double(strips[6].dynEnv); }, 1},
-    {"/ch/07/dyn/thr", 'f', 0.5, [] { return strips[6].dynThr; }, 0.5},
-    {"/ch/07/dyn/ratio", 'i', 4, [] { return double(strips[6].dynRatio); }, 4},
-    {"/ch/07/dyn/knee", 'f', 0.25, [] { return strips[6].dynKnee; }, 0.25},
-    {"/ch/07/dyn/mgain", 'f', 0.125, [] { return strips[6].dynMGain; }, 0.125},
-    {"/ch/07/dyn/attack", 'f', 0.375, [] { return strips[6].dynAttack; }, 0.375},
-    {"/ch/07/dyn/hold", 'f', 0.625, [] { return strips[6].dynHold; }, 0.625},
-    {"/ch/07/dyn/release", 'f', 0.875, [] { return strips[6].dynRelease; }, 0.875},
-    {"/ch/07/dyn/mix", 'f', 0.75, [] { return strips[6].dynMix; }, 0.75},
-    {"/ch/07/dyn/keysrc", 'i', 5, [] { return double(strips[6].dynKeySrc); }, 5},
-    {"/ch/07/dyn/filter/on", 'i', 1, [] { return double(strips[6].dynFilterOn); }, 1},
-    {"/ch/07/dyn/filter/type", 'i', 3, [] { return double(strips[6].dynFilterType); }, 3},
-    {"/ch/07/dyn/filter/f", 'f', 0.5, [] { return strips[6].dynFilterF; }, 0.5},
-    {"/ch/08/automix/group", 'i', 2, [] { return double(strips[7].automixGroup); }, 2},
-    {"/ch/08/automix/weight", 'f', 0.5, [] { return strips[7].automixWeight; }, 0.5},
-    {"/ch/02/eq/on", 'i', 1, [] { return double(strips[1].eqOn); }, 1},
-    {"/ch/02/eq/2/g", 'f', 0.625, [] { return strips[1].eq[2].g; }, 0.625},
-    {"/ch/02/eq/4/type", 'i', 3, [] { return double(strips[1].eq[4].type); }, 3},
-    {"/ch/02/eq/1/f", 'f', 0.25, [] { return strips[1].eq[1].f; }, 0.25},
-    {"/ch/02/eq/3/q", 'f', 0.5, [] { return strips[1].eq[3].q; }, 0.5},
-    {"/ch/09/preamp/invert", 'i', 1, [] { return double(strips[8].invert); }, 1},
-    {"/ch/09/preamp/hpon", 'i', 1, [] { return double(strips[8].hpOn); }, 1},
-    {"/ch/09/preamp/hpf", 'f', 0.25, [] { return strips[8].hpf; }, 0.25},
-    {"/ch/09/preamp/trim", 'f', 0.5, [] { return strips[8].trim; }, 0.5},
-    {"/ch/10/delay/on", 'i', 1, [] { return double(strips[9].delayOn); }, 1},
-    {"/ch/10/delay/time", 'f', 0.375, [] { return strips[9].delayTime; }, 0.375},
-    {"/ch/10/insert/on", 'i', 1, [] { return double(strips[9].insertOn); }, 1},
-    {"/ch/10/insert/pos", 'i', 1, [] { return double(strips[9].insertPos); }, 1},
-    {"/ch/10/insert/sel", 'i', 5, [] { return double(strips[9].insertSel); }, 5},
-    {"/ch/11/config/source", 'i', 7, [] { return double(strips[10].source); }, 7},
+    // An int field gets the int 3, a double field the float 0.375.
+    static void checkPlain(const std::string& address, int strip, Field field)
+    {
+        bool isInt = std::holds_alternative<int S::*>(field);
+        checkStores(address, isInt ? 'i' : 'f', isInt ? 3 : 0.375, [&](Strips& s) {
+            if (isInt) s[strip].*std::get<int S::*>(field) = 3;
+            else s[strip].*std::get<double S::*>(field) = 0.375;
+        });
+    }
 };
 
-const FieldCase otherFamilyCases[] = {
-    {"/auxin/02/mix/fader", 'f', 0.375, [] { return strips[33].fader; }, 0.375},
-    {"/auxin/08/mix/pan", 'f', 0.25, [] { return strips[39].pan; }, 0.25},
-    {"/auxin/01/mix/on", 'i', 0, [] { return double(strips[32].mute); }, 1},
-    {"/auxin/01/mix/st", 'i', 1, [] { return double(strips[32].stereo); }, 1},
-    {"/auxin/01/mix/mono", 'i', 1, [] { return double(strips[32].mono); }, 1},
-    {"/auxin/01/mix/mlevel", 'f', 0.5, [] { return strips[32].monoLevel; }, 0.5},
-    {"/auxin/01/mix/16/level", 'f', 0.5, [] { return strips[32].sends[16].level; }, 0.5},
-    {"/auxin/01/mix/02/on", 'i', 1, [] { return double(strips[32].sends[2].on); }, 1},
-    {"/auxin/01/eq/on", 'i', 1, [] { return double(strips[32].eqOn); }, 1},
-    {"/auxin/01/eq/4/q", 'f', 0.25, [] { return strips[32].eq[4].q; }, 0.25},
-    {"/auxin/01/preamp/invert", 'i', 1, [] { return double(strips[32].invert); }, 1},
-    {"/auxin/01/preamp/trim", 'f', 0.5, [] { return strips[32].trim; }, 0.5},
-    {"/auxin/01/config/source", 'i', 3, [] { return double(strips[32].source); }, 3},
-    {"/auxin/01/grp/mute", 'i', 1, [] { return double(strips[32].muteGroups[0]); }, 1},
-    {"/fxrtn/08/mix/fader", 'f', 0.375, [] { return strips[47].fader; }, 0.375},
-    {"/fxrtn/01/mix/16/on", 'i', 1, [] { return double(strips[40].sends[16].on); }, 1},
-    {"/fxrtn/01/eq/4/f", 'f', 0.5, [] { return strips[40].eq[4].f; }, 0.5},
-    {"/fxrtn/01/mix/st", 'i', 1, [] { return double(strips[40].stereo); }, 1},
-    {"/fxrtn/02/grp/dca", 'i', 2, [] { return double(strips[41].dcaGroups[1]); }, 1},
-    {"/bus/16/mix/st", 'i', 1, [] { return double(strips[63].stereo); }, 1},
-    {"/bus/16/mix/mono", 'i', 1, [] { return double(strips[63].mono); }, 1},
-    {"/bus/01/mix/06/level", 'f', 0.25, [] { return strips[48].sends[6].level; }, 0.25},
-    {"/bus/01/mix/01/on", 'i', 1, [] { return double(strips[48].sends[1].on); }, 1},
-    {"/bus/01/mix/mlevel", 'f', 0.5, [] { return strips[48].monoLevel; }, 0.5},
-    {"/bus/01/eq/6/q", 'f', 0.5, [] { return strips[48].eq[6].q; }, 0.5},
-    {"/bus/01/dyn/knee", 'f', 0.25, [] { return strips[48].dynKnee; }, 0.25},
-    {"/bus/01/dyn/filter/f", 'f', 0.75, [] { return strips[48].dynFilterF; }, 0.75},
-    {"/bus/03/grp/mute", 'i', 32, [] { return double(strips[50].muteGroups[5]); }, 1},
-    {"/mtx/06/dyn/ratio", 'i', 4, [] { return double(strips[69].dynRatio); }, 4},
-    {"/mtx/01/mix/fader", 'f', 0.5, [] { return strips[64].fader; }, 0.5},
-    {"/mtx/01/mix/pan", 'f', 0.75, [] { return strips[64].pan; }, 0.75},
-    {"/mtx/01/mix/on", 'i', 0, [] { return double(strips[64].mute); }, 1},
-    {"/mtx/01/eq/6/g", 'f', 0.25, [] { return strips[64].eq[6].g; }, 0.25},
-    {"/mtx/02/dyn/thr", 'f', 0.5, [] { return strips[65].dynThr; }, 0.5},
-    {"/main/st/mix/on", 'i', 0, [] { return double(strips[70].mute); }, 1},
-    {"/main/st/mix/pan", 'f', 0.25, [] { return strips[70].pan; }, 0.25},
-    {"/main/st/mix/06/level", 'f', 0.5, [] { return strips[70].sends[6].level; }, 0.5},
-    {"/main/st/dyn/mix", 'f', 0.75, [] { return strips[70].dynMix; }, 0.75},
-    {"/main/st/mix/fader", 'f', 0.5, [] { return strips[70].fader; }, 0.5},
-    {"/main/m/eq/6/f", 'f', 0.625, [] { return strips[71].eq[6].f; }, 0.625},
-    {"/main/m/mix/01/on", 'i', 1, [] { return double(strips[71].sends[1].on); }, 1},
-    {"/main/m/mix/fader", 'f', 0.25, [] { return strips[71].fader; }, 0.25},
-    {"/dca/8/fader", 'f', 1.0, [] { return strips[79].fader; }, 1.0},
-    {"/dca/1/on", 'i', 0, [] { return double(strips[72].mute); }, 1},
-};
-
-class ReplyStripFields : public ReplyTest {};
-
-TEST_F(ReplyStripFields, EveryChannelRowStoresItsField)
+TEST_F(ReplyStrips, EveryPlainFieldIsStoredFromItsSuffix)
 {
-    checkFieldCases(channelCases, std::size(channelCases));
+    const struct { const char* suffix; Field field; } channel7[] = {
+        {"mix/fader", &S::fader}, {"mix/pan", &S::pan}, {"mix/st", &S::stereo}, {"mix/mono", &S::mono},
+        {"mix/mlevel", &S::monoLevel}, {"gate/on", &S::gateOn}, {"gate/mode", &S::gateMode},
+        {"gate/thr", &S::gateThr}, {"gate/range", &S::gateRange}, {"gate/attack", &S::gateAttack},
+        {"gate/hold", &S::gateHold}, {"gate/release", &S::gateRelease}, {"gate/keysrc", &S::gateKeySrc},
+        {"gate/filter/on", &S::gateFilterOn}, {"gate/filter/type", &S::gateFilterType},
+        {"gate/filter/f", &S::gateFilterF}, {"dyn/on", &S::dynOn}, {"dyn/mode", &S::dynMode},
+        {"dyn/det", &S::dynDet}, {"dyn/env", &S::dynEnv}, {"dyn/thr", &S::dynThr}, {"dyn/ratio", &S::dynRatio},
+        {"dyn/knee", &S::dynKnee}, {"dyn/mgain", &S::dynMGain}, {"dyn/attack", &S::dynAttack},
+        {"dyn/hold", &S::dynHold}, {"dyn/release", &S::dynRelease}, {"dyn/mix", &S::dynMix},
+        {"dyn/keysrc", &S::dynKeySrc}, {"dyn/filter/on", &S::dynFilterOn}, {"dyn/filter/type", &S::dynFilterType},
+        {"dyn/filter/f", &S::dynFilterF}, {"automix/group", &S::automixGroup}, {"automix/weight", &S::automixWeight},
+        {"eq/on", &S::eqOn}, {"preamp/invert", &S::invert}, {"preamp/hpon", &S::hpOn}, {"preamp/hpf", &S::hpf},
+        {"preamp/trim", &S::trim}, {"delay/on", &S::delayOn}, {"delay/time", &S::delayTime},
+        {"insert/on", &S::insertOn}, {"insert/pos", &S::insertPos}, {"insert/sel", &S::insertSel},
+        {"config/source", &S::source},
+    };
+    for (const auto& r : channel7) checkPlain(std::string("/ch/07/") + r.suffix, 6, r.field);
+
+    // The other families, at the ends of their number ranges.
+    const struct { const char* address; int strip; Field field; } others[] = {
+        {"/ch//32/mix//fader", 31, &S::fader},  // runs of "/" count as one
+        {"/auxin/01/mix/fader", 32, &S::fader}, {"/auxin/08/mix/pan", 39, &S::pan},
+        {"/auxin/01/mix/st", 32, &S::stereo}, {"/auxin/01/mix/mono", 32, &S::mono},
+        {"/auxin/01/mix/mlevel", 32, &S::monoLevel}, {"/auxin/01/eq/on", 32, &S::eqOn},
+        {"/auxin/01/preamp/invert", 32, &S::invert}, {"/auxin/01/preamp/trim", 32, &S::trim},
+        {"/auxin/01/config/source", 32, &S::source}, {"/fxrtn/03/mix/fader", 42, &S::fader},  // no effects slot
+        {"/fxrtn/08/mix/st", 47, &S::stereo}, {"/fxrtn/01/eq/on", 40, &S::eqOn},
+        {"/bus/16/mix/st", 63, &S::stereo}, {"/bus/16/mix/mono", 63, &S::mono},
+        {"/bus/01/mix/mlevel", 48, &S::monoLevel}, {"/bus/01/dyn/knee", 48, &S::dynKnee},
+        {"/bus/01/dyn/filter/f", 48, &S::dynFilterF}, {"/mtx/06/dyn/ratio", 69, &S::dynRatio},
+        {"/mtx/01/mix/fader", 64, &S::fader}, {"/mtx/01/mix/pan", 64, &S::pan}, {"/mtx/01/eq/on", 64, &S::eqOn},
+        {"/main/st/mix/pan", 70, &S::pan}, {"/main/st/dyn/mix", 70, &S::dynMix}, {"/main/st/eq/on", 70, &S::eqOn},
+        {"/main/m/mix/fader", 71, &S::fader}, {"/main/m/dyn/thr", 71, &S::dynThr}, {"/dca/8/fader", 79, &S::fader},
+    };
+    for (const auto& r : others) checkPlain(r.address, r.strip, r.field);
 }
 
-TEST_F(ReplyStripFields, OtherFamiliesStoreTheirFields)
+TEST_F(ReplyStrips, ConvertedAndIndexedFields)
 {
-    checkFieldCases(otherFamilyCases, std::size(otherFamilyCases));
-}
+    const struct { const char* address; char tag; double value; void (*expect)(Strips& s); } cases[] = {
+        // On is kept as mute.
+        {"/ch/32/mix/on", 'i', 0, [](Strips& s) { s[31].mute = 1; }},
+        {"/auxin/01/mix/on", 'i', 0, [](Strips& s) { s[32].mute = 1; }},
+        {"/mtx/01/mix/on", 'i', 0, [](Strips& s) { s[64].mute = 1; }},
+        {"/main/st/mix/on", 'i', 0, [](Strips& s) { s[70].mute = 1; }},
+        {"/dca/1/on", 'i', 0, [](Strips& s) { s[72].mute = 1; }},
+        // Sends 1..16 (buses and mains 1..6) and bands 1..4 (buses, matrices, mains 1..6).
+        {"/ch/05/mix/1/on", 'i', 1, [](Strips& s) { s[4].sends[1].on = 1; }},
+        {"/ch/05/mix/16/level", 'f', 0.125, [](Strips& s) { s[4].sends[16].level = 0.125; }},
+        {"/auxin/01/mix/16/level", 'f', 0.5, [](Strips& s) { s[32].sends[16].level = 0.5; }},
+        {"/fxrtn/08/mix/16/on", 'i', 1, [](Strips& s) { s[47].sends[16].on = 1; }},
+        {"/bus/01/mix/06/level", 'f', 0.25, [](Strips& s) { s[48].sends[6].level = 0.25; }},
+        {"/main/st/mix/06/level", 'f', 0.5, [](Strips& s) { s[70].sends[6].level = 0.5; }},
+        {"/main/m/mix/01/on", 'i', 1, [](Strips& s) { s[71].sends[1].on = 1; }},
+        {"/ch/02/eq/1/f", 'f', 0.25, [](Strips& s) { s[1].eq[1].f = 0.25; }},
+        {"/ch/02/eq/2/g", 'f', 0.625, [](Strips& s) { s[1].eq[2].g = 0.625; }},
+        {"/ch/02/eq/3/q", 'f', 0.5, [](Strips& s) { s[1].eq[3].q = 0.5; }},
+        {"/ch/02/eq/4/type", 'i', 3, [](Strips& s) { s[1].eq[4].type = 3; }},
+        {"/auxin/01/eq/4/q", 'f', 0.25, [](Strips& s) { s[32].eq[4].q = 0.25; }},
+        {"/fxrtn/01/eq/4/f", 'f', 0.5, [](Strips& s) { s[40].eq[4].f = 0.5; }},
+        {"/bus/01/eq/6/q", 'f', 0.5, [](Strips& s) { s[48].eq[6].q = 0.5; }},
+        {"/mtx/01/eq/6/g", 'f', 0.25, [](Strips& s) { s[64].eq[6].g = 0.25; }},
+        {"/main/m/eq/6/f", 'f', 0.625, [](Strips& s) { s[71].eq[6].f = 0.625; }},
+        // Group masks bit by bit; bits above the sixth group belong to no group.
+        {"/ch/03/grp/dca", 'i', 130, [](Strips& s) { s[2].dcaGroups[1] = s[2].dcaGroups[7] = 1; }},
+        {"/ch/03/grp/mute", 'i', 64 | 2, [](Strips& s) { s[2].muteGroups[1] = 1; }},
+        {"/auxin/01/grp/mute", 'i', 1, [](Strips& s) { s[32].muteGroups[0] = 1; }},
+        {"/fxrtn/02/grp/dca", 'i', 2, [](Strips& s) { s[41].dcaGroups[1] = 1; }},
+        {"/bus/03/grp/mute", 'i', 32, [](Strips& s) { s[50].muteGroups[5] = 1; }},
+        // Colours 8..15 are 0..7 inverted.
+        {"/ch/03/config/color", 'i', 7, [](Strips& s) { s[2].color = 7; }},
+        {"/ch/03/config/color", 'i', 15, [](Strips& s) { s[2].color = 7; s[2].colorInverted = 1; }},
+        {"/dca/3/config/color", 'i', 10, [](Strips& s) { s[74].color = 2; s[74].colorInverted = 1; }},
+        {"/main/m/config/color", 'i', 8, [](Strips& s) { s[71].colorInverted = 1; }},
+    };
+    for (const auto& c : cases) checkStores(c.address, c.tag, c.value, c.expect);
 
-TEST_F(ReplyStripFields, BusStereoLeavesMonoAlone)
-{
-    strips[63].mono = 1;
-    deliver("/bus/16/mix/st", "i", 0);
-    EXPECT_EQ(strips[63].stereo, 0);
-    EXPECT_EQ(strips[63].mono, 1);
-    EXPECT_EQ(counted(), 1);
-}
-
-TEST_F(ReplyStripFields, OnIsKeptAsMute)
-{
-    deliver("/ch/03/mix/on", "i", 0);
-    EXPECT_EQ(strips[2].mute, 1);
+    // A mask clears the groups it does not name; on 1 unmutes.
+    strips[2].mute = 1;
     deliver("/ch/03/mix/on", "i", 1);
     EXPECT_EQ(strips[2].mute, 0);
-    deliver("/dca/3/on", "i", 0);
-    EXPECT_EQ(strips[74].mute, 1);
-    EXPECT_EQ(counted(), 3);
+    for (int& flag : strips[2].muteGroups) flag = 1;
+    deliver("/ch/03/grp/mute", "i", 0);
+    for (int flag : strips[2].muteGroups) EXPECT_EQ(flag, 0);
 }
 
-TEST_F(ReplyStripFields, GroupMasksAreUnpackedBitByBit)
+TEST_F(ReplyStrips, NamesKeepSevenCharacters)
 {
-    struct {
-        const char* address;
-        int32_t mask;
-        int dca[8];
-        int mute[6];
-    } cases[] = {
-        {"/ch/03/grp/dca", 130, {0, 1, 0, 0, 0, 0, 0, 1}, {0, 0, 0, 0, 0, 0}},
-        {"/ch/03/grp/dca", 5, {1, 0, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}},
-        {"/ch/03/grp/mute", 63, {0, 0, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 1, 1, 1}},
-        // Bits above the sixth group belong to no group.
-        {"/ch/03/grp/mute", 64 | 2, {0, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 0, 0, 0, 0}},
-    };
+    const struct { const char* address; const char* sent; int strip; const char* stored; } cases[] = {
+        {"/ch/03/config/name", "Lead Vocals", 2, "Lead Vo"}, {"/ch/03/config/name", "Exactly", 2, "Exactly"},
+        {"/ch/03/config/name", "", 2, ""}, {"/bus/02/config/name", "Kik", 49, "Kik"},
+        {"/dca/2/config/name", "Drums", 73, "Drums"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.mask);
-        resetStrip(2);
-        // Earlier flags must be cleared, not only new ones set.
-        for (int& f : strips[2].dcaGroups) f = 1;
-        for (int& f : strips[2].muteGroups) f = 1;
-        if (std::strcmp(c.address, "/ch/03/grp/dca") == 0) {
-            for (int& f : strips[2].muteGroups) f = 0;
-        } else {
-            for (int& f : strips[2].dcaGroups) f = 0;
-        }
-        deliver(c.address, "i", c.mask);
-        for (int k = 0; k < 8; ++k) EXPECT_EQ(strips[2].dcaGroups[k], c.dca[k]) << "dca " << k;
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(strips[2].muteGroups[k], c.mute[k]) << "mute " << k;
-    }
-}
-
-TEST_F(ReplyStripFields, ColoursFoldIntoPlainAndInverted)
-{
-    struct {
-        const char* address;
-        int32_t value;
-        int strip;
-        int color;
-        int inverted;
-    } cases[] = {
-        {"/ch/03/config/color", 12, 2, 4, 1}, {"/ch/03/config/color", 9, 2, 1, 1},
-        {"/ch/03/config/color", 0, 2, 0, 0},  {"/ch/03/config/color", 7, 2, 7, 0},
-        {"/ch/03/config/color", 15, 2, 7, 1}, {"/dca/3/config/color", 10, 74, 2, 1},
-        {"/main/m/config/color", 8, 71, 0, 1}, {"/mtx/02/config/color", 3, 65, 3, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
-        resetCounters();
-        deliver(c.address, "i", c.value);
-        EXPECT_EQ(strips[c.strip].color, c.color);
-        EXPECT_EQ(strips[c.strip].colorInverted, c.inverted);
-        EXPECT_EQ(counted(), 1);
-    }
-}
-
-TEST_F(ReplyStripFields, NamesKeepSevenCharacters)
-{
-    struct {
-        const char* address;
-        const char* sent;
-        int strip;
-        const char* stored;
-    } cases[] = {
-        {"/ch/03/config/name", "Lead Vocals", 2, "Lead Vo"},
-        {"/ch/03/config/name", "Kik", 2, "Kik"},
-        {"/ch/03/config/name", "Exactly", 2, "Exactly"},
-        {"/ch/03/config/name", "", 2, ""},
-        {"/bus/02/config/name", "Monitor Wedge", 49, "Monitor"},
-        {"/dca/2/config/name", "Drums", 73, "Drums"},
-        {"/main/st/config/name", "LR", 70, "LR"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.sent);
         std::memcpy(strips[c.strip].name, "ABCDEFG", 8);
-        resetCounters();
         deliver(c.address, "s", c.sent);
         EXPECT_STREQ(strips[c.strip].name, c.stored);
-        EXPECT_EQ(counted(), 1);
     }
-}
-
-TEST_F(ReplyStripFields, UnterminatedNameEmptiesTheName)
-{
-    std::memcpy(strips[2].name, "Old", 4);
+    // A string cut before its terminating zeros empties the name.
     Encoded e = encode("/ch/03/config/name", "s", "ABCDEFGH");
-    // Cut the string's terminating zeros off the datagram.
     deliverBytes(e.bytes, e.length - 4);
     EXPECT_STREQ(strips[2].name, "");
-    EXPECT_EQ(counted(), 1);
+    EXPECT_EQ(counted(), 6);
 }
 
 // Suffixes a family does not answer, each sent with the type its field would
 // take elsewhere, so only the address rule can reject it.
-TEST_F(ReplyStripFields, SuffixesOutsideAFamilyStoreNothing)
+TEST_F(ReplyStrips, SuffixesOutsideAFamilyStoreNothing)
 {
-    const struct {
-        const char* address;
-        char tag;
-    } cases[] = {
-        {"/mtx/01/mix/mono", 'i'},       {"/mtx/01/mix/st", 'i'},
-        {"/mtx/01/mix/mlevel", 'f'},     {"/mtx/01/mix/01/level", 'f'},
-        {"/mtx/01/grp/mute", 'i'},       {"/fxrtn/01/preamp/trim", 'f'},
-        {"/fxrtn/01/preamp/invert", 'i'}, {"/fxrtn/01/config/source", 'i'},
-        {"/fxrtn/01/dyn/thr", 'f'},      {"/auxin/01/gate/on", 'i'},
-        {"/auxin/01/dyn/on", 'i'},       {"/auxin/01/preamp/hpon", 'i'},
-        {"/auxin/01/automix/group", 'i'}, {"/auxin/01/delay/on", 'i'},
-        {"/bus/01/preamp/invert", 'i'},  {"/bus/01/config/source", 'i'},
-        {"/bus/01/gate/thr", 'f'},       {"/bus/01/insert/on", 'i'},
-        {"/main/st/grp/dca", 'i'},       {"/main/m/mix/mono", 'i'},
-        {"/main/st/mix/st", 'i'},        {"/main/st/mix/mlevel", 'f'},
-        {"/main/st/preamp/trim", 'f'},   {"/dca/1/mix/pan", 'f'},
-        {"/dca/1/mix/fader", 'f'},       {"/dca/1/mix/on", 'i'},
-        {"/dca/1/pan", 'f'},             {"/dca/1/eq/1/f", 'f'},
-        {"/dca/1/dyn/on", 'i'},          {"/dca/1/grp/dca", 'i'},
-        {"/ch/01/fader", 'f'},           {"/ch/01/on", 'i'},
-        {"/ch/01/config/colour", 'i'},   {"/ch/01/automix/enable", 'i'},
+    const struct { const char* address; char tag; } cases[] = {
+        {"/mtx/01/mix/mono", 'i'}, {"/mtx/01/mix/st", 'i'}, {"/mtx/01/mix/mlevel", 'f'},
+        {"/mtx/01/mix/01/level", 'f'}, {"/mtx/01/grp/mute", 'i'}, {"/fxrtn/01/preamp/trim", 'f'},
+        {"/fxrtn/01/preamp/invert", 'i'}, {"/fxrtn/01/config/source", 'i'}, {"/fxrtn/01/dyn/thr", 'f'},
+        {"/auxin/01/gate/on", 'i'}, {"/auxin/01/dyn/on", 'i'}, {"/auxin/01/preamp/hpon", 'i'},
+        {"/auxin/01/automix/group", 'i'}, {"/auxin/01/delay/on", 'i'}, {"/bus/01/preamp/invert", 'i'},
+        {"/bus/01/config/source", 'i'}, {"/bus/01/gate/thr", 'f'}, {"/bus/01/insert/on", 'i'},
+        {"/main/st/grp/dca", 'i'}, {"/main/m/mix/mono", 'i'}, {"/main/st/mix/st", 'i'},
+        {"/main/st/mix/mlevel", 'f'}, {"/main/st/preamp/trim", 'f'}, {"/dca/1/mix/pan", 'f'},
+        {"/dca/1/mix/fader", 'f'}, {"/dca/1/mix/on", 'i'}, {"/dca/1/pan", 'f'}, {"/dca/1/eq/1/f", 'f'},
+        {"/dca/1/dyn/on", 'i'}, {"/dca/1/grp/dca", 'i'}, {"/ch/01/fader", 'f'}, {"/ch/01/on", 'i'},
+        {"/ch/01/config/colour", 'i'}, {"/ch/01/automix/enable", 'i'},
     };
-    ModelSnapshot before;
-    takeSnapshot(before);
+    ModelSnapshot before = takeSnapshot();
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.address);
-        sendValue(c.address, c.tag, c.tag == 'i' ? 1 : 0.5);
-        EXPECT_EQ(modelDifference(before), "");
+        deliverValue(c.address, c.tag, c.tag == 'i' ? 1 : 0.5);
+        EXPECT_EQ(modelDifference(before), "") << c.address;
     }
     EXPECT_EQ(counted(), 0);
     EXPECT_TRUE(observedAddresses.empty());
+}
+
+// count levels, all zero but the ones set.
+std::vector<float> levels(int count, std::initializer_list<std::pair<int, float>> set = {})
+{
+    std::vector<float> v(static_cast<size_t>(count), 0.0f);
+    for (auto [k, level] : set) v[k] = level;
+    return v;
+}
+
+// Little-endian meter block: value count, then the values.
+std::vector<uint8_t> meterBlock(const std::vector<float>& values)
+{
+    std::vector<uint32_t> words{static_cast<uint32_t>(values.size())};
+    for (float v : values) words.push_back(std::bit_cast<uint32_t>(v));
+    std::vector<uint8_t> block;
+    for (uint32_t w : words) {
+        for (int b = 0; b < 4; ++b) block.push_back(static_cast<uint8_t>(w >> (8 * b)));
+    }
+    return block;
+}
+
+void deliverBlock(const char* address, const std::vector<float>& values)
+{
+    std::vector<uint8_t> block = meterBlock(values);
+    deliver(address, "b", static_cast<int32_t>(block.size()), block.data());
+}
+
+// The second bytes of the queued meter messages, slot * 16 + segment.
+std::vector<int> takeMeterBytes()
+{
+    std::vector<int> bytes;
+    SurfaceMessage message;
+    while (takeQueuedSurfaceMessage(message)) {
+        EXPECT_EQ(message.length, 2);
+        EXPECT_EQ(message.data[0], 0xD0);
+        bytes.push_back(message.data[1]);
+    }
+    return bytes;
+}
+
+TEST_F(ReplyStrips, EachMeterBlockFillsOnlyItsStrips)
+{
+    // Each block holds exactly the values it needs; values first.. fill strips one to one.
+    const struct { const char* address; int count, first, firstStrip, strips; } cases[] = {
+        {"/meter1", 32, 0, 0, 32}, {"/meter2", 25, 0, 48, 22}, {"/meter3", 22, 6, 32, 16}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        resetConsoleModel();
+        std::vector<float> v = levels(c.count);
+        for (int k = 0; k < c.count; ++k) v[k] = 0.01f * static_cast<float>(k + 1);
+        deliverBlock(c.address, v);
+        float expected[STRIP_COUNT] = {};
+        for (int k = 0; k < c.strips; ++k) expected[c.firstStrip + k] = v[c.first + k];
+        if (c.count == 25) {
+            expected[70] = v[23];  // the louder of main left and right
+            expected[71] = v[24];
+        }
+        for (int s = 0; s < STRIP_COUNT; ++s) EXPECT_FLOAT_EQ(strips[s].meter, expected[s]) << s;
+        EXPECT_EQ(takeMeterBytes().size(), 8u);
+    }
+    deliverBlock("/meter2", levels(25, {{22, 0.8f}, {23, 0.7f}}));
+    EXPECT_FLOAT_EQ(strips[70].meter, 0.8f);
+    EXPECT_EQ(counted(), 0);
+    EXPECT_TRUE(observedAddresses.empty());
+}
+
+TEST_F(ReplyStrips, EveryMeterBlockSendsTheShownStripsStoredLevels)
+{
+    const int bank[8] = {0, 1, 48, 49, 70, 71, 72, BLANK_STRIP};
+    std::memcpy(bankStrips, bank, sizeof bankStrips);
+    // Levels on either side of the segment thresholds.
+    deliverBlock("/meter2", levels(25, {{0, 0.1f}, {1, 0.0015f}, {22, 0.005f}, {23, 0.6f}, {24, 1.0f}}));
+    EXPECT_EQ(takeMeterBytes(), (std::vector<int>{0x00, 0x10, 0x24, 0x31, 0x46, 0x58, 0x60, 0x70}));
+    // A channel block changes only the channels but sends all eight again.
+    deliverBlock("/meter1", levels(32, {{0, 0.3f}, {1, 0.0009f}}));
+    EXPECT_EQ(takeMeterBytes(), (std::vector<int>{0x05, 0x10, 0x24, 0x31, 0x46, 0x58, 0x60, 0x70}));
+    deliverBlock("/meter10", levels(32));  // the first block's handler too
+    EXPECT_EQ(takeMeterBytes(), (std::vector<int>{0x00, 0x10, 0x24, 0x31, 0x46, 0x58, 0x60, 0x70}));
+}
+
+TEST_F(ReplyStrips, BrokenMeterBlocksChangeNothingAndSendNothing)
+{
+    for (int s = 0; s < STRIP_COUNT; ++s) strips[s].meter = 0.25f;
+    const int bank[8] = {0, 48, 32, 70, 71, 1, 2, 3};
+    std::memcpy(bankStrips, bank, sizeof bankStrips);
+    ModelSnapshot before = takeSnapshot();
+    // One value short of the last one each block uses.
+    deliverBlock("/meter1", levels(31));
+    deliverBlock("/meter2", levels(24));
+    deliverBlock("/meter3", levels(21));
+    // Short by a single byte, or a blob size running past the datagram.
+    std::vector<uint8_t> block = meterBlock(levels(32));
+    deliver("/meter1", "b", static_cast<int32_t>(block.size() - 1), block.data());
+    Encoded e = encode("/meter1", "b", static_cast<int32_t>(block.size()), block.data());
+    deliverBytes(e.bytes, e.length - 8);
+    deliver("/meter1", "i", 1);  // other types
+    deliver("/meter2", "f", 0.5);
+    deliver("/meter3", "");
+    EXPECT_EQ(modelDifference(before), "");
+    EXPECT_TRUE(takeMeterBytes().empty());
+
+    // Values that are not numbers show as silence.
+    deliverBlock("/meter1", levels(32, {{0, std::nanf("")}, {1, INFINITY}}));
+    EXPECT_FLOAT_EQ(strips[0].meter, 0.0f);
+    EXPECT_FLOAT_EQ(strips[1].meter, 0.0f);
 }
 
 } // namespace

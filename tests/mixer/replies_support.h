@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/reset_state.h"
@@ -28,22 +29,6 @@ inline int counted()
     return replyCounter;
 }
 
-inline void recordSurfaceRefresh(int) { ++surfaceRefreshes; }
-
-inline void recordMotorFaders()
-{
-    ++motorFaderDrives;
-    counterAtMotorDrive = counted();
-}
-
-inline void recordObservedAddress(const char* address)
-{
-    // A lock still held by the handler would deadlock a real observer.
-    if (modelMutex.try_lock()) modelMutex.unlock();
-    else mutexFreeAtObserver = false;
-    observedAddresses.emplace_back(address);
-}
-
 struct Encoded {
     uint8_t bytes[1024];
     int length;
@@ -57,8 +42,8 @@ Encoded encode(const char* address, const char* tags, Args... args)
     return e;
 }
 
-// Hands the first length bytes to the dispatcher as the receive loop does;
-// false when the parse step already drops them.
+// The first length bytes through the parse step and the dispatcher, as the
+// receive loop does; false when the parse step already drops them.
 inline bool deliverBytes(const uint8_t* bytes, int length)
 {
     uint8_t datagram[1024] = {};
@@ -77,68 +62,32 @@ void deliver(const char* address, const char* tags, Args... args)
     deliverBytes(e.bytes, e.length);
 }
 
-// Little-endian meter block: value count, then the values.
-inline std::vector<uint8_t> meterBlock(const std::vector<float>& values)
+// One int ('i') or float (any other tag) argument.
+inline void deliverValue(const char* address, char tag, double value)
 {
-    std::vector<uint8_t> block;
-    auto put = [&block](uint32_t word) {
-        for (int b = 0; b < 4; ++b) block.push_back(static_cast<uint8_t>(word >> (8 * b)));
-    };
-    put(static_cast<uint32_t>(values.size()));
-    for (float v : values) {
-        uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        put(bits);
-    }
-    return block;
+    tag == 'i' ? deliver(address, "i", static_cast<int32_t>(value)) : deliver(address, "f", value);
 }
 
-struct ModelSnapshot {
-    StripRecord strips[STRIP_COUNT];
-    HeadampRecord headamps[HEADAMP_COUNT];
-    FxSlot fxSlots[FX_SLOT_COUNT + 1];
-    int routingBlocks[6][6];
-    int userRouting[32];
-    int muteGroupOn[6];
-    int values[9];
-    int bankStrips[8];
-};
+// Every part of the model a reply may write, as bytes.
+using ModelSnapshot = std::vector<std::pair<const char*, std::string>>;
 
-inline void takeSnapshot(ModelSnapshot& s)
+inline ModelSnapshot takeSnapshot()
 {
-    std::memcpy(s.strips, strips, sizeof strips);
-    std::memcpy(s.headamps, headamps, sizeof headamps);
-    std::memcpy(s.fxSlots, fxSlots, sizeof fxSlots);
-    std::memcpy(s.routingBlocks, routingBlocks, sizeof routingBlocks);
-    std::memcpy(s.userRouting, userRouting, sizeof userRouting);
-    std::memcpy(s.muteGroupOn, muteGroupOn, sizeof muteGroupOn);
-    int values[9] = {routSwitch, automixEnableX, automixEnableY, keySolo, consoleLock,
-                     selectedStrip, selectedBankSlot, surfacePage, 0};
-    std::memcpy(s.values, values, sizeof values);
-    std::memcpy(s.bankStrips, bankStrips, sizeof bankStrips);
+    auto bytes = [](const void* p, size_t n) { return std::string(static_cast<const char*>(p), n); };
+    const int values[] = {routSwitch, automixEnableX, automixEnableY, keySolo, consoleLock,
+                          selectedStrip, selectedBankSlot, surfacePage};
+    return {{"strips", bytes(strips, sizeof strips)},     {"headamps", bytes(headamps, sizeof headamps)},
+            {"fxSlots", bytes(fxSlots, sizeof fxSlots)},  {"routingBlocks", bytes(routingBlocks, sizeof routingBlocks)},
+            {"userRouting", bytes(userRouting, sizeof userRouting)},
+            {"muteGroupOn", bytes(muteGroupOn, sizeof muteGroupOn)},
+            {"status values", bytes(values, sizeof values)}, {"bankStrips", bytes(bankStrips, sizeof bankStrips)}};
 }
 
-// Names the first part of the model that differs from before; empty when
-// the whole model is byte for byte the same.
+// The first part that differs from before; empty when none does.
 inline std::string modelDifference(const ModelSnapshot& before)
 {
-    static ModelSnapshot now;
-    takeSnapshot(now);
-    for (int i = 0; i < STRIP_COUNT; ++i) {
-        if (std::memcmp(&before.strips[i], &now.strips[i], sizeof(StripRecord)) != 0)
-            return "strips[" + std::to_string(i) + "]";
-    }
-    if (std::memcmp(before.headamps, now.headamps, sizeof now.headamps) != 0) return "headamps";
-    if (std::memcmp(before.fxSlots, now.fxSlots, sizeof now.fxSlots) != 0) return "fxSlots";
-    if (std::memcmp(before.routingBlocks, now.routingBlocks, sizeof now.routingBlocks) != 0)
-        return "routingBlocks";
-    if (std::memcmp(before.userRouting, now.userRouting, sizeof now.userRouting) != 0)
-        return "userRouting";
-    if (std::memcmp(before.muteGroupOn, now.muteGroupOn, sizeof now.muteGroupOn) != 0)
-        return "muteGroupOn";
-    if (std::memcmp(before.values, now.values, sizeof now.values) != 0) return "status values";
-    if (std::memcmp(before.bankStrips, now.bankStrips, sizeof now.bankStrips) != 0)
-        return "bankStrips";
+    ModelSnapshot now = takeSnapshot();
+    for (size_t i = 0; i < now.size(); ++i) if (now[i].second != before[i].second) return now[i].first;
     return "";
 }
 
@@ -148,25 +97,28 @@ protected:
     void SetUp() override
     {
         resetAllState();
-        setReplyRefreshTargets(recordSurfaceRefresh, recordMotorFaders);
-        setReplyObserver(recordObservedAddress);
-        surfaceRefreshes = 0;
-        motorFaderDrives = 0;
-        counterAtMotorDrive = -1;
-        observedAddresses.clear();
-        mutexFreeAtObserver = true;
+        setReplyRefreshTargets([](int) { ++surfaceRefreshes; }, [] {
+            ++motorFaderDrives;
+            counterAtMotorDrive = counted();
+        });
+        setReplyObserver([](const char* address) {
+            // A lock still held by the handler would deadlock a real observer.
+            if (modelMutex.try_lock()) modelMutex.unlock();
+            else mutexFreeAtObserver = false;
+            observedAddresses.emplace_back(address);
+        });
+        resetCounters();
     }
     void TearDown() override { resetAllState(); }
 
     static void resetCounters()
     {
-        {
-            std::lock_guard<std::mutex> lock(modelMutex);
-            replyCounter = 0;
-        }
-        surfaceRefreshes = 0;
-        motorFaderDrives = 0;
+        std::lock_guard<std::mutex> lock(modelMutex);
+        replyCounter = 0;
+        surfaceRefreshes = motorFaderDrives = 0;
+        counterAtMotorDrive = -1;
         observedAddresses.clear();
+        mutexFreeAtObserver = true;
     }
 };
 

@@ -1,3 +1,4 @@
+// Traffic-log lines per message kind, the levels, and the link counters.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,26 +18,24 @@ std::string oscText(const uint8_t* data, int length)
     return line;
 }
 
-TEST(TrafficLog, OscLinesShowAddressTagsAndEveryArgumentType)
+// The log line of the message encoded from the arguments.
+template <typename... Args>
+std::string logged(const char* address, const char* tags, Args... args)
 {
     uint8_t b[200];
-    int n = encodeOscMessage(b, 200, "/ch/01/mix/fader", "f", 0.75);
-    EXPECT_EQ(oscText(b, n), "/ch/01/mix/fader ,f 0.7500");
-    n = encodeOscMessage(b, 200, "/ch/32/mix/on", "i", -1);
-    EXPECT_EQ(oscText(b, n), "/ch/32/mix/on ,i -1");
-    n = encodeOscMessage(b, 200, "/ch/01/config/name", "s", "Kick");
-    EXPECT_EQ(oscText(b, n), "/ch/01/config/name ,s \"Kick\"");
-    const uint8_t blob[5] = {1, 2, 3, 4, 5};
-    n = encodeOscMessage(b, 200, "/meter1", "b", 5, blob);
-    EXPECT_EQ(oscText(b, n), "/meter1 ,b blob[5]");
-    n = encodeOscMessage(b, 200, "/-stat/keysolo", "");
-    EXPECT_EQ(oscText(b, n), "/-stat/keysolo ,");
-    n = encodeOscMessage(b, 200, "/batchsubscribe", "ssiii", "/meter1", "/meters/1", 0, 0, 1);
-    EXPECT_EQ(oscText(b, n), "/batchsubscribe ,ssiii \"/meter1\" \"/meters/1\" 0 0 1");
+    return oscText(b, encodeOscMessage(b, sizeof b, address, tags, args...));
 }
 
-TEST(TrafficLog, OscLinesNeverReadPastATruncatedDatagram)
+TEST(TrafficLog, OscLinesShowAddressTagsAndEveryArgumentTypeWithinTheDatagram)
 {
+    const uint8_t blob[5] = {1, 2, 3, 4, 5};
+    EXPECT_EQ(logged("/ch/01/mix/fader", "f", 0.75), "/ch/01/mix/fader ,f 0.7500");
+    EXPECT_EQ(logged("/ch/32/mix/on", "i", -1), "/ch/32/mix/on ,i -1");
+    EXPECT_EQ(logged("/meter1", "b", 5, blob), "/meter1 ,b blob[5]");
+    EXPECT_EQ(logged("/-stat/keysolo", ""), "/-stat/keysolo ,");
+    EXPECT_EQ(logged("/batchsubscribe", "ssiii", "/meter1", "/meters/1", 0, 0, 1),
+              "/batchsubscribe ,ssiii \"/meter1\" \"/meters/1\" 0 0 1");
+    // A truncated datagram is never read past its end.
     uint8_t b[200];
     int n = encodeOscMessage(b, 200, "/ch/01/mix/fader", "f", 0.75);
     EXPECT_EQ(oscText(b, n - 2), "/ch/01/mix/fader ,f");
@@ -46,32 +45,24 @@ TEST(TrafficLog, OscLinesNeverReadPastATruncatedDatagram)
     EXPECT_EQ(oscText(blobHeader, 16), "/m ,b blob[4096]");
 }
 
-struct MidiCase {
-    std::vector<uint8_t> bytes;
-    const char* text;
-    bool fromSurface = false;
-};
-
-class MidiLogLines : public ::testing::TestWithParam<MidiCase> {};
-
-TEST_P(MidiLogLines, DecodeTheMessageKind)
+TEST(TrafficLog, MidiLinesDecodeTheMessageKind)
 {
-    char line[512];
-    const auto& v = GetParam().bytes;
-    formatMidiLogText(line, sizeof line, v.data(), static_cast<int>(v.size()), GetParam().fromSurface);
-    EXPECT_STREQ(line, GetParam().text);
+    const struct { std::vector<uint8_t> bytes; const char* text; bool fromSurface; } cases[] = {
+        {{0x90, 0x33, 0x7F}, "90 33 7F  note 51 vel 127", false},
+        {{0xE0, 0x9D, 0x5F}, "E0 9D 5F  fader 1 0.7500", false},
+        {{0xE8, 0x7F, 0x7F}, "E8 7F 7F  fader 9 0.9962", true},
+        {{0xB0, 0x10, 0x41}, "B0 10 41  cc 16 = 65", false},
+        {{0xB0, 0x30, 0x40, 0xB0, 0x38, 0x00}, "B0 30 40 B0 38 00  cc 48 = 64 (+ more)", false},
+        {{0xD0, 0x38}, "D0 38  meter 3 segment 8", false},
+        {{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, "F0 00 00 66 14 00 F7  sysex 7 bytes", false},
+        {{0x90}, "90", false},
+    };
+    for (const auto& c : cases) {
+        char line[512];
+        formatMidiLogText(line, sizeof line, c.bytes.data(), static_cast<int>(c.bytes.size()), c.fromSurface);
+        EXPECT_STREQ(line, c.text);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, MidiLogLines,
-    ::testing::Values(MidiCase{{0x90, 0x33, 0x7F}, "90 33 7F  note 51 vel 127"},
-                      MidiCase{{0xE0, 0x9D, 0x5F}, "E0 9D 5F  fader 1 0.7500"},
-                      MidiCase{{0xE8, 0x7F, 0x7F}, "E8 7F 7F  fader 9 0.9962", true},
-                      MidiCase{{0xB0, 0x10, 0x41}, "B0 10 41  cc 16 = 65"},
-                      MidiCase{{0xB0, 0x30, 0x40, 0xB0, 0x38, 0x00}, "B0 30 40 B0 38 00  cc 48 = 64 (+ more)"},
-                      MidiCase{{0xD0, 0x38}, "D0 38  meter 3 segment 8"},
-                      MidiCase{{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, "F0 00 00 66 14 00 F7  sysex 7 bytes"},
-                      MidiCase{{0x90}, "90"}));
 
 TEST(TrafficLog, PlainLevelLeavesOutBackgroundTraffic)
 {
@@ -79,25 +70,24 @@ TEST(TrafficLog, PlainLevelLeavesOutBackgroundTraffic)
     std::string out;
     setConsoleCapture(&out);
     uint8_t b[200];
-    int fader = encodeOscMessage(b, 200, "/ch/01/mix/fader", "f", 0.5);
+    int fader = encodeOscMessage(b, 100, "/ch/01/mix/fader", "f", 0.5);
+    int xremote = encodeOscMessage(b + 100, 100, "/xremote", "");
     noteMixerDatagram(LinkDirection::MixerOut, b, fader);
     EXPECT_EQ(out, "") << "off by default";
 
     setTrafficLogLevel(1);
     noteMixerDatagram(LinkDirection::MixerOut, b, fader);
-    int xremote = encodeOscMessage(b + 100, 100, "/xremote", "");
     noteMixerDatagram(LinkDirection::MixerOut, b + 100, xremote);
-    const uint8_t heartbeat[7] = {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7};
-    const uint8_t meter[2] = {0xD0, 0x15};
-    const uint8_t press[3] = {0x90, 0x10, 0x7F};
+    noteMixerDatagram(LinkDirection::MixerIn, b, fader);
+    const uint8_t heartbeat[7] = {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, meter[2] = {0xD0, 0x15},
+                  press[3] = {0x90, 0x10, 0x7F};
     noteSurfaceDatagram(LinkDirection::SurfaceOut, heartbeat, 7);
     noteSurfaceDatagram(LinkDirection::SurfaceOut, meter, 2);
     noteSurfaceDatagram(LinkDirection::SurfaceIn, press, 3);
     EXPECT_NE(out.find(" osc> /ch/01/mix/fader ,f 0.5000\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(" osc< /ch/01/mix/fader ,f 0.5000\n"), std::string::npos) << out;
     EXPECT_NE(out.find(" midi< 90 10 7F  note 16 vel 127\n"), std::string::npos) << out;
-    EXPECT_EQ(out.find("xremote"), std::string::npos);
-    EXPECT_EQ(out.find("sysex"), std::string::npos);
-    EXPECT_EQ(out.find("meter"), std::string::npos);
+    for (const char* left : {"xremote", "sysex", "meter"}) EXPECT_EQ(out.find(left), std::string::npos) << left;
 
     out.clear();
     setTrafficLogLevel(2);
