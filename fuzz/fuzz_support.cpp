@@ -1,0 +1,221 @@
+#include "fuzz_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/reset_state.h"
+#include "control/strip_controls.h"
+#include "editor/editor_prefs.h"
+#include "editor/editor_window.h"
+#include "fxdefs/fx_files.h"
+#include "mixer/mixer_send.h"
+#include "model/console_model.h"
+#include "platform/console_output.h"
+#include "platform/desktop.h"
+#include "platform/udp.h"
+#include "surface/output_queue.h"
+
+namespace fuzzsupport {
+
+namespace {
+
+std::string consoleText;
+
+// The sample descriptions as read once, restored before every input so the
+// effects pages have something to show.
+FxDescription savedFx1to4[FX_TYPES_1TO4];
+FxDescription savedFx5to8[FX_TYPES_5TO8];
+FxLutEntry* savedLutPool = nullptr;
+int savedLutPoolUsed = 0;
+
+void loadSampleFxDescriptions()
+{
+    const std::string folder = std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/";
+    resetFxDescriptions();
+    if (!readFxDescriptionFile(folder + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4,
+                               FX_LINE_CAPACITY_1TO4) ||
+        !readFxDescriptionFile(folder + "fx5_8.prm", fxDescriptions5to8, FX_TYPES_5TO8,
+                               FX_LINE_CAPACITY_5TO8)) {
+        std::fprintf(stderr, "fuzz: sample effects files not found under %s\n", folder.c_str());
+    }
+    std::memcpy(savedFx1to4, fxDescriptions1to4, sizeof savedFx1to4);
+    std::memcpy(savedFx5to8, fxDescriptions5to8, sizeof savedFx5to8);
+    savedLutPoolUsed = fxLutPoolUsed;
+    savedLutPool = new FxLutEntry[savedLutPoolUsed > 0 ? savedLutPoolUsed : 1];
+    std::memcpy(savedLutPool, fxLutPool, sizeof(FxLutEntry) * static_cast<size_t>(savedLutPoolUsed));
+}
+
+void restoreSampleFxDescriptions()
+{
+    std::memcpy(fxDescriptions1to4, savedFx1to4, sizeof savedFx1to4);
+    std::memcpy(fxDescriptions5to8, savedFx5to8, sizeof savedFx5to8);
+    std::memcpy(fxLutPool, savedLutPool, sizeof(FxLutEntry) * static_cast<size_t>(savedLutPoolUsed));
+    fxLutPoolUsed = savedLutPoolUsed;
+}
+
+bool inRange(int value, int low, int high) { return value >= low && value <= high; }
+
+int dataBytesOf(uint8_t status)
+{
+    switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0: return 1;
+    default: return 2;
+    }
+}
+
+// One queued datagram is a well-formed MIDI stream: a system-exclusive
+// message with only 7-bit bytes inside, or channel messages (running status
+// allowed) with their full data bytes. A stray high byte would make the
+// surface read a different message. The mute-lamp batch of a surface with
+// no strip shown is its status byte alone, which carries nothing.
+bool isWellFormedMidi(const uint8_t* data, int length)
+{
+    if (length < 1 || data[0] < 0x80) return false;
+    if (length == 1) return data[0] == 0x90;
+    if (data[0] == 0xF0) {
+        if (data[length - 1] != 0xF7) return false;
+        for (int i = 1; i < length - 1; ++i) {
+            if (data[i] >= 0x80) return false;
+        }
+        return true;
+    }
+    int i = 0;
+    uint8_t status = 0;
+    while (i < length) {
+        if (data[i] >= 0x80) {
+            if (data[i] >= 0xF0) return false;
+            status = data[i++];
+        }
+        int need = dataBytesOf(status);
+        if (i + need > length) return false;
+        // The surface takes a fader position as its low byte whole (the
+        // second byte stays below 0x80); every other data byte has 7 bits.
+        bool faderPosition = (status & 0xF0) == 0xE0;
+        for (int k = faderPosition ? 1 : 0; k < need; ++k) {
+            if (data[i + k] >= 0x80) return false;
+        }
+        if (faderPosition) {
+            if (i + need != length) return false;  // nothing after a position
+            return true;
+        }
+        i += need;
+    }
+    return true;
+}
+
+} // namespace
+
+void fail(const char* file, int line, const char* condition)
+{
+    std::fprintf(stderr, "fuzz invariant broken at %s:%d: %s\n", file, line, condition);
+    std::abort();
+}
+
+void initialiseProcess()
+{
+    setConsoleCapture(&consoleText);
+    setMixerLink(nullptr, UdpEndpoint{});
+    setSurfaceLink(nullptr, UdpEndpoint{});
+    loadSampleFxDescriptions();
+    forgetConsoleOutput();
+}
+
+void resetToRunningState(bool startupDone)
+{
+    resetAllState();
+    useNullDesktop();
+    restoreSampleFxDescriptions();
+    initEditorClickPoints();
+    fillDefaultBanks();
+    currentDcaGroup = 0;
+    surfaceRefreshEnabled = 1;
+    buildBankStrips(0, 0);
+    startupComplete = startupDone ? 1 : 0;
+    drainSurfaceQueue();
+    forgetConsoleOutput();
+}
+
+void drainSurfaceQueue()
+{
+    static SurfaceMessage message;
+    while (takeQueuedSurfaceMessage(message)) {
+        FUZZ_CHECK(message.length >= 1 && message.length <= SURFACE_MESSAGE_MAX);
+        if (!isWellFormedMidi(message.data, message.length)) {
+            std::fprintf(stderr, "queued for the surface:");
+            for (int i = 0; i < message.length; ++i) std::fprintf(stderr, " %02X", message.data[i]);
+            std::fprintf(stderr, "\n");
+            fail(__FILE__, __LINE__, "isWellFormedMidi(message.data, message.length)");
+        }
+        FUZZ_CHECK(message.waitMicros >= 0);
+    }
+}
+
+void forgetConsoleOutput() { consoleText.clear(); }
+
+void checkSurfaceState()
+{
+    for (int b = 0; b < BANK_COUNT; ++b) {
+        FUZZ_CHECK(inRange(bankCount[b], 0, BANK_SLOTS));
+        for (int slot = 0; slot < BANK_SLOTS; ++slot) FUZZ_CHECK(inRange(bankTable[b][slot], 0, BLANK_STRIP));
+    }
+    for (int s : bankStrips) FUZZ_CHECK(inRange(s, 0, BLANK_STRIP));
+    FUZZ_CHECK(inRange(surfacePage, 0, 34) && surfacePage != 6 && surfacePage != 7);
+    FUZZ_CHECK(inRange(selectedStrip, 0, STRIP_COUNT - 1));
+    FUZZ_CHECK(inRange(selectedBankSlot, 0, 8));
+    FUZZ_CHECK(inRange(currentBank, 0, BANK_COUNT - 1));
+    FUZZ_CHECK(inRange(bankScroll, 0, 9));
+    FUZZ_CHECK(inRange(currentDcaGroup, -1, 7));
+    for (const StripRecord& strip : strips) FUZZ_CHECK(inRange(strip.haIndex, -1, HEADAMP_COUNT - 1));
+}
+
+namespace {
+
+void checkTable(const FxDescription* table, int size)
+{
+    for (int t = 0; t < size; ++t) {
+        const FxDescription& fx = table[t];
+        FUZZ_CHECK(std::memchr(fx.name, 0, FX_TEXT_SIZE) != nullptr);
+        FUZZ_CHECK(inRange(fx.paramCount, 0, FX_PARAMS_PER_TYPE));
+        for (const FxParamDescription& p : fx.params) {
+            FUZZ_CHECK(inRange(p.kind, FX_KIND_NONE, FX_KIND_LOGF));
+            if (p.kind == FX_KIND_NONE) continue;
+            FUZZ_CHECK(std::memchr(p.name, 0, FX_TEXT_SIZE) != nullptr);
+            if (p.kind == FX_KIND_LINF) continue;
+            FUZZ_CHECK(inRange(p.lutCount, 0, FX_LUT_MAX));
+            if (p.lutCount == 0) continue;
+            FUZZ_CHECK(p.lutFirst >= 0 && p.lutFirst + p.lutCount <= fxLutPoolUsed);
+            for (int i = 0; i < p.lutCount; ++i) {
+                FUZZ_CHECK(std::memchr(fxLutPool[p.lutFirst + i].label, 0, FX_TEXT_SIZE) != nullptr);
+            }
+        }
+    }
+}
+
+} // namespace
+
+void checkFxDescriptions()
+{
+    FUZZ_CHECK(inRange(fxLutPoolUsed, 0, FX_LUT_POOL_SIZE));
+    checkTable(fxDescriptions1to4, FX_TYPES_1TO4);
+    checkTable(fxDescriptions5to8, FX_TYPES_5TO8);
+}
+
+const std::string& writeScratchFile(const uint8_t* data, size_t size)
+{
+    static const std::string path = [] {
+        const char* folder = std::getenv("TMPDIR");
+        return std::string(folder && *folder ? folder : "/tmp") + "/velumbra-fuzz-" +
+               std::to_string(static_cast<long>(getpid())) + ".input";
+    }();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    FUZZ_CHECK(file != nullptr);
+    if (size > 0) FUZZ_CHECK(std::fwrite(data, 1, size, file) == size);
+    FUZZ_CHECK(std::fclose(file) == 0);
+    return path;
+}
+
+} // namespace fuzzsupport
