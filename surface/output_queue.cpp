@@ -281,10 +281,10 @@ void wakeSurfaceSender()
 void resetSurfaceQueue()
 {
     std::lock_guard<std::mutex> lock(queueMutex);
-    for (SurfaceQueueSlot& slot : surfaceQueue) {
-        delete[] slot.bigData;
-        slot.bigData = nullptr;
-    }
+    for (SurfaceQueueSlot& slot : surfaceQueue) delete[] slot.bigData;
+    // Writing the whole ring now keeps the bridge's memory flat later,
+    // instead of growing page by page as the ring first wraps.
+    std::memset(static_cast<void*>(surfaceQueue), 0, sizeof surfaceQueue);
     writeIndex = 0;
     readIndex = 0;
     queueEmpty = true;
