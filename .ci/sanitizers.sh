@@ -40,7 +40,7 @@ for kind in "${kinds[@]}"; do
       dir="$build_root/build-tsan"
       configure_and_build "$dir" thread
       (cd "$dir" &&
-        TSAN_OPTIONS="suppressions=$root/.ci/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
+        TSAN_OPTIONS="suppressions=$root/.ci/tsan.supp:halt_on_error=1:second_deadlock_stack=1:atexit_sleep_ms=0" \
         ctest --output-on-failure -j"$jobs" --timeout 300)
       ;;
     *)

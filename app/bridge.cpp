@@ -8,6 +8,7 @@
 #include "app/console_loop.h"
 #include "app/mixer_watchdog.h"
 #include "app/options.h"
+#include "app/query_sweep.h"
 #include "app/reset_state.h"
 #include "app/startup.h"
 #include "editor/dca_spill.h"
@@ -182,5 +183,6 @@ int runBridge(int argc, const char* const* argv)
     setMixerLink(nullptr, UdpEndpoint{});
     // The sockets end with this function; a late signal must not touch them.
     for (int id : wakers) removeStopWaker(id);
+    releaseQueryWaker();
     return 0;
 }

@@ -179,6 +179,18 @@ QuerySummary querySummary()
     return summary;
 }
 
+void releaseQueryWaker()
+{
+    int id;
+    {
+        std::lock_guard<std::mutex> lock(waitMutex);
+        id = stopWakerId;
+        stopWakerId = -1;
+    }
+    // Outside waitMutex: removal waits for a wake-up that takes it.
+    removeStopWaker(id);
+}
+
 void resetQuerySweep()
 {
     setReplyObserver(nullptr);

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-int lastShownPage = -1;
+std::atomic<int> lastShownPage{-1};
 
 // Dots 0..6 are bits of the first value, dots 7..13 bits of the second; an
 // even entry k lights dot k / 2, an odd one the two dots beside it.

@@ -3,7 +3,11 @@
 // the caller holds queueMutex.
 #pragma once
 
-extern int lastShownPage;   // -1 = send the page-entry block next time
+#include <atomic>
+
+// -1 = send the page-entry block next time. Atomic: refreshes run on the
+// start-up, OSC and surface threads.
+extern std::atomic<int> lastShownPage;
 
 // The whole surface for the page shown; the argument does not change what
 // is sent. Does nothing while surfaceRefreshEnabled is below 1.

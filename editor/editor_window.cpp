@@ -3,25 +3,26 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "platform/console_output.h"
 #include "platform/desktop.h"
 
-int editorFound;
-int editorKind;
-uint64_t editorWindow;
-int editorOffsetX;
-int editorOffsetY;
-double editorScaleX = 1.0;
-double editorScaleY = 1.0;
-int editorRight;
-int editorBottom;
-int editorPanelOffset;
-int editorPanelLeft;
+std::atomic<int> editorFound{0};
+std::atomic<int> editorKind{0};
+std::atomic<uint64_t> editorWindow{0};
+std::atomic<int> editorOffsetX{0};
+std::atomic<int> editorOffsetY{0};
+std::atomic<double> editorScaleX{1.0};
+std::atomic<double> editorScaleY{1.0};
+std::atomic<int> editorRight{0};
+std::atomic<int> editorBottom{0};
+std::atomic<int> editorPanelOffset{0};
+std::atomic<int> editorPanelLeft{0};
 int editorClickPoints[EDITOR_CLICK_POINT_COUNT][2];
-uint64_t foundWindow;
-int foundWindowValid;
+std::atomic<uint64_t> foundWindow{0};
+std::atomic<int> foundWindowValid{0};
 
 namespace {
 
@@ -34,7 +35,10 @@ constexpr int TITLE_HEIGHT = 20;
 constexpr double PANEL_WIDTH = 187.0;
 constexpr int FIRST_PANEL_ENTRY = 200;
 
-int rectErrorCode;
+std::atomic<int> rectErrorCode{0};
+// Geometry is read and written as a whole: a click never mixes an old offset
+// with a new scale. Recursive because clicks measure the window again.
+std::recursive_mutex editorMutex;
 
 // Truncation toward zero that cannot overflow: a degenerate window can make
 // the values huge or not a number.
@@ -99,6 +103,7 @@ void setPoint(int entry, int x, int y)
 
 void initEditorClickPoints()
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     std::memset(editorClickPoints, 0, sizeof editorClickPoints);
     // View buttons of the top row.
     setPoint(150, 36, 22);
@@ -122,6 +127,7 @@ void initEditorClickPoints()
 
 void findEditorWindow(uint64_t window, const char* title)
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (!title || !*title) return;
     if (std::strstr(title, "X32 EDIT")) {
         editorWindow = window;
@@ -137,6 +143,7 @@ void findEditorWindow(uint64_t window, const char* title)
 
 void searchEditorWindow()
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     std::vector<DesktopWindow> windows;
     currentDesktop()->listWindows(windows);
     for (const DesktopWindow& w : windows) findEditorWindow(w.handle, w.title.c_str());
@@ -145,6 +152,7 @@ void searchEditorWindow()
 
 bool findWindowByTitle(const char* text, uint64_t& window)
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     foundWindowValid = 0;
     if (!text) return false;
     std::vector<DesktopWindow> windows;
@@ -161,6 +169,7 @@ bool findWindowByTitle(const char* text, uint64_t& window)
 
 void updateEditorGeometry()
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (editorFound != 1) return;
     DesktopRect rect;
     // On a failed read the window may only be busy; keep the last geometry.
@@ -169,6 +178,7 @@ void updateEditorGeometry()
 
 void clickEditor(int x, int y, int panelOffset)
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     long long screenX = static_cast<long long>(truncToInt(x * editorScaleX)) + editorOffsetX + panelOffset;
     long long screenY = static_cast<long long>(truncToInt(y * editorScaleY)) + editorOffsetY;
     // Left of the window only a panel offset of a too narrow window can
@@ -185,12 +195,14 @@ void clickEditor(int x, int y, int panelOffset)
 
 bool isLeftOfPanel(int x)
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (!(editorScaleX > 0.0)) return false;
     return x < truncToInt(editorPanelLeft / editorScaleX);
 }
 
 void clickEditorPoint(int entry)
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT) return;
     int x = editorClickPoints[entry][0];
     int y = editorClickPoints[entry][1];
@@ -205,12 +217,14 @@ void clickEditorPoint(int entry)
 
 void focusEditorWindow()
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (editorFound != 1) return;
     currentDesktop()->focusWindow(editorWindow);
 }
 
 bool editorWindowRect(int& left, int& top, int& right, int& bottom)
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     rectErrorCode = 0;
     if (editorFound != 1) return false;
     std::shared_ptr<DesktopBackend> desktop = currentDesktop();
@@ -230,6 +244,7 @@ int editorRectErrorCode() { return rectErrorCode; }
 
 void editorMonitorEdges(int& monitorLeft, int& monitorBottom)
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     monitorLeft = 0;
     monitorBottom = 0;
     DesktopRect window;
@@ -250,6 +265,7 @@ void clickScreenPoint(int x, int y)
 
 void sendFunctionKey(uint64_t window, int fkey)
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (window == 0 || fkey < 1 || fkey > 8) return;
     std::shared_ptr<DesktopBackend> desktop = currentDesktop();
     DesktopRect rect;
@@ -264,6 +280,7 @@ void sendFunctionKey(uint64_t window, int fkey)
 
 void resetEditorState()
 {
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
     editorFound = 0;
     editorKind = 0;
     editorWindow = 0;

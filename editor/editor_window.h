@@ -4,19 +4,22 @@
 // thread refreshes the surface (clicks).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
-extern int editorFound;        // 1 once an editor window was found
-extern int editorKind;         // 0 none, 1 X32-Edit, 2 M32-Edit
-extern uint64_t editorWindow;  // backend handle, valid while editorFound is 1
-extern int editorOffsetX;
-extern int editorOffsetY;
-extern double editorScaleX;
-extern double editorScaleY;
-extern int editorRight;
-extern int editorBottom;
-extern int editorPanelOffset;
-extern int editorPanelLeft;
+// Atomic because the start-up, surface, refresh and spill threads all read
+// them; the compound updates are serialised inside the module.
+extern std::atomic<int> editorFound;        // 1 once an editor window was found
+extern std::atomic<int> editorKind;         // 0 none, 1 X32-Edit, 2 M32-Edit
+extern std::atomic<uint64_t> editorWindow;  // backend handle, valid while editorFound is 1
+extern std::atomic<int> editorOffsetX;
+extern std::atomic<int> editorOffsetY;
+extern std::atomic<double> editorScaleX;
+extern std::atomic<double> editorScaleY;
+extern std::atomic<int> editorRight;
+extern std::atomic<int> editorBottom;
+extern std::atomic<int> editorPanelOffset;
+extern std::atomic<int> editorPanelLeft;
 
 constexpr int EDITOR_CLICK_POINT_COUNT = 218;
 extern int editorClickPoints[EDITOR_CLICK_POINT_COUNT][2];
@@ -36,8 +39,8 @@ void findEditorWindow(uint64_t window, const char* title);
 // The last matching window wins; foundWindowValid is cleared first, so only
 // this search counts.
 bool findWindowByTitle(const char* text, uint64_t& window);
-extern uint64_t foundWindow;
-extern int foundWindowValid;
+extern std::atomic<uint64_t> foundWindow;
+extern std::atomic<int> foundWindowValid;
 
 // Re-reads the editor window's rectangle and derives offsets, scales and the
 // panel position from it. A window that no longer exists is forgotten:

@@ -7,8 +7,10 @@
 std::atomic<bool> stopRequested{false};
 
 namespace {
-std::mutex stopMutex;
-std::condition_variable stopCondition;
+// Never destroyed: the signal thread may still be inside requestStop while
+// the process exits.
+std::mutex& stopMutex = *new std::mutex;
+std::condition_variable& stopCondition = *new std::condition_variable;
 
 struct Waker {
     void (*function)(void*) = nullptr;
@@ -18,7 +20,7 @@ Waker wakers[8];
 // Calls made outside the lock, so a waker may block briefly; removal waits
 // for a call already running.
 int runningCalls[8];
-std::condition_variable callsDone;
+std::condition_variable& callsDone = *new std::condition_variable;
 } // namespace
 
 void requestStop()
@@ -31,15 +33,15 @@ void requestStop()
             copy[i] = wakers[i];
             if (copy[i].function) ++runningCalls[i];
         }
+        stopCondition.notify_all();
     }
-    stopCondition.notify_all();
     for (int i = 0; i < 8; ++i) {
         if (!copy[i].function) continue;
         copy[i].function(copy[i].context);
-        {
-            std::lock_guard<std::mutex> lock(stopMutex);
-            --runningCalls[i];
-        }
+        // Notified under the lock: once removeStopWaker returns, its caller
+        // may end the process, and this thread must be done with callsDone.
+        std::lock_guard<std::mutex> lock(stopMutex);
+        --runningCalls[i];
         callsDone.notify_all();
     }
 }
