@@ -1,6 +1,7 @@
 #include "display/refresh.h"
 
 #include "display/page_table.h"
+#include "display/strip_display.h"
 #include "display/strip_texts.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
@@ -68,11 +69,9 @@ void sendMotorFaders(int page)
     if (main.touched == 0) queueFaderPosition(9, faderPosition(main.fader));
 }
 
-void sendPageEntry(int page, const SurfacePageEntry& entry)
+// The mode lamps and the cleared send and effects blocks of a page.
+void sendPageEntryLamps(const SurfacePageEntry& entry)
 {
-    for (int k = 0; k < entry.clickCount; ++k) clickEditorPoint(entry.clicks[k]);
-    lastShownPage = page;
-
     bool ownLampIsMode = false;
     for (uint8_t note : MODE_LAMPS) {
         bool own = note == entry.lampNote;
@@ -87,6 +86,13 @@ void sendPageEntry(int page, const SurfacePageEntry& entry)
     }
     // Send and effects pages light their own lamp from the block just cleared.
     if (!ownLampIsMode) queueLamp(entry.lampNote, entry.lampVelocity);
+}
+
+void sendPageEntry(int page, const SurfacePageEntry& entry)
+{
+    for (int k = 0; k < entry.clickCount; ++k) clickEditorPoint(entry.clicks[k]);
+    lastShownPage = page;
+    sendPageEntryLamps(entry);
 }
 
 void sendGroupLamps()
@@ -163,9 +169,15 @@ int ringPatternIndex(double value)
     return k >= 25.0 ? 25 : static_cast<int>(k);
 }
 
-void refreshSurface(int)
+namespace {
+
+// A refresh asked for while another thread's is running merges into it: that
+// one runs once more, reading the model afresh, instead of both racing.
+std::atomic<bool> refreshRunning{false};
+std::atomic<bool> refreshWanted{false};
+
+void refreshOnce()
 {
-    if (surfaceRefreshEnabled < 1) return;
     rebuildDcaBanks();
 
     // One read of the page, so that a page change on another thread cannot
@@ -189,6 +201,37 @@ void refreshSurface(int)
 
     sendSoloAndRouting();
     refreshStripDisplays();
+}
+
+
+}  // namespace
+
+void refreshSurface(int)
+{
+    if (surfaceRefreshEnabled < 1) return;
+    refreshWanted = true;
+    for (;;) {
+        if (refreshRunning.exchange(true)) return;
+        while (refreshWanted.exchange(false)) refreshOnce();
+        refreshRunning = false;
+        // A request that came after the last pass but before the release
+        // found the refresh still running; take it up here.
+        if (!refreshWanted) return;
+    }
+}
+
+void redrawWholeSurface()
+{
+    forgetSentLampsAndFaders();
+    forgetSentRings();
+    forgetSentStripDisplays();
+    // The surface lost its page lamps too; the editor shows the page already.
+    int page = lastShownPage;
+    if (page >= 0 && surfaceRefreshEnabled >= 1) {
+        const SurfacePageEntry& entry = surfacePageEntry(page);
+        if (entry.hasEntryBlock) sendPageEntryLamps(entry);
+    }
+    refreshSurface(0);
 }
 
 void refreshMotorFaders()
@@ -215,4 +258,6 @@ void rebuildDcaBanks()
 void resetRefreshState()
 {
     lastShownPage = -1;
+    refreshRunning = false;
+    refreshWanted = false;
 }

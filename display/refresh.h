@@ -1,6 +1,6 @@
 // Bringing the surface in line with the model. Runs on whichever thread
-// caused the change; takes no lock of its own and must not be called while
-// the caller holds queueMutex.
+// caused the change; refreshes never overlap (one asked for during another
+// is merged into it). Must not be called while the caller holds queueMutex.
 #pragma once
 
 #include <atomic>
@@ -12,6 +12,9 @@ extern std::atomic<int> lastShownPage;
 // The whole surface for the page shown; the argument does not change what
 // is sent. Does nothing while surfaceRefreshEnabled is below 1.
 void refreshSurface(int strip);
+// Everything again, caches forgotten, for a surface that lost its state;
+// no editor clicks.
+void redrawWholeSurface();
 // The eight channel faders and the master fader only.
 void refreshMotorFaders();
 // Banks 8..15 from the DCA memberships: DCA d's members in strip order from

@@ -79,3 +79,10 @@ void resetStripDisplayCache()
     std::lock_guard<std::mutex> lock(displayCacheMutex);
     std::memset(displayCache, 0, sizeof displayCache);
 }
+
+void forgetSentStripDisplays()
+{
+    std::lock_guard<std::mutex> lock(displayCacheMutex);
+    // No colour byte the bridge sends has both bits 7 and 6 set.
+    for (DisplayCacheEntry& entry : displayCache) entry.colourByte = 0xFF;
+}

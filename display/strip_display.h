@@ -7,3 +7,5 @@ void writeStripDisplay(int position, int colour, int inverted, const char* top,
                        const char* bottom);
 
 void resetStripDisplayCache();
+// Makes the next write to every position go out, whatever it shows.
+void forgetSentStripDisplays();

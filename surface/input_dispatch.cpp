@@ -22,6 +22,7 @@ constexpr int RECEIVE_CAPACITY = 1024;
 // follow the editor window while the surface is idle.
 constexpr int RECEIVE_TIMEOUT_MS = 500;
 constexpr int EDITOR_SEARCH_INTERVAL_MS = 500;
+constexpr int64_t SURFACE_SILENCE_MS = 10000;
 
 constexpr int MAIN_STEREO = 70;
 constexpr uint8_t PRESS = 127;
@@ -289,6 +290,9 @@ int surfaceReceiveLoop()
     UdpSocket* socket = surfaceLinkSocket();
     if (!socket) return 0;
     uint8_t buffer[RECEIVE_CAPACITY];
+    // A surface that was switched off (or rebooted) forgot what it showed;
+    // the first word from it after a long silence gets everything again.
+    int64_t lastHeardMs = steadyMilliseconds();
     while (!stopRequested) {
         if (editorFound == 1) updateEditorGeometry();
         flushConsole();
@@ -309,6 +313,10 @@ int surfaceReceiveLoop()
         // Only the configured surface's address counts; its port may vary.
         if (from.address != surfaceLinkEndpoint().address) continue;
         noteSurfaceDatagram(LinkDirection::SurfaceIn, buffer, length);
+        const int64_t nowMs = steadyMilliseconds();
+        const bool cameBack = nowMs - lastHeardMs >= SURFACE_SILENCE_MS;
+        lastHeardMs = nowMs;
+        if (cameBack) redrawWholeSurface();
         dispatchSurfaceMessage(buffer, length);
     }
     return 0;

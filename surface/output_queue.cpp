@@ -177,6 +177,12 @@ void forgetSentLampsAndFaders()
     for (int& v : faderCache) v = -1;
 }
 
+void forgetSentRings()
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    for (auto& ring : ringCache) ring[0] = ring[1] = -1;
+}
+
 void queueEncoderRing(int strip, int first, int second)
 {
     if (strip < 0 || strip > 7) return;

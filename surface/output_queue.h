@@ -34,6 +34,8 @@ int meterSegment(float level);
 // Lamps and motor faders are sent only when they change; this makes the
 // next refresh send all of them again (the heartbeat does it every 4 s).
 void forgetSentLampsAndFaders();
+// The encoder rings likewise, for a surface that lost everything it showed.
+void forgetSentRings();
 
 // One message as the sender takes it out.
 struct SurfaceMessage {

@@ -1,7 +1,9 @@
 // The order and bytes of everything one refresh puts on the wire.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "display/refresh_test_support.h"
 
@@ -161,6 +163,70 @@ TEST(RefreshStream, AllPositionsBlankSendsTheBareBatchStatus)
     arrangeStartedBridge();
     for (int& s : bankStrips) s = BLANK_STRIP;
     EXPECT_EQ(muteBatchOf(refreshAndDrain()), (Bytes{0x90}));
+}
+
+std::vector<QueuedSlot> takeAllQueued()
+{
+    std::vector<QueuedSlot> slots;
+    for (SurfaceMessage m; takeQueuedSurfaceMessage(m);) {
+        slots.push_back({Bytes(m.data, m.data + m.length), m.waitMicros});
+    }
+    return slots;
+}
+
+TEST(RefreshStream, WholeRedrawRepeatsTheFirstRefreshWithoutClickingTheEditor)
+{
+    arrangeHomePageExample();
+    arrangeRecordedEditor();
+    refreshSurface(0);
+    const std::vector<QueuedSlot> first = takeAllQueued();
+    refreshSurface(0);
+    ASSERT_EQ(takeAllQueued().size(), 1u);  // only the mute batch
+    clearRecordedDesktopEvents();
+
+    redrawWholeSurface();
+    const std::vector<QueuedSlot> redrawn = takeAllQueued();
+    ASSERT_EQ(redrawn.size(), first.size());
+    for (size_t k = 0; k < first.size(); ++k) {
+        EXPECT_EQ(redrawn[k].bytes, first[k].bytes) << "slot " << k;
+        EXPECT_EQ(redrawn[k].wait, first[k].wait) << "slot " << k;
+    }
+    EXPECT_TRUE(recordedDesktopEvents().empty());
+    resetAllState();
+}
+
+// A refresh asked for while another thread's runs is merged into it, never
+// lost: the last fader message always carries the last value written.
+TEST(RefreshStream, RefreshesFromTwoThreadsNeverLoseTheLastChange)
+{
+    arrangeHomePageExample();
+    refreshSurface(0);
+    takeAllQueued();
+    for (int round = 0; round < 20; ++round) {
+        std::atomic<bool> done{false};
+        std::atomic<int> passes{0};
+        std::thread other([&] {
+            while (!done) {
+                refreshSurface(0);
+                ++passes;
+            }
+        });
+        while (passes < 10) std::this_thread::yield();
+        const int steps = 1000;
+        for (int k = 1; k <= steps; ++k) {
+            strips[2].fader = (round % 2 ? k : steps - k) / double(steps);
+            refreshSurface(0);
+        }
+        done = true;
+        other.join();
+        const std::vector<QueuedSlot> slots = takeAllQueued();
+        int last = -1;
+        for (const QueuedSlot& slot : slots) {
+            if (slot.bytes.size() == 3 && slot.bytes[0] == 0xE2) last = slot.bytes[1] | (slot.bytes[2] << 8);
+        }
+        ASSERT_EQ(last, round % 2 ? 32636 : 0) << "round " << round;
+    }
+    resetAllState();
 }
 
 }  // namespace

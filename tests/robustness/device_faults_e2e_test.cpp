@@ -171,9 +171,7 @@ void forgetStripEight(int surfacePort)
     sendBytes(bridgeStandIn, surfacePort, {0xE7, 0x00, 0x00});
 }
 
-// Disabled until the surface receive loop calls noteSurfaceDatagramReceived
-// for each datagram it accepts.
-TEST_F(DeviceFaults, DISABLED_SurfaceThatSpeaksAgainAfterTenSecondsIsRedrawnWhole)
+TEST_F(DeviceFaults, SurfaceThatSpeaksAgainAfterTenSecondsIsRedrawnWhole)
 {
     ASSERT_TRUE(startRig());
     const std::string display8 = "display 8 color 1 inv 0 top \"Ch 8\" bottom \"OH R\"";

@@ -19,6 +19,14 @@
 #include <thread>
 #include <vector>
 
+// Sanitized builds run several times slower, and their processes take long
+// to exit; deadlines that check promptness scale with it.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr int SANITIZER_SLOWDOWN = 4;
+#else
+constexpr int SANITIZER_SLOWDOWN = 1;
+#endif
+
 struct ChildProcess {
     pid_t pid = -1;
     int inputFd = -1;   // the test's end of the child's standard input
