@@ -1,5 +1,6 @@
 // The three subscribed meter blocks: copy the levels the surface shows into
-// the strips and re-send the eight surface meters after every block.
+// the strips and re-send the eight surface meters after each block that
+// holds one of them.
 // No count, no lock, no refresh; meter values are single aligned stores.
 #include <cmath>
 #include <cstdint>
@@ -37,13 +38,31 @@ float meterValue(const uint8_t* block, int k)
     return std::isfinite(value) ? value : 0.0f;
 }
 
-void sendShownMeters()
+// The block that carries a strip's meter, 0 for none (DCAs, blank).
+int meterBlockOf(int strip)
 {
+    if (!isValidStrip(strip)) return 0;
+    if (strip <= 31) return 1;
+    if (strip <= 47) return 3;
+    return strip <= 71 ? 2 : 0;
+}
+
+// The eight shown meters, after a block that holds at least one of them: a
+// block of strips not shown changes nothing there. With no metered strip
+// shown, the first block keeps sending the zeros.
+void sendShownMeters(int block)
+{
+    bool holdsShown = false;
+    bool anyMetered = false;
+    float levels[8];
     for (int i = 0; i < 8; ++i) {
         int strip = bankStrips[i];
-        float level = isValidStrip(strip) ? strips[strip].meter : 0.0f;
-        queueMeterLevel(i, level);
+        int carrier = meterBlockOf(strip);
+        holdsShown = holdsShown || carrier == block;
+        anyMetered = anyMetered || carrier != 0;
+        levels[i] = carrier != 0 ? strips[strip].meter : 0.0f;
     }
+    if (holdsShown || (block == 1 && !anyMetered)) queueMeterLevels(levels);
 }
 
 } // namespace
@@ -54,7 +73,7 @@ void handleMeterBlob1(ParsedOscMessage& message)
     const uint8_t* block = readMeterBlock(message, METER1_BYTES);
     if (!block) return;
     for (int k = 0; k < 32; ++k) strips[k].meter = meterValue(block, k);
-    sendShownMeters();
+    sendShownMeters(1);
 }
 
 // Buses 1-16 and matrices 1-6, then main left/right and mono.
@@ -67,7 +86,7 @@ void handleMeterBlob2(ParsedOscMessage& message)
     float right = meterValue(block, 23);
     strips[70].meter = left > right ? left : right;
     strips[71].meter = meterValue(block, 24);
-    sendShownMeters();
+    sendShownMeters(2);
 }
 
 // Aux inputs 1-8 and effects returns 1-8 from values 6..21.
@@ -76,5 +95,5 @@ void handleMeterBlob3(ParsedOscMessage& message)
     const uint8_t* block = readMeterBlock(message, METER3_BYTES);
     if (!block) return;
     for (int k = 6; k < 22; ++k) strips[26 + k].meter = meterValue(block, k);
-    sendShownMeters();
+    sendShownMeters(3);
 }

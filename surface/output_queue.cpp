@@ -218,6 +218,16 @@ void queueMeterLevel(int strip, float level)
     enqueue(bytes, 2, 150);
 }
 
+void queueMeterLevels(const float (&levels)[8])
+{
+    uint8_t bytes[16];
+    for (int strip = 0; strip < 8; ++strip) {
+        bytes[2 * strip] = 0xD0;
+        bytes[2 * strip + 1] = static_cast<uint8_t>(strip * 16 + meterSegment(levels[strip]));
+    }
+    enqueue(bytes, 16, 150);
+}
+
 void queueHeartbeat()
 {
     static const uint8_t heartbeat[7] = {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7};

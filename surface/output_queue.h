@@ -26,6 +26,9 @@ void queueFaderPosition(int fader, int value);       // fader 1..9 (9 = master)
 void queueLamp(uint8_t note, uint8_t velocity);
 void queueEncoderRing(int strip, int first, int second);  // cached per strip
 void queueMeterLevel(int strip, float level);
+// All eight strip meters as one datagram of eight channel-pressure messages:
+// one send and one pacing wait instead of eight, several times a second.
+void queueMeterLevels(const float (&levels)[8]);
 void queueHeartbeat();
 
 // Meter segment 0..8 for a linear level.

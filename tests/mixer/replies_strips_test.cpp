@@ -211,15 +211,18 @@ void deliverBlock(const char* address, const std::vector<float>& values)
     deliver(address, "b", static_cast<int32_t>(block.size()), block.data());
 }
 
-// The second bytes of the queued meter messages, slot * 16 + segment.
+// The second bytes of the queued meter messages, slot * 16 + segment; each
+// block's eight go out as one datagram.
 std::vector<int> takeMeterBytes()
 {
     std::vector<int> bytes;
     SurfaceMessage message;
     while (takeQueuedSurfaceMessage(message)) {
-        EXPECT_EQ(message.length, 2);
-        EXPECT_EQ(message.data[0], 0xD0);
-        bytes.push_back(message.data[1]);
+        EXPECT_EQ(message.length, 16);
+        for (int k = 0; k + 1 < message.length; k += 2) {
+            EXPECT_EQ(message.data[k], 0xD0);
+            bytes.push_back(message.data[k + 1]);
+        }
     }
     return bytes;
 }
@@ -242,7 +245,8 @@ TEST_F(ReplyStrips, EachMeterBlockFillsOnlyItsStrips)
             expected[71] = v[24];
         }
         for (int s = 0; s < STRIP_COUNT; ++s) EXPECT_FLOAT_EQ(strips[s].meter, expected[s]) << s;
-        EXPECT_EQ(takeMeterBytes().size(), 8u);
+        // Only the channel block holds a strip of the bank shown after a reset.
+        EXPECT_EQ(takeMeterBytes().size(), std::string(c.address) == "/meter1" ? 8u : 0u);
     }
     deliverBlock("/meter2", levels(25, {{22, 0.8f}, {23, 0.7f}}));
     EXPECT_FLOAT_EQ(strips[70].meter, 0.8f);
@@ -262,6 +266,33 @@ TEST_F(ReplyStrips, EveryMeterBlockSendsTheShownStripsStoredLevels)
     EXPECT_EQ(takeMeterBytes(), (std::vector<int>{0x05, 0x10, 0x24, 0x31, 0x46, 0x58, 0x60, 0x70}));
     deliverBlock("/meter10", levels(32));  // the first block's handler too
     EXPECT_EQ(takeMeterBytes(), (std::vector<int>{0x00, 0x10, 0x24, 0x31, 0x46, 0x58, 0x60, 0x70}));
+    // No shown strip in the aux and effects-return block: nothing to send.
+    deliverBlock("/meter3", levels(22, {{6, 1.0f}}));
+    EXPECT_TRUE(takeMeterBytes().empty());
+}
+
+TEST_F(ReplyStrips, MetersGoOutAfterTheBlocksThatHoldTheShownStrips)
+{
+    const struct { int bank[8]; bool sentAfter[3]; } cases[] = {
+        {{0, 1, 2, 3, 4, 5, 6, 7}, {true, false, false}},
+        {{32, 40, 47, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP}, {false, false, true}},
+        {{48, 63, 64, 69, 70, 71, 72, 79}, {false, true, false}},
+        {{31, 32, 48, 72, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP}, {true, true, true}},
+        // Only DCAs and blanks: the channel block keeps the zeros going.
+        {{72, 73, 74, 75, 76, 77, 78, 79}, {true, false, false}},
+        {{BLANK_STRIP, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP, BLANK_STRIP},
+         {true, false, false}},
+    };
+    const char* blocks[3] = {"/meter1", "/meter2", "/meter3"};
+    const int sizes[3] = {32, 25, 22};
+    for (const auto& c : cases) {
+        std::memcpy(bankStrips, c.bank, sizeof bankStrips);
+        for (int b = 0; b < 3; ++b) {
+            SCOPED_TRACE(std::string(blocks[b]) + " bank from " + std::to_string(c.bank[0]));
+            deliverBlock(blocks[b], levels(sizes[b]));
+            EXPECT_EQ(takeMeterBytes().size(), c.sentAfter[b] ? 8u : 0u);
+        }
+    }
 }
 
 TEST_F(ReplyStrips, BrokenMeterBlocksChangeNothingAndSendNothing)
