@@ -197,7 +197,7 @@ void refreshOnce()
     sendMotorFaders(page);
     int length = sendStripLamps(page, muteLampBatch);
     entry.showRowA(page);
-    queueSurfaceBytes(muteLampBatch, length, MUTE_LAMP_WAIT);
+    queueLampBatch(muteLampBatch, length, MUTE_LAMP_WAIT);
 
     sendSoloAndRouting();
     refreshStripDisplays();

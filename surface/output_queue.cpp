@@ -170,6 +170,26 @@ void queueLamp(uint8_t note, uint8_t velocity)
     enqueueCached(lampCache[note & 0x7F], velocity, bytes, 3, 150);
 }
 
+void queueLampBatch(const uint8_t* batch, int length, int waitMicros)
+{
+    if (!batch || length < 1 || length > SURFACE_MESSAGE_MAX || batch[0] != 0x90) return;
+    bool accepted;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        // Sent whole when any lamp in it differs; a bare status always goes.
+        bool changed = length < 3;
+        for (int k = 1; k + 1 < length; k += 2) {
+            changed = changed || lampCache[batch[k] & 0x7F] != batch[k + 1];
+        }
+        if (!changed) return;
+        accepted = enqueueLocked(batch, length, waitMicros);
+        if (accepted) {
+            for (int k = 1; k + 1 < length; k += 2) lampCache[batch[k] & 0x7F] = batch[k + 1];
+        }
+    }
+    if (accepted) queueCondition.notify_one();
+}
+
 void forgetSentLampsAndFaders()
 {
     std::lock_guard<std::mutex> lock(queueMutex);

@@ -24,6 +24,9 @@ UdpEndpoint surfaceLinkEndpoint();
 void queueSurfaceBytes(const uint8_t* bytes, int length, int waitMicros);
 void queueFaderPosition(int fader, int value);       // fader 1..9 (9 = master)
 void queueLamp(uint8_t note, uint8_t velocity);
+// A running-status run of lamps (0x90, then note, velocity pairs) as one
+// datagram, left out when every lamp in it already shows that velocity.
+void queueLampBatch(const uint8_t* batch, int length, int waitMicros);
 void queueEncoderRing(int strip, int first, int second);  // cached per strip
 void queueMeterLevel(int strip, float level);
 // All eight strip meters as one datagram of eight channel-pressure messages:
