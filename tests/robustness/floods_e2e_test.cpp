@@ -126,7 +126,14 @@ TEST_F(Floods, MalformedFloodsFromBothDevicesChangeNothingLeakNothingAndLetValid
     RecordProperty("VmRSSBeforeKb", static_cast<int>(rssBefore));
     RecordProperty("VmRSSAfterKb", static_cast<int>(rssAfter));
     // 15000 datagrams a side: one small allocation kept for each would show.
-    EXPECT_LE(rssAfter - rssBefore, 512) << "VmRSS " << rssBefore << " kB before, " << rssAfter << " kB after";
+    // The sanitizers' allocators and shadow memory settle slower (the leak
+    // checker covers lost memory there).
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr long GROWTH_LIMIT_KB = 2048;
+#else
+    constexpr long GROWTH_LIMIT_KB = 512;
+#endif
+    EXPECT_LE(rssAfter - rssBefore, GROWTH_LIMIT_KB) << "VmRSS " << rssBefore << " kB before, " << rssAfter << " kB after";
     constexpr uint64_t PER_DEVICE = uint64_t(RATE) * DURATION_MS / 1000 * 2;
     EXPECT_GE(oscSent.load(), PER_DEVICE * 9 / 10);
     EXPECT_GE(midiSent.load(), PER_DEVICE * 9 / 10);
