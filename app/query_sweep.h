@@ -36,9 +36,9 @@ void queryStrip(int strip);
 
 QuerySummary querySummary();
 
-// Nothing outstanding, counters zero, default timeout and window.
 // Unregisters the stop wake-up of the query waits, waiting for one that is
 // running; the process may end once it returns.
 void releaseQueryWaker();
 
+// Nothing outstanding, counters zero, default timeout and window.
 void resetQuerySweep();

@@ -203,7 +203,6 @@ void refreshOnce()
     refreshStripDisplays();
 }
 
-
 }  // namespace
 
 void refreshSurface(int)

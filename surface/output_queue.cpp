@@ -231,10 +231,18 @@ int meterSegment(float level)
     return 0;
 }
 
+namespace {
+// Channel pressure data: strip in the high nibble, segment in the low one.
+uint8_t meterByte(int strip, float level)
+{
+    return static_cast<uint8_t>(strip * 16 + meterSegment(level));
+}
+}  // namespace
+
 void queueMeterLevel(int strip, float level)
 {
     if (strip < 0 || strip > 7) return;
-    const uint8_t bytes[2] = {0xD0, static_cast<uint8_t>(strip * 16 + meterSegment(level))};
+    const uint8_t bytes[2] = {0xD0, meterByte(strip, level)};
     enqueue(bytes, 2, 150);
 }
 
@@ -243,7 +251,7 @@ void queueMeterLevels(const float (&levels)[8])
     uint8_t bytes[16];
     for (int strip = 0; strip < 8; ++strip) {
         bytes[2 * strip] = 0xD0;
-        bytes[2 * strip + 1] = static_cast<uint8_t>(strip * 16 + meterSegment(levels[strip]));
+        bytes[2 * strip + 1] = meterByte(strip, levels[strip]);
     }
     enqueue(bytes, 16, 150);
 }
