@@ -16,14 +16,6 @@ constexpr double DELAY_STEP = 0.003602;
 constexpr int HIGHEST_SOURCE = 64;
 constexpr int HIGHEST_INSERT_SLOT = 22;
 
-// The head-amp that feeds the strip through the routing, or -1. The strip's
-// own haIndex is not enough: only a routed head-amp is edited or sent.
-int routedHeadamp(int strip)
-{
-    int h = headAmpIndexOf(strip);
-    return h >= 0 && h < HEADAMP_COUNT ? h : -1;
-}
-
 // Aux inputs and effects returns have no insert.
 bool hasInsert(int strip)
 {
@@ -61,7 +53,7 @@ void sendLink(const char* kind, int strip, int first)
 void sendChannelPreamp(int s)
 {
     const StripRecord& r = strips[s];
-    int h = routedHeadamp(s);
+    int h = preampHeadamp(s);
     if (h >= 0) sendHeadamp(h, true);
     sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
     sendStripInt(s, "/delay/on", r.delayOn, 0, 1);
@@ -77,7 +69,7 @@ void sendChannelPreamp(int s)
 void sendAuxPreamp(int s)
 {
     const StripRecord& r = strips[s];
-    int h = routedHeadamp(s);
+    int h = preampHeadamp(s);
     if (h >= 0) sendHeadamp(h, false);
     sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
     sendStripFloat(s, "/preamp/trim", r.trim);
@@ -91,7 +83,7 @@ bool applyPreampButton(int s, int note)
     StripRecord& r = strips[s];
     switch (note) {
     case 2: {
-        int h = routedHeadamp(s);
+        int h = preampHeadamp(s);
         if (h < 0) return false;
         headamps[h].phantom = toggledFlag(headamps[h].phantom);
         return true;
@@ -120,6 +112,15 @@ bool applyPreampButton(int s, int note)
         return false;
     }
 }
+// A new source may feed the strip from another head-amp; the console says
+// which, so the page then shows and edits that one.
+void askHeadampIndex(int strip)
+{
+    if (strip < 0 || strip > 39) return;
+    char address[OSC_BUFFER_SIZE];
+    formatText(address, sizeof address, "/-ha/%02d/index", strip);
+    sendToMixer(address, "");
+}
 } // namespace
 
 void sendPreampPage()
@@ -145,11 +146,15 @@ void preampEncoder(int controller, int value)
         return;
     }
     int s = selectedStrip;
+    bool sourceChanged = false;
     if (isValidStrip(s)) {
         StripRecord& r = strips[s];
-        int h = routedHeadamp(s);
-        if (encoder == 2 && encoderPushed[1] != 0) r.source = stepByOne(r.source, value, 0, HIGHEST_SOURCE);
-        else if (encoder == 2 && h >= 0) headamps[h].gain = stepUnit(headamps[h].gain, value, GAIN_STEP);
+        int h = preampHeadamp(s);
+        if (encoder == 2 && encoderPushed[1] != 0) {
+            int before = r.source;
+            r.source = stepByOne(r.source, value, 0, HIGHEST_SOURCE);
+            sourceChanged = r.source != before;
+        } else if (encoder == 2 && h >= 0) headamps[h].gain = stepUnit(headamps[h].gain, value, GAIN_STEP);
         else if (encoder == 2) r.trim = stepUnit(r.trim, value, GAIN_STEP);
         else if (encoder == 6 && s <= 31) r.hpf = stepUnit(r.hpf, value, LOW_CUT_STEP);
         else if (encoder == 7 && s <= 31) r.delayTime = stepUnit(r.delayTime, value, DELAY_STEP);
@@ -157,6 +162,7 @@ void preampEncoder(int controller, int value)
             r.insertSel = stepByOne(r.insertSel, value, 0, HIGHEST_INSERT_SLOT);
     }
     sendPreampPage();
+    if (sourceChanged) askHeadampIndex(s);
 }
 
 void preampTopButton(int note)

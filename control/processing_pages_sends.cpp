@@ -10,28 +10,6 @@
 
 namespace {
 constexpr double SEND_LEVEL_STEP = 0.00635;
-
-bool isBusOrMain(int strip)
-{
-    return (strip >= 48 && strip <= 63) || strip == 70 || strip == 71;
-}
-
-// The send (1..16) that encoder or button position e (1..8) edits for the
-// strip, 0 for none. Channels, aux inputs and effects returns send to buses
-// 1-16 (page 30 shows 9-16); buses and mains to matrices 1-6 on both pages.
-int sendAtPosition(int strip, int bank, int e)
-{
-    if (strip >= 0 && strip <= 47) return bank == 0 ? e : e + 8;
-    if (isBusOrMain(strip)) return e <= 6 ? e : 0;
-    return 0;
-}
-
-// Highest send the console has for the strip: 16 buses, or 6 matrices.
-int sendCountOf(int strip)
-{
-    if (strip >= 0 && strip <= 47) return 16;
-    return isBusOrMain(strip) ? 6 : 0;
-}
 } // namespace
 
 void sendStripSend(int strip, int k)

@@ -22,6 +22,9 @@ void stripLabel(char* buffer, int capacity, int strip);
 
 // Head amp 0..127 that feeds the strip through the console's routing, or -1.
 int headAmpIndexOf(int strip);
+// The head amp the pre-amp page shows and edits: the routed one, and only
+// while the console reports one for the strip (haIndex not -1); else -1.
+int preampHeadamp(int strip);
 
 // Index (from 0) of the parameter of effects unit 0..7 shown at a parameter
 // page and encoder position 1..6, or -1.

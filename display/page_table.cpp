@@ -34,8 +34,8 @@ const StripRecord* bankRecord(int position, int& strip)
 
 bool phantomOn(int strip)
 {
-    int h = headAmpIndexOf(strip);
-    return h >= 0 && h < HEADAMP_COUNT && headamps[h].phantom == 1;
+    int h = preampHeadamp(strip);
+    return h >= 0 && headamps[h].phantom == 1;
 }
 
 void rowAllOff(int)
@@ -58,7 +58,7 @@ void rowPreamp(int)
     const StripRecord* r = selectedRecord(s);
     rowOff({0, 1, 4});
     rowLamp(6, r && r->delayOn != 0);
-    rowLamp(2, r && r->haIndex != -1 && phantomOn(s));
+    rowLamp(2, r && phantomOn(s));
     rowLamp(7, r && !(s >= 32 && s <= 47) && r->insertOn == 1);
     rowLamp(5, r && s <= 31 && r->hpOn == 1);
     rowLamp(3, r && s <= 39 && r->invert == 1);
@@ -77,15 +77,19 @@ void rowBusSends(int page)
     }
 }
 
-// Pages 29 and 30: the selected strip's sends 1..8 or 9..16. Matrices and
+// Pages 29 and 30: the selected strip's sends 1..8 or 9..16 (matrix sends
+// 1..6 for buses and mains on both). Matrices and
 // DCAs have no sends, so their row is left alone.
 void rowStripSends(int page)
 {
     int s;
     const StripRecord* r = selectedRecord(s);
     if (r && ((s >= 64 && s <= 69) || (s >= 72 && s <= 79))) return;
-    int first = page == 29 ? 1 : 9;
-    for (int i = 0; i < 8; ++i) rowLamp(i, r && r->sends[first + i].on != 0);
+    // The lamps show the sends the buttons below them toggle.
+    for (int i = 0; i < 8; ++i) {
+        int m = r ? sendAtPosition(s, page == 29 ? 0 : 1, i + 1) : 0;
+        rowLamp(i, m > 0 && r->sends[m].on != 0);
+    }
 }
 
 void rowMonoSends(int)

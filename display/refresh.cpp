@@ -51,22 +51,28 @@ void showRing(int position, double value)
     queueEncoderRing(position, pair[0], pair[1]);
 }
 
-void sendMotorFaders(int page)
+// A fader under a hand is never driven, nor one showing a strip that a hand
+// holds on another fader. Blank positions go to the bottom; a full refresh
+// sends those among their lamps instead (withBlanks false).
+void sendMotorFaders(int page, bool withBlanks)
 {
     for (int i = 0; i < 8; ++i) {
+        if (faderTouched[i] != 0) continue;
         int s = bankStrips[i];
         const StripRecord* r = recordOf(s);
-        if (!r) continue;
+        if (!r) {
+            if (withBlanks) queueFaderPosition(i + 1, 0);
+            continue;
+        }
         if (isSendPage(page) && s >= 48) continue;
         if (page == 34 && s >= 64) continue;
-        if (r->touched != 0) continue;
+        if (stripTouched(s)) continue;
         double level = isSendPage(page) ? r->sends[page - 7].level
                        : page == 34     ? r->monoLevel
                                         : r->fader;
         queueFaderPosition(i + 1, faderPosition(level));
     }
-    const StripRecord& main = strips[70];
-    if (main.touched == 0) queueFaderPosition(9, faderPosition(main.fader));
+    if (faderTouched[8] == 0 && !stripTouched(70)) queueFaderPosition(9, faderPosition(strips[70].fader));
 }
 
 // The mode lamps and the cleared send and effects blocks of a page.
@@ -136,7 +142,7 @@ int sendStripLamps(int page, uint8_t* muteLampBatch)
         const StripRecord* r = recordOf(bankStrips[i]);
         uint8_t position = static_cast<uint8_t>(i);
         if (!r) {
-            queueFaderPosition(i + 1, 0);
+            if (faderTouched[i] == 0) queueFaderPosition(i + 1, 0);
             queueEncoderRing(i, 0, 0);
             queueLamp(0x10 + position, 0);
             queueLamp(0x08 + position, 0);
@@ -194,7 +200,7 @@ void refreshOnce()
     // strip shown, after the row-A lamps.
     uint8_t muteLampBatch[1 + 2 * 8];
     muteLampBatch[0] = 0x90;
-    sendMotorFaders(page);
+    sendMotorFaders(page, false);
     int length = sendStripLamps(page, muteLampBatch);
     entry.showRowA(page);
     queueLampBatch(muteLampBatch, length, MUTE_LAMP_WAIT);
@@ -235,7 +241,7 @@ void redrawWholeSurface()
 
 void refreshMotorFaders()
 {
-    sendMotorFaders(surfacePage);
+    sendMotorFaders(surfacePage, true);
 }
 
 void rebuildDcaBanks()

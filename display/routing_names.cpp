@@ -81,3 +81,10 @@ int headAmpIndexOf(int strip)
     }
     return -1;
 }
+
+int preampHeadamp(int strip)
+{
+    if (!isValidStrip(strip) || strips[strip].haIndex == -1) return -1;
+    int h = headAmpIndexOf(strip);
+    return h >= 0 && h < HEADAMP_COUNT ? h : -1;
+}

@@ -22,28 +22,23 @@ void showNumber(int position, const char* top, const char* format, double value)
     showLabel(position, top, text);
 }
 
-// Input gain: the head amp's gain when the strip has one, else the digital
-// trim. A head-amp number the routing does not resolve leaves nothing to read.
+// Input gain: the head amp's gain when the page edits one, else the digital
+// trim, which is then what encoder 2 turns.
 void showGain(int s)
 {
-    const StripRecord& strip = strips[s];
     char gain[VALUE_SIZE];
-    if (strip.haIndex != -1) {
-        int h = headAmpIndexOf(s);
-        if (h >= 0) {
-            std::snprintf(gain, sizeof gain, "%2.1f", headamps[h].gain * 72.0 - 12.0);
-        } else {
-            std::snprintf(gain, sizeof gain, "-");
-        }
+    int h = preampHeadamp(s);
+    if (h >= 0) {
+        std::snprintf(gain, sizeof gain, "%2.1f", headamps[h].gain * 72.0 - 12.0);
     } else {
-        std::snprintf(gain, sizeof gain, "%+2.2f", strip.trim * 36.0 - 18.0);
+        std::snprintf(gain, sizeof gain, "%+2.2f", strips[s].trim * 36.0 - 18.0);
     }
     showLabel(2, stripSourceName(s), gain);
 }
 
 bool phantomOn(int s)
 {
-    int h = headAmpIndexOf(s);
+    int h = preampHeadamp(s);
     return h >= 0 && headamps[h].phantom == 1;
 }
 

@@ -166,6 +166,7 @@ void handleFxReply(char* address, ParsedOscMessage& message)
     int parameter = numberedWord(tokens, 3, 1, FX_PARAM_COUNT);
     if (parameter < 0) return;
     handleFxParameter(fxSlots[n], parameter, message);
-    // The surface follows a slot once its last parameter has arrived.
-    if (parameter == FX_PARAM_COUNT) refreshAfterReply();
+    // Every parameter refreshes once start-up is over: a change made on the
+    // console must show at once, and a refresh sends only what changed.
+    refreshAfterReply();
 }

@@ -129,7 +129,8 @@ void driveMotorFaders()
 }
 
 // /-ha/NN/index: NN is the strip index itself (from 00). The third word is
-// not compared. Never refreshes.
+// not compared. After start-up it refreshes: a new source on the pre-amp
+// page changes which head-amp the page shows.
 void handleHeadampIndexReply(char* address, ParsedOscMessage& message)
 {
     AddressTokens tokens;
@@ -143,6 +144,7 @@ void handleHeadampIndexReply(char* address, ParsedOscMessage& message)
     if (value < -1 || value >= HEADAMP_COUNT) return;
     strips[strip].haIndex = value;
     noteCountedReply();
+    refreshAfterReply();
 }
 
 // /headamp/NNN/gain (float) and /headamp/NNN/phantom (int).

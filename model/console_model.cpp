@@ -27,6 +27,7 @@ int bankScroll;
 int bankSkip[10];
 int surfaceRefreshEnabled;
 
+int faderTouched[9];
 int encoderPushed[8];
 int selectHeld[8];
 
@@ -50,6 +51,37 @@ int bankSlotOf(int strip)
         if (bankStrips[slot - 1] == strip) return slot;
     }
     return 0;
+}
+
+bool stripTouched(int strip)
+{
+    if (!isValidStrip(strip)) return false;
+    if (strip == 70 && faderTouched[8] != 0) return true;
+    for (int i = 0; i < 8; ++i) {
+        if (faderTouched[i] != 0 && bankStrips[i] == strip) return true;
+    }
+    return false;
+}
+
+namespace {
+bool isBusOrMain(int strip)
+{
+    return (strip >= 48 && strip <= 63) || strip == 70 || strip == 71;
+}
+}  // namespace
+
+int sendAtPosition(int strip, int bank, int e)
+{
+    if (e < 1 || e > 8) return 0;
+    if (strip >= 0 && strip <= 47) return bank == 0 ? e : e + 8;
+    if (isBusOrMain(strip)) return e <= 6 ? e : 0;
+    return 0;
+}
+
+int sendCountOf(int strip)
+{
+    if (strip >= 0 && strip <= 47) return 16;
+    return isBusOrMain(strip) ? 6 : 0;
 }
 
 void resetStrip(int strip)
@@ -97,6 +129,7 @@ void resetModelState()
     bankScroll = 0;
     std::memset(bankSkip, 0, sizeof bankSkip);
     surfaceRefreshEnabled = 0;
+    std::memset(faderTouched, 0, sizeof faderTouched);
     std::memset(encoderPushed, 0, sizeof encoderPushed);
     std::memset(selectHeld, 0, sizeof selectHeld);
     eqEncoderLayer = 0;

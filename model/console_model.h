@@ -25,7 +25,6 @@ struct SendState {
 };
 
 struct StripRecord {
-    int touched;
     double fader;
     double pan;
     int mute;              // 1 = muted (console sends "on")
@@ -129,6 +128,9 @@ extern int bankSkip[10];
 extern int surfaceRefreshEnabled;
 
 // Modifiers held on the surface.
+// A hand on a surface fader: positions 0..7 and 8 for the master. Touch
+// belongs to the physical fader, not to the strip it happened to show.
+extern int faderTouched[9];
 extern int encoderPushed[8];
 extern int selectHeld[8];
 
@@ -149,6 +151,15 @@ extern std::atomic<int> startupComplete;
 void countReply();
 // Highest surface slot 1..8 that shows the strip, 0 when none does.
 int bankSlotOf(int strip);
+// True while a touched fader shows the strip (the master shows strip 70).
+bool stripTouched(int strip);
+
+// The send (1..16) that position e (1..8) of the send pages shows for the
+// strip, 0 for none: channels, aux inputs and effects returns send to buses
+// 1-16 (bank 1 shows 9-16); buses and mains to matrices 1-6 on both banks.
+int sendAtPosition(int strip, int bank, int e);
+// Highest send the console has for the strip: 16 buses, or 6 matrices.
+int sendCountOf(int strip);
 
 // Start values of one strip record (empty name, haIndex -1, band count by family).
 void resetStrip(int strip);

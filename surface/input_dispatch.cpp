@@ -152,12 +152,17 @@ void storeEncoderPush(int note, int velocity)
     if (velocity == PRESS && (page == 28 || page == 31)) handlePageEncoderPush(page, note);
 }
 
+// Touch is kept per physical fader: a hand that holds a fader across a bank
+// change releases the fader it holds, whatever strip it shows by then.
 void touchFader(int note, int velocity)
 {
     if (velocity != PRESS && velocity != 0) return;
-    int s = note == 112 ? MAIN_STEREO : bankStrips[note - 104];
-    if (!isValidStrip(s)) return;
-    strips[s].touched = velocity == PRESS ? 1 : 0;
+    int position = note - 104;
+    faderTouched[position] = velocity == PRESS ? 1 : 0;
+    if (velocity == PRESS) return;
+    // The fader stays where the hand left it: send it the model's position.
+    forgetSentFader(position + 1);
+    refreshMotorFaders();
 }
 
 void releaseSelect(int note, int) { releaseStripSelect(note - 24); }
@@ -273,6 +278,9 @@ void dispatchSurfaceMessage(const uint8_t* bytes, int length)
     const uint8_t second = bytes[2];
     // MIDI data bytes never have the top bit set; such a message is garbage.
     if (first > 0x7F || second > 0x7F) return;
+    // A fader that moved is no longer where it was last sent, whether or not
+    // the move is taken (locked console, a page where faders do nothing).
+    if (inRange(status, 0xE0, 0xE8)) forgetSentFader(status - 0xE0 + 1);
     if (consoleLock == 1) {
         if (status == 0x90 && second == 0) releaseWhileLocked(first);
         return;

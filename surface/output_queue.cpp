@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "display/refresh.h"
 #include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/stop_signal.h"
@@ -197,6 +198,13 @@ void forgetSentLampsAndFaders()
     for (int& v : faderCache) v = -1;
 }
 
+void forgetSentFader(int fader)
+{
+    if (fader < 1 || fader > 9) return;
+    std::lock_guard<std::mutex> lock(queueMutex);
+    faderCache[fader] = -1;
+}
+
 void forgetSentRings()
 {
     std::lock_guard<std::mutex> lock(queueMutex);
@@ -309,8 +317,10 @@ int surfaceHeartbeatLoop()
 {
     while (!stopRequested) {
         queueHeartbeat();
-        // Anything lost on the network is repaired by the next refresh.
+        // Anything lost on the network, or a fader left where a hand put it,
+        // is repaired now rather than at the console's next change.
         forgetSentLampsAndFaders();
+        refreshSurface(0);
         if (sleepUnlessStopped(4000)) break;
     }
     return 0;

@@ -38,8 +38,12 @@ void queueHeartbeat();
 int meterSegment(float level);
 
 // Lamps and motor faders are sent only when they change; this makes the
-// next refresh send all of them again (the heartbeat does it every 4 s).
+// next refresh send all of them again (the heartbeat does it, and refreshes,
+// every 4 s).
 void forgetSentLampsAndFaders();
+// A hand moved this fader (1..9): it is no longer where it was last sent, so
+// the next position for it goes out even if it equals the last one.
+void forgetSentFader(int fader);
 // The encoder rings likewise, for a surface that lost everything it showed.
 void forgetSentRings();
 

@@ -13,6 +13,7 @@ protected:
         // Channel 5 takes input 13 of the IN row, block 2 of which carries
         // code 2 (head-amps 16..23): head-amp 20.
         strips[4].source = 13;
+        strips[4].haIndex = 20;
         routingBlocks[0][1] = 2;
     }
 };
@@ -57,6 +58,7 @@ TEST_F(PreampPageTest, OtherFamiliesSendTheirShorterPages)
 TEST_F(PreampPageTest, GainEditsTheRoutedHeadampOrElseTheTrim)
 {
     strips[32].source = 33;  // aux 1 with aux code 1 on the IN row: head-amp 0
+    strips[32].haIndex = 0;
     routingBlocks[0][4] = 1;
     headamps[0].gain = 0.4;
     selectStrip(32);
@@ -74,6 +76,35 @@ TEST_F(PreampPageTest, GainEditsTheRoutedHeadampOrElseTheTrim)
     seen = mixer.drain();
     ASSERT_EQ(seen.size(), 11u);  // no head-amp messages
     EXPECT_EQ(seen[4], (Write{"/ch/07/preamp/trim", 'f', 0.486112}));
+
+    // Routed to head-amp 20, but the console reports none for the strip: the
+    // page shows the trim, so encoder 2 edits it and button 2 switches nothing.
+    strips[4].haIndex = -1;
+    strips[4].trim = 0.5;
+    selectStrip(4);
+    mixer.drain();
+    turn(28, 2, cw(1));
+    press(28, 2);
+    EXPECT_EQ(headamps[20].gain + headamps[20].phantom, 0.0);
+    seen = mixer.drain();
+    for (const Write& w : seen) EXPECT_EQ(w.address.rfind("/headamp/", 0), std::string::npos) << w.address;
+    EXPECT_EQ(lastWriteTo(seen, "/ch/05/preamp/trim"), (Write{"/ch/05/preamp/trim", 'f', 0.506944}));
+}
+
+TEST_F(PreampPageTest, ANewSourceAsksTheConsoleForTheStripsHeadamp)
+{
+    selectStrip(4);
+    mixer.drain();
+    encoderPushed[1] = 1;  // encoder 2 held: it steps the source
+    turn(28, 2, cw(1));
+    Writes seen = mixer.drain();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(lastWriteTo(seen, "/ch/05/config/source"), (Write{"/ch/05/config/source", 'i', 14}));
+    EXPECT_EQ(seen.back().address, "/-ha/04/index");
+    strips[4].source = 64;  // the highest source
+    turn(28, 2, cw(1));  // at the top already: nothing new to ask
+    seen = mixer.drain();
+    for (const Write& w : seen) EXPECT_NE(w.address, "/-ha/04/index");
 }
 
 struct PreampEncoderCase {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -36,7 +37,8 @@ const FormatterCases formatterCases[] = {
     {"releaseText", releaseText,
      {{0.0, "  5 "}, {0.44, " 94 "}, {0.45, " 101"}, {0.99, "3741"}, {1.0, "4000"}, {1.5, "4000"}}},
     {"qText", qText,
-     {{-0.1, "10"}, {0.0, "10"}, {0.0141, "9.5"}, {0.493, "1.7"}, {0.4931, "1.6"}, {1.0, "0.3"}}},
+     {{-0.1, "10"}, {0.0, "10"}, {0.0141, "9.5"}, {4 / 71.0, "8.2"}, {0.0563, "8.2"}, {0.4931, "1.7"},
+      {1.0, "0.3"}}},
     {"lowCutText", lowCutText, {{0.0, "20"}, {0.5, "89"}, {1.0, "400"}, {9.0, "400"}}},
     {"freqText", freqText,
      {{NAN, "20.0"}, {0.0, "20.0"}, {0.005, "20.7"}, {0.565, "990.9"}, {0.57, "1k02"},
@@ -48,6 +50,23 @@ TEST(Formatters, TablesAcrossTheirRangesAndEdges)
     for (const FormatterCases& f : formatterCases) {
         for (const TextCase& c : f.cases) {
             EXPECT_STREQ(f.format(c.value), c.text) << f.name << "(" << c.value << ")";
+        }
+    }
+}
+
+// Every console Q position k / 71, as sent and as rounded either way to four
+// decimals, reads 10 x 0.03^(k/71) cut to one decimal.
+TEST(Formatters, QTextShowsEachConsolePositionsOwnValue)
+{
+    for (int k = 0; k <= 71; ++k) {
+        long long tenths = static_cast<long long>(100.0 * std::pow(0.03, k / 71.0) + 1e-6);
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%lld.%lld", tenths / 10, tenths % 10);
+        if (k == 0) std::snprintf(expected, sizeof expected, "10");
+        double exact = k / 71.0;
+        for (double v : {static_cast<double>(static_cast<float>(exact)), std::floor(exact * 1e4) / 1e4,
+                         std::ceil(exact * 1e4) / 1e4}) {
+            EXPECT_STREQ(qText(v), expected) << "k=" << k << " value " << v;
         }
     }
 }

@@ -104,7 +104,9 @@ const RowACase rowACases[] = {
     {"StripSends1To8", 29, [] { select(0); sendOn(0, 1); sendOn(0, 8, 3); sendOn(0, 9); }, "0+ 1 2 3 4 5 6 7+"},
     {"StripSends9To16", 30, [] { select(0); sendOn(0, 8); sendOn(0, 9); sendOn(0, 16); }, "0+ 1 2 3 4 5 6 7+"},
     {"StripSendsOfABusToMatrices", 29, [] { select(50); sendOn(50, 2); }, "0 1+ 2 3 4 5 6 7"},
-    {"StripSendsOfMainStereo", 30, [] { select(70); sendOn(70, 10); }, "0 1+ 2 3 4 5 6 7"},
+    // Page 30 toggles matrix sends 1-6 of a main, so its lamps show those.
+    {"StripSendsOfMainStereo", 30, [] { select(70); sendOn(70, 2); sendOn(70, 10); sendOn(70, 7); },
+     "0 1+ 2 3 4 5 6 7"},
     {"StripSendsOfAMatrixLeaveTheRow", 29, [] { select(64); sendOn(64, 1); }, ""},
     {"StripSendsOfADcaLeaveTheRow", 30, [] { select(79); sendOn(79, 9); }, ""},
 

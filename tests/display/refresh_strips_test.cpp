@@ -35,12 +35,12 @@ void levelsEverywhere()
 }
 
 const FaderCase faderCases[] = {
-    {"HomePageShowsEveryFamilyButTheTouchedFader", 0, {0, 1, 2, 3, 40, 48, 72, 71}, [] { strips[3].touched = 1; },
+    {"HomePageShowsEveryFamilyButTheTouchedFader", 0, {0, 1, 2, 3, 40, 48, 72, 71}, [] { faderTouched[3] = 1; },
      {{1, 8159}, {2, 8159}, {3, 8159}, {5, 8159}, {6, 8159}, {7, 8159}, {8, 8159}, {9, 24477}}},
     {"LevelsOutsideTheTravelAreHeldAndTheTouchedMasterStays", 0, {0, 1, 2, 3, 4, 5, 6, 7},
      [] {
          strips[0].fader = 1.5; strips[1].fader = -0.5; strips[2].fader = NOT_A_NUMBER; strips[3].fader = 1.0;
-         strips[70].touched = 1;
+         faderTouched[8] = 1;
      },
      {{1, 32636}, {2, 0}, {3, 0}, {4, 32636}, {5, 8159}, {6, 8159}, {7, 8159}, {8, 8159}}},
     // The blank position is set to 0 after the master.
@@ -72,12 +72,12 @@ TEST(RefreshMotorFaders, SendOnlyTheChannelAndMasterFadersOfThePage)
     const int bank[8] = {0, 48, 63, 64, 70, 71, 79, B};
     std::copy(std::begin(bank), std::end(bank), bankStrips);
     levelsEverywhere();
-    strips[63].touched = 1;
+    faderTouched[2] = 1;
     surfacePage = 34;
     refreshMotorFaders();
-    // No blank-position zeroing here: that belongs to the full refresh.
+    // The blank position goes to the bottom: a hand may have left it anywhere.
     EXPECT_EQ(bytesOf(drainSurfaceQueue()),
-              (std::vector<Bytes>{{0xE0, 0xBE, 0x3F}, {0xE1, 0xBE, 0x3F}, {0xE8, 0x9D, 0x5F}}));
+              (std::vector<Bytes>{{0xE0, 0xBE, 0x3F}, {0xE1, 0xBE, 0x3F}, {0xE7, 0x00, 0x00}, {0xE8, 0x9D, 0x5F}}));
 }
 
 // A position showing no strip, or holding an index outside the strip table.

@@ -114,8 +114,8 @@ TEST_F(ReplyDispatch, RefreshFollowsTheReplyKind)
         {"/ch/01/mix/fader", 'i', 0, 0, 0}, {"/ch/40/mix/fader", 'f', 1, 0, 1}, {"/ch/01/mix/pan", 'f', 1, 0, 1},
         {"/auxin/02/mix/fader", 'f', 1, 0, 1}, {"/fxrtn/08/mix/fader", 'f', 1, 1, 0}, {"/bus/01/mix/fader", 'f', 1, 1, 0},
         {"/mtx/01/mix/fader", 'f', 1, 1, 0}, {"/main/m/mix/fader", 'f', 0, 1, 0}, {"/dca/8/fader", 'f', 1, 1, 0},
-        {"/dca/8/on", 'i', 1, 0, 1}, {"/-ha/05/index", 'i', 1, 0, 0}, {"/headamp/007/gain", 'i', 1, 0, 1},
-        {"/-stat/unknown", 'i', 1, 0, 1}, {"/config/mute/1", 'i', 1, 0, 1}, {"/fx/3/par/07", 'i', 1, 0, 0},
+        {"/dca/8/on", 'i', 1, 0, 1}, {"/-ha/05/index", 'i', 1, 0, 1}, {"/-ha/05/index", 'i', 0, 0, 0}, {"/headamp/007/gain", 'i', 1, 0, 1},
+        {"/-stat/unknown", 'i', 1, 0, 1}, {"/config/mute/1", 'i', 1, 0, 1}, {"/fx/3/par/07", 'i', 1, 0, 1}, {"/fx/3/par/07", 'i', 0, 0, 0},
         {"/fx/3/par/64", 'f', 1, 0, 1}, {"/fx/3/type", 'i', 1, 0, 1}, {"/meter1", 'b', 1, 0, 0},
         {"/main/st/mix/fader", 'f', 1, 1, 0}, {"/ch/01/mix/unknown", 'f', 1, 0, 1}, {"/status", 'i', 1, 0, 0},
     };

@@ -1,14 +1,24 @@
 // Surface datagrams through the dispatcher: faders, page buttons, touch,
 // the console lock and malformed input.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "control/strip_controls_support.h"
+#include "display/refresh.h"
 #include "editor/editor_window.h"
 
 namespace {
 
 using SurfaceDispatch = SurfaceControlTest;
+
+// What is queued for the surface, taken without forgetting what was sent.
+std::vector<std::vector<uint8_t>> takeQueuedAll()
+{
+    std::vector<std::vector<uint8_t>> out;
+    for (SurfaceMessage m; takeQueuedSurfaceMessage(m);) out.emplace_back(m.data, m.data + m.length);
+    return out;
+}
 
 TEST_F(SurfaceDispatch, HomePageFaderThreeReachesTheConsoleAsItsChannelFader)
 {
@@ -16,6 +26,47 @@ TEST_F(SurfaceDispatch, HomePageFaderThreeReachesTheConsoleAsItsChannelFader)
     surfaceSends({0xE2, 0x10, 0x40});  // 0x40 * 255 + 0x10 of the surface's 32636
     EXPECT_NEAR(strips[2].fader, 0.5005515, 1e-7);
     EXPECT_EQ(mixer.drain(), (Writes{{"/ch/03/mix/fader", 'f', 0.5005515}}));
+}
+
+// A hand leaves a fader wherever it let go; the bridge then sends the fader
+// the model's position, even one equal to what it last sent, on a page where
+// faders change nothing, on a blank strip and while the console is locked.
+TEST_F(SurfaceDispatch, AReleasedFaderIsSentTheModelsPositionAgain)
+{
+    struct Case {
+        const char* name;
+        int page;
+        int locked;
+        int fader;  // 1..9
+        std::vector<uint8_t> expected;
+    };
+    const Case cases[] = {
+        {"EqualiserPage", 1, 0, 2, {0xE1, 0xBE, 0x3F}},  // strip 1 at 0.5
+        {"BlankStrip", 0, 0, 3, {0xE2, 0x00, 0x00}},
+        {"Locked", 0, 1, 1, {0xE0, 0xDF, 0x1F}},          // strip 0 at 0.25
+        {"MasterLocked", 0, 1, 9, {0xE8, 0x9D, 0x5F}},    // main stereo at 0.75
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        showStrips({0, 1, B});
+        strips[0].fader = 0.25;
+        strips[1].fader = 0.5;
+        strips[70].fader = 0.75;
+        surfacePage = c.page;
+        refreshMotorFaders();
+        takeQueuedAll();
+        consoleLock = c.locked;
+        uint8_t note = static_cast<uint8_t>(103 + c.fader);
+        pressNote(note);
+        surfaceSends({static_cast<uint8_t>(0xE0 + c.fader - 1), 0x10, 0x10});
+        std::vector<std::vector<uint8_t>> held = takeQueuedAll();
+        for (const auto& m : held) EXPECT_NE(m[0], c.expected[0]) << "a held fader is not driven";
+        releaseNote(note);
+        std::vector<std::vector<uint8_t>> sent = takeQueuedAll();
+        EXPECT_NE(std::find(sent.begin(), sent.end(), c.expected), sent.end());
+        consoleLock = 0;
+        mixer.drain();
+    }
 }
 
 // A fader on each kind of page and strip: the first write, nullptr for none.
@@ -60,7 +111,7 @@ TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagra
     for (uint8_t note : {104, 24, 35}) releaseNote(note);  // no fader, select or encoder stays held
     for (uint8_t note : {112, 16}) pressNote(note);
     surfaceSends({0xE8, 0x7F, 0x7F});
-    EXPECT_EQ(strips[0].touched + selectHeld[0] + encoderPushed[3] + strips[70].touched + strips[0].mute, 0);
+    EXPECT_EQ(faderTouched[0] + selectHeld[0] + encoderPushed[3] + faderTouched[8] + strips[0].mute, 0);
     consoleLock = 0;
     surfaceSends({0xE0, 0x7F});
     surfaceSends({0x90, 0x10});
@@ -109,11 +160,16 @@ TEST_F(SurfaceDispatch, FaderTouchAndEncoderPushFollowTheFinger)
     pressNote(105);
     pressNote(112);
     surfaceSends({0x90, 105, 64});  // neither touch nor release
-    EXPECT_EQ(strips[12].touched + strips[70].touched, 2);
+    EXPECT_TRUE(stripTouched(12) && stripTouched(70));
+    // Held across a bank change: the release frees the fader, whatever it shows.
+    showStrips({B, 20});
+    EXPECT_TRUE(stripTouched(20) && !stripTouched(12));
     releaseNote(105);
     releaseNote(112);
-    pressNote(104);  // empty strip: nothing to mark
-    for (int s = 0; s < STRIP_COUNT; ++s) EXPECT_EQ(strips[s].touched, 0) << s;
+    showStrips({B, 12});
+    pressNote(104);  // an empty strip's fader is held all the same
+    EXPECT_EQ(faderTouched[0], 1);
+    for (int s = 0; s < STRIP_COUNT; ++s) EXPECT_FALSE(stripTouched(s)) << s;
     surfacePage = 1;
     surfaceSends({0x90, 33, 1});
     EXPECT_EQ(encoderPushed[1], 1);  // any velocity is stored

@@ -1,0 +1,164 @@
+// What a hand on the surface leaves behind: motor faders that return to the
+// console's value, touch that belongs to the physical fader, and a pre-amp
+// page that switches only what it shows. The bridge between both emulators.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/three_devices.h"
+
+namespace {
+
+const int kStartupMs = 30000;
+const int kWithinMs = 3000;
+
+std::string faderLine(int fader, double position)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "fader %d %.4f", fader, position);
+    return text;
+}
+
+// A hand on fader n: touch, move to position, let go.
+bool handMoves(ThreeDevices& devices, int fader, double position)
+{
+    char move[40];
+    std::snprintf(move, sizeof move, "fader %d %.4f", fader, position);
+    return surfaceCommand(devices, "touch " + std::to_string(fader) + " 1") && surfaceCommand(devices, move) &&
+           surfaceCommand(devices, "touch " + std::to_string(fader) + " 0");
+}
+
+bool waitFor(const std::function<bool()>& condition, int withinMs)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(withinMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+class SurfaceTruth : public ::testing::Test {
+protected:
+    void start(const std::vector<std::string>& consoleArguments = {})
+    {
+        std::string why;
+        ASSERT_TRUE(startThreeDevices(devices, kStartupMs, why, consoleArguments)) << why;
+    }
+
+    // Display position 1..8 shows text on its top or bottom line.
+    bool displayShows(int position, bool top, const std::string& text)
+    {
+        return waitFor([&] {
+            SurfaceView view;
+            if (!readSurface(devices, view)) return false;
+            return (top ? view.displayTop : view.displayBottom)[position - 1] == text;
+        }, kWithinMs);
+    }
+
+    // The surface's fader n shows the console's value of address.
+    void expectFaderFollows(int fader, const std::string& address)
+    {
+        double value = -1.0;
+        ASSERT_TRUE(consoleFloat(devices, address, value));
+        EXPECT_TRUE(surfaceExpect(devices, faderLine(fader, value), kWithinMs))
+            << "fader " << fader << " should show " << address << " = " << value;
+    }
+
+    ThreeDevices devices;
+};
+
+// The motor fader goes back to the console's value once the hand leaves:
+// after the console is set back to the last position the bridge sent, on a
+// page where faders do nothing, and when a scroll puts a strip at the last
+// sent position under a fader the hand moved.
+TEST_F(SurfaceTruth, MotorFadersReturnToTheConsoleOnceTheHandLeaves)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(surfaceExpect(devices, "fader 1 0.7500", kWithinMs));
+    ASSERT_TRUE(handMoves(devices, 1, 0.25));
+    ASSERT_TRUE(waitFor([&] {
+        double v = 0;
+        return consoleFloat(devices, "/ch/01/mix/fader", v) && std::fabs(v - 0.25) < 0.01;
+    }, kWithinMs));
+    ASSERT_TRUE(consoleCommand(devices, "set /ch/01/mix/fader 0.75"));
+    expectFaderFollows(1, "/ch/01/mix/fader");
+
+    double third = 0;
+    ASSERT_TRUE(consoleFloat(devices, "/ch/03/mix/fader", third));
+    ASSERT_TRUE(consoleCommand(devices, "set /ch/11/mix/fader " + std::to_string(third)));
+    ASSERT_TRUE(handMoves(devices, 3, 0.1));
+    ASSERT_TRUE(surfaceCommand(devices, "press 47"));  // channels 9-16
+    ASSERT_TRUE(displayShows(3, true, "Ch 11"));
+    expectFaderFollows(3, "/ch/11/mix/fader");
+    ASSERT_TRUE(surfaceCommand(devices, "press 46"));
+
+    ASSERT_TRUE(surfaceCommand(devices, "press 44"));  // equaliser page: faders change nothing
+    ASSERT_TRUE(handMoves(devices, 2, 0.05));
+    expectFaderFollows(2, "/ch/02/mix/fader");
+}
+
+// A fader held while the bank scrolls is released by the hand that holds it:
+// the strip it showed at the touch is not left touched for good.
+TEST_F(SurfaceTruth, AFaderHeldAcrossAScrollFollowsTheConsoleAfterwards)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(surfaceCommand(devices, "touch 1 1"));
+    ASSERT_TRUE(surfaceCommand(devices, "press 47"));
+    ASSERT_TRUE(displayShows(1, true, "Ch 9"));
+    ASSERT_TRUE(surfaceCommand(devices, "touch 1 0"));
+    expectFaderFollows(1, "/ch/09/mix/fader");
+    ASSERT_TRUE(surfaceCommand(devices, "press 46"));
+    ASSERT_TRUE(consoleCommand(devices, "set /ch/01/mix/fader 0.3"));
+    expectFaderFollows(1, "/ch/01/mix/fader");
+}
+
+// Channel 1 under user routing: the bridge can work out a head-amp for it,
+// but the console reports none. The page shows the trim, so encoder 2 turns
+// the trim and button 2 switches no phantom power.
+TEST_F(SurfaceTruth, PreampPageWithoutAHeadampSwitchesNoPhantomPower)
+{
+    char script[] = "/tmp/velumbra-routing-XXXXXX";
+    int fd = mkstemp(script);
+    ASSERT_GE(fd, 0);
+    const char text[] = "set /config/routing/IN/1-8 20\n";
+    ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+    close(fd);
+    start({"--script", script});
+    unlink(script);
+    if (HasFatalFailure()) return;
+
+    int phantom = -1;
+    double gain = -1, trim = -1;
+    ASSERT_TRUE(consoleInt(devices, "/headamp/000/phantom", phantom));
+    ASSERT_TRUE(consoleFloat(devices, "/headamp/000/gain", gain));
+    ASSERT_TRUE(consoleFloat(devices, "/ch/01/preamp/trim", trim));
+    ASSERT_TRUE(surfaceCommand(devices, "press 24"));  // select channel 1
+    ASSERT_TRUE(surfaceCommand(devices, "press 40"));  // pre-amp page
+    ASSERT_TRUE(surfaceCommand(devices, "press 2"));   // phantom
+    ASSERT_TRUE(surfaceCommand(devices, "turn 2 +3"));
+    double newTrim = trim;
+    ASSERT_TRUE(waitFor([&] { return consoleFloat(devices, "/ch/01/preamp/trim", newTrim) && newTrim > trim; },
+                        kWithinMs))
+        << "encoder 2 should turn the trim";
+    int phantomAfter = -1;
+    double gainAfter = -1;
+    ASSERT_TRUE(consoleInt(devices, "/headamp/000/phantom", phantomAfter));
+    ASSERT_TRUE(consoleFloat(devices, "/headamp/000/gain", gainAfter));
+    EXPECT_EQ(phantomAfter, phantom);
+    EXPECT_EQ(gainAfter, gain);
+    char shown[16];
+    std::snprintf(shown, sizeof shown, "%+2.2f", newTrim * 36.0 - 18.0);
+    EXPECT_TRUE(displayShows(2, false, shown)) << "display 2 should show the trim " << shown;
+}
+
+}  // namespace
