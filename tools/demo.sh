@@ -85,7 +85,7 @@ free_ports() {
 # from the command line), the effects description files, no editor.
 profile=$work/profile
 mkdir -p "$profile/Documents" "$profile/AppData/Roaming/Velumbra"
-cp "$root"/tools/fxfiles/*.prm "$profile/AppData/Roaming/Velumbra/" || fail "cannot copy tools/fxfiles"
+cp "$root"/fxdata/*.prm "$profile/AppData/Roaming/Velumbra/" || fail "cannot copy fxdata"
 
 "$console_sim" --listen 127.0.0.1:0 </dev/null >"$work/console.log" 2>&1 &
 console_pid=$!

@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         startStripTextsTest();
-        std::string folder = std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/";
+        std::string folder = std::string(VELUMBRA_SOURCE_DIR) + "/fxdata/";
         setConsoleCapture(&output);
         ASSERT_TRUE(readFxDescriptionFile(folder + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4,
                                           FX_LINE_CAPACITY_1TO4));
