@@ -1,9 +1,10 @@
 // The effects parameter files in the user profile: the shipped pair, missing
 // files and profile, and the start values.
-#include "fx_files_support.h"
-
 #include <set>
 #include <utility>
+
+#include "fx_files_support.h"
+#include "platform/exe_path.h"
 
 namespace {
 
@@ -105,6 +106,15 @@ TEST_F(FxFiles, ShippedFilesDescribeEveryEffectType)
     EXPECT_STREQ(fxDescriptions1to4[60].name, "PIT");
     EXPECT_STREQ(fxDescriptions5to8[33].name, "SUB");
     EXPECT_EQ(kindsOf(fxDescriptions5to8[33]), kindsOf(fxDescriptions1to4[20]));   // the same sub octaver
+}
+
+// The build puts the shipped files beside every program of the build folder,
+// this one too, where the bridge looks for them at start.
+TEST_F(FxFiles, ShippedFilesLieBesideTheProgram)
+{
+    std::string programFolder;
+    ASSERT_TRUE(executableFolder(programFolder));
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(programFolder) / "fxdata" / "fx5_8.prm"));
 }
 
 TEST_F(FxFiles, ResetGivesTheStartValues)
