@@ -136,10 +136,10 @@ void shapeFxSlot(int slot)
         Param* param = findParam(parAddress(slot, n));
         if (param == nullptr) continue;
         // Beyond the type's parameters the console is assumed to answer 0.0.
-        char kind = n <= static_cast<int>(kinds.size()) ? kinds[n - 1] : 'f';
-        param->type = kind;
+        bool used = n <= static_cast<int>(kinds.size());
+        param->type = used ? kinds[n - 1] : 'f';
         param->i = 0;
-        param->f = kind == 'f' ? 0.5f : 0.0f;
+        param->f = used && param->type == 'f' ? 0.5f : 0.0f;
         param->low = 0;
         param->high = 1;
     }

@@ -8,5 +8,5 @@
 const char* fxKinds(int slot, int type);
 
 // Gives the 64 parameters of a slot the kinds of its current type, with
-// start values 0.5 (continuous) and 0 (integer).
+// start values 0.5 (continuous) and 0 (integer); unused ones answer 0.0.
 void shapeFxSlot(int slot);

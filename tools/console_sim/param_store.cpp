@@ -241,10 +241,11 @@ OscArg paramValue(const Param& param)
 bool storeParamValue(Param& param, const OscArg& arg)
 {
     if (arg.type != param.type) return false;
+    bool newFxType = param.fxSlot > 0 && arg.i != param.i;
     if (arg.type == 'i') param.i = arg.i;
     else if (arg.type == 'f') param.f = arg.f;
     else param.s = arg.s;
-    if (param.fxSlot > 0) shapeFxSlot(param.fxSlot);
+    if (newFxType) shapeFxSlot(param.fxSlot);
     return true;
 }
 

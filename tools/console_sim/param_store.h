@@ -33,7 +33,7 @@ Param* findParam(const std::string& address);
 OscArg paramValue(const Param& param);
 
 // Stores arg when its type fits the parameter; false (nothing stored) otherwise.
-// A new effect type gives the slot's parameters that type's kinds.
+// A different effect type gives the slot's parameters that type's kinds.
 bool storeParamValue(Param& param, const OscArg& arg);
 
 // "f 0.750000", "i 3", "s \"Kick\"" for dumps.
