@@ -161,6 +161,7 @@ void runStartupSynchronisation(const BridgeOptions& options)
 {
     configureQueries(options.queryTimeoutMs, options.sweepWindow);
     resetForStartup();
+    installShippedFxFiles();
     consolePrint("reading fx1..4 file...\n");
     readFxFile1to4();
     consolePrint("reading fx5..8 file...\n");

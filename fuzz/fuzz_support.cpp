@@ -33,7 +33,7 @@ int savedLutPoolUsed = 0;
 
 void loadSampleFxDescriptions()
 {
-    const std::string folder = std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/";
+    const std::string folder = std::string(VELUMBRA_SOURCE_DIR) + "/fxdata/";
     resetFxDescriptions();
     if (!readFxDescriptionFile(folder + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4,
                                FX_LINE_CAPACITY_1TO4) ||

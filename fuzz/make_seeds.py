@@ -220,7 +220,7 @@ def main():
     write("surface_input_fuzz", SURFACE_SEEDS)
     write("editor_prefs_fuzz", PREFS_SEEDS)
     write("config_file_fuzz", CONFIG_SEEDS)
-    # run.sh adds the sample files in tools/fxfiles as further seeds.
+    # run.sh adds the sample files in fxdata as further seeds.
     write("fx_files_fuzz", FX_SEEDS)
 
 

@@ -48,7 +48,7 @@ for t in "${targets[@]}"; do
   work="$build/fuzz-work/$t"
   mkdir -p "$work/corpus" "$work/artifacts"
   seeds=("$root/fuzz/corpus/$t")
-  [ "$t" = fx_files_fuzz ] && seeds+=("$root/tools/fxfiles")
+  [ "$t" = fx_files_fuzz ] && seeds+=("$root/fxdata")
   options=(-max_total_time="$seconds" -max_len="$(max_len_of "$t")" -timeout=10
            -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/artifacts/")
   [ -f "$root/fuzz/$t.dict" ] && options+=(-dict="$root/fuzz/$t.dict")

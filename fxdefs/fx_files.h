@@ -58,6 +58,12 @@ extern int fxLutPoolUsed;
 // 31..33 of the second table, which are all zero. Empties the look-up pool.
 void resetFxDescriptions();
 
+// For each description file missing from the user profile, copies the one
+// shipped with the bridge there (from "fxdata" beside the program, else from
+// "../share/velumbra") and prints one line; an existing file is never
+// replaced. Entry thread, before the files are read.
+void installShippedFxFiles();
+
 // Print their progress line, read "\AppData\Roaming\Velumbra\fx1_4.prm"
 // (fx5_8.prm) under the user profile into the table and print "done.\n";
 // a missing profile or file is reported and leaves the start values.

@@ -82,10 +82,13 @@ free_ports() {
 }
 
 # A profile folder of its own: no configuration file (the addresses come
-# from the command line), the effects description files, no editor.
+# from the command line), no editor; the bridge copies the effects
+# description files into it from the fxdata folder beside it, as on a fresh
+# machine.
 profile=$work/profile
-mkdir -p "$profile/Documents" "$profile/AppData/Roaming/Velumbra"
-cp "$root"/tools/fxfiles/*.prm "$profile/AppData/Roaming/Velumbra/" || fail "cannot copy tools/fxfiles"
+mkdir -p "$profile/Documents"
+[[ -f $build/fxdata/fx1_4.prm && -f $build/fxdata/fx5_8.prm ]] ||
+    fail "$build/fxdata has no effects descriptions; build again"
 
 "$console_sim" --listen 127.0.0.1:0 </dev/null >"$work/console.log" 2>&1 &
 console_pid=$!

@@ -119,7 +119,7 @@ std::string makeBenchProfile()
     fs::path fx = folder / "AppData" / "Roaming" / "Velumbra";
     fs::create_directories(fx, error);
     for (const char* name : {"fx1_4.prm", "fx5_8.prm"})
-        fs::copy_file(fs::path(VELUMBRA_SOURCE_DIR) / "tools" / "fxfiles" / name, fx / name,
+        fs::copy_file(fs::path(VELUMBRA_SOURCE_DIR) / "fxdata" / name, fx / name,
                       fs::copy_options::overwrite_existing, error);
     return folder.string();
 }

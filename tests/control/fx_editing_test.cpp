@@ -243,7 +243,7 @@ TEST_F(FxEditingTest, TopRowZeroSendsTheSlotsFunctionKeyToTheEditor)
 TEST_F(FxEditingTest, ShippedDescriptionsBoundEveryParameterAtBothEnds)
 {
     resetFxDescriptions();
-    const std::string tools = std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/";
+    const std::string tools = std::string(VELUMBRA_SOURCE_DIR) + "/fxdata/";
     ASSERT_TRUE(readFxDescriptionFile(tools + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4, FX_LINE_CAPACITY_1TO4));
     ASSERT_TRUE(readFxDescriptionFile(tools + "fx5_8.prm", fxDescriptions5to8, FX_TYPES_5TO8, FX_LINE_CAPACITY_5TO8));
     int checked = 0;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct ThreeDevices {
     int consolePort = 0;
     int surfacePort = 0;
     int bridgePort = 0;  // the bridge's local surface port
+    // When set, fills the profile's effects folder instead of the copies of
+    // the shipped description files.
+    std::function<void(const std::filesystem::path& fxFolder)> prepareFxFolder;
 
     ThreeDevices() = default;
     ThreeDevices(const ThreeDevices&) = delete;

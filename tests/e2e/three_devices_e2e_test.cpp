@@ -8,7 +8,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -177,6 +180,69 @@ TEST_F(EndToEnd, ConsoleChangesReachTheSurface)
         SCOPED_TRACE(c.consoleCommand);
         ASSERT_TRUE(consoleCommand(devices, c.consoleCommand));
         EXPECT_TRUE(surfaceExpect(devices, c.surfaceLine, 2000)) << "expected on the surface: " << c.surfaceLine;
+    }
+}
+
+std::string fileText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Strip displays 1..8 as "top|bottom", or why they could not be read.
+std::string shownDisplays(ThreeDevices& devices)
+{
+    SurfaceView view;
+    if (!readSurface(devices, view)) return "no dump from the surface emulator";
+    std::string shown;
+    for (int i = 0; i < 8; ++i) shown += view.displayTop[i] + "|" + view.displayBottom[i] + (i < 7 ? " " : "");
+    return shown;
+}
+
+// A profile holding only the user's own fx5_8.prm: the bridge copies the
+// shipped fx1_4.prm, keeps the user's file, and the effects page of a slot
+// the console sets to the four-tap delay names its parameters.
+TEST_F(EndToEnd, ShippedEffectsDescriptionsNameTheConsolesEffects)
+{
+    const std::string userFile = "1   # one effect, no parameters\nMINE\n0\n0\n1\n";
+    devices.prepareFxFolder = [&](const std::filesystem::path& folder) {
+        std::ofstream(folder / "fx5_8.prm", std::ios::binary) << userFile;
+    };
+    ASSERT_NO_FATAL_FAILURE(start());
+    std::filesystem::path fx = devices.profile / "AppData" / "Roaming" / "Velumbra";
+    EXPECT_EQ(fileText(fx / "fx1_4.prm"), fileText(std::filesystem::path(VELUMBRA_SOURCE_DIR) / "fxdata" / "fx1_4.prm"));
+    EXPECT_EQ(fileText(fx / "fx5_8.prm"), userFile);
+    std::vector<std::string> said;
+    for (const std::string& line : outputLines(devices.bridge))
+        if (line.find(".prm was missing") != std::string::npos) said.push_back(line);
+    EXPECT_EQ(said, std::vector<std::string>{"fx1_4.prm was missing: copied the shipped one to " +
+                                             (fx / "fx1_4.prm").string()});
+
+    struct Step {
+        const char* device;   // "console" or "surface"
+        const char* command;
+        const char* shown;    // the eight displays afterwards
+    };
+    const Step steps[] = {
+        {"console", "set /fx/2/type 12", nullptr},
+        {"surface", "press 71",   // effects slot 2; the new type's parameters come in at 0.5 and 0
+         "FX 2|4TAP Page|1/3 Time|+1500.5 Gain|+50.0 Feedbk|+50.0 LoCut|70.7 HiCut|2k00 Spread|+3.0"},
+        {"surface", "turn 2 +1",
+         "FX 2|4TAP Page|2/3 FactA|1/4 GainA|+50.0 FactB|1/4 GainB|+50.0 FactC|1/4 GainC|+50.0"},
+        {"surface", "press 80",   // slot 5 (TEQ2) has no block in the user's own file
+         "FX 5|TEQ2 Page|1/0 | | | | | |"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.command);
+        ASSERT_TRUE(std::string(step.device) == "console" ? consoleCommand(devices, step.command)
+                                                          : surfaceCommand(devices, step.command));
+        if (!step.shown) continue;
+        std::string shown;
+        eventually(3000, [&] {
+            shown = shownDisplays(devices);
+            return shown == step.shown ? "" : shown;
+        });
+        EXPECT_EQ(shown, step.shown);
     }
 }
 

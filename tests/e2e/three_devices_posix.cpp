@@ -35,8 +35,12 @@ bool makeProfile(ThreeDevices& devices, std::string& why)
     fs::create_directories(devices.profile / "Documents", error);
     fs::path fxFolder = devices.profile / "AppData" / "Roaming" / "Velumbra";
     fs::create_directories(fxFolder, error);
+    if (devices.prepareFxFolder) {
+        devices.prepareFxFolder(fxFolder);
+        return true;
+    }
     for (const char* name : {"fx1_4.prm", "fx5_8.prm"}) {
-        fs::copy_file(fs::path(VELUMBRA_SOURCE_DIR) / "tools" / "fxfiles" / name, fxFolder / name,
+        fs::copy_file(fs::path(VELUMBRA_SOURCE_DIR) / "fxdata" / name, fxFolder / name,
                       fs::copy_options::overwrite_existing, error);
         if (error) {
             why = "cannot copy " + std::string(name) + ": " + error.message();

@@ -46,7 +46,7 @@ protected:
     void copySample(const char* file)
     {
         ASSERT_TRUE(ensureParentFolder(pathOf(file)));
-        std::filesystem::copy_file(std::string(VELUMBRA_SOURCE_DIR) + "/tools/fxfiles/" + file, pathOf(file),
+        std::filesystem::copy_file(std::string(VELUMBRA_SOURCE_DIR) + "/fxdata/" + file, pathOf(file),
                                    std::filesystem::copy_options::overwrite_existing);
     }
 

@@ -171,7 +171,7 @@ TEST(ConsoleSim, AppliesWritesAndPushesThemToOtherRemoteClientsOnly)
         {oscFloat("/main/m/mix/fader", 0.125f), {"/main/m/mix/fader", 'f', 0.125, nullptr}},
         {oscInt("/config/routing/AES50A/17-24", 3), {"/config/routing/AES50A/17-24", 'i', 3, nullptr}},
         {oscInt("/-stat/selidx", 48), {"/-stat/selidx", 'i', 48, nullptr}},
-        {oscInt("/fx/3/par/07", 4), {"/fx/3/par/07", 'i', 4, nullptr}},
+        {oscInt("/fx/3/par/04", 4), {"/fx/3/par/04", 'i', 4, nullptr}},   // the delay's factor
         {oscFloat("/fx/3/par/07", 0.5f), {"/fx/3/par/07", 'f', 0.5, nullptr}},
         {oscFloat("/headamp/007/gain", 0.875f), {"/headamp/007/gain", 'f', 0.875, nullptr}},
         {oscInt("/config/chlink/5-6", 1), {"/config/chlink/5-6", 'i', 1, nullptr}},
@@ -212,6 +212,47 @@ TEST(ConsoleSim, RejectsWritesOfTheWrongType)
     EXPECT_EQ(reply.s, "Tom 2");
     ASSERT_TRUE(ask(listener, sim.port, "/-stat/lock", reply));
     EXPECT_EQ(reply.address, "/-stat/lock");  // nothing was pushed
+}
+
+// The argument kinds of "/fx/N/par/NN" follow the slot's effect type, whether
+// the type comes from a client or from the console's own keyboard.
+TEST(ConsoleSim, EffectParametersFollowTheSlotsType)
+{
+    ConsoleSim sim;
+    ASSERT_GT(sim.port, 0);
+    ProbeSocket writer, listener;
+    becomeRemote(writer, sim.port);
+    becomeRemote(listener, sim.port);
+    auto kindsOf = [&](int slot, int count) {
+        std::string kinds;
+        OscReply reply;
+        for (int n = 1; n <= count; ++n) {
+            char address[24];
+            std::snprintf(address, sizeof address, "/fx/%d/par/%02d", slot, n);
+            kinds += ask(writer, sim.port, address, reply) && reply.address == address ? reply.tags : "?";
+        }
+        return kinds;
+    };
+    EXPECT_EQ(kindsOf(3, 12), "ffiiifffffff");   // the delay it starts with
+    // The type, then its 64 parameters, to every client.
+    auto pushedKinds = [&](ProbeSocket& client, const char* slot) {
+        std::string pushed;
+        OscReply reply;
+        while (pushed.size() < 64 && receiveOsc(client, 2000, reply)) {
+            if (reply.address.compare(0, 9, std::string("/fx/") + slot + "/par") == 0) pushed += reply.tags;
+        }
+        return pushed;
+    };
+    ASSERT_TRUE(sendBytes(writer, sim.port, oscInt("/fx/3/type", 12)));
+    EXPECT_EQ(pushedKinds(listener, "3"), "ffffffifififiii" + std::string(49, 'f'));
+    EXPECT_EQ(pushedKinds(writer, "3"), "ffffffifififiii" + std::string(49, 'f'));
+    EXPECT_EQ(kindsOf(3, 16), "ffffffifififiiif");
+    ASSERT_TRUE(writeToProcess(sim.child, "set /fx/8/type 11\n"));
+    EXPECT_EQ(pushedKinds(writer, "8"), "ffffffii" + std::string(56, 'f'));
+    EXPECT_EQ(kindsOf(8, 8), "ffffffii");
+    std::string line;
+    ASSERT_TRUE(writeToProcess(sim.child, "set /fx/8/par/07 0.5\n"));
+    EXPECT_TRUE(waitForLine(sim.child, "/fx/8/par/07 takes an integer", 2000, line));
 }
 
 TEST(ConsoleSim, ClearSoloClearsEverySoloAndTellsEveryRemoteClient)
@@ -370,12 +411,14 @@ TEST(ConsoleSim, CommandsSetDumpAndRecallScenes)
     // Small enough to fit the probe's default receive buffer as one burst.
     ASSERT_TRUE(writeToProcess(sim.child, "scene 120\n"));
     std::vector<Bytes> burst = receiveAll(remote, 1000);
-    EXPECT_EQ(burst.size(), 120u);
+    size_t typeChanges = 0;   // each brings the slot's 64 parameters along
     for (const Bytes& bytes : burst) {
         ASSERT_TRUE(decodeOsc(bytes, reply));
         ASSERT_EQ(reply.tags.size(), 1u);
         EXPECT_NE(reply.address.rfind("/-stat/", 0), 0u) << reply.address;
+        typeChanges += reply.address.size() == 10 && reply.address.compare(6, 4, "type") == 0;
     }
+    EXPECT_EQ(burst.size(), 120u + 64u * typeChanges);
 }
 
 TEST(ConsoleSim, RunsAScriptFileBeforeStandardInput)

@@ -68,7 +68,7 @@ void runSet(const std::vector<std::string>& words, const std::string& line, int6
     bool isWhole = parseWholeNumber(text, -2147483647L, 2147483647L, whole);
     if (param->type == 's') {
         arg = oscString(text);
-    } else if (param->eitherNumber ? isWhole : param->type == 'i') {
+    } else if (param->type == 'i') {
         if (!isWhole) {
             consoleLog("%s takes an integer", param->address.c_str());
             return;

@@ -177,7 +177,7 @@ bool queryValue(const std::string& address, OscArg& out)
     return true;
 }
 
-void pushParam(const Param& param, const sockaddr_in* except, int64_t nowMs)
+static void pushOneParam(const Param& param, const sockaddr_in* except, int64_t nowMs)
 {
     if (server.silent) return;
     std::vector<uint8_t> bytes;
@@ -187,6 +187,18 @@ void pushParam(const Param& param, const sockaddr_in* except, int64_t nowMs)
         if (bytes.empty()) bytes = encodeOscMessage(param.address, {paramValue(param)});
         sendNow(client.endpoint, bytes);
         ++server.pushed;
+    }
+}
+
+void pushParam(const Param& param, const sockaddr_in* except, int64_t nowMs)
+{
+    pushOneParam(param, except, nowMs);
+    if (param.fxSlot == 0) return;
+    // A new effect type brings new parameter values, the writer's included.
+    char address[24];
+    for (int n = 1; n <= 64; ++n) {
+        std::snprintf(address, sizeof address, "/fx/%d/par/%02d", param.fxSlot, n);
+        if (const Param* par = findParam(address)) pushOneParam(*par, nullptr, nowMs);
     }
 }
 

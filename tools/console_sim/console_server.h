@@ -75,7 +75,8 @@ int serviceConsoleTimers(int64_t nowMs, int maxWaitMs);
 // parameter. Covers the store and the computed head-amp indexes.
 bool queryValue(const std::string& address, OscArg& out);
 
-// Sends the parameter's current value to every live remote client but except.
+// Sends the parameter's current value to every live remote client but except;
+// after an effect type, the slot's 64 parameters follow, to every client.
 void pushParam(const Param& param, const sockaddr_in* except, int64_t nowMs);
 
 // Goes silent (nothing answered, applied, pushed or streamed) or back.

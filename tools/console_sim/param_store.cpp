@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "fx_kinds.h"
+
 std::vector<Param> params;
 std::unordered_map<std::string, size_t> paramIndex;
 
@@ -205,11 +207,8 @@ void addStatusHeadampsAndEffects()
     for (int slot = 1; slot <= 8; ++slot) {
         std::string p = "/fx/" + std::to_string(slot);
         addInt(p + "/type", 0, slot <= 4 ? 60 : 33);
-        for (int n = 1; n <= 64; ++n) {
-            addFloat(p + "/par/" + twoDigits(n));
-            params.back().eitherNumber = true;
-            params.back().high = 10;
-        }
+        params.back().fxSlot = slot;
+        for (int n = 1; n <= 64; ++n) addFloat(p + "/par/" + twoDigits(n));
     }
 }
 
@@ -223,6 +222,7 @@ void buildParamStore()
     addStrips();
     addConfiguration();
     addStatusHeadampsAndEffects();
+    for (int slot = 1; slot <= 8; ++slot) shapeFxSlot(slot);
 }
 
 Param* findParam(const std::string& address)
@@ -240,11 +240,12 @@ OscArg paramValue(const Param& param)
 
 bool storeParamValue(Param& param, const OscArg& arg)
 {
-    if (param.eitherNumber && (arg.type == 'f' || arg.type == 'i')) param.type = arg.type;
     if (arg.type != param.type) return false;
+    bool newFxType = param.fxSlot > 0 && arg.i != param.i;
     if (arg.type == 'i') param.i = arg.i;
     else if (arg.type == 'f') param.f = arg.f;
     else param.s = arg.s;
+    if (newFxType) shapeFxSlot(param.fxSlot);
     return true;
 }
 

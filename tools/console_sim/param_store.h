@@ -13,7 +13,7 @@
 struct Param {
     std::string address;
     char type = 'f';        // 'f', 'i' or 's'
-    bool eitherNumber = false;  // effects parameters take 'f' or 'i' and keep the last
+    int fxSlot = 0;         // 1..8 for "/fx/N/type": its parameters follow the type
     float f = 0.0f;
     int32_t i = 0;
     std::string s;
@@ -33,6 +33,7 @@ Param* findParam(const std::string& address);
 OscArg paramValue(const Param& param);
 
 // Stores arg when its type fits the parameter; false (nothing stored) otherwise.
+// A different effect type gives the slot's parameters that type's kinds.
 bool storeParamValue(Param& param, const OscArg& arg);
 
 // "f 0.750000", "i 3", "s \"Kick\"" for dumps.

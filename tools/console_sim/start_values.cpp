@@ -213,8 +213,11 @@ void startConsoleWide()
     for (int slot = 1; slot <= 8; ++slot) {
         std::string p = "/fx/" + std::to_string(slot);
         setInt(p + "/type", types[slot - 1]);
-        for (int n = 1; n <= 64; ++n)
+        for (int n = 1; n <= 64; ++n) {
+            // Integer parameters take 0 or 1: every choice has at least two.
+            setInt(p + "/par/" + two(n), (n + slot) % 2);
             setFloat(p + "/par/" + two(n), static_cast<float>((n * 7 + slot * 3) % 21) / 20.0f);
+        }
     }
 }
 
