@@ -110,11 +110,11 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
                 return false;
             }
             options.silenceMs = static_cast<int>(number);
-        } else if (std::strncmp(arg, "--", 2) == 0) {
-            error = std::string("unknown option ") + arg;
-            return false;
+        } else if (!(i == 1 && options.forcePrompt)) {
+            // Not ours: ignored, but named, so that a typo does not pass
+            // for an option that took effect.
+            options.ignoredArguments.push_back(arg);
         }
-        // Any other argument is ignored, as the first one always was.
     }
     return true;
 }
