@@ -142,6 +142,8 @@ const char* usageText()
            "  --version            print the version and stop\n"
            "  --help               print this text and stop\n"
            "\n"
-           "Keys while running: q + Enter stops, s + Enter asks for new addresses\n"
-           "and stops.\n";
+           "Other arguments are ignored, each named in one line at the start.\n"
+           "\n"
+           "Keys, also during start-up: q + Enter stops, s + Enter asks for new\n"
+           "addresses and stops, i + Enter prints the link status.\n";
 }
