@@ -172,7 +172,7 @@ int runBridge(int argc, const char* const* argv)
     if (surfaceLoopsBack(surfaceEndpoint, surfaceSocket.localPort())) {
         consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
                      "listens on: the bridge would hear its own messages as surface moves. Set the "
-                     "X-Touch address to the X-Touch's own address (shown in its network setup).\n",
+                     "X-Touch address to the X-Touch's own address.\n",
                      formatEndpoint(surfaceEndpoint).c_str(), ownAddressesText().c_str());
         return 1;
     }
