@@ -151,8 +151,11 @@ int mixerWatchdogLoop()
         if (actions & WATCHDOG_REPORT_SILENCE) {
             silenceGeneration = state.silences;
             consolePrint("Mixer not responding\n");
-            showMixerGone(formatEndpoint(mixerLinkEndpoint()).c_str());
         }
+        // Every pass while silent: a surface action that redrew the strips
+        // meanwhile must not leave them looking live. Unchanged displays
+        // are not sent again.
+        if (state.silent) showMixerGone(formatEndpoint(mixerLinkEndpoint()).c_str());
         if (actions & WATCHDOG_SEND_PROBE) sendToMixerQuietly(MIXER_PROBE_ADDRESS, "");
         if (actions & WATCHDOG_REPORT_BACK) greetReturningMixer();
         if (actions & WATCHDOG_START_REREAD) {

@@ -33,7 +33,12 @@ void showMixerGone(const char* where)
         }
         writeStripDisplay(position, RED, 0, text, bottom[position - 1]);
     }
-    for (StripRecord& strip : strips) strip.meter = 0.0f;
+    // Once per silence: no meters arrive while it lasts.
+    bool live = false;
+    for (StripRecord& strip : strips) {
+        live = live || strip.meter != 0.0f;
+        strip.meter = 0.0f;
+    }
     const float zero[8] = {};
-    queueMeterLevels(zero);
+    if (live) queueMeterLevels(zero);
 }
