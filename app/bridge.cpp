@@ -26,6 +26,7 @@
 #include "platform/udp.h"
 #include "surface/input_dispatch.h"
 #include "surface/output_queue.h"
+#include "surface/self_loop.h"
 
 namespace {
 
@@ -34,14 +35,24 @@ constexpr int RECEIVE_BUFFER_BYTES = 8 * 1024 * 1024;
 void interruptSocket(void* socket) { static_cast<UdpSocket*>(socket)->interrupt(); }
 void wakeSender(void*) { wakeSurfaceSender(); }
 
+const char* addressSource(bool fromOption, const char* option, bool typed)
+{
+    if (fromOption) return option;
+    return typed ? "the prompt" : "the configuration file";
+}
+
 // Addresses from the file or the prompts, with the command line on top.
 // Returns -1 to go on, or the exit code to end with.
 int settleAddresses(const BridgeOptions& options, const std::string& configPath,
                     UdpEndpoint& mixer, UdpEndpoint& surface)
 {
     AddressPair addresses;
-    bool known = readConfigFile(configPath, addresses);
+    // The file's own echo lines only when nothing overrides it; otherwise
+    // they would show addresses that are not used.
+    const bool anyOverride = options.haveMixer || options.haveSurface;
+    bool known = readConfigFile(configPath, addresses, !anyOverride);
     bool overridden = options.haveMixer && options.haveSurface;
+    bool typed = false;
     if (options.forcePrompt || (!known && !overridden)) {
         PromptResult r = promptAndSaveAddresses(configPath, addresses);
         if (r == PromptResult::EndOfInput) {
@@ -51,6 +62,7 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
             return 1;
         }
         if (r == PromptResult::Stopped) return 0;
+        typed = true;
     }
     mixer.port = options.mixerPort;
     surface.port = options.surfacePort;
@@ -66,13 +78,17 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
         consolePrint("No valid X-Touch address; start with -c to enter one.\n");
         return 1;
     }
+    consolePrint("Using mixer %s from %s, X-Touch %s from %s\n", formatEndpoint(mixer).c_str(),
+                 addressSource(options.haveMixer, "--mixer", typed), formatEndpoint(surface).c_str(),
+                 addressSource(options.haveSurface, "--surface", typed));
     return -1;
 }
 
 // The start-up sweep can take long, or wait for a console that is not
-// there yet; "q" must stop the bridge meanwhile, so the keyboard is read
-// here while a worker thread runs the sweep.
-void runStartupWithKeyboard(const BridgeOptions& options)
+// there yet; the keys must work meanwhile, so the keyboard is read here
+// while a worker thread runs the sweep.
+void runStartupWithKeyboard(const BridgeOptions& options, const std::string& configPath,
+                            AddressPair& addresses)
 {
     std::atomic<bool> done{false};
     std::thread startup([&] {
@@ -85,7 +101,7 @@ void runStartupWithKeyboard(const BridgeOptions& options)
         KeyStatus status = inputOpen ? readConsoleCharWithin(c, 100) : KeyStatus::TimedOut;
         if (status == KeyStatus::EndOfInput) inputOpen = false;
         if (!inputOpen) sleepUnlessStopped(100);
-        if (status == KeyStatus::Key && (c == 'q' || c == 'Q')) requestStop();
+        if (status == KeyStatus::Key && !handleConsoleKey(c, configPath, addresses)) inputOpen = false;
     }
     startup.join();
 }
@@ -109,6 +125,9 @@ int runBridge(int argc, const char* const* argv)
     if (options.showVersion) {
         consolePrint("velumbra %s\n", VELUMBRA_VERSION);
         return 0;
+    }
+    for (const std::string& ignored : options.ignoredArguments) {
+        consolePrint("Ignoring the argument \"%s\" (--help lists the options)\n", ignored.c_str());
     }
     installStopSignals();
     startupComplete = 0;
@@ -140,8 +159,23 @@ int runBridge(int argc, const char* const* argv)
     UdpSocket mixerSocket;
     if (!mixerSocket.open()) fatalSystemError("osc socket");
     consolePrint("binding socket...\n");
-    if (!surfaceSocket.bind(0, options.listenPort)) fatalSystemError("bind");
+    if (!surfaceSocket.bind(0, options.listenPort)) {
+        consolePrint("bind: %s\n", UdpSocket::lastErrorText().c_str());
+        consolePrint("Cannot listen for the X-Touch on port %u. If another program (perhaps "
+                     "another bridge) holds it, end that program or start with --listen-port "
+                     "and another port.\n",
+                     options.listenPort);
+        return 1;
+    }
     if (options.listenPort == 0) consolePrint("surface port %u\n", surfaceSocket.localPort());
+    loadOwnAddresses();
+    if (surfaceLoopsBack(surfaceEndpoint, surfaceSocket.localPort())) {
+        consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
+                     "listens on: the bridge would hear its own messages as surface moves. Set the "
+                     "X-Touch address to the X-Touch's own address.\n",
+                     formatEndpoint(surfaceEndpoint).c_str(), ownAddressesText().c_str());
+        return 1;
+    }
     // A scene recall pushes thousands of changes at once; let them wait in
     // the socket rather than be dropped while the model catches up.
     mixerSocket.setReceiveBufferSize(RECEIVE_BUFFER_BYTES);
@@ -163,10 +197,10 @@ int runBridge(int argc, const char* const* argv)
     setMixerSilenceLimit(options.silenceMs);
     std::thread watchdog(mixerWatchdogLoop);
 
-    runStartupWithKeyboard(options);
+    AddressPair current;
+    runStartupWithKeyboard(options, configPath, current);
     if (!stopRequested) {
         consolePrint("Listening to messages...\n");
-        AddressPair current;
         runConsoleLoop(configPath, current);
     }
 

@@ -64,7 +64,7 @@ std::string configFilePath(const std::string& profileFolder)
     return profilePath(profileFolder, "\\Documents\\Velumbra.cfg");
 }
 
-bool readConfigFile(const std::string& path, AddressPair& addresses)
+bool readConfigFile(const std::string& path, AddressPair& addresses, bool echo)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
@@ -73,11 +73,11 @@ bool readConfigFile(const std::string& path, AddressPair& addresses)
     bool known = false;
     if (readField(file, field, sizeof field, tooLong)) {
         std::strcpy(addresses.mixer, field);
-        consolePrint("X32[%s]\n", addresses.mixer);
+        if (echo) consolePrint("X32[%s]\n", addresses.mixer);
         bool mixerValid = !tooLong && isValidAddress(field);
         if (readField(file, field, sizeof field, tooLong)) {
             std::strcpy(addresses.surface, field);
-            consolePrint("X-Touch[%s]\n", addresses.surface);
+            if (echo) consolePrint("X-Touch[%s]\n", addresses.surface);
             known = mixerValid && !tooLong && isValidAddress(field);
         }
     }

@@ -14,9 +14,9 @@ struct AddressPair {
 // The configuration file's path under the profile folder.
 std::string configFilePath(const std::string& profileFolder);
 
-// Reads both fields, echoing each one read. True only when the file opened
-// and both fields hold valid addresses.
-bool readConfigFile(const std::string& path, AddressPair& addresses);
+// Reads both fields, echoing each one read unless echo is false. True only
+// when the file opened and both fields hold valid addresses.
+bool readConfigFile(const std::string& path, AddressPair& addresses, bool echo = true);
 
 // Writes "mixer|surface|". False when the file cannot be written.
 bool writeConfigFile(const std::string& path, const AddressPair& addresses);

@@ -25,6 +25,28 @@ void waitForStop()
 
 } // namespace
 
+bool handleConsoleKey(char c, const std::string& configPath, AddressPair& addresses)
+{
+    if (c == 'i' || c == 'I') {
+        consolePrint("%s", linkStatusText().c_str());
+    } else if (c == 'q' || c == 'Q') {
+        requestStop();
+    } else if (c == 's' || c == 'S') {
+        char lineBreak;
+        if (readConsoleChar(lineBreak) != KeyStatus::Key) return false;
+        AddressPair fresh = addresses;
+        PromptResult r = promptAndSaveAddresses(configPath, fresh);
+        if (r == PromptResult::EndOfInput) {
+            consolePrint("No input left to read the addresses from; settings unchanged.\n");
+        }
+        if (r != PromptResult::Stopped) {
+            consolePrint("The program will now stop. Please restart it to use the new settings\n");
+        }
+        requestStop();
+    }
+    return true;
+}
+
 void runConsoleLoop(const std::string& configPath, AddressPair& addresses)
 {
     while (!stopRequested) {
@@ -37,22 +59,6 @@ void runConsoleLoop(const std::string& configPath, AddressPair& addresses)
             waitForStop();
             break;
         }
-        if (c == 'i' || c == 'I') {
-            consolePrint("%s", linkStatusText().c_str());
-        } else if (c == 'q' || c == 'Q') {
-            requestStop();
-        } else if (c == 's' || c == 'S') {
-            char lineBreak;
-            if (readConsoleChar(lineBreak) != KeyStatus::Key) break;
-            AddressPair fresh = addresses;
-            PromptResult r = promptAndSaveAddresses(configPath, fresh);
-            if (r == PromptResult::EndOfInput) {
-                consolePrint("No input left to read the addresses from; settings unchanged.\n");
-            }
-            if (r != PromptResult::Stopped) {
-                consolePrint("The program will now stop. Please restart it to use the new settings\n");
-            }
-            requestStop();
-        }
+        if (!handleConsoleKey(c, configPath, addresses)) break;
     }
 }

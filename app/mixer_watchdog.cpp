@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "app/query_sweep.h"
+#include "display/mixer_gone.h"
+#include "display/refresh.h"
 #include "mixer/keepalive.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
@@ -12,10 +14,14 @@
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
+#include "platform/udp.h"
 
 namespace {
 
 constexpr int MIN_SILENCE_MS = 50;
+// Pause between two passes over the parameters given up so far, so that
+// one the console never answers costs a query now and then, not a stream.
+constexpr int UNANSWERED_PASS_GAP_MS = 1000;
 
 std::atomic<int> silenceLimitMs{MIXER_SILENCE_MS};
 // Silences noticed so far; a re-read gives up as soon as it changes, since
@@ -53,9 +59,20 @@ bool rereadStrips(int generation)
 
 void rereadMixerState(int generation)
 {
+    forgetUnanswered();  // all asked again below
     bool complete = rereadSettings(generation) && rereadStrips(generation);
     finishQueries();
     if (complete && rereadGoesOn(generation)) consolePrint("Mixer state read again.\n");
+    rereadActive = false;
+}
+
+// One pass over the parameters given up so far; those given up again wait
+// for the next pass.
+void askUnansweredPass(int generation)
+{
+    const int count = unansweredWaiting();
+    for (int i = 0; i < count && rereadGoesOn(generation); ++i) askUnansweredAgain();
+    finishQueries();
     rereadActive = false;
 }
 
@@ -64,6 +81,7 @@ void rereadMixerState(int generation)
 void greetReturningMixer()
 {
     consolePrint("Mixer is back, reading its state again...\n");
+    redrawWholeSurface();
     sendToMixer("/xremote", "");
     sendMeterSubscriptions();
 }
@@ -120,9 +138,13 @@ int mixerWatchdogLoop()
     WatchdogState state;
     const int limit = silenceLimitMs.load();
     const int pollMs = std::clamp(limit / 10, 10, 100);
+    int64_t lastPassEndMs = 0;
     while (!sleepUnlessStopped(pollMs)) {
         bool running = rereadActive.load();
-        if (!running && reread.joinable()) reread.join();
+        if (!running && reread.joinable()) {
+            reread.join();
+            lastPassEndMs = steadyMilliseconds();
+        }
         unsigned actions = stepWatchdog(state, steadyMilliseconds(),
                                         linkActivity(LinkDirection::MixerIn).lastMs,
                                         startupComplete.load() == 1, running, limit);
@@ -130,11 +152,19 @@ int mixerWatchdogLoop()
             silenceGeneration = state.silences;
             consolePrint("Mixer not responding\n");
         }
+        // Every pass while silent: a surface action that redrew the strips
+        // meanwhile must not leave them looking live. Unchanged displays
+        // are not sent again.
+        if (state.silent) showMixerGone(formatEndpoint(mixerLinkEndpoint()).c_str());
         if (actions & WATCHDOG_SEND_PROBE) sendToMixerQuietly(MIXER_PROBE_ADDRESS, "");
         if (actions & WATCHDOG_REPORT_BACK) greetReturningMixer();
         if (actions & WATCHDOG_START_REREAD) {
             rereadActive = true;
             reread = std::thread(rereadMixerState, state.silences);
+        } else if (!running && state.armed && !state.silent && unansweredWaiting() > 0 &&
+                   steadyMilliseconds() - lastPassEndMs >= UNANSWERED_PASS_GAP_MS) {
+            rereadActive = true;
+            reread = std::thread(askUnansweredPass, state.silences);
         }
     }
     // queryAndWait returns at once after a stop, so this is quick.

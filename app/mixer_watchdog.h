@@ -1,7 +1,9 @@
 // Notices a console that stops sending after start-up (switched off,
 // rebooting, cable pulled) and, once it answers again, subscribes the meters
 // anew and reads its whole state again in the background, so the surface
-// ends in line with the console while surface input keeps working.
+// ends in line with the console while surface input keeps working. While
+// it is silent the surface says so; after start-up it also asks again, a
+// pass at a time, every parameter given up so far.
 //
 // mixerWatchdogLoop runs on its own thread, started by the entry with the
 // other workers; it starts each re-read on one more thread and joins it
@@ -28,6 +30,8 @@ void setMixerSilenceLimit(int ms);
 // stopRequested. Prints "Mixer not responding\n" once per silence, and
 // "Mixer is back, reading its state again...\n" when the console answers
 // again, then "Mixer state read again.\n" when a re-read has run through.
+// Between re-reads, and at least a second apart, it runs one pass over the
+// parameters given up so far (askUnansweredAgain) on the same thread slot.
 // Returns 0 once stopped and the re-read thread (if any) has ended.
 int mixerWatchdogLoop();
 

@@ -110,11 +110,11 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
                 return false;
             }
             options.silenceMs = static_cast<int>(number);
-        } else if (std::strncmp(arg, "--", 2) == 0) {
-            error = std::string("unknown option ") + arg;
-            return false;
+        } else if (!(i == 1 && options.forcePrompt)) {
+            // Not ours: ignored, but named, so that a typo does not pass
+            // for an option that took effect.
+            options.ignoredArguments.push_back(arg);
         }
-        // Any other argument is ignored, as the first one always was.
     }
     return true;
 }
@@ -142,6 +142,8 @@ const char* usageText()
            "  --version            print the version and stop\n"
            "  --help               print this text and stop\n"
            "\n"
-           "Keys while running: q + Enter stops, s + Enter asks for new addresses\n"
-           "and stops.\n";
+           "Other arguments are ignored, each named in one line at the start.\n"
+           "\n"
+           "Keys, also during start-up: q + Enter stops, s + Enter asks for new\n"
+           "addresses and stops, i + Enter prints the link status.\n";
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct BridgeOptions {
     bool forcePrompt = false;     // "-c" / "-C" as the first argument
@@ -21,9 +22,11 @@ struct BridgeOptions {
     int sweepWindow = 1;
     int silenceMs = 3000;         // console silence reported after this long
     int verbose = 0;              // 1 = messages, 2 = meters and heartbeats too
+    std::vector<std::string> ignoredArguments;  // unknown ones, named at start
 };
 
-// Parses argv into options. False with a message in error for a bad option.
+// Parses argv into options. False with a message in error for a bad value
+// of a known option; unknown arguments go to ignoredArguments.
 bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std::string& error);
 
 // Parses "IP" or "IP:PORT"; the port keeps its default when absent.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 constexpr int QUERY_WINDOW_MAX = 256;
 
@@ -19,7 +20,10 @@ void configureQueries(int timeoutMs, int window);
 
 // Sends the query and returns once there is room in the window (with window
 // 1: once it is answered). Unanswered queries are sent again after the
-// timeout, three times, then given up. Returns at once after a stop.
+// timeout, three times, then given up and kept for askUnansweredAgain. While
+// nothing at all has answered yet, a query is instead sent again once a
+// second with a probe beside it, and not given up. Returns at once after a
+// stop.
 void queryAndWait(const char* address);
 
 // Waits until every outstanding query is answered or given up.
@@ -35,6 +39,19 @@ void queryRouting();
 void queryStrip(int strip);
 
 QuerySummary querySummary();
+
+// What the oldest outstanding query waits for, for the status block:
+// "the answer to ADDRESS (sent N times...)"; empty when nothing waits.
+std::string queryWaitText();
+
+// Parameters given up (at start-up or later) and not yet asked again.
+int unansweredWaiting();
+// Takes the oldest given-up parameter and asks it again as queryAndWait
+// does; its answer prints "Mixer answered ADDRESS at last". A parameter
+// given up again waits for the next turn. False when none is waiting.
+bool askUnansweredAgain();
+// Empties that list (a full re-read asks everything anyway).
+void forgetUnanswered();
 
 // Unregisters the stop wake-up of the query waits, waiting for one that is
 // running; the process may end once it returns.

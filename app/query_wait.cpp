@@ -2,6 +2,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "app/query_sweep.h"
 #include "mixer/mixer_send.h"
@@ -17,12 +18,19 @@ namespace {
 constexpr int ADDRESS_SIZE = 64;
 constexpr int RETRIES = 3;
 constexpr int SILENT_RETRY_MS = 1000;
+// More than the whole start-up order asks, so no given-up parameter is lost.
+constexpr int UNANSWERED_MAX = 8192;
+// Asked alongside a query that nothing has answered yet: an answer to either
+// tells a console that is there from one that is not.
+constexpr const char* PROBE_ADDRESSES[2] = {"/-stat/keysolo", "/ch/01/mix/fader"};
 
 struct PendingQuery {
     char address[ADDRESS_SIZE];
     int64_t deadline;   // steady ms
     int retries;
+    int silentRounds;   // resends while nothing at all had answered
     bool active;
+    bool late;          // asked again after being given up
 };
 
 std::mutex waitMutex;
@@ -35,6 +43,18 @@ bool answeredAny = false;
 bool silenceReported = false;
 QuerySummary summary;
 int stopWakerId = -1;
+bool askingLate = false;
+// Given-up parameters waiting to be asked again, oldest first (a ring).
+char unanswered[UNANSWERED_MAX][ADDRESS_SIZE];
+int unansweredHead = 0;
+int unansweredCount = 0;
+
+void keepForLater(const char* address)
+{
+    if (unansweredCount == UNANSWERED_MAX) return;
+    std::memcpy(unanswered[(unansweredHead + unansweredCount) % UNANSWERED_MAX], address, ADDRESS_SIZE);
+    ++unansweredCount;
+}
 
 void onCountedReply(const char* address)
 {
@@ -44,6 +64,7 @@ void onCountedReply(const char* address)
         if (q.active && std::strcmp(q.address, address) == 0) {
             q.active = false;
             --outstanding;
+            if (q.late) consolePrint("Mixer answered %s at last\n", q.address);
             waitCondition.notify_all();
             return;
         }
@@ -69,6 +90,13 @@ void giveUp(PendingQuery& q)
 {
     q.active = false;
     --outstanding;
+    keepForLater(q.address);
+    if (q.silentRounds > 0) {
+        // It held everything while the console answered other queries: the
+        // console does not know it, the network is fine.
+        consolePrint("The mixer answers, but not %s; going on without it\n", q.address);
+    }
+    if (q.late) return;
     if (summary.unanswered < 4) {
         std::memcpy(summary.firstUnanswered[summary.unanswered], q.address, ADDRESS_SIZE);
     }
@@ -82,15 +110,20 @@ void handleTimeouts(std::unique_lock<std::mutex>& lock)
     int64_t now = steadyMilliseconds();
     for (PendingQuery& q : pending) {
         if (!q.active || q.deadline > now) continue;
+        const char* probe = nullptr;
         if (!answeredAny) {
-            // Nothing has ever answered: the console is not there yet. Keep
-            // asking once a second rather than giving up on everything.
-            if (!silenceReported) {
+            // Nothing has ever answered: the console may not be there yet.
+            // Keep asking once a second, with a probe beside, rather than
+            // giving up on everything; once anything answers, the give-up
+            // rule below applies to this query too.
+            if (q.silentRounds > 0 && !silenceReported) {
                 silenceReported = true;
                 std::string where = formatEndpoint(mixerLinkEndpoint());
                 consolePrint("No answer from the mixer at %s, retrying...\n", where.c_str());
             }
-            q.deadline = now + SILENT_RETRY_MS;
+            q.deadline = now + (q.silentRounds == 0 ? timeoutMs : SILENT_RETRY_MS);
+            ++q.silentRounds;
+            probe = std::strcmp(q.address, PROBE_ADDRESSES[0]) == 0 ? PROBE_ADDRESSES[1] : PROBE_ADDRESSES[0];
         } else if (q.retries >= RETRIES) {
             giveUp(q);
             continue;
@@ -102,6 +135,7 @@ void handleTimeouts(std::unique_lock<std::mutex>& lock)
         std::memcpy(address, q.address, ADDRESS_SIZE);
         lock.unlock();
         sendQuery(address);
+        if (probe) sendToMixerQuietly(probe, "");
         lock.lock();
     }
 }
@@ -158,9 +192,11 @@ void queryAndWait(const char* address)
             q.address[ADDRESS_SIZE - 1] = '\0';
             q.deadline = steadyMilliseconds() + timeoutMs;
             q.retries = 0;
+            q.silentRounds = 0;
             q.active = true;
+            q.late = askingLate;
             ++outstanding;
-            ++summary.asked;
+            if (!askingLate) ++summary.asked;
             break;
         }
     }
@@ -171,6 +207,53 @@ void queryAndWait(const char* address)
 void finishQueries()
 {
     waitUntilOutstandingBelow(1);
+}
+
+std::string queryWaitText()
+{
+    std::lock_guard<std::mutex> lock(waitMutex);
+    const PendingQuery* oldest = nullptr;
+    for (const PendingQuery& q : pending) {
+        if (q.active && (!oldest || q.deadline < oldest->deadline)) oldest = &q;
+    }
+    if (!oldest) return "";
+    char text[160];
+    int sends = 1 + oldest->retries + oldest->silentRounds;
+    if (formatText(text, sizeof text, "the answer to %s (sent %d time%s%s)", oldest->address, sends,
+                   sends == 1 ? "" : "s", answeredAny ? "" : "; nothing from the mixer yet") < 0) {
+        return "";
+    }
+    return text;
+}
+
+int unansweredWaiting()
+{
+    std::lock_guard<std::mutex> lock(waitMutex);
+    return unansweredCount;
+}
+
+bool askUnansweredAgain()
+{
+    char address[ADDRESS_SIZE];
+    {
+        std::lock_guard<std::mutex> lock(waitMutex);
+        if (unansweredCount == 0) return false;
+        std::memcpy(address, unanswered[unansweredHead], ADDRESS_SIZE);
+        unansweredHead = (unansweredHead + 1) % UNANSWERED_MAX;
+        --unansweredCount;
+        askingLate = true;
+    }
+    queryAndWait(address);
+    std::lock_guard<std::mutex> lock(waitMutex);
+    askingLate = false;
+    return true;
+}
+
+void forgetUnanswered()
+{
+    std::lock_guard<std::mutex> lock(waitMutex);
+    unansweredHead = 0;
+    unansweredCount = 0;
 }
 
 QuerySummary querySummary()
@@ -202,5 +285,8 @@ void resetQuerySweep()
     answeredAny = false;
     silenceReported = false;
     summary = QuerySummary{};
+    askingLate = false;
+    unansweredHead = 0;
+    unansweredCount = 0;
     stopWakerId = -1;  // resetStopSignal drops the wakers
 }

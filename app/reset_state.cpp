@@ -16,6 +16,7 @@
 #include "platform/stop_signal.h"
 #include "surface/input_dispatch.h"
 #include "surface/output_queue.h"
+#include "surface/self_loop.h"
 
 void resetAllState()
 {
@@ -36,4 +37,5 @@ void resetAllState()
     resetQuerySweep();
     resetMixerWatchdog();
     resetLinkStats();
+    resetSelfLoopState();
 }

@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <atomic>
+#include <string>
+
 #include "app/options.h"
 #include "app/query_sweep.h"
 #include "control/strip_controls.h"
@@ -17,6 +20,16 @@
 #include "surface/output_queue.h"
 
 namespace {
+
+// The step under way, for the status block; the strip during the sweep.
+std::atomic<const char*> stepName{"not started"};
+std::atomic<int> stepStrip{-1};
+
+void enterStep(const char* name)
+{
+    stepStrip = -1;
+    stepName = name;
+}
 
 void showWaitMessage()
 {
@@ -37,19 +50,30 @@ void resetForStartup()
     surfaceRefreshEnabled = 1;
 }
 
+// A step cut short by a stop says nothing more.
+void printDone(const char* line)
+{
+    if (!stopRequested) consolePrint("%s", line);
+}
+
 void queryConsoleSettings()
 {
     const auto running = [] { return !stopRequested; };
     consolePrint("requesting automix info...\n");
+    enterStep("reading the automix settings");
     queryAutomix();
     finishQueries();
-    consolePrint("done\n");
+    printDone("done\n");
+    if (stopRequested) return;
 
     consolePrint("requesting headamp info...\n");
+    enterStep("reading the head amps");
     queryHeadamps(running);
     finishQueries();
-    consolePrint("done.\n");
+    printDone("done.\n");
+    if (stopRequested) return;
 
+    enterStep("reading the solo key, effects and routing");
     queryAndWait("/-stat/keysolo");
     queryEffects(running);
     queryRouting();
@@ -61,12 +85,14 @@ void sweepStrips()
                                         "\r[***     ]", "\r[****    ]", "\r[*****   ]",
                                         "\r[******  ]", "\r[******* ]", "\r[********]"};
     consolePrint("Asking channel info to mixer...\n");
+    enterStep("reading the strips");
     surfaceRefreshEnabled = 0;
     int step = 0;
     for (int strip = 0; strip < STRIP_COUNT && !stopRequested; ++strip) {
         // A strip's replies touch only its own record, so resetting it just
         // before its queries is safe even with earlier queries outstanding.
         resetStrip(strip);
+        stepStrip = strip;
         if (strip % 10 == 0) {
             showWaitMessage();
             if (step < 8) queueLamp(static_cast<uint8_t>(24 + step), 0);
@@ -77,7 +103,7 @@ void sweepStrips()
     }
     finishQueries();
     surfaceRefreshEnabled = 1;
-    consolePrint("done.\n");
+    printDone("done.\n");
 }
 
 void reportUnanswered()
@@ -92,12 +118,14 @@ void reportUnanswered()
         if (n < 0) break;
         used += n;
     }
-    consolePrint("%d of %d parameters were not answered by the mixer (%s%s)\n", s.unanswered,
-                 s.asked, list, s.unanswered > 4 ? ", ..." : "");
+    consolePrint("%d of %d parameters were not answered by the mixer (%s%s); they are asked "
+                 "again in the background\n",
+                 s.unanswered, s.asked, list, s.unanswered > 4 ? ", ..." : "");
 }
 
 void findEditor()
 {
+    enterStep("looking for the editor");
     consolePrint("searching for X32 Edit or M32 Edit...\n");
     resetEditorState();
     searchEditorWindow();
@@ -157,8 +185,17 @@ void layOutFirstBank()
 
 } // namespace
 
+std::string startupStepText()
+{
+    std::string text = stepName.load();
+    const int strip = stepStrip.load();
+    if (strip >= 0) text += " (strip " + std::to_string(strip + 1) + " of " + std::to_string(STRIP_COUNT) + ")";
+    return text;
+}
+
 void runStartupSynchronisation(const BridgeOptions& options)
 {
+    enterStep("reading the effects files");
     configureQueries(options.queryTimeoutMs, options.sweepWindow);
     resetForStartup();
     installShippedFxFiles();

@@ -2,6 +2,12 @@
 // the first bank and sets startupComplete. Runs once on the entry thread.
 #pragma once
 
+#include <string>
+
 struct BridgeOptions;
 
 void runStartupSynchronisation(const BridgeOptions& options);
+
+// The step start-up is in, for the status block ("reading the strips
+// (strip 12 of 80)"); any thread.
+std::string startupStepText();

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "app/query_sweep.h"
+#include "app/startup.h"
 #include "editor/editor_window.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
@@ -56,6 +58,11 @@ std::string linkStatusText()
     addLine(text, "editor  %s\n", editorName());
     addLine(text, "page %d  bank %d  scroll %d  start-up %s\n", surfacePage, currentBank + 1,
             bankScroll, startupComplete ? "complete" : "in progress");
+    if (!startupComplete) {
+        const std::string waiting = queryWaitText();
+        addLine(text, "start-up: %s, waiting for %s\n", startupStepText().c_str(),
+                waiting.empty() ? "nothing" : waiting.c_str());
+    }
     addLine(text, "messages/s (last 10 s): mixer in %.1f out %.1f, surface in %.1f out %.1f\n",
             mixerIn.perSecond, mixerOut.perSecond, surfaceIn.perSecond, surfaceOut.perSecond);
     addLine(text, "surface queue: depth %d, high-water %d, dropped %llu\n", queue.depth,

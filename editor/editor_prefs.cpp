@@ -133,16 +133,27 @@ void useDefaultBanks()
 }
 
 // Without an editor window: the X32-Edit file, else the M32-Edit file.
-bool readEditorlessPreferences(const std::string& folder)
+bool readEditorlessPreferences(const std::string& folder, std::string& path)
 {
     for (const char* name : {X32_PREFS, M32_PREFS}) {
-        std::string path = profilePath(folder, name);
+        path = profilePath(folder, name);
         if (readPreferencesFile(path)) {
             consolePrint("no editor window: read %s\n", path.c_str());
             return true;
         }
     }
     return false;
+}
+
+// No strip in any of banks 0-7: such banks would blank the whole surface.
+bool userBanksEmpty()
+{
+    for (int b = 0; b < USER_BANKS; ++b) {
+        for (int i = 0; i < bankCount[b]; ++i) {
+            if (bankTable[b][i] != BLANK_STRIP) return false;
+        }
+    }
+    return true;
 }
 
 }
@@ -164,6 +175,7 @@ void readEditorPreferences()
 {
     clearUserBanks();
     bool read = false;
+    std::string path = fileOverride;
     if (!fileOverride.empty()) {
         read = readPreferencesFile(fileOverride);
         if (!read) consolePrint("cannot read preferences file %s\n", fileOverride.c_str());
@@ -172,14 +184,19 @@ void readEditorPreferences()
         if (!userProfileFolder(folder)) {
             consolePrint("Cannot examine the user directory!\n");
         } else if (editorKind == 1 || editorKind == 2) {
-            read = readPreferencesFile(profilePath(folder, editorKind == 1 ? X32_PREFS : M32_PREFS));
+            path = profilePath(folder, editorKind == 1 ? X32_PREFS : M32_PREFS);
+            read = readPreferencesFile(path);
         } else {
-            read = readEditorlessPreferences(folder);
+            read = readEditorlessPreferences(folder, path);
         }
     }
     if (!read) {
         useDefaultBanks();
         return;
+    }
+    if (userBanksEmpty()) {
+        consolePrint("%s holds no banks of strips: using the default banks\n", path.c_str());
+        fillDefaultBanks();
     }
     setDcaGroupFromBank8();
 }

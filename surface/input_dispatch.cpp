@@ -14,6 +14,7 @@
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
 #include "surface/output_queue.h"
+#include "surface/self_loop.h"
 
 namespace {
 
@@ -301,6 +302,7 @@ int surfaceReceiveLoop()
     // A surface that was switched off (or rebooted) forgot what it showed;
     // the first word from it after a long silence gets everything again.
     int64_t lastHeardMs = steadyMilliseconds();
+    const uint16_t ownPort = socket->localPort();  // bound before this loop starts
     while (!stopRequested) {
         if (editorFound == 1) updateEditorGeometry();
         flushConsole();
@@ -318,6 +320,9 @@ int surfaceReceiveLoop()
             // The platform layer retries what is transient; this is not.
             fatalSystemError("rcvfrom()");
         }
+        // Our own messages looped back (the surface address set to this
+        // machine) would read as fader moves.
+        if (isOwnSurfaceDatagram(from, ownPort)) continue;
         // Only the configured surface's address counts; its port may vary.
         if (from.address != surfaceLinkEndpoint().address) continue;
         noteSurfaceDatagram(LinkDirection::SurfaceIn, buffer, length);

@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -97,13 +98,17 @@ std::vector<uint8_t> oscBytes(const char* address)
     return v;
 }
 
-TEST_F(BridgeBinary, EchoesTheFileSendsKeepAliveAndStopsOnQ)
+TEST_F(BridgeBinary, NamesTheAddressesInUseSendsKeepAliveAndStopsOnQ)
 {
     writeConfig("127.0.0.5|127.0.0.6|");
-    ASSERT_TRUE(startAgainstStandIn());
+    ASSERT_TRUE(startAgainstStandIn({"--mixr"}));
     std::string line;
-    ASSERT_TRUE(waitForLine(bridge, "X32[127.0.0.5]", 5000, line));
-    ASSERT_TRUE(waitForLine(bridge, "X-Touch[127.0.0.6]", 5000, line));
+    ASSERT_TRUE(waitForLine(bridge, "Ignoring the argument \"--mixr\"", 5000, line));
+    // The file's addresses are overridden, so they are not echoed as if used.
+    ASSERT_TRUE(waitForLine(bridge, "Using mixer ", 5000, line));
+    EXPECT_EQ(line, "Using mixer " + mixerArgument() + " from --mixer, X-Touch 127.0.0.1:9 from --surface");
+    const std::vector<std::string> early = outputLines(bridge);
+    EXPECT_EQ(std::count(early.begin(), early.end(), "X32[127.0.0.5]"), 0);
     // Start-up queries run on their own thread and may come first; of the
     // keep-alive, "/xremote" goes before "/renew".
     std::vector<std::vector<uint8_t>> keepAlive;
@@ -115,8 +120,14 @@ TEST_F(BridgeBinary, EchoesTheFileSendsKeepAliveAndStopsOnQ)
     EXPECT_EQ(keepAlive[0].size(), 16u);
     EXPECT_EQ(keepAlive[1], oscBytes("/renew"));
     EXPECT_EQ(keepAlive[1].size(), 12u);
-    // The stand-in never answers, so start-up keeps asking; "q" still stops.
+    // The stand-in never answers, so start-up keeps asking; the status
+    // block says what for, and "q" still stops.
     ASSERT_TRUE(waitForLine(bridge, "No answer from the mixer at " + mixerArgument(), 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "i\n"));
+    ASSERT_TRUE(waitForLine(bridge, "start-up: ", 3000, line));
+    EXPECT_EQ(line.rfind("start-up: reading the automix settings, waiting for the answer to "
+                         "/config/amixenable/X (sent ", 0), 0u) << line;
+    EXPECT_NE(line.find("nothing from the mixer yet"), std::string::npos) << line;
     ASSERT_TRUE(writeToProcess(bridge, "q\n"));
     ASSERT_TRUE(waitForExit(bridge, 3000));
     EXPECT_EQ(exitCode(), 0);
@@ -141,7 +152,6 @@ TEST_F(BridgeBinary, ForcedPromptRewritesTheFile)
     writeConfig("127.0.0.5|127.0.0.6|");
     ASSERT_TRUE(startAgainstStandIn({"-C"}));
     std::string line;
-    ASSERT_TRUE(waitForLine(bridge, "X-Touch[127.0.0.6]", 5000, line));
     ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X32 mixer:", 5000, line));
     ASSERT_TRUE(writeToProcess(bridge, "10.1.2.3.4\n"));  // not an address: asked again
     ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X32 mixer:", 5000, line));
@@ -179,11 +189,64 @@ TEST_F(BridgeBinary, PromptAtEndOfInputFailsClearly)
     EXPECT_FALSE(fs::exists(configPath()));
 }
 
-TEST_F(BridgeBinary, RejectsUnknownOptionsAndAnswersHelp)
+TEST_F(BridgeBinary, SetupKeyWorksDuringStartUp)
 {
-    ASSERT_TRUE(start({"--bogus"}));
+    writeConfig("127.0.0.5|127.0.0.6|");
+    ASSERT_TRUE(startAgainstStandIn());
+    std::string line;
+    ASSERT_TRUE(waitForLine(bridge, "No answer from the mixer at", 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "s\n"));
+    ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X32 mixer:", 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "10.1.2.3\n10.1.2.4\n"));
     ASSERT_TRUE(waitForExit(bridge, 3000));
-    EXPECT_EQ(exitCode(), 2);
+    EXPECT_EQ(exitCode(), 0);
+    EXPECT_EQ(readConfig(), "10.1.2.3|10.1.2.4|");
+    EXPECT_TRUE(waitForLine(bridge, "The program will now stop.", 100, line));
+    // The abandoned step says nothing more.
+    for (const std::string& l : outputLines(bridge)) EXPECT_NE(l.rfind("done", 0), 0u) << l;
+}
+
+// A surface address of this machine with the port the bridge listens on
+// would have the bridge take its own motor-fader messages for fader moves.
+TEST_F(BridgeBinary, RefusesASurfaceAddressThatLoopsBackToItself)
+{
+    UdpSocket probe;
+    ASSERT_TRUE(probe.open() && probe.bind(0x7F000001, 0));
+    const std::string port = std::to_string(probe.localPort());
+    probe.close();
+    for (const char* host : {"127.0.0.1", "127.0.0.2"}) {
+        SCOPED_TRACE(host);
+        ChildProcess child;
+        ASSERT_TRUE(startProcess(child, VELUMBRA_BINARY,
+                                 {"--no-editor", "--mixer", mixerArgument(), "--surface",
+                                  std::string(host) + ":" + port, "--listen-port", port}));
+        ASSERT_TRUE(waitForExit(child, 3000));
+        EXPECT_TRUE(WIFEXITED(child.exitStatus) && WEXITSTATUS(child.exitStatus) == 1);
+        std::string line;
+        EXPECT_TRUE(waitForLine(child, std::string("The X-Touch address ") + host + ":" + port +
+                                           " is this computer's own (127.0.0.1",
+                                100, line));
+        EXPECT_FALSE(waitForLine(child, "Ready for the messages...", 0, line));
+    }
+}
+
+TEST_F(BridgeBinary, ABusyListeningPortIsNamedWithTheWayOut)
+{
+    UdpSocket holder;
+    ASSERT_TRUE(holder.open() && holder.bind(0, 0));
+    const std::string port = std::to_string(holder.localPort());
+    ASSERT_TRUE(start({"--no-editor", "--mixer", mixerArgument(), "--surface", "127.0.0.1:9",
+                       "--listen-port", port}));
+    ASSERT_TRUE(waitForExit(bridge, 3000));
+    EXPECT_EQ(exitCode(), 1);
+    std::string line;
+    EXPECT_TRUE(waitForLine(bridge, "bind: ", 100, line));
+    ASSERT_TRUE(waitForLine(bridge, "Cannot listen for the X-Touch on port " + port + ".", 100, line));
+    EXPECT_NE(line.find("--listen-port"), std::string::npos);
+}
+
+TEST_F(BridgeBinary, AnswersHelp)
+{
     ChildProcess help;
     ASSERT_TRUE(startProcess(help, VELUMBRA_BINARY, {"--help"}));
     ASSERT_TRUE(waitForExit(help, 3000));

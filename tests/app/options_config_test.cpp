@@ -45,7 +45,20 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{{"--listen-port", "-1"}, false},
                       OptionCase{{"--sweep-window", "0"}, false},
                       OptionCase{{"--query-timeout", "12x"}, false},
-                      OptionCase{{"--frobnicate"}, false}));
+                      OptionCase{{"--frobnicate"}, true}, OptionCase{{"--mixr", "10.0.0.2"}, true}));
+
+// Unknown arguments do not stop the bridge; each is kept to be named.
+TEST(OptionParsing, UnknownArgumentsAreKeptInOrderAndTheFirstDashCIsNot)
+{
+    const char* argv[] = {"velumbra", "-c", "--mixr", "10.0.0.2", "--no-editor", "-c", "--surface=10.0.0.3"};
+    BridgeOptions o;
+    std::string error;
+    ASSERT_TRUE(parseOptions(7, argv, o, error)) << error;
+    EXPECT_TRUE(o.forcePrompt);
+    EXPECT_TRUE(o.noEditor);
+    EXPECT_TRUE(o.haveSurface);
+    EXPECT_EQ(o.ignoredArguments, (std::vector<std::string>{"--mixr", "10.0.0.2", "-c"}));
+}
 
 TEST(OptionParsing, ValuesLandInTheirFields)
 {

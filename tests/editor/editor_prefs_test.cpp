@@ -136,13 +136,22 @@ TEST_F(EditorPrefsTest, MalformedFilesGiveOnlyWhatTheyHold)
         {"overlongLine", {COUNT1 + " 2", CHANNELS1 + " 5 6" + std::string(100000, ' ') + "7 8 9", COUNT2 + " 1",
                           CHANNELS2 + " 33"}, {5, 6}, {33}},
         {"shortFile", {COUNT1 + " 1", CHANNELS1 + " 9", COUNT2 + " 4"}, {9}, {}},
+        {"onlyEmptySlots", {COUNT1 + " 2", CHANNELS1 + " 80 80"}, {}, {}},
         {"emptyFile", {}, {}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        output.clear();
         readBody(c.body);
-        EXPECT_EQ(bankEntries(0), c.bank0);
-        EXPECT_EQ(bankEntries(1), c.bank1);
+        // A file that yields no strip at all would blank the surface: the
+        // default banks instead, with the reason.
+        const bool none = c.bank0.empty() && c.bank1.empty();
+        EXPECT_EQ(bankEntries(0), none ? counting(0, 32) : c.bank0);
+        EXPECT_EQ(bankEntries(1), none ? counting(32, 16) : c.bank1);
+        EXPECT_EQ(output.find("explicit.prefs holds no banks of strips: using the default banks\n") !=
+                      std::string::npos,
+                  none)
+            << output;
     }
 }
 

@@ -24,6 +24,15 @@ std::string faderLine(int fader, double position)
     return text;
 }
 
+// Index of the first bridge output line at or after from that starts with
+// prefix; -1 when there is none.
+int lineIndex(const std::vector<std::string>& lines, const std::string& prefix, int from = 0)
+{
+    for (size_t i = static_cast<size_t>(from); i < lines.size(); ++i)
+        if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+    return -1;
+}
+
 TEST_F(DeviceFaults, SilentConsoleIsReportedOnceProbedAndReadAgainWhenBack)
 {
     RigOptions options;
@@ -41,6 +50,12 @@ TEST_F(DeviceFaults, SilentConsoleIsReportedOnceProbedAndReadAgainWhenBack)
     auto silentAt = std::chrono::steady_clock::now();
     ASSERT_TRUE(bridgeSays("Mixer not responding", 3000));
     EXPECT_GE(std::chrono::steady_clock::now() - silentAt, std::chrono::milliseconds(500));
+    // The surface says so too, naming the console, and its meters drop.
+    const std::string at = "127.0.0.1:" + std::to_string(consolePort);
+    EXPECT_TRUE(surfaceShows("display 1 color 1 inv 0 top \"Mixer\" bottom \"not\"", 2000));
+    EXPECT_TRUE(surfaceShows("display 3 color 1 inv 0 top \"" + at.substr(0, 7) + "\" bottom \"ing\"", 100));
+    EXPECT_TRUE(surfaceShows("display 4 color 1 inv 0 top \"" + at.substr(7, 7) + "\" bottom \"\"", 100));
+    for (int meter = 1; meter <= 8; ++meter) EXPECT_TRUE(surfaceShows("meter " + std::to_string(meter) + " 0", 100));
     std::string line;
     // The keep-alive goes on and the probe asks again, both unanswered.
     EXPECT_TRUE(waitForLine(*console, "silent, ignored /-stat/keysolo", 3000, line));
@@ -59,13 +74,63 @@ TEST_F(DeviceFaults, SilentConsoleIsReportedOnceProbedAndReadAgainWhenBack)
     EXPECT_TRUE(consoleNumberReaches("/ch/03/mix/fader", 0.6, 3000));
 }
 
-// Index of the first bridge output line at or after from that starts with
-// prefix; -1 when there is none.
-int lineIndex(const std::vector<std::string>& lines, const std::string& prefix, int from = 0)
+// Start-up through a console that goes quiet for two seconds mid-sweep:
+// what it gave up is asked again after start-up until it is read.
+TEST_F(DeviceFaults, ParametersGivenUpDuringAQuietSpellAreReadAfterStartUp)
 {
-    for (size_t i = static_cast<size_t>(from); i < lines.size(); ++i)
-        if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
-    return -1;
+    std::filesystem::path script = profile / "quiet.txt";
+    std::ofstream(script) << "wait 700\nsilent on 2000\n";
+    RigOptions options;
+    options.consoleArgs = {"--delay-ms", "1", "--script", script.string()};
+    options.bridgeArgs = {"--sweep-window", "2"};
+    ASSERT_TRUE(startRig(options));
+    std::vector<std::string> lines = outputLines(*bridge);
+    int summary = -1;
+    int given = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (std::sscanf(lines[i].c_str(), "%d of 6329 parameters were not answered", &given) == 1) {
+            summary = static_cast<int>(i);
+            break;
+        }
+    }
+    ASSERT_GT(given, 0) << "the quiet spell fell outside the sweep";
+    ASSERT_GE(summary, 0);
+    EXPECT_NE(lines[static_cast<size_t>(summary)].find("they are asked again in the background"), std::string::npos);
+    EXPECT_LT(given, 20) << "about one per second of outage and outstanding query";
+    EXPECT_EQ(bridgeLineCount("No answer from the mixer"), 0) << "the console had answered before";
+
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (bridgeLineCount("Mixer answered ") < given && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(bridgeLineCount("Mixer answered "), given);
+    EXPECT_GT(lineIndex(outputLines(*bridge), "Mixer answered "), summary) << "asked again after the sweep";
+}
+
+// A console that never answers one parameter, the very first one asked.
+TEST_F(DeviceFaults, AnAddressTheConsoleNeverAnswersDoesNotHoldStartUp)
+{
+    const std::string first = "/config/amixenable/X";
+    RigOptions options;
+    options.consoleArgs = {"--ignore", first};
+    options.startupTimeoutMs = 15000;
+    ASSERT_TRUE(startRig(options));
+    EXPECT_EQ(bridgeLineCount("The mixer answers, but not " + first + "; going on without it"), 1);
+    EXPECT_EQ(bridgeLineCount("No answer from the mixer"), 0);
+    EXPECT_EQ(bridgeLineCount("1 of 6329 parameters were not answered by the mixer (" + first + ")"), 1);
+
+    // After start-up it is asked again, now and then, until answered.
+    auto askedCount = [&] {
+        int count = 0;
+        for (const std::string& l : outputLines(*console)) count += l == "ignored query " + first;
+        return count;
+    };
+    const int duringStartUp = askedCount();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (askedCount() <= duringStartUp && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_GT(askedCount(), duringStartUp);
+    ASSERT_TRUE(consoleCommand("ignore none"));
+    EXPECT_TRUE(bridgeSays("Mixer answered " + first + " at last", 5000));
 }
 
 TEST_F(DeviceFaults, RebootedConsoleIsSubscribedAgainAndItsNewValuesReachTheSurface)

@@ -4,7 +4,9 @@
 #include <future>
 
 #include "control/strip_controls_support.h"
+#include "platform/local_addresses.h"
 #include "platform/stop_signal.h"
+#include "surface/self_loop.h"
 #include "support/loopback_source.h"
 
 namespace {
@@ -62,6 +64,43 @@ TEST_F(SurfaceReceiveLoop, ListensOnlyToTheSurfacesAddress)
     Write seen;
     ASSERT_TRUE(mixer.next(seen));
     EXPECT_EQ(seen, (Write{"/main/st/mix/fader", 'f', 0.5000613}));
+}
+
+// With the surface address set to this machine, what the bridge sends would
+// come back to it; a datagram from its own socket is never surface input.
+TEST_F(SurfaceReceiveLoop, IgnoresDatagramsFromItsOwnSocket)
+{
+    startLoop();
+    sendMasterFader(bridgeSide, 0x10);  // to itself, as a looped-back motor fader
+    UdpSocket surface;
+    ASSERT_TRUE(surface.open());
+    sendMasterFader(surface, 0x40);
+    Write seen;
+    ASSERT_TRUE(mixer.next(seen));
+    EXPECT_EQ(seen, (Write{"/main/st/mix/fader", 'f', 0.5000613}));
+}
+
+// Loopback and every interface address count as this machine's own.
+TEST(SelfLoop, OwnAddressesAndTheLoopingConfiguration)
+{
+    resetSelfLoopState();
+    loadOwnAddresses();
+    uint32_t interfaces[16];
+    const int count = localIpv4Addresses(interfaces, 16);
+    for (int i = 0; i < count; ++i) EXPECT_TRUE(isOwnAddress(interfaces[i])) << formatIpv4(interfaces[i]);
+    const struct { uint32_t address; uint16_t port; bool loops; } cases[] = {
+        {0x7F000001, 10111, true}, {0x7F0000FE, 10111, true}, {0x7F000001, 10112, false},
+        {0xC0000201, 10111, false},  // 192.0.2.1, a documentation address
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(formatIpv4(c.address) + ":" + std::to_string(c.port));
+        EXPECT_EQ(surfaceLoopsBack(UdpEndpoint{c.address, c.port}, 10111), c.loops);
+        EXPECT_EQ(isOwnSurfaceDatagram(UdpEndpoint{c.address, c.port}, 10111), c.loops);
+    }
+    if (count > 0) {
+        EXPECT_TRUE(surfaceLoopsBack(UdpEndpoint{interfaces[count - 1], 10111}, 10111));
+    }
+    resetSelfLoopState();
 }
 
 TEST_F(SurfaceReceiveLoop, EndsOnStopEvenWithoutAWakeUp)

@@ -12,7 +12,7 @@ CommandQueue commands;
 namespace {
 
 const char* const kHelp =
-    "commands: set ADDRESS VALUE | silent on [MS] | silent off | delay MS | drop PERCENT | "
+    "commands: set ADDRESS VALUE | silent on [MS] | silent off | ignore ADDRESS | ignore none | delay MS | drop PERCENT | "
     "scene COUNT | dump ADDRESS | dump PREFIX* | wait MS | clients | stats | quit";
 
 std::string formatArg(const OscArg& arg)
@@ -144,6 +144,10 @@ bool runLine(const std::string& line, int64_t nowMs)
             return true;
         }
         setSilent(words[1] == "on", forMs > 0 ? nowMs + forMs : 0);
+    } else if (verb == "ignore" && words.size() == 2) {
+        if (words[1] == "none") server.ignored.clear();
+        else server.ignored.push_back(words[1]);
+        consoleLog("ignoring %zu addresses", server.ignored.size());
     } else if (verb == "delay" && wordNumber(words, 1, 0, 600000L, number)) {
         server.delayMs = static_cast<int>(number);
         consoleLog("delay %d ms", server.delayMs);

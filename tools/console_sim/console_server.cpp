@@ -154,6 +154,10 @@ void handleWrite(const OscMessage& message, const sockaddr_in& from, int64_t now
 
 void handleQuery(const OscMessage& message, const sockaddr_in& from, int64_t nowMs)
 {
+    if (std::find(server.ignored.begin(), server.ignored.end(), message.address) != server.ignored.end()) {
+        consoleLog("ignored query %s", message.address.c_str());
+        return;
+    }
     OscArg value;
     if (!queryValue(message.address, value)) {
         ++server.unknown;

@@ -23,17 +23,19 @@ struct Options {
 
 const char* const kUsage =
     "usage: velumbra-console-sim [--listen IP:PORT | --port N] [--delay-ms N] [--drop-percent P]\n"
-    "                            [--seed S] [--silent-after-ms N] [--verbose] [--script FILE]\n"
+    "                            [--seed S] [--silent-after-ms N] [--ignore ADDRESS]... [--verbose]\n"
+    "                            [--script FILE]\n"
     "  --listen IP:PORT      address to serve (default 127.0.0.1:10023; port 0 picks one)\n"
     "  --port N              port on 127.0.0.1 (0 picks one)\n"
     "  --delay-ms N          delay every answer by N ms\n"
     "  --drop-percent P      drop P%% of the answers (random, see --seed)\n"
     "  --seed S              seed of the random drops and scenes (default 1)\n"
     "  --silent-after-ms N   stop answering anything N ms after start\n"
+    "  --ignore ADDRESS      never answer a query of ADDRESS (may be repeated)\n"
     "  --verbose             log every received message\n"
     "  --script FILE         run the commands in FILE, then those on standard input\n"
     "commands (standard input, one per line): set ADDRESS VALUE, silent on [MS], silent off,\n"
-    "  delay MS, drop P, scene COUNT, dump ADDRESS, dump PREFIX*, wait MS, clients, stats, quit\n";
+    "  ignore ADDRESS, ignore none, delay MS, drop P, scene COUNT, dump ADDRESS, dump PREFIX*, wait MS, clients, stats, quit\n";
 
 bool parseOptions(int argc, char** argv, Options& options)
 {
@@ -49,7 +51,7 @@ bool parseOptions(int argc, char** argv, Options& options)
         }
         if (option == "--help" || option == "-h") return false;
         static const char* const known[] = {"--listen", "--port", "--delay-ms", "--drop-percent",
-                                            "--seed", "--silent-after-ms", "--script"};
+                                            "--seed", "--silent-after-ms", "--script", "--ignore"};
         bool isKnown = false;
         for (const char* name : known) isKnown = isKnown || option == name;
         if (!isKnown) {
@@ -79,6 +81,8 @@ bool parseOptions(int argc, char** argv, Options& options)
         } else if (option == "--silent-after-ms") {
             ok = parseWholeNumber(value, 1, 86400000L, number);
             options.silentAfterMs = static_cast<int>(number);
+        } else if (option == "--ignore") {
+            server.ignored.push_back(value);
         } else if (option == "--script") {
             options.scriptPath = value;
         }

@@ -1,0 +1,44 @@
+#include "display/mixer_gone.h"
+
+#include <cstring>
+
+#include "display/strip_display.h"
+#include "model/console_model.h"
+#include "surface/output_queue.h"
+
+namespace {
+
+constexpr int RED = 1;
+constexpr int CHARS = 7;  // per display line
+
+} // namespace
+
+void showMixerGone(const char* where)
+{
+    // Upper row "Mixer at <address>" (the address over displays 3 to 5),
+    // lower row "not answering".
+    static const char* const top[2] = {"Mixer", "at"};
+    static const char* const bottom[8] = {"not", "answer-", "ing", "", "", "", "", ""};
+    const size_t length = where ? std::strlen(where) : 0;
+    for (int position = 1; position <= 8; ++position) {
+        char text[CHARS + 1] = "";
+        if (position <= 2) {
+            std::strcpy(text, top[position - 1]);
+        } else {
+            const size_t from = static_cast<size_t>(position - 3) * CHARS;
+            if (from < length) {
+                std::strncpy(text, where + from, CHARS);
+                text[CHARS] = '\0';
+            }
+        }
+        writeStripDisplay(position, RED, 0, text, bottom[position - 1]);
+    }
+    // Once per silence: no meters arrive while it lasts.
+    bool live = false;
+    for (StripRecord& strip : strips) {
+        live = live || strip.meter != 0.0f;
+        strip.meter = 0.0f;
+    }
+    const float zero[8] = {};
+    if (live) queueMeterLevels(zero);
+}
