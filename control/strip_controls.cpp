@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "display/refresh.h"
-#include "editor/editor_window.h"
+#include "editor/editor_clicks.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
 #include "platform/console_output.h"
@@ -16,7 +16,6 @@ namespace {
 constexpr int FIRST_DCA = 72;
 constexpr int FIRST_SPILL_BANK = 8;
 constexpr int SCROLL_STEPS = 10;
-constexpr int BANK_BUTTON_ENTRY = 160;   // editorClickPoints entry of bank 0
 constexpr uint8_t NOTE_BANK_DOWN = 96;
 constexpr uint8_t NOTE_BANK_UP = 97;
 constexpr uint8_t NOTE_MUTE_GROUP_1 = 74;
@@ -136,9 +135,6 @@ void buildSpillBank(int bank, int scroll)
     for (int i = 1; i < 8; ++i) storeBankStrip(i, entryOrBlank(bank, scroll * 7 + i));
 }
 
-// The editor's bank button for the now current user bank (8 = DCA button).
-void clickBankButton(int bank) { clickEditorPoint(BANK_BUTTON_ENTRY + bank); }
-
 // Up: true when the result is a DCA spill bank.
 bool stepBankUp()
 {
@@ -148,7 +144,7 @@ bool stepBankUp()
         queueLamp(NOTE_BANK_DOWN, 127);
         if (currentBank < FIRST_SPILL_BANK) buildBankStrips(currentBank, 0);
         else queueLamp(NOTE_BANK_UP, 0);
-        clickBankButton(currentBank);
+        clickEditorBank(currentBank);
         if (currentBank < FIRST_SPILL_BANK) return false;
     }
     currentBank = FIRST_SPILL_BANK + validDcaGroup();
@@ -169,7 +165,7 @@ void stepBankDown()
     queueLamp(NOTE_BANK_UP, 127);
     buildBankStrips(currentBank, 0);
     if (currentBank == 0) queueLamp(NOTE_BANK_DOWN, 0);
-    clickBankButton(currentBank);
+    clickEditorBank(currentBank);
 }
 
 } // namespace

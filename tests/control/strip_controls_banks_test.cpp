@@ -3,6 +3,7 @@
 #include "control/strip_controls.h"
 #include "control/strip_controls_support.h"
 #include "display/refresh.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 
 namespace {
@@ -154,6 +155,7 @@ TEST_F(Banks, ClicksTheEditorsBankButton)
     addFakeWindow("X32 EDIT - live", DesktopRect{0, 100, 1188, 851});
     setBank(1, {1});
     pressNote(97);  // the first datagram finds the editor, then the bank click
+    waitForEditorClicks();
     std::vector<DesktopEvent> events = recordedDesktopEvents();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), leftClickEvent(25, 465 + 120));

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/reset_state.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "platform/console_output.h"
 #include "platform/desktop.h"
