@@ -135,13 +135,33 @@ void buildSpillBank(int bank, int scroll)
     for (int i = 1; i < 8; ++i) storeBankStrip(i, entryOrBlank(bank, scroll * 7 + i));
 }
 
+// A user bank that would show at least one strip.
+bool hasStrips(int bank)
+{
+    for (int i = 0; i < usedEntries(bank); ++i) {
+        if (entryOrBlank(bank, i) != BLANK_STRIP) return true;
+    }
+    return false;
+}
+
+// The nearest user bank with strips above (step +1) or below (step -1)
+// bank: an empty bank would only show a blank surface. Past the last user
+// bank up comes the DCA spill bank (FIRST_SPILL_BANK); below the first, -1.
+int nextBankWithStrips(int bank, int step)
+{
+    for (int b = bank + step; b >= 0 && b < FIRST_SPILL_BANK; b += step) {
+        if (hasStrips(b)) return b;
+    }
+    return step > 0 ? FIRST_SPILL_BANK : -1;
+}
+
 // Up: true when the result is a DCA spill bank.
 bool stepBankUp()
 {
     if (currentBank < FIRST_SPILL_BANK) {
-        ++currentBank;
+        currentBank = nextBankWithStrips(currentBank, 1);
         queueLamp(NOTE_BANK_UP, 127);
-        queueLamp(NOTE_BANK_DOWN, 127);
+        queueLamp(NOTE_BANK_DOWN, nextBankWithStrips(currentBank, -1) >= 0 ? 127 : 0);
         if (currentBank < FIRST_SPILL_BANK) buildBankStrips(currentBank, 0);
         else queueLamp(NOTE_BANK_UP, 0);
         clickEditorBank(currentBank);
@@ -154,17 +174,18 @@ bool stepBankUp()
 
 void stepBankDown()
 {
-    if (currentBank == 0) {
+    int below = nextBankWithStrips(std::min(currentBank, FIRST_SPILL_BANK), -1);
+    if (below < 0) {
         // Nothing to switch to; the surface goes back to the bank's start
         // so that it matches the reset scroll step.
-        buildBankStrips(0, 0);
+        buildBankStrips(currentBank, 0);
         return;
     }
-    currentBank = std::min(currentBank, FIRST_SPILL_BANK) - 1;
+    currentBank = below;
     queueLamp(NOTE_BANK_DOWN, 127);
     queueLamp(NOTE_BANK_UP, 127);
     buildBankStrips(currentBank, 0);
-    if (currentBank == 0) queueLamp(NOTE_BANK_DOWN, 0);
+    if (nextBankWithStrips(currentBank, -1) < 0) queueLamp(NOTE_BANK_DOWN, 0);
     clickEditorBank(currentBank);
 }
 
