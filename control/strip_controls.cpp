@@ -361,6 +361,12 @@ void selectAdjacentStrip(int direction)
     int selected = selectedStrip;
     if (!isValidStrip(selected)) return;
     int p = positionInBank(bank, selected);
+    // A spill bank's own DCA on surface strip 1 is not among its members: it
+    // stands before the first one, so there is nothing before it.
+    if (p < 0 && isSpillBank(bank) && selected == FIRST_DCA + bank - FIRST_SPILL_BANK) {
+        if (direction < 0) return;
+        p = 0;
+    }
     if (p < 0) return;
     p = direction > 0 ? stepForward(bank, p) : stepBackward(bank, p);
     int next = bankTable[bank][p];
