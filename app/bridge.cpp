@@ -11,7 +11,7 @@
 #include "app/query_sweep.h"
 #include "app/reset_state.h"
 #include "app/startup.h"
-#include "editor/dca_spill.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_prefs.h"
 #include "mixer/keepalive.h"
 #include "mixer/mixer_send.h"
@@ -196,6 +196,7 @@ int runBridge(int argc, const char* const* argv)
     std::thread surfaceReceive(surfaceReceiveLoop);
     setMixerSilenceLimit(options.silenceMs);
     std::thread watchdog(mixerWatchdogLoop);
+    startEditorClicks();
 
     AddressPair current;
     runStartupWithKeyboard(options, configPath, current);
@@ -212,7 +213,7 @@ int runBridge(int argc, const char* const* argv)
     watchdog.join();  // joins its re-read thread first
     oscReceive.join();
     surfaceReceive.join();
-    stopDelayedEditorClicks();
+    stopEditorClicks();
     setSurfaceLink(nullptr, UdpEndpoint{});
     setMixerLink(nullptr, UdpEndpoint{});
     // The sockets end with this function; a late signal must not touch them.

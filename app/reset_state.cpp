@@ -5,7 +5,7 @@
 #include "control/processing_pages.h"
 #include "display/refresh.h"
 #include "display/strip_display.h"
-#include "editor/dca_spill.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_prefs.h"
 #include "editor/editor_window.h"
 #include "fxdefs/fx_files.h"
@@ -27,7 +27,7 @@ void resetAllState()
     resetStripDisplayCache();
     resetFxDescriptions();
     // Pending editor clicks go before the editor state they would use.
-    resetDcaSpillState();
+    resetEditorClicks();
     resetEditorState();
     resetEditorPrefsState();
     resetDesktopBackend();

@@ -8,6 +8,7 @@
 #include "control/strip_controls.h"
 #include "display/refresh.h"
 #include "display/strip_display.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_prefs.h"
 #include "editor/editor_window.h"
 #include "fxdefs/fx_files.h"
@@ -154,15 +155,13 @@ void sendSelectZero()
     }
 }
 
-void clickBankButton(int bank) { clickEditorPoint(160 + bank); }
-
 void layOutFirstBank()
 {
     if (!sendToMixerQuietly("/-stat/chfaderbank", "i", 0)) {
         consolePrint("Error sending channel select to mixer\n");
     }
     sendSelectZero();
-    clickBankButton(0);
+    clickEditorBank(0);
     queueLamp(97, 127);
     queueLamp(96, 0);
     buildBankStrips(0, 0);
@@ -171,8 +170,8 @@ void layOutFirstBank()
     lastShownPage = -1;
     queueLamp(51, 127);
     routSwitch = 0;
-    clickBankButton(0);
-    clickBankButton(0);
+    clickEditorBank(0);
+    clickEditorBank(0);
     startupComplete = 1;
     selectedStrip = 0;
     selectedBankSlot = bankSlotOf(0);

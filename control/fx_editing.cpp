@@ -5,6 +5,7 @@
 #include "control/processing_pages_steps.h"
 #include "display/formatters.h"
 #include "display/refresh.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "fxdefs/fx_files.h"
 #include "mixer/mixer_send.h"
@@ -180,19 +181,15 @@ void syncEditorFxPage(int slot)
 
     uint64_t window = 0;
     if (!findFxWindow(slot, window)) return;
-    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
-    desktop->focusWindow(window);
     DesktopRect rect;
-    if (desktop->readWindowRect(window, rect) != RectRead::Ok) return;
-    int x = slot <= 4 ? static_cast<int>(rect.left + 825 * editorScaleX) : rect.left + 850;
-    int y = slot <= 4 ? static_cast<int>(rect.top + 225 * editorScaleY) : rect.top + 230;
+    if (currentDesktop()->readWindowRect(window, rect) != RectRead::Ok) return;
     // Each click advances the window's group by one, wrapping after the last.
-    for (int clicks = 0; fx.editorPageGroup != target && clicks <= groups; ++clicks) {
-        desktop->moveCursor(x, y);
-        desktop->clickLeftButton();
+    int clicks = 0;
+    for (; fx.editorPageGroup != target && clicks <= groups; ++clicks) {
         fx.editorPageGroup = fx.editorPageGroup >= 1 && fx.editorPageGroup < groups
                                  ? fx.editorPageGroup + 1 : 1;
     }
+    clickFxPageButton(window, slot, clicks);
 }
 
 void showFxSlot(int note)
@@ -204,12 +201,12 @@ void showFxSlot(int note)
     surfacePage = slot <= 4 ? slot + 1 : slot + 19;
     refreshSurface(0);
     uint64_t window = 0;
-    if (findFxWindow(slot, window)) currentDesktop()->focusWindow(window);
+    if (findFxWindow(slot, window)) focusWindowInTurn(window);
 }
 
 void openFxSlotInEditor(int page)
 {
     int slot = fxSlotOfPage(page);
     if (slot == 0 || editorFound != 1) return;
-    sendFunctionKey(editorWindow, slot);
+    sendEditorFunctionKey(slot);
 }

@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "display/refresh.h"
-#include "editor/editor_window.h"
+#include "editor/editor_clicks.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
 #include "platform/console_output.h"
@@ -16,7 +16,6 @@ namespace {
 constexpr int FIRST_DCA = 72;
 constexpr int FIRST_SPILL_BANK = 8;
 constexpr int SCROLL_STEPS = 10;
-constexpr int BANK_BUTTON_ENTRY = 160;   // editorClickPoints entry of bank 0
 constexpr uint8_t NOTE_BANK_DOWN = 96;
 constexpr uint8_t NOTE_BANK_UP = 97;
 constexpr uint8_t NOTE_MUTE_GROUP_1 = 74;
@@ -136,19 +135,36 @@ void buildSpillBank(int bank, int scroll)
     for (int i = 1; i < 8; ++i) storeBankStrip(i, entryOrBlank(bank, scroll * 7 + i));
 }
 
-// The editor's bank button for the now current user bank (8 = DCA button).
-void clickBankButton(int bank) { clickEditorPoint(BANK_BUTTON_ENTRY + bank); }
+// A user bank that would show at least one strip.
+bool hasStrips(int bank)
+{
+    for (int i = 0; i < usedEntries(bank); ++i) {
+        if (entryOrBlank(bank, i) != BLANK_STRIP) return true;
+    }
+    return false;
+}
+
+// The nearest user bank with strips above (step +1) or below (step -1)
+// bank: an empty bank would only show a blank surface. Past the last user
+// bank up comes the DCA spill bank (FIRST_SPILL_BANK); below the first, -1.
+int nextBankWithStrips(int bank, int step)
+{
+    for (int b = bank + step; b >= 0 && b < FIRST_SPILL_BANK; b += step) {
+        if (hasStrips(b)) return b;
+    }
+    return step > 0 ? FIRST_SPILL_BANK : -1;
+}
 
 // Up: true when the result is a DCA spill bank.
 bool stepBankUp()
 {
     if (currentBank < FIRST_SPILL_BANK) {
-        ++currentBank;
+        currentBank = nextBankWithStrips(currentBank, 1);
         queueLamp(NOTE_BANK_UP, 127);
-        queueLamp(NOTE_BANK_DOWN, 127);
+        queueLamp(NOTE_BANK_DOWN, nextBankWithStrips(currentBank, -1) >= 0 ? 127 : 0);
         if (currentBank < FIRST_SPILL_BANK) buildBankStrips(currentBank, 0);
         else queueLamp(NOTE_BANK_UP, 0);
-        clickBankButton(currentBank);
+        clickEditorBank(currentBank);
         if (currentBank < FIRST_SPILL_BANK) return false;
     }
     currentBank = FIRST_SPILL_BANK + validDcaGroup();
@@ -158,18 +174,19 @@ bool stepBankUp()
 
 void stepBankDown()
 {
-    if (currentBank == 0) {
+    int below = nextBankWithStrips(std::min(currentBank, FIRST_SPILL_BANK), -1);
+    if (below < 0) {
         // Nothing to switch to; the surface goes back to the bank's start
         // so that it matches the reset scroll step.
-        buildBankStrips(0, 0);
+        buildBankStrips(currentBank, 0);
         return;
     }
-    currentBank = std::min(currentBank, FIRST_SPILL_BANK) - 1;
+    currentBank = below;
     queueLamp(NOTE_BANK_DOWN, 127);
     queueLamp(NOTE_BANK_UP, 127);
     buildBankStrips(currentBank, 0);
-    if (currentBank == 0) queueLamp(NOTE_BANK_DOWN, 0);
-    clickBankButton(currentBank);
+    if (nextBankWithStrips(currentBank, -1) < 0) queueLamp(NOTE_BANK_DOWN, 0);
+    clickEditorBank(currentBank);
 }
 
 } // namespace
@@ -344,6 +361,12 @@ void selectAdjacentStrip(int direction)
     int selected = selectedStrip;
     if (!isValidStrip(selected)) return;
     int p = positionInBank(bank, selected);
+    // A spill bank's own DCA on surface strip 1 is not among its members: it
+    // stands before the first one, so there is nothing before it.
+    if (p < 0 && isSpillBank(bank) && selected == FIRST_DCA + bank - FIRST_SPILL_BANK) {
+        if (direction < 0) return;
+        p = 0;
+    }
     if (p < 0) return;
     p = direction > 0 ? stepForward(bank, p) : stepBackward(bank, p);
     int next = bankTable[bank][p];

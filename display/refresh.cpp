@@ -3,6 +3,7 @@
 #include "display/page_table.h"
 #include "display/strip_display.h"
 #include "display/strip_texts.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
 #include "surface/output_queue.h"

@@ -1,75 +1,18 @@
 #include "editor/dca_spill.h"
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <stop_token>
-#include <thread>
 
 #include "control/strip_controls.h"
 #include "display/refresh.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The editor's DCA button, in design units.
 constexpr int DCA_BUTTON_X = 25;
 constexpr int DCA_BUTTON_Y = 700;
-constexpr auto SECOND_CLICK_DELAY = std::chrono::milliseconds(100);
-constexpr int MAX_PENDING_CLICKS = 16;
-
-struct DelayedClick {
-    int x;
-    int y;
-    Clock::time_point due;
-};
-
-// Clicks wait here in the order they were scheduled (and so in due order).
-std::mutex clickMutex;
-std::condition_variable_any clickChanged;
-DelayedClick pendingClicks[MAX_PENDING_CLICKS];
-int pendingCount = 0;
-bool clickInProgress = false;
-// Declared last: destroyed (stopped and joined) before the state above.
-std::jthread clickThread;
-
-void runDelayedClicks(std::stop_token stop)
-{
-    std::unique_lock<std::mutex> lock(clickMutex);
-    while (!stop.stop_requested()) {
-        if (pendingCount == 0) {
-            clickChanged.wait(lock, stop, [] { return pendingCount > 0; });
-            continue;
-        }
-        if (Clock::now() < pendingClicks[0].due) {
-            clickChanged.wait_until(lock, stop, pendingClicks[0].due, [] { return false; });
-            continue;
-        }
-        DelayedClick click = pendingClicks[0];
-        for (int k = 1; k < pendingCount; ++k) pendingClicks[k - 1] = pendingClicks[k];
-        --pendingCount;
-        clickInProgress = true;
-        lock.unlock();
-        clickScreenPoint(click.x, click.y);
-        lock.lock();
-        clickInProgress = false;
-        clickChanged.notify_all();
-    }
-}
-
-void scheduleClick(int x, int y)
-{
-    std::lock_guard<std::mutex> lock(clickMutex);
-    // More than a handful in 100 ms cannot come from a hand; drop the excess.
-    if (pendingCount >= MAX_PENDING_CLICKS) return;
-    pendingClicks[pendingCount++] = {x, y, Clock::now() + SECOND_CLICK_DELAY};
-    if (!clickThread.joinable()) clickThread = std::jthread(runDelayedClicks);
-    clickChanged.notify_all();
-}
 
 int scaled(int units, double scale) { return static_cast<int>(units * scale); }
 
@@ -124,37 +67,9 @@ void stepDcaSpill(int direction)
     group += direction;
     currentDcaGroup = group;
 
-    if (isLeftOfPanel(DCA_BUTTON_X)) clickEditor(DCA_BUTTON_X, DCA_BUTTON_Y, 0);
-    if (editorFound == 1) {
-        int x = 0;
-        int y = 0;
-        dcaGroupClickPoint(group, x, y);
-        scheduleClick(x, y);
-    }
+    clickEditorDcaGroup(group);
 
     currentBank = 8 + group;
     buildBankStrips(currentBank, bankScroll);
     refreshSurface(0);
 }
-
-void waitForDelayedEditorClicks()
-{
-    std::unique_lock<std::mutex> lock(clickMutex);
-    if (!clickThread.joinable()) return;
-    clickChanged.wait(lock, [] { return pendingCount == 0 && !clickInProgress; });
-}
-
-void stopDelayedEditorClicks()
-{
-    {
-        std::lock_guard<std::mutex> lock(clickMutex);
-        pendingCount = 0;
-    }
-    if (clickThread.joinable()) {
-        clickThread.request_stop();
-        clickThread.join();
-    }
-    clickThread = std::jthread();
-}
-
-void resetDcaSpillState() { stopDelayedEditorClicks(); }

@@ -23,6 +23,7 @@ std::atomic<int> editorPanelLeft{0};
 int editorClickPoints[EDITOR_CLICK_POINT_COUNT][2];
 std::atomic<uint64_t> foundWindow{0};
 std::atomic<int> foundWindowValid{0};
+std::atomic<int> editorClickMissed{0};
 
 namespace {
 
@@ -188,6 +189,12 @@ void clickEditor(int x, int y, int panelOffset)
     if (editorFound == 1) {
         DesktopRect rect;
         if (readEditorRect(*desktop, rect) == RectRead::WindowGone) return;
+        // A minimised window's rectangle lies far off screen; the cursor
+        // would be clamped into another window.
+        if (!desktop->canTakeClicks(editorWindow)) {
+            editorClickMissed = 1;
+            return;
+        }
     }
     desktop->moveCursor(static_cast<int>(screenX), static_cast<int>(screenY));
     desktop->clickLeftButton();
@@ -200,7 +207,13 @@ bool isLeftOfPanel(int x)
     return x < truncToInt(editorPanelLeft / editorScaleX);
 }
 
-void clickEditorPoint(int entry)
+bool editorCanTakeClicks()
+{
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
+    return editorFound == 1 && currentDesktop()->canTakeClicks(editorWindow);
+}
+
+void clickEditorPointNow(int entry)
 {
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT) return;
@@ -287,6 +300,7 @@ void resetEditorState()
     foundWindow = 0;
     foundWindowValid = 0;
     rectErrorCode = 0;
+    editorClickMissed = 0;
     resetGeometry();
     initEditorClickPoints();
 }

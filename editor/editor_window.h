@@ -1,7 +1,7 @@
 // The console editor's window: finding it by title, following its geometry,
 // and clicking design points of its layout scaled to the window.
-// Runs on the surface receive thread (search, geometry) and on whichever
-// thread refreshes the surface (clicks).
+// Runs on the surface receive thread (search, geometry) and on the editor
+// click thread (clicks, see editor_clicks.h).
 #pragma once
 
 #include <atomic>
@@ -47,13 +47,22 @@ extern std::atomic<int> foundWindowValid;
 // editorFound goes back to 0 (the dispatcher searches again) and the
 // geometry to its start values, so nothing is clicked.
 void updateEditorGeometry();
+// 1 once a click was dropped because the editor could not take it
+// (minimised, hidden, empty); cleared when the editor is brought back.
+extern std::atomic<int> editorClickMissed;
+// The editor window is found, visible, not minimised and not empty.
+bool editorCanTakeClicks();
+
+// The clicks below are made at once: only the editor click thread (see
+// editor_clicks.h, the path every other click takes) and tests call them.
 // Clicks design point (x, y), shifted right by panelOffset screen pixels;
-// dropped when it falls outside the window or the window is gone.
+// dropped when it falls outside the window, the window is gone or it
+// cannot take a click (then editorClickMissed is set).
 void clickEditor(int x, int y, int panelOffset);
 bool isLeftOfPanel(int x);
 // Entries from 200 on are panel points (unguarded); below 200 main-area
 // points, clicked only when isLeftOfPanel holds. Unknown entries are ignored.
-void clickEditorPoint(int entry);
+void clickEditorPointNow(int entry);
 
 // Brings the editor to the front.
 void focusEditorWindow();

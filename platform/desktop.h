@@ -40,6 +40,9 @@ public:
     virtual void listWindows(std::vector<DesktopWindow>& windows) = 0;
     // The window's outer rectangle in screen coordinates.
     virtual RectRead readWindowRect(uint64_t window, DesktopRect& rect) = 0;
+    // Whether a click now would reach the window: it is shown, not
+    // minimised, and its rectangle is not empty.
+    virtual bool canTakeClicks(uint64_t window) = 0;
     // The monitor holding the largest part of area; false when none does.
     virtual bool monitorOf(const DesktopRect& area, DesktopRect& monitor) = 0;
     // Raises the window and gives it the keyboard.

@@ -7,6 +7,7 @@ class NullDesktop final : public DesktopBackend {
 public:
     void listWindows(std::vector<DesktopWindow>& windows) override { windows.clear(); }
     RectRead readWindowRect(uint64_t, DesktopRect&) override { return RectRead::WindowGone; }
+    bool canTakeClicks(uint64_t) override { return false; }
     bool monitorOf(const DesktopRect&, DesktopRect&) override { return false; }
     void focusWindow(uint64_t) override {}
     void moveCursor(int, int) override {}

@@ -12,9 +12,11 @@ struct FakeWindow {
     DesktopRect rect;
     bool open = true;
     bool rectFails = false;
+    FakeWindowState state = FakeWindowState::Shown;
 };
 
 constexpr int FAKE_RECT_ERROR = 5;
+constexpr DesktopRect ICONIC_RECT{-32000, -32000, -31840, -31972};
 
 long long overlapArea(const DesktopRect& a, const DesktopRect& b)
 {
@@ -43,8 +45,16 @@ public:
             lastError = FAKE_RECT_ERROR;
             return RectRead::Failed;
         }
-        rect = w->rect;
+        rect = w->state == FakeWindowState::Minimised ? ICONIC_RECT : w->rect;
         return RectRead::Ok;
+    }
+
+    bool canTakeClicks(uint64_t window) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        FakeWindow* w = find(window);
+        return w && w->open && w->state == FakeWindowState::Shown && w->rect.right > w->rect.left &&
+               w->rect.bottom > w->rect.top;
     }
 
     bool monitorOf(const DesktopRect& area, DesktopRect& monitor) override
@@ -219,6 +229,14 @@ void addFakeMonitor(DesktopRect rect)
     if (!desktop) return;
     std::lock_guard<std::mutex> lock(desktop->mutex);
     desktop->monitors.push_back(rect);
+}
+
+void setFakeWindowState(uint64_t window, FakeWindowState state)
+{
+    auto desktop = installed();
+    if (!desktop) return;
+    std::lock_guard<std::mutex> lock(desktop->mutex);
+    if (FakeWindow* w = desktop->find(window)) w->state = state;
 }
 
 std::vector<DesktopEvent> recordedDesktopEvents()

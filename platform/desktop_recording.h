@@ -39,6 +39,11 @@ void closeFakeWindow(uint64_t window);
 // Rectangle reads fail while the window still exists (error code 5).
 void failFakeWindowRect(uint64_t window, bool fail);
 void addFakeMonitor(DesktopRect rect);
+// Shown (the start state), minimised (its rectangle then reads as Windows
+// reports an iconic window's, near (-32000, -32000)) or hidden. Only a shown
+// window with a non-empty rectangle can take clicks.
+enum class FakeWindowState { Shown, Minimised, Hidden };
+void setFakeWindowState(uint64_t window, FakeWindowState state);
 
 std::vector<DesktopEvent> recordedDesktopEvents();
 void clearRecordedDesktopEvents();

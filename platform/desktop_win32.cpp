@@ -66,6 +66,19 @@ public:
         return RectRead::Ok;
     }
 
+    bool canTakeClicks(uint64_t window) override
+    {
+        HWND handle = toHwnd(window);
+        // A minimised window reports a rectangle near (-32000, -32000).
+        if (!IsWindowVisible(handle) || IsIconic(handle)) return false;
+        RECT r;
+        if (!GetWindowRect(handle, &r)) {
+            lastError_ = static_cast<int>(GetLastError());
+            return false;
+        }
+        return r.right > r.left && r.bottom > r.top;
+    }
+
     bool monitorOf(const DesktopRect& area, DesktopRect& monitor) override
     {
         RECT r{area.left, area.top, area.right, area.bottom};

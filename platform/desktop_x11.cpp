@@ -94,6 +94,17 @@ public:
         return RectRead::Ok;
     }
 
+    bool canTakeClicks(uint64_t window) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        XWindowAttributes a;
+        lastXError = 0;
+        if (!XGetWindowAttributes(display_.get(), static_cast<Window>(window), &a)) return false;
+        // An iconified client is unmapped; IsViewable also needs every
+        // ancestor mapped.
+        return a.map_state == IsViewable && a.width > 0 && a.height > 0;
+    }
+
     bool monitorOf(const DesktopRect& area, DesktopRect& monitor) override
     {
         std::lock_guard<std::mutex> lock(mutex_);

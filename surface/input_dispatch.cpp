@@ -6,6 +6,7 @@
 #include "control/strip_controls.h"
 #include "display/refresh.h"
 #include "editor/dca_spill.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
 #include "model/link_stats.h"
@@ -274,6 +275,7 @@ void dispatchSurfaceMessage(const uint8_t* bytes, int length)
 {
     searchEditorIfDue();
     if (!bytes || length < 3) return;
+    resyncEditorAfterMissedClicks();
     const uint8_t status = bytes[0];
     const uint8_t first = bytes[1];
     const uint8_t second = bytes[2];

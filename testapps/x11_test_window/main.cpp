@@ -1,6 +1,7 @@
 // A stand-in for the editor on an X display: one window at a given place
 // and size, titled as asked, that writes every button and key it receives
-// to a log file ("press 1 28 37", "key F3"). Used by the desktop tests.
+// to a log file ("press 1 28 37", "key F3"). F8 hides it for a second, as a
+// minimised window would be. Used by the desktop tests.
 //
 // velumbra-x11-test-window DISPLAY X Y WIDTH HEIGHT TITLE net|plain LOGFILE
 //   net:   the title goes to _NET_WM_NAME, WM_NAME holds a neutral text
@@ -8,6 +9,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <unistd.h>
 
@@ -89,7 +91,16 @@ int main(int argc, char** argv)
             logLine(log, "release %ld %ld %ld\n", event.xbutton.button, event.xbutton.x,
                     event.xbutton.y);
             break;
-        case KeyPress: logKey(log, "key", &event.xkey); break;
+        case KeyPress:
+            logKey(log, "key", &event.xkey);
+            if (XLookupKeysym(&event.xkey, 0) == XK_F8) {
+                XUnmapWindow(display, window);
+                XFlush(display);
+                sleep(1);
+                XMapWindow(display, window);
+                XFlush(display);
+            }
+            break;
         case KeyRelease: logKey(log, "keyup", &event.xkey); break;
         default: break;
         }

@@ -12,6 +12,7 @@
 #include "app/query_sweep.h"
 #include "app/reset_state.h"
 #include "app/startup.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_prefs.h"
 #include "model/console_model.h"
 #include "platform/console_output.h"
@@ -260,6 +261,7 @@ TEST_F(Startup, AnEditorWithItsOwnPreferencesKeepsItsBanks)
     EXPECT_EQ(bankStrips[0], 48);
     EXPECT_EQ(bankStrips[1], 49);
     EXPECT_EQ(bankStrips[2], BLANK_STRIP);
+    waitForEditorClicks();
     EXPECT_FALSE(recordedDesktopEvents().empty()) << "the editor is clicked into";
 }
 

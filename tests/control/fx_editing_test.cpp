@@ -10,6 +10,7 @@
 #include "control/fx_editing.h"
 #include "control/strip_controls_support.h"
 #include "display/formatters.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "fxdefs/fx_files.h"
 
@@ -116,10 +117,12 @@ TEST_F(FxEditingTest, PageStepsStopAtTheEndsAndTheEditorWindowFollowsItsGroups)
         {ccw(1), 1, {}},
     };
     for (const Step& s : steps) {
+        waitForEditorClicks();
         clearRecordedDesktopEvents();
         turn(2, 2, s.value);
         EXPECT_EQ(fxSlots[1].paramPage, s.page);
         EXPECT_EQ(fxSlots[1].editorPageGroup, s.page);  // one group per page in this effect
+        waitForEditorClicks();
         EXPECT_EQ(recordedDesktopEvents(), s.events) << "to page " << s.page;
     }
     EXPECT_TRUE(mixer.drain().empty());
@@ -133,13 +136,16 @@ TEST_F(FxEditingTest, SlotsFiveToEightClickTheirWindowUnscaledAndAMissingWindowK
     useEffect(6, 0);
     turn(25, 2, cw(1));
     EXPECT_EQ(fxSlots[6].editorPageGroup, 2);
+    waitForEditorClicks();
     EXPECT_EQ(recordedDesktopEvents(),
               (std::vector<DesktopEvent>{focusEvent(fxWindow), cursorMoveEvent(860, 250), leftClickEvent(860, 250)}));
+    waitForEditorClicks();
     clearRecordedDesktopEvents();
     useEffect(7, 0);  // no "FX 7" window
     turn(26, 2, cw(1));
     EXPECT_EQ(fxSlots[7].paramPage, 2);
     EXPECT_EQ(fxSlots[7].editorPageGroup, 1);
+    waitForEditorClicks();
     EXPECT_TRUE(recordedDesktopEvents().empty());
 }
 
@@ -212,11 +218,13 @@ TEST_F(FxEditingTest, SlotButtonsChangeThePageAndRaiseThatSlotsWindow)
     const uint64_t none = 0;
     for (auto [note, page, window] :
          {std::tuple{71, 3, fx2}, {82, 26, fx7}, {70, 2, none}, {83, 27, none}, {74, 27, none}}) {
+        waitForEditorClicks();
         clearRecordedDesktopEvents();
         handleFxSlotButton(note);
         std::vector<DesktopEvent> expected;
         if (window) expected = {focusEvent(window)};
         EXPECT_EQ(surfacePage, page) << note;
+        waitForEditorClicks();
         EXPECT_EQ(recordedDesktopEvents(), expected) << note;
     }
     EXPECT_TRUE(mixer.drain().empty());
@@ -225,15 +233,18 @@ TEST_F(FxEditingTest, SlotButtonsChangeThePageAndRaiseThatSlotsWindow)
 TEST_F(FxEditingTest, TopRowZeroSendsTheSlotsFunctionKeyToTheEditor)
 {
     press(3, 0);  // no editor yet
+    waitForEditorClicks();
     EXPECT_TRUE(recordedDesktopEvents().empty());
     uint64_t editor = addFakeWindow("X32 EDIT - show", DesktopRect{0, 0, 1188, 771});
     searchEditorWindow();
     ASSERT_EQ(editorFound, 1);
     for (auto [page, note, fkey] : {std::tuple{3, 0, 2}, {24, 0, 5}, {27, 0, 8}, {3, 1, 0}}) {
+        waitForEditorClicks();
         clearRecordedDesktopEvents();
         press(page, note);
         std::vector<DesktopEvent> expected;
         if (fkey) expected = {focusEvent(editor), functionKeyEvent(editor, fkey)};
+        waitForEditorClicks();
         EXPECT_EQ(recordedDesktopEvents(), expected) << "page " << page;
     }
 }

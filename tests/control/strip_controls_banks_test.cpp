@@ -3,6 +3,7 @@
 #include "control/strip_controls.h"
 #include "control/strip_controls_support.h"
 #include "display/refresh.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 
 namespace {
@@ -84,11 +85,11 @@ TEST_F(Banks, ScrollForwardStopsBeforeAnEmptyStepAndBackAtTheStart)
     EXPECT_EQ(shown(), (Shown{73, 0, 1, 2, 3, 4, 5, 6}));
 }
 
-TEST_F(Banks, UserBanksUpAndDownWithLeadingBlanksAndAnEmptyBank)
+TEST_F(Banks, UserBanksUpAndDownWithLeadingBlanks)
 {
     setBank(0, {0, 1, 2});
     setBank(1, {B, 12, 13});
-    bankCount[2] = 0;
+    setBank(2, {B, B, 22});
     selectedStrip = 2;
     pressNote(97);
     EXPECT_EQ(shown(), (Shown{12, 13, B, B, B, B, B, B}));
@@ -99,8 +100,8 @@ TEST_F(Banks, UserBanksUpAndDownWithLeadingBlanksAndAnEmptyBank)
     EXPECT_EQ(bankLamps(), (std::vector<Lamp>{{97, 127}, {96, 127}}));
 
     pressNote(97);
-    EXPECT_EQ(shown(), (Shown{B, B, B, B, B, B, B, B}));
-    EXPECT_EQ(selectionsSent(mixer.drain()), (std::vector<int>{12, 12}));
+    EXPECT_EQ(shown(), (Shown{22, B, B, B, B, B, B, B}));
+    EXPECT_EQ(selectionsSent(mixer.drain()), (std::vector<int>{12, 22}));
     pressNote(96);
     takeSurfaceOutput();
     pressNote(96);
@@ -111,6 +112,50 @@ TEST_F(Banks, UserBanksUpAndDownWithLeadingBlanksAndAnEmptyBank)
     surfaceRefreshEnabled = 1;
     pressNote(97);
     EXPECT_EQ(surfaceRefreshEnabled, 1);
+}
+
+TEST_F(Banks, UpAndDownPassOverUserBanksWithoutStripsAndClickTheBankLandedOn)
+{
+    struct Case {
+        const char* filled;  // user banks 0..7: 'x' strips, '0' count 0, 'b' blanks only
+        int from;
+        uint8_t note;  // 97 up, 96 down
+        int landed;
+        int clickedEntry;  // editor bank button clicked, -1 none
+    };
+    const Case cases[] = {
+        {"xxxx0000", 3, 97, 9, 168},   // the default banks: straight to the DCA spill bank
+        {"xxxxbbbb", 3, 97, 9, 168},
+        {"x0b0x000", 0, 97, 4, 164},
+        {"x0b0x000", 4, 96, 0, 160},
+        {"x0b0x000", 9, 96, 4, 164},   // down from a spill bank: the last bank with strips
+        {"00x00000", 0, 97, 2, 162},   // from an empty bank too
+        {"00x00000", 2, 96, 2, -1},    // none below: nothing switched, as on bank 0
+        {"00000000", 9, 96, 9, -1},
+        {"00000000", 0, 97, 9, 168},
+    };
+    addFakeWindow("X32 EDIT - live", DesktopRect{0, 100, 1188, 851});
+    searchEditorWindow();
+    for (const Case& c : cases) {
+        for (int b = 0; b < 8; ++b) {
+            if (c.filled[b] == 'x') setBank(b, {b + 1, B, b + 11});
+            else setBank(b, c.filled[b] == 'b' ? std::vector<int>{B, B} : std::vector<int>{});
+        }
+        currentDcaGroup = 1;
+        currentBank = c.from;
+        waitForEditorClicks();
+        clearRecordedDesktopEvents();
+        pressNote(c.note);
+        EXPECT_EQ(currentBank, c.landed) << c.filled << " from " << c.from << " note " << +c.note;
+        std::vector<DesktopEvent> clicks;
+        if (c.clickedEntry >= 0) {
+            const int* p = editorClickPoints[c.clickedEntry];
+            clicks = {cursorMoveEvent(p[0], p[1] + 120), leftClickEvent(p[0], p[1] + 120)};
+        }
+        waitForEditorClicks();
+        EXPECT_EQ(recordedDesktopEvents(), clicks) << c.filled << " from " << c.from << " note " << +c.note;
+    }
+    mixer.drain();
 }
 
 TEST_F(Banks, DownOnBankZeroSwitchesNothingButReselects)
@@ -129,6 +174,7 @@ TEST_F(Banks, UpFromTheLastUserBankLandsOnTheCurrentDcaGroup)
 {
     currentBank = 7;
     currentDcaGroup = 2;
+    setBank(7, {7});
     setBank(10, {B, 20, 21}, 2);
     pressNote(97);
     EXPECT_EQ(currentBank, 10);
@@ -140,9 +186,9 @@ TEST_F(Banks, UpFromTheLastUserBankLandsOnTheCurrentDcaGroup)
     pressNote(97);  // already in a spill bank: stays there, no lamps
     EXPECT_EQ(currentBank, 10);
     EXPECT_TRUE(bankLamps().empty());
-    pressNote(96);  // any spill bank steps down to bank 7
+    pressNote(96);  // any spill bank steps down to bank 7, the only one with strips
     EXPECT_EQ(currentBank, 7);
-    EXPECT_EQ(bankLamps(), (std::vector<Lamp>{{96, 127}, {97, 127}}));
+    EXPECT_EQ(bankLamps(), (std::vector<Lamp>{{96, 127}, {97, 127}, {96, 0}}));
 
     currentDcaGroup = -1;  // unset: counts as the first
     pressNote(97);
@@ -154,6 +200,7 @@ TEST_F(Banks, ClicksTheEditorsBankButton)
     addFakeWindow("X32 EDIT - live", DesktopRect{0, 100, 1188, 851});
     setBank(1, {1});
     pressNote(97);  // the first datagram finds the editor, then the bank click
+    waitForEditorClicks();
     std::vector<DesktopEvent> events = recordedDesktopEvents();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), leftClickEvent(25, 465 + 120));
@@ -172,13 +219,18 @@ TEST_F(Banks, SelectStepWalksTheBankSkippingDcasAndBlanksWithoutWrapping)
     const Case cases[] = {{0, {1, 2, 3}, 3, 1, 49, 2}, {0, {1, 2, 3}, 3, 3, 49, 3}, {0, {1, 2, 72, 73}, 4, 2, 49, 2},
                           {0, {1, 72, B, 4}, 4, 1, 49, 4}, {0, {1, 2, 3}, 3, 1, 48, 1}, {0, {5, 72, 6}, 3, 6, 48, 5},
                           {0, {72, B, 3, 4}, 4, 3, 48, 3}, {9, spill, 3, 4, 49, 9}, {9, spill, 3, 17, 49, 17},
-                          {9, spill, 3, 4, 48, 4}};
+                          {9, spill, 3, 4, 48, 4},
+                          // The spill bank's own DCA on strip 1 sits before the first member.
+                          {9, spill, 3, 73, 49, 4}, {9, {B, 74, 5}, 2, 73, 49, 5}, {9, spill, 3, 73, 48, -1},
+                          {9, spill, 3, 74, 49, -1}};
     for (const Case& c : cases) {
         setBank(c.bank, c.list, c.count);
         currentBank = c.bank;
         selectedStrip = c.selected;
         pressNote(c.note);
-        EXPECT_EQ(selectionsSent(mixer.drain()), (std::vector<int>{c.expected})) << c.selected << " note " << +c.note;
+        std::vector<int> expected;
+        if (c.expected >= 0) expected = {c.expected};
+        EXPECT_EQ(selectionsSent(mixer.drain()), expected) << c.selected << " note " << +c.note;
     }
     setBank(0, {1, 2, 3});
     buildBankStrips(currentBank = 0, 0);

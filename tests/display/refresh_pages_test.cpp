@@ -4,6 +4,7 @@
 #include <string>
 
 #include "display/refresh_test_support.h"
+#include "editor/editor_clicks.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ void startOnPage(int page)
     arrangeRecordedEditor();
     surfacePage = page;
     refreshAndDrain();
+    waitForEditorClicks();
     clearRecordedDesktopEvents();
 }
 
@@ -89,11 +91,14 @@ TEST(RefreshPageEntry, LightsOnlyThePagesOwnLampAndClicksItsViewWhenEntered)
         for (const DesignPoint& p : c.clicks) {
             for (const DesktopEvent& e : clickAt(p.x + (p.panel ? 1001 : 0), p.y + 120)) clicks.push_back(e);
         }
+        waitForEditorClicks();
         EXPECT_EQ(recordedDesktopEvents(), clicks);
 
         // Shown again: no block, no click.
+        waitForEditorClicks();
         clearRecordedDesktopEvents();
         EXPECT_TRUE(pageLampsOf(refreshAndDrain()).empty());
+        waitForEditorClicks();
         EXPECT_TRUE(recordedDesktopEvents().empty());
     }
     resetAllState();
@@ -114,6 +119,7 @@ TEST(RefreshPageWithoutEntry, UnusedPagesSendNoBlockAndKeepLastShownPage)
         // Back to the page last entered: its lamps are still lit, no block.
         surfacePage = 28;
         EXPECT_TRUE(pageLampsOf(refreshAndDrain()).empty());
+        waitForEditorClicks();
         EXPECT_TRUE(recordedDesktopEvents().empty());
     }
     resetAllState();

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "display/refresh_test_support.h"
+#include "editor/editor_clicks.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ TEST(RefreshStream, FirstRefreshOnHomePageSendsTheWholeSurfaceInOrder)
     // The mixing panel button, then the mixing view button.
     std::vector<DesktopEvent> clicks = clickAt(1051, 539);
     for (const DesktopEvent& e : clickAt(36, 142)) clicks.push_back(e);
+    waitForEditorClicks();
     EXPECT_EQ(recordedDesktopEvents(), clicks);
 
     std::vector<QueuedSlot> got = drainSurfaceQueue();
@@ -88,6 +90,7 @@ TEST(RefreshStream, ViewButtonUnderThePanelIsNotClicked)
     // 200 wide: the panel begins 13 pixels in and covers the view button at 36.
     arrangeRecordedEditor({0, 100, 200, 851});
     refreshSurface(0);
+    waitForEditorClicks();
     EXPECT_EQ(recordedDesktopEvents(), clickAt(63, 539));
     std::vector<Bytes> slots = bytesOf(drainSurfaceQueue());
     ASSERT_FALSE(slots.empty());
@@ -190,6 +193,7 @@ TEST(RefreshStream, WholeRedrawRepeatsTheFirstRefreshWithoutClickingTheEditor)
     const std::vector<QueuedSlot> first = takeAllQueued();
     refreshSurface(0);
     ASSERT_TRUE(takeAllQueued().empty());
+    waitForEditorClicks();
     clearRecordedDesktopEvents();
 
     redrawWholeSurface();
@@ -199,6 +203,7 @@ TEST(RefreshStream, WholeRedrawRepeatsTheFirstRefreshWithoutClickingTheEditor)
         EXPECT_EQ(redrawn[k].bytes, first[k].bytes) << "slot " << k;
         EXPECT_EQ(redrawn[k].wait, first[k].wait) << "slot " << k;
     }
+    waitForEditorClicks();
     EXPECT_TRUE(recordedDesktopEvents().empty());
     resetAllState();
 }

@@ -8,6 +8,7 @@
 
 #include "app/reset_state.h"
 #include "display/refresh.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
 #include "platform/desktop_recording.h"
@@ -121,6 +122,7 @@ inline void arrangeRecordedEditor(DesktopRect window = {0, 100, 1188, 851})
     addFakeWindow("X32 EDIT", window);
     searchEditorWindow();
     updateEditorGeometry();
+    waitForEditorClicks();
     clearRecordedDesktopEvents();
 }
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/reset_state.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "platform/console_output.h"
 #include "platform/desktop.h"
@@ -138,6 +139,23 @@ TEST_F(DesktopX11Test, EditorWindowIsFoundMeasuredClickedGetsItsKeysAndIsForgott
     sendFunctionKey(editorWindow, 3);
     EXPECT_TRUE(logShows("key F3"));
     EXPECT_TRUE(logShows("keyup F3"));
+
+    // F8 unmaps the stand-in for a second: a click then is not made, and the
+    // next surface action once it is back clicks the editor's page again.
+    sendFunctionKey(editorWindow, 8);
+    ASSERT_TRUE(waitFor([] { return !editorCanTakeClicks(); }, 5000));
+    clickEditorPoint(150);
+    waitForEditorClicks();
+    EXPECT_EQ(editorClickMissed, 1);
+    ASSERT_TRUE(waitFor([] { return editorCanTakeClicks(); }, 5000));
+    resyncEditorAfterMissedClicks();
+    waitForEditorClicks();
+    EXPECT_EQ(editorClickMissed, 0);
+    // Bank 1's button, then page 0's panel and view buttons.
+    const std::string resync = "press 1 19 367\nrelease 1 19 367\npress 1 790 354\n"
+                               "release 1 790 354\npress 1 28 37\nrelease 1 28 37\n";
+    EXPECT_TRUE(waitFor([&] { return readText(folder / "window.log").find(resync) != std::string::npos; }, 5000))
+        << readText(folder / "window.log");
 
     // The effects window carries its title in WM_NAME only.
     uint64_t fxWindow = 0;

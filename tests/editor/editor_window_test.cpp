@@ -65,11 +65,11 @@ TEST_F(EditorWindowTest, ReferenceSizeWindowMapsDesignPointsOneToOneUpToItsEdges
     EXPECT_EQ(geometry(), (std::vector<int>{0, 120, 1188, 871, 1001, 1001}));
 
     clickEditor(36, 22, 0);
-    clickEditorPoint(216);
+    clickEditorPointNow(216);
     // Points at or past the right and bottom edges are dropped.
     for (auto [x, y] : {std::pair{1187, 22}, {1188, 22}, {36, 750}, {36, 751}}) clickEditor(x, y, 0);
     // Unused and out-of-range entries click nothing.
-    for (int entry : {-1, 0, 151, 199, EDITOR_CLICK_POINT_COUNT}) clickEditorPoint(entry);
+    for (int entry : {-1, 0, 151, 199, EDITOR_CLICK_POINT_COUNT}) clickEditorPointNow(entry);
     EXPECT_EQ(recordedDesktopEvents(), clicksAt({{36, 142}, {1051, 539}, {1187, 142}, {36, 870}}));
 }
 
@@ -81,7 +81,7 @@ TEST_F(EditorWindowTest, GeometryFollowsMovesAndResizesAndScalesWithTheHeightOnl
     // Wider by 400: the panel moves right, the scales stay.
     EXPECT_EQ(geometry(), (std::vector<int>{300, 70, 1888, 821, 1401, 1701}));
     EXPECT_DOUBLE_EQ(editorScaleX, 1.0);
-    clickEditorPoint(217);
+    clickEditorPointNow(217);
 
     moveFakeWindow(window, {0, 100, 1188, 475});
     updateEditorGeometry();
@@ -98,10 +98,10 @@ TEST_F(EditorWindowTest, MainAreaPointsBehindThePanelAreNotClicked)
     showEditor({0, 100, 900, 851});  // reference height: the panel begins at 713
     EXPECT_TRUE(isLeftOfPanel(712));
     EXPECT_FALSE(isLeftOfPanel(713));
-    clickEditorPoint(159);  // effects 5-8 view button at x 811
-    clickEditorPoint(158);  // effects 1-4 view button at x 726
-    clickEditorPoint(157);  // assignment view button at x 630
-    clickEditorPoint(216);  // panel points are not guarded
+    clickEditorPointNow(159);  // effects 5-8 view button at x 811
+    clickEditorPointNow(158);  // effects 1-4 view button at x 726
+    clickEditorPointNow(157);  // assignment view button at x 630
+    clickEditorPointNow(216);  // panel points are not guarded
     EXPECT_EQ(recordedDesktopEvents(), clicksAt({{630, 142}, {713 + 50, 539}}));
 }
 
@@ -112,20 +112,20 @@ TEST_F(EditorWindowTest, WithoutAnEditorOrWithADegenerateOneNothingIsClicked)
     EXPECT_EQ(editorFound, 0);
     updateEditorGeometry();
     clickEditor(36, 22, 0);
-    clickEditorPoint(160);
+    clickEditorPointNow(160);
     EXPECT_FALSE(isLeftOfPanel(25));
     EXPECT_TRUE(recordedDesktopEvents().empty());
     // Narrower than the panel: panel points would lie left of the window.
     uint64_t window = showEditor({500, 100, 560, 851});
     EXPECT_LT(editorPanelOffset, 0);
-    clickEditorPoint(200);
+    clickEditorPointNow(200);
     // No height at all: no scale to divide by.
     moveFakeWindow(window, {0, 100, 500, 100});
     updateEditorGeometry();
     EXPECT_DOUBLE_EQ(editorScaleX, 0.0);
     EXPECT_FALSE(isLeftOfPanel(25));
     clickEditor(36, 22, 0);
-    clickEditorPoint(216);
+    clickEditorPointNow(216);
     EXPECT_TRUE(recordedDesktopEvents().empty());
 }
 
@@ -180,7 +180,7 @@ TEST_F(EditorWindowTest, ClosedEditorIsForgottenAndSearchedAgain)
     EXPECT_EQ(geometry(), std::vector<int>(6, 0));
     EXPECT_EQ(output, "Editor window closed.\n");
     updateEditorGeometry();
-    clickEditorPoint(216);
+    clickEditorPointNow(216);
     EXPECT_TRUE(recordedDesktopEvents().empty());
 
     uint64_t second = showEditor({50, 100, 1238, 851});

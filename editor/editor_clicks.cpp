@@ -1,0 +1,214 @@
+#include "editor/editor_clicks.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
+#include "display/page_table.h"
+#include "editor/dca_spill.h"
+#include "editor/editor_window.h"
+#include "model/console_model.h"
+#include "platform/desktop.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int BANK_BUTTON_ENTRY = 160;  // bank 0; bank 8's is the DCA button
+constexpr int DCA_BUTTON_ENTRY = 168;
+// The editor needs this long to open the DCA group row after its button.
+constexpr int DCA_GROUP_WAIT_MS = 100;
+// More than this many clicks waiting cannot come from a hand.
+constexpr int QUEUE_CAPACITY = 32;
+
+enum class ClickKind { EditorPoint, DcaGroup, FxPageButton, Focus, FunctionKey };
+
+struct PendingClick {
+    ClickKind kind = ClickKind::EditorPoint;
+    int value = 0;        // layout entry, DCA group, effects slot or function key
+    uint64_t window = 0;  // effects window (page button, focus)
+    int waitMs = 0;       // made no sooner than this after the click before it
+};
+
+std::mutex queueMutex;
+std::condition_variable_any queueChanged;
+PendingClick pending[QUEUE_CAPACITY];
+int pendingHead = 0;
+int pendingCount = 0;
+bool clickInProgress = false;
+Clock::time_point lastClickMade{};
+// Declared last: stopped and joined before the state above goes.
+std::jthread clickThread;
+
+bool editorReadyForClick()
+{
+    if (editorFound != 1) return false;
+    updateEditorGeometry();
+    if (editorFound != 1) return false;
+    if (editorCanTakeClicks()) return true;
+    editorClickMissed = 1;
+    return false;
+}
+
+// The effects window's page-group button, from its rectangle now: slots 1-4
+// scale with the editor, slots 5-8 have a fixed layout.
+void clickFxPageButtonNow(uint64_t window, int slot)
+{
+    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
+    DesktopRect rect;
+    if (desktop->readWindowRect(window, rect) != RectRead::Ok) return;
+    if (!desktop->canTakeClicks(window)) return;
+    int x = slot <= 4 ? static_cast<int>(rect.left + 825 * editorScaleX) : rect.left + 850;
+    int y = slot <= 4 ? static_cast<int>(rect.top + 225 * editorScaleY) : rect.top + 230;
+    desktop->moveCursor(x, y);
+    desktop->clickLeftButton();
+}
+
+void makeClick(const PendingClick& click)
+{
+    switch (click.kind) {
+    case ClickKind::EditorPoint:
+        if (editorReadyForClick()) clickEditorPointNow(click.value);
+        break;
+    case ClickKind::DcaGroup:
+        if (editorReadyForClick()) {
+            int x = 0;
+            int y = 0;
+            dcaGroupClickPoint(click.value, x, y);
+            clickScreenPoint(x, y);
+        }
+        break;
+    case ClickKind::FxPageButton: clickFxPageButtonNow(click.window, click.value); break;
+    case ClickKind::Focus: currentDesktop()->focusWindow(click.window); break;
+    case ClickKind::FunctionKey:
+        if (editorFound == 1) sendFunctionKey(editorWindow, click.value);
+        break;
+    }
+}
+
+void runClicks(std::stop_token stop)
+{
+    std::unique_lock<std::mutex> lock(queueMutex);
+    while (!stop.stop_requested()) {
+        if (pendingCount == 0) {
+            queueChanged.wait(lock, stop, [] { return pendingCount > 0; });
+            continue;
+        }
+        Clock::time_point due = lastClickMade + std::chrono::milliseconds(pending[pendingHead].waitMs);
+        if (Clock::now() < due) {
+            // Woken early only by a stop; a reset empties the queue.
+            queueChanged.wait_until(lock, stop, due, [] { return pendingCount == 0; });
+            continue;
+        }
+        PendingClick click = pending[pendingHead];
+        pendingHead = (pendingHead + 1) % QUEUE_CAPACITY;
+        --pendingCount;
+        clickInProgress = true;
+        lock.unlock();
+        makeClick(click);
+        lock.lock();
+        clickInProgress = false;
+        lastClickMade = Clock::now();
+        queueChanged.notify_all();
+    }
+}
+
+void queueClick(const PendingClick& click)
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    if (pendingCount >= QUEUE_CAPACITY) {
+        // Dropped: the editor may now show something else than the surface.
+        editorClickMissed = 1;
+        return;
+    }
+    pending[(pendingHead + pendingCount) % QUEUE_CAPACITY] = click;
+    ++pendingCount;
+    if (!clickThread.joinable()) clickThread = std::jthread(runClicks);
+    queueChanged.notify_all();
+}
+
+} // namespace
+
+void clickEditorPoint(int entry)
+{
+    if (editorFound != 1 || entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT) return;
+    queueClick({ClickKind::EditorPoint, entry, 0, 0});
+}
+
+void clickEditorBank(int bank)
+{
+    if (bank >= 0 && bank <= 8) clickEditorPoint(BANK_BUTTON_ENTRY + bank);
+}
+
+void clickEditorDcaGroup(int group)
+{
+    if (editorFound != 1 || group < 0 || group > 7) return;
+    queueClick({ClickKind::EditorPoint, DCA_BUTTON_ENTRY, 0, 0});
+    queueClick({ClickKind::DcaGroup, group, 0, DCA_GROUP_WAIT_MS});
+}
+
+void clickFxPageButton(uint64_t window, int slot, int clicks)
+{
+    if (window == 0 || slot < 1 || slot > 8) return;
+    queueClick({ClickKind::Focus, 0, window, 0});
+    for (int k = 0; k < clicks; ++k) queueClick({ClickKind::FxPageButton, slot, window, 0});
+}
+
+void focusWindowInTurn(uint64_t window)
+{
+    if (window != 0) queueClick({ClickKind::Focus, 0, window, 0});
+}
+
+void sendEditorFunctionKey(int fkey)
+{
+    if (editorFound != 1 || fkey < 1 || fkey > 8) return;
+    queueClick({ClickKind::FunctionKey, fkey, 0, 0});
+}
+
+void resyncEditorAfterMissedClicks()
+{
+    if (editorClickMissed == 0 || editorFound != 1 || !editorCanTakeClicks()) return;
+    editorClickMissed = 0;
+    int bank = currentBank;
+    if (bank >= 0 && bank < 8) clickEditorBank(bank);
+    else if (bank >= 8 && bank < BANK_COUNT) clickEditorDcaGroup(bank - 8);
+    const SurfacePageEntry& page = surfacePageEntry(surfacePage);
+    for (int k = 0; k < page.clickCount; ++k) clickEditorPoint(page.clicks[k]);
+}
+
+void startEditorClicks()
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    if (!clickThread.joinable()) clickThread = std::jthread(runClicks);
+}
+
+void stopEditorClicks()
+{
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        pendingCount = 0;
+        queueChanged.notify_all();
+    }
+    if (clickThread.joinable()) {
+        clickThread.request_stop();
+        clickThread.join();
+    }
+    clickThread = std::jthread();
+}
+
+void waitForEditorClicks()
+{
+    std::unique_lock<std::mutex> lock(queueMutex);
+    queueChanged.wait(lock, [] { return pendingCount == 0 && !clickInProgress; });
+}
+
+void resetEditorClicks()
+{
+    stopEditorClicks();
+    std::lock_guard<std::mutex> lock(queueMutex);
+    pendingHead = 0;
+    lastClickMade = Clock::time_point{};
+    editorClickMissed = 0;
+}

@@ -1,0 +1,42 @@
+// The one ordered path of every click and key into the editor and its
+// effects windows. The surface thread only queues; one click thread makes
+// them in order, waits where a click must follow the one before it after a
+// pause, and checks the window again (found, able to take a click) and reads
+// its geometry afresh right before each. A window that is minimised, hidden
+// or empty gets nothing; the next surface action after it can take clicks
+// again brings the editor back to the surface's page and bank.
+#pragma once
+
+#include <cstdint>
+
+// Editor layout entry (editorClickPoints): entries from 200 on are panel
+// points, below 200 main-area points clicked only left of the panel.
+// Ignored without an editor window.
+void clickEditorPoint(int entry);
+// The editor's button of user bank 0..7, or for 8 its DCA button.
+void clickEditorBank(int bank);
+// The DCA button, then 100 ms after it the button of DCA group 0..7.
+void clickEditorDcaGroup(int group);
+// The page-group button of effects slot 1..8's window, clicks times, with
+// that window brought to the front first.
+void clickFxPageButton(uint64_t window, int slot, int clicks);
+// Brings a window (an effects window) to the front, in turn with the clicks.
+void focusWindowInTurn(uint64_t window);
+// Key-down and key-up of F1..F8 (fkey 1..8) to the editor, which is brought
+// to the front first.
+void sendEditorFunctionKey(int fkey);
+
+// Called for every surface action: when a click was dropped because the
+// editor could not take it and the editor can take clicks now, queues the
+// clicks that show the surface's current bank (or DCA group) and page.
+void resyncEditorAfterMissedClicks();
+
+// The click thread; started by the bridge, or by the first click queued.
+void startEditorClicks();
+// Drops what is not made yet and ends the click thread.
+void stopEditorClicks();
+// Blocks until every queued click has been made or dropped (tests).
+void waitForEditorClicks();
+
+// No clicks pending, no thread, nothing missed.
+void resetEditorClicks();
