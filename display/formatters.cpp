@@ -42,7 +42,11 @@ float plainThreshold(int k, int last) { return static_cast<float>(static_cast<do
 
 void setText(ValueTable& table, int k, const char* format, long long a, long long b = 0)
 {
-    std::snprintf(table.text[k], TABLE_TEXT_SIZE, format, a, b);
+    // Room for any two numbers, so the compiler can see nothing is cut; the
+    // tables' own values fit the entry.
+    char text[48];
+    std::snprintf(text, sizeof text, format, a, b);
+    std::snprintf(table.text[k], TABLE_TEXT_SIZE, "%.*s", TABLE_TEXT_SIZE - 1, text);
 }
 
 // Fader law in quarter decibels for level k/160; every segment is exact.
