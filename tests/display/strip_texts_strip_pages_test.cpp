@@ -46,7 +46,7 @@ TEST_F(StripTextsStripPages, EqualiserOfAnInputChannelOnBothLayers)
     s.hpf = 0.5;
     s.eq[1] = {2, 0.57, 0.5, 0.0};
     s.eq[2] = {0, 0.0, 1.0, 1.0};
-    s.eq[3] = {5, 1.0, 0.0, 0.5};
+    s.eq[3] = {5, 1.0, 0.0, 36 / 71.0};  // the console's Q position 36
     s.eq[4] = {7, 0.5, 0.75, 0.0};
     EXPECT_EQ(show(1, 0), (Shown{{1, {1, "Ch 1", "Kick"}},      {2, {7, "1/2", "EQ"}},
                                  {3, label("LCUT", "89")},      {4, blankDisplay()},
@@ -100,7 +100,7 @@ TEST_F(StripTextsStripPages, PreampOfAnInputChannelInItsOrder)
                      {7, label("Delay", "18.3")},  {8, label("Insert", "* FX2L")}}));
 }
 
-TEST_F(StripTextsStripPages, PreampGainFromTrimOrAHeadAmpTheRoutingDoesNotResolve)
+TEST_F(StripTextsStripPages, PreampGainShowsTheTrimWithoutAHeadAmpToEdit)
 {
     StripRecord& s = strips[0];
     s.source = 9;   // block 1, from local inputs 9-16
@@ -112,12 +112,13 @@ TEST_F(StripTextsStripPages, PreampGainFromTrimOrAHeadAmpTheRoutingDoesNotResolv
               (Shown{{2, label("In09", "+9.00")}, {3, blankDisplay()}, {4, label("Polarit", "On")}}));
     EXPECT_EQ(trim[8], label("Insert", "  OFF"));
 
-    // A head-amp number from the console, but the block is routed to the card.
+    // A head-amp number from the console, but the block is routed to the card:
+    // no head-amp to show, so the display shows the trim encoder 2 turns.
     s.haIndex = 8;
     routingBlocks[0][1] = 16;
     headamps[8].phantom = 1;
     Shown card = show(28, 0);
-    EXPECT_EQ(card[2], label("C01", "-"));
+    EXPECT_EQ(card[2], label("C01", "+9.00"));
     EXPECT_EQ(card[3], label("Phantom", "Off"));
 }
 
