@@ -78,14 +78,14 @@ void runStartupWithKeyboard(const BridgeOptions& options)
     std::thread startup([&] {
         runStartupSynchronisation(options);
         done = true;
+        interruptConsoleInput();
     });
-    bool inputOpen = true;
-    while (!done && !stopRequested) {
+    for (;;) {
         char c = 0;
-        KeyStatus status = inputOpen ? readConsoleCharWithin(c, 100) : KeyStatus::TimedOut;
-        if (status == KeyStatus::EndOfInput) inputOpen = false;
-        if (!inputOpen) sleepUnlessStopped(100);
-        if (status == KeyStatus::Key && (c == 'q' || c == 'Q')) requestStop();
+        KeyStatus status = readConsoleCharUntil(c, done);
+        // At the end of input only a signal or the sweep's end stops the wait.
+        if (status != KeyStatus::Key) break;
+        if (c == 'q' || c == 'Q') requestStop();
     }
     startup.join();
 }

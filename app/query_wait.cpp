@@ -160,6 +160,7 @@ void queryAndWait(const char* address)
             q.retries = 0;
             q.active = true;
             ++outstanding;
+            setReplyObserver(onCountedReply);
             ++summary.asked;
             break;
         }
@@ -171,6 +172,10 @@ void queryAndWait(const char* address)
 void finishQueries()
 {
     waitUntilOutstandingBelow(1);
+    // With nothing outstanding no reply needs matching: the dispatcher goes
+    // back to its plain path until the next query.
+    std::lock_guard<std::mutex> lock(waitMutex);
+    if (outstanding == 0) setReplyObserver(nullptr);
 }
 
 QuerySummary querySummary()

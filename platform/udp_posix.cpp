@@ -104,8 +104,28 @@ ReceiveStatus UdpSocket::receive(void* buffer, int capacity, int& length, UdpEnd
         lastError = EBADF;
         return ReceiveStatus::Failed;
     }
+    // A datagram already waiting is taken at once; only an empty socket is
+    // polled (with the wake-up pipe), so a burst costs one call per datagram.
     for (;;) {
         if (native_->interrupted) return ReceiveStatus::Interrupted;
+        {
+            sockaddr_in sa{};
+            socklen_t saLength = sizeof sa;
+            ssize_t n = ::recvfrom(native_->fd, buffer, static_cast<size_t>(capacity), MSG_DONTWAIT,
+                                   reinterpret_cast<sockaddr*>(&sa), &saLength);
+            if (n >= 0) {
+                length = static_cast<int>(n);
+                from.address = ntohl(sa.sin_addr.s_addr);
+                from.port = ntohs(sa.sin_port);
+                return ReceiveStatus::Received;
+            }
+            // A refused earlier send or a spurious wake-up is not a broken socket.
+            if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK && errno != ECONNREFUSED) {
+                lastError = errno;
+                return ReceiveStatus::Failed;
+            }
+            if (errno == EINTR || errno == ECONNREFUSED) continue;
+        }
         pollfd fds[2] = {{native_->fd, POLLIN, 0}, {native_->wakeRead, POLLIN, 0}};
         int ready = ::poll(fds, 2, timeoutMs);
         if (ready < 0) {
@@ -115,22 +135,6 @@ ReceiveStatus UdpSocket::receive(void* buffer, int capacity, int& length, UdpEnd
         }
         if (ready == 0) return ReceiveStatus::Interrupted;
         if (fds[1].revents) return ReceiveStatus::Interrupted;
-        sockaddr_in sa{};
-        socklen_t saLength = sizeof sa;
-        ssize_t n = ::recvfrom(native_->fd, buffer, static_cast<size_t>(capacity), MSG_DONTWAIT,
-                               reinterpret_cast<sockaddr*>(&sa), &saLength);
-        if (n < 0) {
-            // A refused earlier send or a spurious wake-up is not a broken socket.
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK ||
-                errno == ECONNREFUSED)
-                continue;
-            lastError = errno;
-            return ReceiveStatus::Failed;
-        }
-        length = static_cast<int>(n);
-        from.address = ntohl(sa.sin_addr.s_addr);
-        from.port = ntohs(sa.sin_port);
-        return ReceiveStatus::Received;
     }
 }
 

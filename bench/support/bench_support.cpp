@@ -137,6 +137,15 @@ int unusedUdpPort()
     return probe.localPort();
 }
 
+int startMinimalRelay(ChildProcess& child, uint16_t destPort)
+{
+    if (!startProcess(child, VELUMBRA_MINIMAL_RELAY, {std::to_string(destPort)})) return 0;
+    std::string line;
+    int port = 0;
+    if (!waitForLine(child, "port ", 5000, line) || std::sscanf(line.c_str(), "port %d", &port) != 1) return 0;
+    return port;
+}
+
 int startConsoleEmulator(ChildProcess& child, const std::vector<std::string>& extra)
 {
     std::vector<std::string> arguments = {"--listen", "127.0.0.1:0"};

@@ -43,6 +43,10 @@ void removeBenchProfile(const std::string& folder);
 
 int unusedUdpPort();
 
+// The minimal blocking C relay (bench/relay), relaying to destPort on
+// 127.0.0.1; returns the port it listens on, 0 when it did not come up.
+int startMinimalRelay(ChildProcess& child, uint16_t destPort);
+
 // The console emulator on 127.0.0.1, port chosen by the system; returns its
 // port, 0 when it did not come up.
 int startConsoleEmulator(ChildProcess& child, const std::vector<std::string>& extra = {});
