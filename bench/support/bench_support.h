@@ -112,6 +112,7 @@ struct ConsoleRelay {
     LoopbackPeer consoleSide;   // talks to the emulator
     uint16_t consolePort = 0;
     std::atomic<bool> dropMeters{false};
+    std::atomic<bool> holdConsole{false};   // drop everything the console sends
     std::atomic<uint32_t> bridgePortSeen{0};
     // Datagrams from the bridge that this returns true for are logged in
     // bridgeSide.log (all are forwarded).
@@ -130,6 +131,7 @@ struct BridgeRig {
     LoopbackPeer surface;
     ChildProcess bridge;
     BridgeLaunch launch;
+    std::vector<std::string> consoleExtra;   // arguments for the emulator
 };
 // Starts all of it and waits for the bridge's start-up (window 16); binary
 // empty means benchBridgeBinary(). False with a line printed on failure.
@@ -154,6 +156,9 @@ void timeRounds(std::vector<TimedPath*> paths, int rounds);
 
 std::vector<uint8_t> oscMessage(const std::string& address);                 // no arguments
 std::vector<uint8_t> oscFloatMessage(const std::string& address, float value);
+std::vector<uint8_t> oscIntMessage(const std::string& address, int32_t value);
+// The one 'f' or 'i' argument of a reply to address; false for anything else.
+bool oscNumberOf(const std::vector<uint8_t>& bytes, const char* address, double& value);
 bool oscAddressIs(const std::vector<uint8_t>& bytes, const char* address);
 bool isMeterBlob(const std::vector<uint8_t>& bytes);
 // Pitch bend as the surface sends it: (second x 255 + first) / 32636.

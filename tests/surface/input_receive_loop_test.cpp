@@ -64,7 +64,7 @@ TEST_F(SurfaceReceiveLoop, ListensOnlyToTheSurfacesAddress)
     EXPECT_EQ(seen, (Write{"/main/st/mix/fader", 'f', 0.5000613}));
 }
 
-TEST_F(SurfaceReceiveLoop, EndsOnStopEvenWithoutAWakeUp)
+TEST_F(SurfaceReceiveLoop, BlocksWithoutWakingAndEndsWhenTheStopWakesItsSocket)
 {
     startLoop();
     UdpSocket surface;
@@ -72,7 +72,11 @@ TEST_F(SurfaceReceiveLoop, EndsOnStopEvenWithoutAWakeUp)
     sendMasterFader(surface, 0x40);
     Write seen;
     ASSERT_TRUE(mixer.next(seen));  // the loop is running and waiting again
-    requestStop();  // nobody interrupts the socket: the loop's own time-out sees it
+    // No editor followed: no time-out, so a stop alone is not seen...
+    requestStop();
+    EXPECT_EQ(loop.wait_for(std::chrono::milliseconds(700)), std::future_status::timeout);
+    // ...until the socket is woken, as the bridge's stop waker does.
+    bridgeSide.interrupt();
     EXPECT_EQ(loop.wait_for(std::chrono::seconds(3)), std::future_status::ready);
 }
 
