@@ -247,6 +247,7 @@ bool startRelay(ConsoleRelay& relay, uint16_t consolePort)
     };
     relay.consoleSide.filter = [&relay](const Datagram& d) {
         uint32_t port = relay.bridgePortSeen;
+        if (uint16_t copy = relay.copyTo) sendFromPeer(relay.consoleSide, d.bytes.data(), static_cast<int>(d.bytes.size()), copy);
         if (port == 0 || relay.holdConsole || (relay.dropMeters && isMeterBlob(d.bytes))) return false;
         sendFromPeer(relay.bridgeSide, d.bytes.data(), static_cast<int>(d.bytes.size()),
                      static_cast<uint16_t>(port));
@@ -404,6 +405,22 @@ long residentKilobytes(int pid)
     long kb = -1;
     if (!line.empty()) std::sscanf(line.c_str(), "VmRSS: %ld", &kb);
     return kb;
+}
+
+std::map<int, long long> threadWakeUps(int pid)
+{
+    std::map<int, long long> wakes;
+    std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = ::opendir(tasks.c_str());
+    if (!dir) return wakes;
+    while (dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        std::string line = firstLineOf(tasks + "/" + entry->d_name + "/status", "voluntary_ctxt_switches:");
+        long long n = 0;
+        if (std::sscanf(line.c_str(), "voluntary_ctxt_switches: %lld", &n) == 1) wakes[std::atoi(entry->d_name)] = n;
+    }
+    ::closedir(dir);
+    return wakes;
 }
 
 unsigned long long udpDropsOf(int pid)

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -113,6 +114,7 @@ struct ConsoleRelay {
     uint16_t consolePort = 0;
     std::atomic<bool> dropMeters{false};
     std::atomic<bool> holdConsole{false};   // drop everything the console sends
+    std::atomic<uint16_t> copyTo{0};         // also send what the console sends here
     std::atomic<uint32_t> bridgePortSeen{0};
     // Datagrams from the bridge that this returns true for are logged in
     // bridgeSide.log (all are forwarded).
@@ -169,6 +171,8 @@ std::vector<uint8_t> surfaceFaderMessage(int fader, double position);
 // CPU time of all its threads in nanoseconds; -1 if unknown.
 int64_t processCpuNanoseconds(int pid);
 long residentKilobytes(int pid);          // VmRSS
+// Voluntary context switches (wake-ups after a wait) per thread id.
+std::map<int, long long> threadWakeUps(int pid);
 // Datagrams the kernel dropped on the process's UDP sockets (full receive
 // buffers), summed.
 unsigned long long udpDropsOf(int pid);
