@@ -48,6 +48,8 @@ int main()
     const int relayPort = startMinimalRelay(relay, sink.port);
     if (relayPort == 0) {
         std::printf("  the minimal relay did not start\n");
+        stopProcess(relay, 1000);
+        stopRig(rig);
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -79,16 +81,21 @@ int main()
                 IDLE_SECONDS, bridgeCpu, bridgeOut, relayCpu, relayOut, bridgeCpu / relayCpu);
     std::printf("  without meters, %d s: bridge %.3f %% of one core, %zu datagrams to the surface\n", IDLE_SECONDS,
                 quietCpu, quietOut);
+    // Thread ids follow the order the bridge starts its threads in.
+    static const char* const names[] = {"entry",        "signal watcher", "heartbeat",       "keep-alive",
+                                        "sender",       "OSC receive",    "surface receive", "watchdog"};
+    const bool named = wakesAfter.size() == sizeof names / sizeof names[0];
     long long total = 0;
     std::string perThread;
+    size_t k = 0;
     for (const auto& [tid, after] : wakesAfter) {
         long long n = after - (wakesBefore.count(tid) ? wakesBefore[tid] : 0);
         total += n;
-        perThread += " " + std::to_string(n);
+        perThread += std::string(perThread.empty() ? " " : ", ") + (named ? names[k] : std::to_string(tid).c_str()) +
+                     " " + std::to_string(n);
+        ++k;
     }
-    std::printf("  wake-ups without meters, per thread (in thread-id order, the entry thread first):%s; %lld in "
-                "all\n",
-                perThread.c_str(), total);
+    std::printf("  wake-ups without meters, %d s, per thread:%s; %lld in all\n", IDLE_SECONDS, perThread.c_str(), total);
     long rss = residentKilobytes(rig.bridge.pid);
     std::printf("  resident memory (VmRSS): %ld kB; largest mappings:\n", rss);
     for (const std::string& line : residentBreakdown(rig.bridge.pid, 6)) std::printf("    %s\n", line.c_str());

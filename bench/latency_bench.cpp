@@ -40,7 +40,10 @@ int main()
     // Only fader 1's motor messages and its writes to the console count.
     rig.surface.filter = [](const Datagram& d) { return d.bytes.size() == 3 && d.bytes[0] == 0xE0; };
     rig.relay.tapFromBridge = [](const Datagram& d) { return oscAddressIs(d.bytes, "/ch/01/mix/fader"); };
-    if (!startRig(rig)) return 1;
+    if (!startRig(rig)) {
+        stopProcess(relay, 1000);
+        return 1;
+    }
     rig.relay.dropMeters = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const uint16_t bridgePort = static_cast<uint16_t>(rig.launch.listenPort);

@@ -28,7 +28,7 @@ namespace {
 constexpr int CHANGES = 2000;
 constexpr int QUIET_MS = 300;
 constexpr int MAX_SETTLE_MS = 30000;
-constexpr int BURST_ROUNDS = 5;
+constexpr int BURST_ROUNDS = 9;
 
 // Meters and heartbeats change nothing the comparison looks at.
 bool shapesTheSurface(const Datagram& d)
@@ -283,6 +283,9 @@ void runBursts()
     if (!startScene(rig, 1) || !openPeer(sink) || sink.socket.setReceiveBufferSize(8 * 1024 * 1024) <= 0 ||
         (startPeer(sink), relayPort = startMinimalRelay(relay, sink.port)) == 0) {
         std::printf("  burst: the run could not be set up\n");
+        stopProcess(relay, 1000);
+        stopPeer(sink);
+        stopScene(rig);
         return;
     }
     std::vector<double> relayMs, bridgeMs;
@@ -308,6 +311,7 @@ void runBursts()
         int64_t lastSent = sendBurst(burst, [&](const std::vector<uint8_t>& d) {
             sendFromPeer(rig.desk, d.data(), static_cast<int>(d.size()), static_cast<uint16_t>(relayPort));
         });
+        waitForLogged(sink, burst.datagrams.size(), 5000);
         int64_t lastOut = waitForQuiet(sink, QUIET_MS);
         size_t relayed = takeLog(sink).size();
         relayMs.push_back(static_cast<double>(std::max<int64_t>(lastOut - lastSent, 0)) / 1e6);
