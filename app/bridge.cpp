@@ -94,14 +94,13 @@ void runStartupWithKeyboard(const BridgeOptions& options, const std::string& con
     std::thread startup([&] {
         runStartupSynchronisation(options);
         done = true;
+        interruptConsoleInput();
     });
-    bool inputOpen = true;
-    while (!done && !stopRequested) {
+    for (;;) {
         char c = 0;
-        KeyStatus status = inputOpen ? readConsoleCharWithin(c, 100) : KeyStatus::TimedOut;
-        if (status == KeyStatus::EndOfInput) inputOpen = false;
-        if (!inputOpen) sleepUnlessStopped(100);
-        if (status == KeyStatus::Key && !handleConsoleKey(c, configPath, addresses)) inputOpen = false;
+        KeyStatus status = readConsoleCharUntil(c, done);
+        // At the end of input only a signal or the sweep's end stops the wait.
+        if (status != KeyStatus::Key || !handleConsoleKey(c, configPath, addresses)) break;
     }
     startup.join();
 }

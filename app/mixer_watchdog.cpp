@@ -86,6 +86,19 @@ void greetReturningMixer()
     sendMeterSubscriptions();
 }
 
+// When the next pass is due if nothing arrives meanwhile. A console that
+// talks keeps moving the deadline, so the watchdog sleeps through it; only
+// before start-up ends, while silent and while a re-read waits for the
+// running one does it look every pollMs.
+int64_t nextPassMs(const WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, int silenceMs, int pollMs)
+{
+    if (!state.armed || state.silent || state.rereadWanted) return nowMs + pollMs;
+    const int64_t last = std::max(lastReceivedMs, state.armedAtMs);
+    int64_t due = last + silenceMs;
+    if (state.lastProbeMs <= last) due = std::min(due, last + silenceMs / 2);
+    return std::max(due, nowMs + 1);
+}
+
 } // namespace
 
 void setMixerSilenceLimit(int ms) { silenceLimitMs = std::max(ms, MIN_SILENCE_MS); }
@@ -139,15 +152,17 @@ int mixerWatchdogLoop()
     const int limit = silenceLimitMs.load();
     const int pollMs = std::clamp(limit / 10, 10, 100);
     int64_t lastPassEndMs = 0;
-    while (!sleepUnlessStopped(pollMs)) {
+    int64_t wakeAtMs = steadyMilliseconds() + pollMs;
+    while (!sleepUnlessStopped(static_cast<int>(std::max<int64_t>(1, wakeAtMs - steadyMilliseconds())))) {
         bool running = rereadActive.load();
         if (!running && reread.joinable()) {
             reread.join();
             lastPassEndMs = steadyMilliseconds();
         }
-        unsigned actions = stepWatchdog(state, steadyMilliseconds(),
-                                        linkActivity(LinkDirection::MixerIn).lastMs,
+        const int64_t lastReceivedMs = linkActivity(LinkDirection::MixerIn).lastMs;
+        unsigned actions = stepWatchdog(state, steadyMilliseconds(), lastReceivedMs,
                                         startupComplete.load() == 1, running, limit);
+        wakeAtMs = nextPassMs(state, steadyMilliseconds(), lastReceivedMs, limit, pollMs);
         if (actions & WATCHDOG_REPORT_SILENCE) {
             silenceGeneration = state.silences;
             consolePrint("Mixer not responding\n");
@@ -165,6 +180,14 @@ int mixerWatchdogLoop()
                    steadyMilliseconds() - lastPassEndMs >= UNANSWERED_PASS_GAP_MS) {
             rereadActive = true;
             reread = std::thread(askUnansweredPass, state.silences);
+        }
+        // A pass running is joined soon after it ends; parameters still
+        // unanswered are asked again a gap after the last pass.
+        const int64_t now = steadyMilliseconds();
+        if (rereadActive.load()) {
+            wakeAtMs = std::min(wakeAtMs, now + pollMs);
+        } else if (state.armed && !state.silent && unansweredWaiting() > 0) {
+            wakeAtMs = std::min(wakeAtMs, std::max(now + 1, lastPassEndMs + UNANSWERED_PASS_GAP_MS));
         }
     }
     // queryAndWait returns at once after a stop, so this is quick.

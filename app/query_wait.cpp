@@ -196,6 +196,7 @@ void queryAndWait(const char* address)
             q.active = true;
             q.late = askingLate;
             ++outstanding;
+            setReplyObserver(onCountedReply);
             if (!askingLate) ++summary.asked;
             break;
         }
@@ -207,6 +208,10 @@ void queryAndWait(const char* address)
 void finishQueries()
 {
     waitUntilOutstandingBelow(1);
+    // With nothing outstanding no reply needs matching: the dispatcher goes
+    // back to its plain path until the next query.
+    std::lock_guard<std::mutex> lock(waitMutex);
+    if (outstanding == 0) setReplyObserver(nullptr);
 }
 
 std::string queryWaitText()
@@ -244,6 +249,7 @@ bool askUnansweredAgain()
         askingLate = true;
     }
     queryAndWait(address);
+    finishQueries();
     std::lock_guard<std::mutex> lock(waitMutex);
     askingLate = false;
     return true;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every benchmark of a build, one after the other, in about two minutes:
+# Runs every benchmark of a build, one after the other, in a few minutes:
 #   bash bench/run-all.sh BUILD_DIR
 # BUILD_DIR is a build with the benchmarks (VELUMBRA_BUILD_BENCH, on by
 # default) made, preferably RelWithDebInfo or Release. Set

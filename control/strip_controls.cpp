@@ -205,27 +205,60 @@ int formatStripPath(char* buffer, int capacity, int strip, const char* suffix)
     return formatText(buffer, capacity, "/main/m%s", suffix);
 }
 
+namespace {
+
+// The messages a hand on a fader, encoder or mute button sends, encoded
+// once: a move only writes its value.
+struct StripMessages {
+    PrebuiltOscMessage fader[STRIP_COUNT];
+    PrebuiltOscMessage pan[STRIP_COUNT];
+    PrebuiltOscMessage on[STRIP_COUNT];
+};
+
+StripMessages buildStripMessages()
+{
+    StripMessages built{};
+    char address[OSC_BUFFER_SIZE];
+    for (int s = 0; s < STRIP_COUNT; ++s) {
+        if (isMixStrip(s)) {
+            if (formatStripPath(address, sizeof address, s, "/mix/fader") > 0) prebuildOscMessage(built.fader[s], address, 'f');
+            if (formatStripPath(address, sizeof address, s, "/mix/pan") > 0) prebuildOscMessage(built.pan[s], address, 'f');
+            if (formatStripPath(address, sizeof address, s, "/mix/on") > 0) prebuildOscMessage(built.on[s], address, 'i');
+        } else {
+            if (formatText(address, sizeof address, "/dca/%d/fader", s - 71) > 0) prebuildOscMessage(built.fader[s], address, 'f');
+            if (formatText(address, sizeof address, "/dca/%d/on", s - 71) > 0) prebuildOscMessage(built.on[s], address, 'i');
+        }
+    }
+    return built;
+}
+
+const StripMessages& stripMessages()
+{
+    static const StripMessages built = buildStripMessages();
+    return built;
+}
+
+} // namespace
+
+void prepareStripMessages() { stripMessages(); }
+
 void sendStripFader(int strip)
 {
-    char address[OSC_BUFFER_SIZE];
-    int length = -1;
-    if (isMixStrip(strip)) length = formatStripPath(address, sizeof address, strip, "/mix/fader");
-    else if (isDca(strip)) length = formatText(address, sizeof address, "/dca/%d/fader", strip - 71);
-    if (length > 0) sendToMixer(address, "f", static_cast<float>(strips[strip].fader));
+    if (!isValidStrip(strip)) return;
+    sendPrebuiltFloat(stripMessages().fader[strip], static_cast<float>(strips[strip].fader));
 }
 
 void sendStripPan(int strip)
 {
-    char address[OSC_BUFFER_SIZE];
-    if (formatStripPath(address, sizeof address, strip, "/mix/pan") <= 0) return;
-    sendToMixer(address, "f", static_cast<float>(strips[strip].pan));
+    if (!isMixStrip(strip)) return;
+    sendPrebuiltFloat(stripMessages().pan[strip], static_cast<float>(strips[strip].pan));
 }
 
 void sendStripMute(int strip)
 {
     if (!isValidStrip(strip)) return;
     // The console's flag is "on": the opposite of muted.
-    sendStripInt(strip, "/mix/on", "/on", strips[strip].mute ? 0 : 1);
+    sendPrebuiltInt(stripMessages().on[strip], strips[strip].mute ? 0 : 1);
 }
 
 void sendChannelSelect(int strip)

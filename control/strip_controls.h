@@ -13,6 +13,9 @@ int formatStripPath(char* buffer, int capacity, int strip, const char* suffix);
 
 // OSC senders. Each does nothing for a strip index outside 0..79.
 void sendStripFader(int strip);       // "/.../mix/fader" or "/dca/N/fader"
+// Encodes the fader, pan and mute messages of every strip (done on first
+// use otherwise; the surface receive loop calls it as it starts).
+void prepareStripMessages();
 void sendStripPan(int strip);         // nothing for DCAs
 void sendStripMute(int strip);        // "/.../mix/on" or "/dca/N/on", 1 - mute
 void sendChannelSelect(int strip);    // "/-stat/selidx"

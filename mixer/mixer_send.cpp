@@ -107,3 +107,42 @@ bool sendToMixerQuietly(const char* address, const char* typeTags, ...)
     va_end(args);
     return sent;
 }
+
+void prebuildOscMessage(PrebuiltOscMessage& message, const char* address, char tag)
+{
+    uint8_t buffer[OSC_BUFFER_SIZE];
+    const char tags[2] = {tag, '\0'};
+    int length = tag == 'f' ? encodeOscMessage(buffer, OSC_BUFFER_SIZE, address, tags, 0.0)
+                            : encodeOscMessage(buffer, OSC_BUFFER_SIZE, address, tags, int32_t{0});
+    message.length = length > 0 && length <= PREBUILT_OSC_SIZE ? length : 0;
+    if (message.length > 0) std::memcpy(message.bytes, buffer, static_cast<size_t>(length));
+}
+
+namespace {
+bool sendPrebuilt(const PrebuiltOscMessage& message, uint32_t argument)
+{
+    if (message.length <= 0) return false;
+    unsigned char bytes[PREBUILT_OSC_SIZE];
+    std::memcpy(bytes, message.bytes, static_cast<size_t>(message.length));
+    unsigned char* at = bytes + message.length - 4;
+    at[0] = static_cast<unsigned char>(argument >> 24);
+    at[1] = static_cast<unsigned char>(argument >> 16);
+    at[2] = static_cast<unsigned char>(argument >> 8);
+    at[3] = static_cast<unsigned char>(argument);
+    if (sendRawToMixer(bytes, message.length)) return true;
+    consolePrint("Error sending %s to mixer\n", reinterpret_cast<const char*>(message.bytes));
+    return false;
+}
+} // namespace
+
+bool sendPrebuiltFloat(const PrebuiltOscMessage& message, float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    return sendPrebuilt(message, bits);
+}
+
+bool sendPrebuiltInt(const PrebuiltOscMessage& message, int value)
+{
+    return sendPrebuilt(message, static_cast<uint32_t>(value));
+}

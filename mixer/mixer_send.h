@@ -17,3 +17,17 @@ bool sendToMixer(const char* address, const char* typeTags, ...);
 bool sendToMixerQuietly(const char* address, const char* typeTags, ...);
 // Sends bytes already encoded; false on failure (nothing printed).
 bool sendRawToMixer(const unsigned char* data, int length);
+
+// A message with one argument whose address and type tag are encoded once,
+// at start; a send only writes the argument's four bytes.
+constexpr int PREBUILT_OSC_SIZE = 48;
+struct PrebuiltOscMessage {
+    unsigned char bytes[PREBUILT_OSC_SIZE];
+    int length;   // 0: not built (the address did not fit)
+};
+// tag is 'f' or 'i'.
+void prebuildOscMessage(PrebuiltOscMessage& message, const char* address, char tag);
+// Send with the given argument; on failure print "Error sending <address> to
+// mixer" and return false, as sendToMixer does.
+bool sendPrebuiltFloat(const PrebuiltOscMessage& message, float value);
+bool sendPrebuiltInt(const PrebuiltOscMessage& message, int value);

@@ -1,6 +1,8 @@
 // Keyboard input that a stop request can interrupt.
 #pragma once
 
+#include <atomic>
+
 enum class KeyStatus { Key, EndOfInput, Stopped, TimedOut };
 
 // Reads one character from standard input; returns Stopped as soon as a stop
@@ -9,6 +11,12 @@ KeyStatus readConsoleChar(char& c);
 
 // The same, but gives up with TimedOut after about timeoutMs.
 KeyStatus readConsoleCharWithin(char& c, int timeoutMs);
+
+// The same, but gives up with TimedOut once done is set by another thread,
+// which then calls interruptConsoleInput(). Blocks without waking up while
+// nothing happens.
+KeyStatus readConsoleCharUntil(char& c, const std::atomic<bool>& done);
+void interruptConsoleInput();
 
 // Reads one line (without its line break) of at most capacity-1 characters;
 // the rest of a longer line is consumed and the result marks it with

@@ -120,3 +120,16 @@ KeyStatus readConsoleCharWithin(char& c, int timeoutMs)
 
 KeyStatus readConsoleChar(char& c) { return readConsoleCharWithin(c, -1); }
 
+// The console handle is waited on a tenth of a second at a time, so done is
+// seen within that; nothing needs waking here.
+KeyStatus readConsoleCharUntil(char& c, const std::atomic<bool>& done)
+{
+    for (;;) {
+        if (done) return KeyStatus::TimedOut;
+        KeyStatus status = readConsoleCharWithin(c, 100);
+        if (status != KeyStatus::TimedOut) return status;
+    }
+}
+
+void interruptConsoleInput() {}
+

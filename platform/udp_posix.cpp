@@ -16,6 +16,9 @@ struct UdpSocket::Native {
     int wakeRead = -1;
     int wakeWrite = -1;
     std::atomic<bool> interrupted{false};
+    // Has a local port (bound, or sent from): a blocking receive on it can
+    // be woken by a datagram to itself.
+    std::atomic<bool> hasPort{false};
 };
 
 namespace {
@@ -78,6 +81,7 @@ bool UdpSocket::bind(uint32_t address, uint16_t port)
         lastError = errno;
         return false;
     }
+    native_->hasPort = true;
     return true;
 }
 
@@ -94,8 +98,29 @@ int UdpSocket::sendTo(const void* data, int length, const UdpEndpoint& to)
         lastError = errno;
         return -1;
     }
+    native_->hasPort = true;
     return static_cast<int>(n);
 }
+
+namespace {
+// Where a datagram to this socket itself goes: its own address, or loopback
+// when it is bound to every address.
+bool selfAddress(int fd, sockaddr_in& self)
+{
+    socklen_t length = sizeof self;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&self), &length) != 0 || self.sin_port == 0) return false;
+    if (self.sin_addr.s_addr == htonl(INADDR_ANY)) self.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return true;
+}
+
+// The empty datagram interrupt() sends itself, left over after a rearm.
+bool isOwnWakeUp(int fd, ssize_t length, const sockaddr_in& from)
+{
+    sockaddr_in self{};
+    return length == 0 && selfAddress(fd, self) && from.sin_port == self.sin_port &&
+           (from.sin_addr.s_addr == self.sin_addr.s_addr || from.sin_addr.s_addr == htonl(INADDR_LOOPBACK));
+}
+} // namespace
 
 ReceiveStatus UdpSocket::receive(void* buffer, int capacity, int& length, UdpEndpoint& from,
                                  int timeoutMs)
@@ -104,8 +129,32 @@ ReceiveStatus UdpSocket::receive(void* buffer, int capacity, int& length, UdpEnd
         lastError = EBADF;
         return ReceiveStatus::Failed;
     }
+    // Without a time-out the receive blocks in recvfrom itself, as plainly as
+    // a program can wait: interrupt() wakes it with an empty datagram to the
+    // socket. With a time-out, a datagram already waiting is taken at once
+    // and only an empty socket is polled (with the wake-up pipe).
+    const bool blocking = timeoutMs < 0 && native_->hasPort;
     for (;;) {
         if (native_->interrupted) return ReceiveStatus::Interrupted;
+        sockaddr_in sa{};
+        socklen_t saLength = sizeof sa;
+        ssize_t n = ::recvfrom(native_->fd, buffer, static_cast<size_t>(capacity), blocking ? 0 : MSG_DONTWAIT,
+                               reinterpret_cast<sockaddr*>(&sa), &saLength);
+        if (n >= 0) {
+            if (native_->interrupted) return ReceiveStatus::Interrupted;
+            if (isOwnWakeUp(native_->fd, n, sa)) continue;
+            length = static_cast<int>(n);
+            from.address = ntohl(sa.sin_addr.s_addr);
+            from.port = ntohs(sa.sin_port);
+            return ReceiveStatus::Received;
+        }
+        // A refused earlier send or a spurious wake-up is not a broken socket.
+        if (errno == EINTR || errno == ECONNREFUSED) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            lastError = errno;
+            return ReceiveStatus::Failed;
+        }
+        if (blocking) continue;
         pollfd fds[2] = {{native_->fd, POLLIN, 0}, {native_->wakeRead, POLLIN, 0}};
         int ready = ::poll(fds, 2, timeoutMs);
         if (ready < 0) {
@@ -115,22 +164,6 @@ ReceiveStatus UdpSocket::receive(void* buffer, int capacity, int& length, UdpEnd
         }
         if (ready == 0) return ReceiveStatus::Interrupted;
         if (fds[1].revents) return ReceiveStatus::Interrupted;
-        sockaddr_in sa{};
-        socklen_t saLength = sizeof sa;
-        ssize_t n = ::recvfrom(native_->fd, buffer, static_cast<size_t>(capacity), MSG_DONTWAIT,
-                               reinterpret_cast<sockaddr*>(&sa), &saLength);
-        if (n < 0) {
-            // A refused earlier send or a spurious wake-up is not a broken socket.
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK ||
-                errno == ECONNREFUSED)
-                continue;
-            lastError = errno;
-            return ReceiveStatus::Failed;
-        }
-        length = static_cast<int>(n);
-        from.address = ntohl(sa.sin_addr.s_addr);
-        from.port = ntohs(sa.sin_port);
-        return ReceiveStatus::Received;
     }
 }
 
@@ -141,6 +174,10 @@ void UdpSocket::interrupt()
     char byte = 1;
     ssize_t ignored = ::write(native_->wakeWrite, &byte, 1);
     (void)ignored;
+    sockaddr_in self{};
+    if (native_->hasPort && selfAddress(native_->fd, self)) {
+        ignored = ::sendto(native_->fd, &byte, 0, 0, reinterpret_cast<sockaddr*>(&self), sizeof self);
+    }
 }
 
 void UdpSocket::rearm()

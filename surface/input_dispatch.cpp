@@ -20,9 +20,10 @@
 namespace {
 
 constexpr int RECEIVE_CAPACITY = 1024;
-// The loop wakes at least this often to look at the stop request and to
-// follow the editor window while the surface is idle.
-constexpr int RECEIVE_TIMEOUT_MS = 500;
+// While an editor window is followed, the loop wakes at least this often to
+// follow it with the surface idle; otherwise it blocks until a datagram or
+// the stop request.
+constexpr int EDITOR_FOLLOW_MS = 500;
 constexpr int EDITOR_SEARCH_INTERVAL_MS = 500;
 constexpr int64_t SURFACE_SILENCE_MS = 10000;
 
@@ -300,6 +301,7 @@ int surfaceReceiveLoop()
     if (stopRequested) return 0;
     UdpSocket* socket = surfaceLinkSocket();
     if (!socket) return 0;
+    prepareStripMessages();
     uint8_t buffer[RECEIVE_CAPACITY];
     // A surface that was switched off (or rebooted) forgot what it showed;
     // the first word from it after a long silence gets everything again.
@@ -310,7 +312,8 @@ int surfaceReceiveLoop()
         flushConsole();
         int length = 0;
         UdpEndpoint from;
-        ReceiveStatus status = socket->receive(buffer, sizeof buffer, length, from, RECEIVE_TIMEOUT_MS);
+        const int timeoutMs = editorFound == 1 ? EDITOR_FOLLOW_MS : -1;
+        ReceiveStatus status = socket->receive(buffer, sizeof buffer, length, from, timeoutMs);
         if (status == ReceiveStatus::Interrupted) {
             // A time-out, or a wake-up for the stop request; never spin on a
             // socket left interrupted.

@@ -1,13 +1,12 @@
 #include "surface/output_queue.h"
 
-#include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <thread>
 
 #include "display/refresh.h"
 #include "model/link_stats.h"
 #include "platform/clock.h"
+#include "platform/precise_sleep.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
 
@@ -15,101 +14,245 @@ std::mutex queueMutex;
 
 namespace {
 
-// Short messages (all the bridge builds itself) live in the slot; longer
-// ones get their own allocation, so the ring stays a few megabytes.
-constexpr int INLINE_BYTES = 24;
+constexpr int FADER_WAIT = 10;
+constexpr int OTHER_WAIT = 150;
 
-struct SurfaceQueueSlot {
-    uint8_t inlineData[INLINE_BYTES];
-    uint8_t* bigData;
-    int length;
-    int wait;
+// Target numbers: each names one thing on the surface that a newer message
+// makes the older one pointless for.
+constexpr int FADER_TARGETS = 0;                        // faders 1..9 at 0..8
+constexpr int LAMP_TARGETS = FADER_TARGETS + 9;         // notes 0..127
+constexpr int MUTE_BATCH_TARGET = LAMP_TARGETS + 128;
+constexpr int RING_TARGETS = MUTE_BATCH_TARGET + 1;     // strips 0..7
+constexpr int DISPLAY_TARGETS = RING_TARGETS + 8;       // positions 1..8 at 0..7
+constexpr int METERS_TARGET = DISPLAY_TARGETS + 8;      // all eight meters
+constexpr int METER_TARGETS = METERS_TARGET + 1;        // one meter, strips 0..7
+constexpr int TARGET_COUNT = METER_TARGETS + 8;
+constexpr int TARGET_BYTES = 24;
+constexpr int16_t RAW_ENTRY = -1;
+// Every target at most once, plus every raw slot: the order never overflows.
+constexpr int ORDER_CAPACITY = TARGET_COUNT + SURFACE_RAW_CAPACITY;
+
+struct Target {
+    uint8_t waiting[TARGET_BYTES];
+    int waitingLength;
+    int waitMicros;
+    bool queued;
+    bool onlyChanges;           // meters are re-sent even when equal
+    uint8_t sent[TARGET_BYTES];
+    int sentLength;             // 0: what the surface shows is unknown
 };
 
-SurfaceQueueSlot surfaceQueue[SURFACE_QUEUE_CAPACITY];
-int writeIndex = 0;
-int readIndex = 0;
-bool queueEmpty = true;
-bool queueFull = false;
-int depth = 0;
+struct RawSlot {
+    uint8_t inlineData[TARGET_BYTES];
+    uint8_t* bigData;           // messages longer than TARGET_BYTES
+    int length;
+    int waitMicros;
+};
+
+Target targets[TARGET_COUNT];
+RawSlot rawRing[SURFACE_RAW_CAPACITY];
+int rawHead = 0;
+int rawCount = 0;
+int16_t order[ORDER_CAPACITY];
+int orderHead = 0;
+int orderCount = 0;
+
 int highWater = 0;
 uint64_t enqueuedCount = 0;
+uint64_t coalescedCount = 0;
 uint64_t droppedCount = 0;
 uint64_t sentCount = 0;
-int ringCache[8][2];
-// What each lamp and motor fader was last sent, -1 = unknown. A refresh
-// re-sends everything; only changes go on the wire, so a scene recall's
-// thousands of refreshes do not flood the surface.
-int lampCache[128];
-int faderCache[10];
+uint64_t sentDirectlyCount = 0;
+
+// Some thread is inside sendto; nobody else may send meanwhile.
+bool wireBusy = false;
+// The pacing: no message leaves before this steady time.
+int64_t readyAt = 0;
+bool senderWaiting = false;
 std::condition_variable queueCondition;
 
 UdpSocket* linkSocket = nullptr;
 UdpEndpoint linkEndpoint;
 
-// Caller holds queueMutex. Returns false when the queue is full.
-bool enqueueLocked(const uint8_t* bytes, int length, int waitMicros)
+void pushOrder(int16_t entry)
 {
-    if (queueFull) {
-        ++droppedCount;
-        return false;
+    order[(orderHead + orderCount) % ORDER_CAPACITY] = entry;
+    if (++orderCount > highWater) highWater = orderCount;
+}
+
+// Does the waiting message of target id change nothing on the surface?
+bool unchanged(int id)
+{
+    const Target& t = targets[id];
+    if (id == MUTE_BATCH_TARGET) {
+        if (t.waitingLength < 3) return false;   // a bare status always goes
+        for (int k = 1; k + 1 < t.waitingLength; k += 2) {
+            const Target& lamp = targets[LAMP_TARGETS + (t.waiting[k] & 0x7F)];
+            if (lamp.sentLength != 3 || lamp.sent[2] != t.waiting[k + 1]) return false;
+        }
+        return true;
     }
-    SurfaceQueueSlot& slot = surfaceQueue[writeIndex];
-    if (length <= INLINE_BYTES) {
-        slot.bigData = nullptr;
-        std::memcpy(slot.inlineData, bytes, static_cast<size_t>(length));
-    } else {
-        slot.bigData = new uint8_t[static_cast<size_t>(length)];
-        std::memcpy(slot.bigData, bytes, static_cast<size_t>(length));
+    return t.onlyChanges && t.sentLength == t.waitingLength &&
+           std::memcmp(t.sent, t.waiting, static_cast<size_t>(t.waitingLength)) == 0;
+}
+
+void markSent(int id)
+{
+    const Target& t = targets[id];
+    if (id == MUTE_BATCH_TARGET) {
+        for (int k = 1; k + 1 < t.waitingLength; k += 2) {
+            Target& lamp = targets[LAMP_TARGETS + (t.waiting[k] & 0x7F)];
+            lamp.sent[0] = 0x90;
+            lamp.sent[1] = t.waiting[k];
+            lamp.sent[2] = t.waiting[k + 1];
+            lamp.sentLength = 3;
+        }
+        return;
     }
-    slot.length = length;
-    slot.wait = waitMicros;
-    queueEmpty = false;
-    writeIndex = (writeIndex + 1) % SURFACE_QUEUE_CAPACITY;
-    if (writeIndex == readIndex) queueFull = true;
+    Target& target = targets[id];
+    std::memcpy(target.sent, target.waiting, static_cast<size_t>(target.waitingLength));
+    target.sentLength = target.waitingLength;
+}
+
+// Two targets that show the same thing (a mute lamp alone and in the batch,
+// one meter alone and in the eight) both carry the newest value, whichever
+// of them goes out last.
+void shareNewestValue(int id)
+{
+    const Target& t = targets[id];
+    if (id >= LAMP_TARGETS && id < LAMP_TARGETS + 128) {
+        Target& batch = targets[MUTE_BATCH_TARGET];
+        if (!batch.queued) return;
+        for (int k = 1; k + 1 < batch.waitingLength; k += 2)
+            if (batch.waiting[k] == t.waiting[1]) batch.waiting[k + 1] = t.waiting[2];
+    } else if (id == MUTE_BATCH_TARGET) {
+        for (int k = 1; k + 1 < t.waitingLength; k += 2) {
+            Target& lamp = targets[LAMP_TARGETS + (t.waiting[k] & 0x7F)];
+            if (lamp.queued && lamp.waiting[1] == t.waiting[k]) lamp.waiting[2] = t.waiting[k + 1];
+        }
+    } else if (id >= METER_TARGETS && id < METER_TARGETS + 8) {
+        Target& all = targets[METERS_TARGET];
+        if (all.queued) all.waiting[2 * (id - METER_TARGETS) + 1] = t.waiting[1];
+    } else if (id == METERS_TARGET) {
+        for (int strip = 0; strip < 8; ++strip) {
+            Target& one = targets[METER_TARGETS + strip];
+            if (one.queued) one.waiting[1] = t.waiting[2 * strip + 1];
+        }
+    }
+}
+
+// Caller holds queueMutex.
+void wakeSenderLocked()
+{
+    if (senderWaiting && !wireBusy) queueCondition.notify_one();
+}
+
+bool canSendNow()
+{
+    return orderCount == 0 && !wireBusy && linkSocket && steadyNanoseconds() >= readyAt;
+}
+
+// Sends with queueMutex released; the pacing then counts from this send.
+void sendLocked(std::unique_lock<std::mutex>& lock, const uint8_t* data, int length, int waitMicros)
+{
+    wireBusy = true;
+    UdpSocket* socket = linkSocket;
+    const UdpEndpoint endpoint = linkEndpoint;
+    lock.unlock();
+    if (socket && socket->sendTo(data, length, endpoint) == length) {
+        noteSurfaceDatagram(LinkDirection::SurfaceOut, data, length);
+    }
+    const int64_t sentAt = steadyNanoseconds();
+    lock.lock();
+    wireBusy = false;
+    readyAt = sentAt + (waitMicros > 0 ? static_cast<int64_t>(waitMicros) * 1000 : 0);
+    ++sentCount;
+    if (orderCount > 0) wakeSenderLocked();
+}
+
+// Hands the newest message for target id over: sent at once when the queue
+// is idle, else waiting in its place (joining the end if it had none).
+void offer(int id, const uint8_t* bytes, int length, int waitMicros)
+{
+    std::unique_lock<std::mutex> lock(queueMutex);
+    Target& t = targets[id];
+    std::memcpy(t.waiting, bytes, static_cast<size_t>(length));
+    t.waitingLength = length;
+    t.waitMicros = waitMicros;
+    shareNewestValue(id);
+    if (t.queued) {
+        ++coalescedCount;
+        return;
+    }
+    if (unchanged(id)) return;
     ++enqueuedCount;
-    if (++depth > highWater) highWater = depth;
-    return true;
-}
-
-// Caller holds queueMutex and has checked that the queue is not empty.
-void dequeueLocked(SurfaceMessage& message)
-{
-    SurfaceQueueSlot& slot = surfaceQueue[readIndex];
-    const uint8_t* data = slot.bigData ? slot.bigData : slot.inlineData;
-    std::memcpy(message.data, data, static_cast<size_t>(slot.length));
-    message.length = slot.length;
-    message.waitMicros = slot.wait;
-    delete[] slot.bigData;
-    slot.bigData = nullptr;
-    queueFull = false;
-    readIndex = (readIndex + 1) % SURFACE_QUEUE_CAPACITY;
-    if (readIndex == writeIndex) queueEmpty = true;
-    --depth;
-}
-
-void enqueue(const uint8_t* bytes, int length, int waitMicros)
-{
-    bool accepted;
-    {
-        std::lock_guard<std::mutex> lock(queueMutex);
-        accepted = enqueueLocked(bytes, length, waitMicros);
+    if (canSendNow()) {
+        uint8_t now[TARGET_BYTES];
+        std::memcpy(now, bytes, static_cast<size_t>(length));
+        markSent(id);
+        ++sentDirectlyCount;
+        sendLocked(lock, now, length, waitMicros);
+        return;
     }
-    if (accepted) queueCondition.notify_one();
+    t.queued = true;
+    pushOrder(static_cast<int16_t>(id));
+    wakeSenderLocked();
 }
 
-// Waits until waitMicros have passed since sentAt: sleeps most of the time,
-// then spins the last stretch so that short waits stay exact.
-void pace(int64_t sentAt, int waitMicros)
+// Caller holds queueMutex. Takes the oldest message that still changes
+// something; false when none is left.
+bool takeLocked(SurfaceMessage& message)
 {
-    if (waitMicros <= 0) return;
-    const int64_t deadline = sentAt + static_cast<int64_t>(waitMicros) * 1000;
-    const int64_t spinNs = 80000;
-    int64_t now = steadyNanoseconds();
-    if (deadline - now > spinNs) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(deadline - now - spinNs));
+    while (orderCount > 0) {
+        const int16_t entry = order[orderHead];
+        orderHead = (orderHead + 1) % ORDER_CAPACITY;
+        --orderCount;
+        if (entry == RAW_ENTRY) {
+            RawSlot& slot = rawRing[rawHead];
+            const uint8_t* data = slot.bigData ? slot.bigData : slot.inlineData;
+            std::memcpy(message.data, data, static_cast<size_t>(slot.length));
+            message.length = slot.length;
+            message.waitMicros = slot.waitMicros;
+            delete[] slot.bigData;
+            slot.bigData = nullptr;
+            rawHead = (rawHead + 1) % SURFACE_RAW_CAPACITY;
+            --rawCount;
+            return true;
+        }
+        Target& t = targets[entry];
+        t.queued = false;
+        if (unchanged(entry)) continue;
+        std::memcpy(message.data, t.waiting, static_cast<size_t>(t.waitingLength));
+        message.length = t.waitingLength;
+        message.waitMicros = t.waitMicros;
+        markSent(entry);
+        return true;
     }
-    while ((steadyNanoseconds() - sentAt) / 1000 < waitMicros) {
+    return false;
+}
+
+void setSent(int id, const uint8_t* bytes, int length)
+{
+    std::memcpy(targets[id].sent, bytes, static_cast<size_t>(length));
+    targets[id].sentLength = length;
+}
+
+void blankDisplayMessage(int position, uint8_t (&message)[22])
+{
+    std::memset(message, 0, sizeof message);
+    const uint8_t head[5] = {0xF0, 0x00, 0x00, 0x66, 0x58};
+    std::memcpy(message, head, sizeof head);
+    message[5] = static_cast<uint8_t>(0x1F + position);
+    message[21] = 0xF7;
+}
+
+// Caller holds queueMutex.
+void resetDisplaysLocked()
+{
+    for (int position = 1; position <= 8; ++position) {
+        uint8_t blank[22];
+        blankDisplayMessage(position, blank);
+        setSent(DISPLAY_TARGETS + position - 1, blank, 22);
     }
 }
 
@@ -137,78 +280,55 @@ UdpEndpoint surfaceLinkEndpoint()
 void queueSurfaceBytes(const uint8_t* bytes, int length, int waitMicros)
 {
     if (!bytes || length < 0 || length > SURFACE_MESSAGE_MAX) return;
-    enqueue(bytes, length, waitMicros);
-}
-
-namespace {
-// Enqueues unless cache already holds value; the cache follows what was
-// accepted, so a dropped message is sent again next time.
-void enqueueCached(int& cache, int value, const uint8_t* bytes, int length, int waitMicros)
-{
-    bool accepted;
-    {
-        std::lock_guard<std::mutex> lock(queueMutex);
-        if (cache == value) return;
-        accepted = enqueueLocked(bytes, length, waitMicros);
-        if (accepted) cache = value;
+    std::unique_lock<std::mutex> lock(queueMutex);
+    if (rawCount == SURFACE_RAW_CAPACITY) {
+        ++droppedCount;
+        return;
     }
-    if (accepted) queueCondition.notify_one();
+    ++enqueuedCount;
+    if (canSendNow()) {
+        ++sentDirectlyCount;
+        sendLocked(lock, bytes, length, waitMicros);
+        return;
+    }
+    RawSlot& slot = rawRing[(rawHead + rawCount) % SURFACE_RAW_CAPACITY];
+    slot.bigData = nullptr;
+    if (length <= TARGET_BYTES) {
+        std::memcpy(slot.inlineData, bytes, static_cast<size_t>(length));
+    } else {
+        slot.bigData = new uint8_t[static_cast<size_t>(length)];
+        std::memcpy(slot.bigData, bytes, static_cast<size_t>(length));
+    }
+    slot.length = length;
+    slot.waitMicros = waitMicros;
+    ++rawCount;
+    pushOrder(RAW_ENTRY);
+    wakeSenderLocked();
 }
-} // namespace
 
 void queueFaderPosition(int fader, int value)
 {
     if (fader < 1 || fader > 9) return;
-    const uint8_t bytes[3] = {static_cast<uint8_t>(0xE0 + fader - 1),
-                              static_cast<uint8_t>(value & 0xFF),
+    const uint8_t bytes[3] = {static_cast<uint8_t>(0xE0 + fader - 1), static_cast<uint8_t>(value & 0xFF),
                               static_cast<uint8_t>((value >> 8) & 0xFF)};
-    enqueueCached(faderCache[fader], value & 0xFFFF, bytes, 3, 10);
+    offer(FADER_TARGETS + fader - 1, bytes, 3, FADER_WAIT);
 }
 
 void queueLamp(uint8_t note, uint8_t velocity)
 {
     const uint8_t bytes[3] = {0x90, note, velocity};
-    enqueueCached(lampCache[note & 0x7F], velocity, bytes, 3, 150);
+    offer(LAMP_TARGETS + (note & 0x7F), bytes, 3, OTHER_WAIT);
 }
 
 void queueLampBatch(const uint8_t* batch, int length, int waitMicros)
 {
     if (!batch || length < 1 || length > SURFACE_MESSAGE_MAX || batch[0] != 0x90) return;
-    bool accepted;
-    {
-        std::lock_guard<std::mutex> lock(queueMutex);
-        // Sent whole when any lamp in it differs; a bare status always goes.
-        bool changed = length < 3;
-        for (int k = 1; k + 1 < length; k += 2) {
-            changed = changed || lampCache[batch[k] & 0x7F] != batch[k + 1];
-        }
-        if (!changed) return;
-        accepted = enqueueLocked(batch, length, waitMicros);
-        if (accepted) {
-            for (int k = 1; k + 1 < length; k += 2) lampCache[batch[k] & 0x7F] = batch[k + 1];
-        }
+    // Longer runs than the surface has mute lamps are not the batch.
+    if (length > TARGET_BYTES) {
+        queueSurfaceBytes(batch, length, waitMicros);
+        return;
     }
-    if (accepted) queueCondition.notify_one();
-}
-
-void forgetSentLampsAndFaders()
-{
-    std::lock_guard<std::mutex> lock(queueMutex);
-    for (int& v : lampCache) v = -1;
-    for (int& v : faderCache) v = -1;
-}
-
-void forgetSentFader(int fader)
-{
-    if (fader < 1 || fader > 9) return;
-    std::lock_guard<std::mutex> lock(queueMutex);
-    faderCache[fader] = -1;
-}
-
-void forgetSentRings()
-{
-    std::lock_guard<std::mutex> lock(queueMutex);
-    for (auto& ring : ringCache) ring[0] = ring[1] = -1;
+    offer(MUTE_BATCH_TARGET, batch, length, waitMicros);
 }
 
 void queueEncoderRing(int strip, int first, int second)
@@ -216,16 +336,13 @@ void queueEncoderRing(int strip, int first, int second)
     if (strip < 0 || strip > 7) return;
     const uint8_t bytes[6] = {0xB0, static_cast<uint8_t>(0x30 + strip), static_cast<uint8_t>(first),
                               0xB0, static_cast<uint8_t>(0x38 + strip), static_cast<uint8_t>(second)};
-    bool accepted = false;
-    {
-        std::lock_guard<std::mutex> lock(queueMutex);
-        if (ringCache[strip][0] == first && ringCache[strip][1] == second) return;
-        accepted = enqueueLocked(bytes, 6, 150);
-        // Stored even when dropped: the ring is only re-sent when it changes.
-        ringCache[strip][0] = first;
-        ringCache[strip][1] = second;
-    }
-    if (accepted) queueCondition.notify_one();
+    offer(RING_TARGETS + strip, bytes, 6, OTHER_WAIT);
+}
+
+void queueStripDisplay(int position, const uint8_t* message, int length)
+{
+    if (position < 1 || position > 8 || !message || length < 1 || length > TARGET_BYTES) return;
+    offer(DISPLAY_TARGETS + position - 1, message, length, OTHER_WAIT);
 }
 
 // Compared in single precision, the level's own: a level of exactly 0.001
@@ -251,7 +368,7 @@ void queueMeterLevel(int strip, float level)
 {
     if (strip < 0 || strip > 7) return;
     const uint8_t bytes[2] = {0xD0, meterByte(strip, level)};
-    enqueue(bytes, 2, 150);
+    offer(METER_TARGETS + strip, bytes, 2, OTHER_WAIT);
 }
 
 void queueMeterLevels(const float (&levels)[8])
@@ -261,55 +378,83 @@ void queueMeterLevels(const float (&levels)[8])
         bytes[2 * strip] = 0xD0;
         bytes[2 * strip + 1] = meterByte(strip, levels[strip]);
     }
-    enqueue(bytes, 16, 150);
+    offer(METERS_TARGET, bytes, 16, OTHER_WAIT);
 }
 
 void queueHeartbeat()
 {
     static const uint8_t heartbeat[7] = {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7};
-    enqueue(heartbeat, 7, 150);
+    queueSurfaceBytes(heartbeat, 7, OTHER_WAIT);
+}
+
+void forgetSentLampsAndFaders()
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    for (int i = 0; i < 9; ++i) targets[FADER_TARGETS + i].sentLength = 0;
+    for (int i = 0; i < 128; ++i) targets[LAMP_TARGETS + i].sentLength = 0;
+}
+
+void forgetSentFader(int fader)
+{
+    if (fader < 1 || fader > 9) return;
+    std::lock_guard<std::mutex> lock(queueMutex);
+    targets[FADER_TARGETS + fader - 1].sentLength = 0;
+}
+
+void forgetSentRings()
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    for (int i = 0; i < 8; ++i) targets[RING_TARGETS + i].sentLength = 0;
+}
+
+void forgetSentStripDisplays()
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    for (int i = 0; i < 8; ++i) targets[DISPLAY_TARGETS + i].sentLength = 0;
+}
+
+void resetSentStripDisplays()
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    resetDisplaysLocked();
 }
 
 bool takeQueuedSurfaceMessage(SurfaceMessage& message)
 {
     std::lock_guard<std::mutex> lock(queueMutex);
-    if (queueEmpty) return false;
-    dequeueLocked(message);
+    if (!takeLocked(message)) return false;
+    ++sentCount;
     return true;
 }
-
 
 SurfaceQueueStats surfaceQueueStats()
 {
     std::lock_guard<std::mutex> lock(queueMutex);
-    return {depth, highWater, enqueuedCount, droppedCount, sentCount};
+    return {orderCount,    highWater, enqueuedCount,    coalescedCount,
+            droppedCount,  sentCount, sentDirectlyCount};
 }
 
 int surfaceSenderLoop()
 {
-    SurfaceMessage message;
+    usePreciseSleeps();
+    static SurfaceMessage message;   // one sender; 1 kB off the stack
+    std::unique_lock<std::mutex> lock(queueMutex);
     for (;;) {
-        UdpSocket* socket;
-        UdpEndpoint endpoint;
-        {
-            std::unique_lock<std::mutex> lock(queueMutex);
-            // Blocks while idle: no spinning on an empty queue.
-            queueCondition.wait(lock, [] { return stopRequested.load() || !queueEmpty; });
-            if (stopRequested) return 0;
-            dequeueLocked(message);
-            socket = linkSocket;
-            endpoint = linkEndpoint;
+        if (stopRequested) return 0;
+        if (orderCount == 0 || wireBusy) {
+            senderWaiting = true;
+            queueCondition.wait(lock);
+            senderWaiting = false;
+            continue;
         }
-        // The pacing wait runs outside the lock, so producers never wait for it.
-        if (socket && socket->sendTo(message.data, message.length, endpoint) == message.length) {
-            noteSurfaceDatagram(LinkDirection::SurfaceOut, message.data, message.length);
+        const int64_t until = readyAt;
+        if (steadyNanoseconds() < until) {
+            lock.unlock();
+            sleepUntilSteady(until);
+            lock.lock();
+            continue;
         }
-        const int64_t sentAt = steadyNanoseconds();
-        {
-            std::lock_guard<std::mutex> lock(queueMutex);
-            ++sentCount;
-        }
-        pace(sentAt, message.waitMicros);
+        if (takeLocked(message)) sendLocked(lock, message.data, message.length, message.waitMicros);
     }
 }
 
@@ -328,27 +473,32 @@ int surfaceHeartbeatLoop()
 
 void wakeSurfaceSender()
 {
-    { std::lock_guard<std::mutex> lock(queueMutex); }
+    std::lock_guard<std::mutex> lock(queueMutex);
     queueCondition.notify_all();
 }
 
 void resetSurfaceQueue()
 {
     std::lock_guard<std::mutex> lock(queueMutex);
-    for (SurfaceQueueSlot& slot : surfaceQueue) delete[] slot.bigData;
-    // Writing the whole ring now keeps the bridge's memory flat later,
-    // instead of growing page by page as the ring first wraps.
-    std::memset(static_cast<void*>(surfaceQueue), 0, sizeof surfaceQueue);
-    writeIndex = 0;
-    readIndex = 0;
-    queueEmpty = true;
-    queueFull = false;
-    depth = 0;
+    for (RawSlot& slot : rawRing) {
+        delete[] slot.bigData;
+        slot.bigData = nullptr;
+    }
+    rawHead = rawCount = 0;
+    orderHead = orderCount = 0;
     highWater = 0;
-    enqueuedCount = 0;
-    droppedCount = 0;
-    sentCount = 0;
-    std::memset(ringCache, 0, sizeof ringCache);
-    for (int& v : lampCache) v = -1;
-    for (int& v : faderCache) v = -1;
+    enqueuedCount = coalescedCount = droppedCount = sentCount = sentDirectlyCount = 0;
+    wireBusy = false;
+    readyAt = 0;
+    for (int id = 0; id < TARGET_COUNT; ++id) {
+        targets[id] = Target{};
+        targets[id].onlyChanges = id < METERS_TARGET;
+    }
+    // The rings start dark, as the surface does; lamps and faders unknown.
+    for (int strip = 0; strip < 8; ++strip) {
+        const uint8_t dark[6] = {0xB0, static_cast<uint8_t>(0x30 + strip), 0,
+                                 0xB0, static_cast<uint8_t>(0x38 + strip), 0};
+        setSent(RING_TARGETS + strip, dark, 6);
+    }
+    resetDisplaysLocked();
 }

@@ -1,6 +1,12 @@
-// The paced queue of datagrams to the surface. Any thread may enqueue; one
-// sender thread sends them in order, waiting each message's pacing delay
-// after it. Nothing else writes to the surface socket.
+// The paced queue of datagrams to the surface. Any thread may enqueue.
+// Each target (a motor fader, a lamp, the mute-lamp batch, an encoder ring,
+// a strip display, the meters) has at most one message waiting: a newer
+// value replaces the waiting one in its place, so a burst of changes sends
+// the final state, not every state between. A message handed to an idle
+// queue is sent at once by the thread that hands it over; otherwise the
+// sender thread sends the waiting messages in order, each no sooner than
+// the pacing delay of the one before it. Nothing else writes to the surface
+// socket.
 #pragma once
 
 #include <cstdint>
@@ -9,28 +15,33 @@
 class UdpSocket;
 struct UdpEndpoint;
 
-constexpr int SURFACE_QUEUE_CAPACITY = 100000;
+// Messages without a target of their own (the heartbeat, raw bytes) wait in
+// a ring of this many; beyond it they are dropped.
+constexpr int SURFACE_RAW_CAPACITY = 1024;
 constexpr int SURFACE_MESSAGE_MAX = 1023;
 
 extern std::mutex queueMutex;
 
-// Where the sender sends; set by the entry before the threads start.
+// Where messages go; set by the entry before the threads start. Without a
+// link everything waits in the queue (tests take it out themselves).
 void setSurfaceLink(UdpSocket* socket, const UdpEndpoint& endpoint);
 UdpSocket* surfaceLinkSocket();
 UdpEndpoint surfaceLinkEndpoint();
 
-// Enqueue operations. None reports a drop; a full queue drops silently and
-// counts it. None may be called while the caller holds queueMutex.
+// Enqueue operations. None reports a drop. None may be called while the
+// caller holds queueMutex. Faders, lamps, rings and displays go out only
+// when they differ from what that target was last sent.
 void queueSurfaceBytes(const uint8_t* bytes, int length, int waitMicros);
 void queueFaderPosition(int fader, int value);       // fader 1..9 (9 = master)
 void queueLamp(uint8_t note, uint8_t velocity);
-// A running-status run of lamps (0x90, then note, velocity pairs) as one
-// datagram, left out when every lamp in it already shows that velocity.
+// The mute lamps as one running-status datagram (0x90, then note, velocity
+// pairs), left out when every lamp in it already shows that velocity.
 void queueLampBatch(const uint8_t* batch, int length, int waitMicros);
-void queueEncoderRing(int strip, int first, int second);  // cached per strip
+void queueEncoderRing(int strip, int first, int second);
+// One strip display's system-exclusive message (22 bytes), position 1..8.
+void queueStripDisplay(int position, const uint8_t* message, int length);
 void queueMeterLevel(int strip, float level);
-// All eight strip meters as one datagram of eight channel-pressure messages:
-// one send and one pacing wait instead of eight, several times a second.
+// All eight strip meters as one datagram of eight channel-pressure messages.
 void queueMeterLevels(const float (&levels)[8]);
 void queueHeartbeat();
 
@@ -46,24 +57,30 @@ void forgetSentLampsAndFaders();
 void forgetSentFader(int fader);
 // The encoder rings likewise, for a surface that lost everything it showed.
 void forgetSentRings();
+// The strip displays likewise; resetting makes them "blank, colour 0".
+void forgetSentStripDisplays();
+void resetSentStripDisplays();
 
-// One message as the sender takes it out.
+// One message as it leaves the queue.
 struct SurfaceMessage {
     uint8_t data[SURFACE_MESSAGE_MAX + 1];
     int length;
     int waitMicros;
 };
 
-// Takes the oldest message without blocking; false when the queue is empty.
+// Takes the oldest message, ignoring the pacing, and counts it as sent;
+// false when nothing is waiting.
 bool takeQueuedSurfaceMessage(SurfaceMessage& message);
 
 // Counters for diagnostics and benchmarks.
 struct SurfaceQueueStats {
-    int depth;
+    int depth;              // messages waiting
     int highWater;
-    uint64_t enqueued;
-    uint64_t dropped;
+    uint64_t enqueued;      // messages that joined the queue or went out at once
+    uint64_t coalesced;     // newer values that replaced a waiting one
+    uint64_t dropped;       // raw messages refused by a full ring
     uint64_t sent;
+    uint64_t sentDirectly;  // sent by the enqueuing thread
 };
 SurfaceQueueStats surfaceQueueStats();
 
@@ -74,5 +91,5 @@ int surfaceHeartbeatLoop();
 // Wakes a sender blocked on an empty queue (used on stop).
 void wakeSurfaceSender();
 
-// Empty queue, zero counters, ring cache cleared.
+// Empty queue, zero counters, caches back to their start.
 void resetSurfaceQueue();

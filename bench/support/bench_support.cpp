@@ -137,6 +137,15 @@ int unusedUdpPort()
     return probe.localPort();
 }
 
+int startMinimalRelay(ChildProcess& child, uint16_t destPort)
+{
+    if (!startProcess(child, VELUMBRA_MINIMAL_RELAY, {std::to_string(destPort)})) return 0;
+    std::string line;
+    int port = 0;
+    if (!waitForLine(child, "port ", 5000, line) || std::sscanf(line.c_str(), "port %d", &port) != 1) return 0;
+    return port;
+}
+
 int startConsoleEmulator(ChildProcess& child, const std::vector<std::string>& extra)
 {
     std::vector<std::string> arguments = {"--listen", "127.0.0.1:0"};
@@ -228,6 +237,9 @@ bool startRelay(ConsoleRelay& relay, uint16_t consolePort)
 {
     relay.consolePort = consolePort;
     if (!openPeer(relay.bridgeSide) || !openPeer(relay.consoleSide)) return false;
+    // A scene recall is thousands of pushes at once: none may be lost here.
+    relay.bridgeSide.socket.setReceiveBufferSize(8 * 1024 * 1024);
+    relay.consoleSide.socket.setReceiveBufferSize(8 * 1024 * 1024);
     relay.bridgeSide.filter = [&relay](const Datagram& d) {
         relay.bridgePortSeen = d.from.port;
         sendFromPeer(relay.consoleSide, d.bytes.data(), static_cast<int>(d.bytes.size()), relay.consolePort);
@@ -235,7 +247,8 @@ bool startRelay(ConsoleRelay& relay, uint16_t consolePort)
     };
     relay.consoleSide.filter = [&relay](const Datagram& d) {
         uint32_t port = relay.bridgePortSeen;
-        if (port == 0 || (relay.dropMeters && isMeterBlob(d.bytes))) return false;
+        if (uint16_t copy = relay.copyTo) sendFromPeer(relay.consoleSide, d.bytes.data(), static_cast<int>(d.bytes.size()), copy);
+        if (port == 0 || relay.holdConsole || (relay.dropMeters && isMeterBlob(d.bytes))) return false;
         sendFromPeer(relay.bridgeSide, d.bytes.data(), static_cast<int>(d.bytes.size()),
                      static_cast<uint16_t>(port));
         return false;
@@ -260,7 +273,7 @@ bool injectToBridge(ConsoleRelay& relay, const std::vector<uint8_t>& datagram)
 
 bool startRig(BridgeRig& rig, const std::string& binary, const std::vector<std::string>& extra)
 {
-    int consolePort = startConsoleEmulator(rig.console);
+    int consolePort = startConsoleEmulator(rig.console, rig.consoleExtra);
     if (consolePort == 0 || !startRelay(rig.relay, static_cast<uint16_t>(consolePort)) || !openPeer(rig.surface)) {
         std::printf("  cannot set up the console emulator and the peers\n");
         return false;
@@ -324,6 +337,33 @@ std::vector<uint8_t> oscFloatMessage(const std::string& address, float value)
     return out;
 }
 
+std::vector<uint8_t> oscIntMessage(const std::string& address, int32_t value)
+{
+    std::vector<uint8_t> out;
+    appendPadded(out, address);
+    appendPadded(out, ",i");
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
+    return out;
+}
+
+bool oscNumberOf(const std::vector<uint8_t>& bytes, const char* address, double& value)
+{
+    if (!oscAddressIs(bytes, address)) return false;
+    size_t tags = (std::strlen(address) + 4) & ~size_t{3};
+    if (bytes.size() < tags + 8 || bytes[tags] != ',') return false;
+    const uint8_t* at = bytes.data() + tags + 4;
+    uint32_t bits = (uint32_t{at[0]} << 24) | (uint32_t{at[1]} << 16) | (uint32_t{at[2]} << 8) | at[3];
+    if (bytes[tags + 1] == 'i') {
+        value = static_cast<int32_t>(bits);
+        return true;
+    }
+    if (bytes[tags + 1] != 'f') return false;
+    float f;
+    std::memcpy(&f, &bits, 4);
+    value = f;
+    return true;
+}
+
 bool oscAddressIs(const std::vector<uint8_t>& bytes, const char* address)
 {
     size_t n = std::strlen(address);
@@ -365,6 +405,22 @@ long residentKilobytes(int pid)
     long kb = -1;
     if (!line.empty()) std::sscanf(line.c_str(), "VmRSS: %ld", &kb);
     return kb;
+}
+
+std::map<int, long long> threadWakeUps(int pid)
+{
+    std::map<int, long long> wakes;
+    std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = ::opendir(tasks.c_str());
+    if (!dir) return wakes;
+    while (dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        std::string line = firstLineOf(tasks + "/" + entry->d_name + "/status", "voluntary_ctxt_switches:");
+        long long n = 0;
+        if (std::sscanf(line.c_str(), "voluntary_ctxt_switches: %lld", &n) == 1) wakes[std::atoi(entry->d_name)] = n;
+    }
+    ::closedir(dir);
+    return wakes;
 }
 
 unsigned long long udpDropsOf(int pid)

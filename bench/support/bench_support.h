@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -42,6 +43,10 @@ std::string makeBenchProfile();
 void removeBenchProfile(const std::string& folder);
 
 int unusedUdpPort();
+
+// The minimal blocking C relay (bench/relay), relaying to destPort on
+// 127.0.0.1; returns the port it listens on, 0 when it did not come up.
+int startMinimalRelay(ChildProcess& child, uint16_t destPort);
 
 // The console emulator on 127.0.0.1, port chosen by the system; returns its
 // port, 0 when it did not come up.
@@ -108,6 +113,8 @@ struct ConsoleRelay {
     LoopbackPeer consoleSide;   // talks to the emulator
     uint16_t consolePort = 0;
     std::atomic<bool> dropMeters{false};
+    std::atomic<bool> holdConsole{false};   // drop everything the console sends
+    std::atomic<uint16_t> copyTo{0};         // also send what the console sends here
     std::atomic<uint32_t> bridgePortSeen{0};
     // Datagrams from the bridge that this returns true for are logged in
     // bridgeSide.log (all are forwarded).
@@ -126,6 +133,7 @@ struct BridgeRig {
     LoopbackPeer surface;
     ChildProcess bridge;
     BridgeLaunch launch;
+    std::vector<std::string> consoleExtra;   // arguments for the emulator
 };
 // Starts all of it and waits for the bridge's start-up (window 16); binary
 // empty means benchBridgeBinary(). False with a line printed on failure.
@@ -150,6 +158,9 @@ void timeRounds(std::vector<TimedPath*> paths, int rounds);
 
 std::vector<uint8_t> oscMessage(const std::string& address);                 // no arguments
 std::vector<uint8_t> oscFloatMessage(const std::string& address, float value);
+std::vector<uint8_t> oscIntMessage(const std::string& address, int32_t value);
+// The one 'f' or 'i' argument of a reply to address; false for anything else.
+bool oscNumberOf(const std::vector<uint8_t>& bytes, const char* address, double& value);
 bool oscAddressIs(const std::vector<uint8_t>& bytes, const char* address);
 bool isMeterBlob(const std::vector<uint8_t>& bytes);
 // Pitch bend as the surface sends it: (second x 255 + first) / 32636.
@@ -160,6 +171,8 @@ std::vector<uint8_t> surfaceFaderMessage(int fader, double position);
 // CPU time of all its threads in nanoseconds; -1 if unknown.
 int64_t processCpuNanoseconds(int pid);
 long residentKilobytes(int pid);          // VmRSS
+// Voluntary context switches (wake-ups after a wait) per thread id.
+std::map<int, long long> threadWakeUps(int pid);
 // Datagrams the kernel dropped on the process's UDP sockets (full receive
 // buffers), summed.
 unsigned long long udpDropsOf(int pid);

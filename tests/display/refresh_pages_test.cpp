@@ -43,7 +43,9 @@ const PageEntryCase pageEntryCases[] = {
 };
 
 // Every page lamp off but the page's own: the mode lamps in their order,
-// then the send-page and effects-page lamps, then a non-mode own lamp.
+// then the send-page and effects-page lamps. A page lamp among the latter is
+// switched off and lit in the same refresh; the queue keeps one message per
+// lamp, so it goes out once, lit, in its place.
 std::vector<Bytes> expectedEntryBlock(const PageEntryCase& c)
 {
     std::vector<Bytes> block;
@@ -53,13 +55,13 @@ std::vector<Bytes> expectedEntryBlock(const PageEntryCase& c)
         lamp(note, note == c.lampNote ? c.lampVelocity : 0);
         ownIsMode = ownIsMode || note == c.lampNote;
     }
-    for (int note = 0x3E; note <= 0x45; ++note) lamp(note, 0);
-    for (int note = 0x36; note <= 0x3D; ++note) lamp(note, 0);
+    auto other = [&](int note) { lamp(note, !ownIsMode && note == c.lampNote ? 127 : 0); };
+    for (int note = 0x3E; note <= 0x45; ++note) other(note);
+    for (int note = 0x36; note <= 0x3D; ++note) other(note);
     for (int i = 0; i < 4; ++i) {
-        lamp(0x46 + i, 0);
-        lamp(0x50 + i, 0);
+        other(0x46 + i);
+        other(0x50 + i);
     }
-    if (!ownIsMode) lamp(c.lampNote, 127);
     return block;
 }
 

@@ -17,14 +17,18 @@ struct RowACase {
 
 std::vector<Lamp> rowOf(const char* text)
 {
-    // A note given the value it already has in this refresh is not sent again.
+    // A note set twice in one refresh waits once in the queue: it goes out
+    // in its first place with its last value.
     std::vector<Lamp> lamps;
-    int last[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+    int at[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
     for (const char* c = text; *c; ++c) {
         if (*c < '0' || *c > '7') continue;
         Lamp lamp{*c - '0', c[1] == '+' ? 127 : 0};
-        if (last[lamp.first] == lamp.second) continue;
-        last[lamp.first] = lamp.second;
+        if (at[lamp.first] >= 0) {
+            lamps[static_cast<size_t>(at[lamp.first])].second = lamp.second;
+            continue;
+        }
+        at[lamp.first] = static_cast<int>(lamps.size());
         lamps.push_back(lamp);
     }
     return lamps;

@@ -76,15 +76,16 @@ TEST_F(StripTextsCache, EachChangeSendsAgain)
     }
 }
 
-TEST_F(StripTextsCache, StartsAsABlankDisplayAndKeepsADroppedMessage)
+TEST_F(StripTextsCache, StartsAsABlankDisplayAndAWaitingOneTakesTheNewestText)
 {
-    writeStripDisplay(6, 0, 0, "", "");   // the cache starts all zero
+    writeStripDisplay(6, 0, 0, "", "");   // the surface starts blank
     EXPECT_TRUE(takeAll().empty());
-    const uint8_t filler[3] = {0x90, 0x00, 0x00};
-    for (int i = 0; i < SURFACE_QUEUE_CAPACITY; ++i) queueSurfaceBytes(filler, 3, 150);
-    writeStripDisplay(7, 1, 0, "x", "y");   // the queue is full: dropped
-    EXPECT_TRUE(takeDisplayMessages().empty());
     writeStripDisplay(7, 1, 0, "x", "y");
+    writeStripDisplay(7, 2, 1, "z", "w");   // replaces the one still waiting
+    auto shown = takeDisplayMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], (std::pair<int, ShownDisplay>{7, {0x42, "z", "w"}}));
+    writeStripDisplay(7, 2, 1, "z", "w");
     EXPECT_TRUE(takeDisplayMessages().empty());
 }
 

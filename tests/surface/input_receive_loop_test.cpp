@@ -103,15 +103,18 @@ TEST(SelfLoop, OwnAddressesAndTheLoopingConfiguration)
     resetSelfLoopState();
 }
 
-TEST_F(SurfaceReceiveLoop, EndsOnStopEvenWithoutAWakeUp)
+TEST_F(SurfaceReceiveLoop, EndsPromptlyWhenTheStopWakesItsSocket)
 {
     startLoop();
     UdpSocket surface;
     ASSERT_TRUE(surface.open());
     sendMasterFader(surface, 0x40);
     Write seen;
-    ASSERT_TRUE(mixer.next(seen));  // the loop is running and waiting again
-    requestStop();  // nobody interrupts the socket: the loop's own time-out sees it
+    ASSERT_TRUE(mixer.next(seen));  // the loop is running
+    // With no editor followed the receive has no time-out; the bridge's stop
+    // waker interrupts the socket.
+    requestStop();
+    bridgeSide.interrupt();
     EXPECT_EQ(loop.wait_for(std::chrono::seconds(3)), std::future_status::ready);
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -85,30 +87,93 @@ TEST_F(OutputQueue, PacingWaitsTravelWithTheMessages)
     EXPECT_EQ(m.waitMicros, 777);
 }
 
-TEST_F(OutputQueue, RingCacheSuppressesRepeats)
+using Bytes = std::vector<uint8_t>;
+
+// Each case: what is handed to the queue before the first drain, what is
+// handed over after it, and what the second drain takes out, in order.
+struct CoalesceCase {
+    const char* what;
+    std::function<void()> before;
+    std::function<void()> after;
+    std::vector<Bytes> expected;
+};
+
+class Coalescing : public OutputQueue, public ::testing::WithParamInterface<CoalesceCase> {};
+
+TEST_P(Coalescing, OneWaitingMessagePerTargetWithItsNewestValue)
 {
-    queueEncoderRing(0, 0, 0);  // equals the start value: nothing
-    queueEncoderRing(0, 64, 0);
-    queueEncoderRing(0, 64, 0);
-    queueEncoderRing(1, 64, 0);  // another strip has its own cache
-    queueEncoderRing(0, 0, 0);
-    EXPECT_EQ(drain().size(), 3u);
+    GetParam().before();
+    drain();
+    GetParam().after();
+    EXPECT_EQ(drain(), GetParam().expected) << GetParam().what;
 }
 
-TEST_F(OutputQueue, LampsAndFadersGoOutOnlyWhenTheyChange)
-{
-    queueLamp(5, 127);
-    queueLamp(5, 127);
-    queueLamp(5, 0);
-    queueFaderPosition(2, 100);
-    queueFaderPosition(2, 100);
-    queueFaderPosition(3, 100);
-    EXPECT_EQ(drain().size(), 4u);
-    forgetSentLampsAndFaders();
-    queueLamp(5, 0);
-    queueFaderPosition(2, 100);
-    EXPECT_EQ(drain().size(), 2u) << "sent again after the repair";
-}
+INSTANTIATE_TEST_SUITE_P(
+    Targets, Coalescing,
+    ::testing::Values(
+        CoalesceCase{"newest value, in the place of the first; order between targets kept", [] {},
+                     [] {
+                         queueFaderPosition(1, 100);
+                         queueLamp(5, 127);
+                         queueFaderPosition(1, 200);
+                         queueEncoderRing(0, 64, 0);
+                         queueLamp(5, 0);
+                         queueHeartbeat();
+                         queueFaderPosition(2, 7);
+                         queueEncoderRing(0, 3, 0);
+                     },
+                     {{0xE0, 200, 0}, {0x90, 5, 0}, {0xB0, 0x30, 3, 0xB0, 0x38, 0},
+                      {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, {0xE1, 7, 0}}},
+        CoalesceCase{"a value that came back to what was sent goes nowhere",
+                     [] {
+                         queueFaderPosition(3, 50);
+                         queueLamp(9, 127);
+                     },
+                     [] {
+                         queueFaderPosition(3, 60);
+                         queueFaderPosition(3, 50);
+                         queueLamp(9, 127);
+                         queueEncoderRing(4, 0, 0);   // rings start dark
+                     },
+                     {}},
+        CoalesceCase{"a forgotten fader and forgotten lamps go out even when equal",
+                     [] {
+                         queueFaderPosition(3, 50);
+                         queueFaderPosition(4, 50);
+                         queueLamp(9, 127);
+                     },
+                     [] {
+                         forgetSentFader(3);
+                         queueFaderPosition(3, 50);
+                         queueFaderPosition(4, 50);
+                         forgetSentLampsAndFaders();
+                         queueLamp(9, 127);
+                     },
+                     {{0xE2, 50, 0}, {0x90, 9, 127}}},
+        CoalesceCase{"a mute lamp alone and in the batch end at the newest velocity",
+                     [] {
+                         const uint8_t lit[5] = {0x90, 0x10, 127, 0x11, 127};
+                         queueLampBatch(lit, 5, 150);
+                     },
+                     [] {
+                         const uint8_t dark[5] = {0x90, 0x10, 0, 0x11, 127};
+                         queueLampBatch(dark, 5, 150);
+                         queueLamp(0x10, 127);   // the waiting batch takes it too
+                         queueLamp(0x11, 0);
+                     },
+                     {{0x90, 0x10, 127, 0x11, 0}, }},
+        CoalesceCase{"one meter alone and in the eight end at the newest level", [] {},
+                     [] {
+                         const float low[8] = {};
+                         const float high[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+                         queueMeterLevels(low);
+                         queueMeterLevel(2, 0.0f);
+                         queueMeterLevels(high);
+                     },
+                     {{0xD0, 0x08, 0xD0, 0x18, 0xD0, 0x28, 0xD0, 0x38, 0xD0, 0x48, 0xD0, 0x58, 0xD0, 0x68,
+                       0xD0, 0x78},
+                      {0xD0, 0x28}}}),
+    [](const ::testing::TestParamInfo<CoalesceCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(OutputQueue, RawMessagesUpToTheLimitKeepTheirBytes)
 {
@@ -122,30 +187,31 @@ TEST_F(OutputQueue, RawMessagesUpToTheLimitKeepTheirBytes)
     EXPECT_EQ(sent[0], big);
 }
 
-TEST_F(OutputQueue, FullQueueDropsUntilOneIsSent)
+TEST_F(OutputQueue, FullRawRingDropsUntilOneIsSentAndTargetsStillGetTheirPlace)
 {
-    const uint8_t filler[3] = {0x90, 0x00, 0x00};
-    for (int i = 0; i < SURFACE_QUEUE_CAPACITY; ++i) queueSurfaceBytes(filler, 3, 150);
-    queueLamp(0x7F, 0x7F);  // dropped
+    const uint8_t filler[3] = {0x7F, 0x00, 0x00};
+    for (int i = 0; i < SURFACE_RAW_CAPACITY; ++i) queueSurfaceBytes(filler, 3, 150);
+    queueHeartbeat();           // dropped
+    queueLamp(0x7F, 0x7F);      // a target has its own place
     SurfaceQueueStats stats = surfaceQueueStats();
-    EXPECT_EQ(stats.depth, SURFACE_QUEUE_CAPACITY);
+    EXPECT_EQ(stats.depth, SURFACE_RAW_CAPACITY + 1);
     EXPECT_EQ(stats.dropped, 1u);
     SurfaceMessage m;
     ASSERT_TRUE(takeQueuedSurfaceMessage(m));
-    queueLamp(0x7E, 0x01);  // accepted again
-    queueLamp(0x7E, 0x02);  // full again: dropped
-    stats = surfaceQueueStats();
-    EXPECT_EQ(stats.dropped, 2u);
-    EXPECT_EQ(stats.highWater, SURFACE_QUEUE_CAPACITY);
+    const uint8_t last[3] = {0x7E, 0x01, 0x02};
+    queueSurfaceBytes(last, 3, 150);   // accepted again
+    queueSurfaceBytes(last, 3, 150);   // full again: dropped
+    EXPECT_EQ(surfaceQueueStats().dropped, 2u);
     auto rest = drain();
-    ASSERT_EQ(rest.size(), static_cast<size_t>(SURFACE_QUEUE_CAPACITY));
-    EXPECT_EQ(rest.back(), (std::vector<uint8_t>{0x90, 0x7E, 0x01}));
+    ASSERT_EQ(rest.size(), static_cast<size_t>(SURFACE_RAW_CAPACITY + 1));
+    EXPECT_EQ(rest[rest.size() - 2], (std::vector<uint8_t>{0x90, 0x7F, 0x7F}));
+    EXPECT_EQ(rest.back(), (std::vector<uint8_t>{0x7E, 0x01, 0x02}));
 }
 
 TEST_F(OutputQueue, ConcurrentProducersKeepTheirOwnOrder)
 {
     constexpr int producers = 4;
-    constexpr int each = 5000;
+    constexpr int each = SURFACE_RAW_CAPACITY / producers;
     std::vector<std::thread> threads;
     for (int p = 0; p < producers; ++p) {
         threads.emplace_back([p] {
@@ -204,23 +270,26 @@ protected:
     std::thread sender;
 };
 
-TEST_F(SenderOnLoopback, SecondDatagramWaitsForTheFirstOnesPacing)
+TEST_F(SenderOnLoopback, IdleQueueSendsOnTheCallersThreadAndPacesTheNextMessage)
 {
     constexpr int waitMicros = 3000;
     const uint8_t first[1] = {1};
-    const uint8_t second[1] = {2};
-    queueSurfaceBytes(first, 1, waitMicros);
-    queueSurfaceBytes(second, 1, 0);
     const int64_t started = steadyNanoseconds();
-    sender = std::thread(surfaceSenderLoop);
+    // No sender thread yet: an idle queue sends at once, on this thread.
+    queueSurfaceBytes(first, 1, waitMicros);
     std::vector<uint8_t> a, b;
     int64_t atA = 0, atB = 0;
     ASSERT_TRUE(receiveOne(a, atA));
-    ASSERT_TRUE(receiveOne(b, atB));
     EXPECT_EQ(a, std::vector<uint8_t>{1});
-    EXPECT_EQ(b, std::vector<uint8_t>{2});
-    // The first goes out after the sender started and the second a whole
-    // pacing wait later; a late receiver only makes the gap look longer.
+    // Inside the first one's pacing the next waits for the sender.
+    queueLamp(1, 1);
+    SurfaceQueueStats stats = surfaceQueueStats();
+    EXPECT_EQ(stats.sentDirectly, 1u);
+    EXPECT_EQ(stats.depth, 1);
+    sender = std::thread(surfaceSenderLoop);
+    ASSERT_TRUE(receiveOne(b, atB));
+    EXPECT_EQ(b, (std::vector<uint8_t>{0x90, 1, 1}));
+    // A late receiver only makes the gap look longer.
     EXPECT_GE(atB - started, static_cast<int64_t>(waitMicros) * 1000);
 }
 
