@@ -23,67 +23,15 @@
 #include <thread>
 #include <vector>
 
+#include "e2e/model_surface.h"
 #include "e2e/three_devices.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Values = std::map<std::string, std::string>;
 
-const int kBlank = 80;
 const int kStartupMs = 30000;
 const int kSettleMs = 3000;
-// A fader the host has placed shows position x 32636 truncated, read back
-// to four decimals. A fader the hand left stands at its 7-bit position
-// (d1 + 128 d2) / 16383, while the bridge reads those bytes as
-// (255 d2 + d1) / 32636 and the console holds that: the two differ by up to
-// 127 / 32636 (d1 at 127). Anything beyond that is a fader in the wrong place.
-const double kFaderTolerance = 128.0 / 32636.0 + 0.0001;
-
-// ---- Console strips, by strip index (0-31 channels, 32-39 aux inputs,
-// 40-47 effects returns, 48-63 buses, 64-69 matrices, 70 LR, 71 mono,
-// 72-79 DCAs).
-
-std::string stripPrefix(int s)
-{
-    char text[16];
-    if (s < 32) std::snprintf(text, sizeof text, "/ch/%02d", s + 1);
-    else if (s < 40) std::snprintf(text, sizeof text, "/auxin/%02d", s - 31);
-    else if (s < 48) std::snprintf(text, sizeof text, "/fxrtn/%02d", s - 39);
-    else if (s < 64) std::snprintf(text, sizeof text, "/bus/%02d", s - 47);
-    else if (s < 70) std::snprintf(text, sizeof text, "/mtx/%02d", s - 63);
-    else if (s == 70) return "/main/st";
-    else if (s == 71) return "/main/m";
-    else std::snprintf(text, sizeof text, "/dca/%d", s - 71);
-    return text;
-}
-
-// A DCA keeps its fader and switch at the top of its tree.
-std::string mixPath(int s) { return s >= 72 ? stripPrefix(s) : stripPrefix(s) + "/mix"; }
-
-std::string stripLabel(int s)
-{
-    char text[16];
-    if (s < 32) std::snprintf(text, sizeof text, "Ch %d", s + 1);
-    else if (s < 40) std::snprintf(text, sizeof text, "Aux %d", s - 31);
-    else if (s < 48) std::snprintf(text, sizeof text, "Fx rt %d", s - 39);
-    else if (s < 64) std::snprintf(text, sizeof text, "Bus %d", s - 47);
-    else if (s < 70) std::snprintf(text, sizeof text, "Mtrix %d", s - 63);
-    else if (s == 70) return "LR";
-    else if (s == 71) return "M/C";
-    else std::snprintf(text, sizeof text, "DCA %d", s - 71);
-    return text;
-}
-
-// Strips whose pan the bridge reads from the console at start-up; the others
-// (matrices, mono, DCAs) start from a pan of its own.
-bool panKnown(int s) { return s < 64 || s == 70; }
-
-bool number(const Values& values, const std::string& address, double& out)
-{
-    auto found = values.find(address);
-    return found != values.end() && std::sscanf(found->second.c_str(), "%*c %lf", &out) == 1;
-}
 
 // ---- The user banks the bridge reads from the preferences file written
 // here: runs of strips, leading and inner blanks, empty banks, DCAs.
@@ -125,44 +73,11 @@ std::string preferencesText()
     return text.str();
 }
 
-// ---- What the test knows of the surface's state, from the actions alone.
-
-struct Banks {
-    int table[16][80];
-    int count[16] = {};
-};
-
-struct Model {
-    int bank = 0;
-    int scroll = 0;
-    int skip[10] = {};
-    int shown[8] = {};
-    int dcaGroup = 0;
-    bool held[9] = {};       // a hand rests on the fader
-    bool unchecked[9] = {};  // the hand left it; the host has not placed it since
-};
-
-void buildBankStrips(Model& m, const Banks& banks)
-{
-    const int* list = banks.table[m.bank];
-    if (m.bank >= 8) {
-        m.shown[0] = 72 + m.dcaGroup;
-        for (int i = 1; i < 8; ++i) m.shown[i] = list[m.scroll * 7 + i];
-        return;
-    }
-    int base = m.scroll * 8;
-    int skip = m.scroll > 0 ? m.skip[m.scroll - 1] : 0;
-    if (base + skip < 80 && list[base + skip] == kBlank)
-        while (base + skip < banks.count[m.bank] && list[base + skip] == kBlank) ++skip;
-    m.skip[m.scroll] = skip;
-    for (int i = 0; i < 8; ++i)
-        m.shown[i] = base + skip + i < banks.count[m.bank] ? list[base + skip + i] : kBlank;
-}
-
 // ---- Actions.
 
 enum class Kind { Hand, Hold, Release, Mute, Solo, Select, Turn, CentrePan, BankUp, BankDown, ScrollOn, ScrollBack,
-                  Home, SetFader, SetOn, SetName, SetColor, SetPan, SetSolo };
+                  Home, Page, TopRow, NextStrip, PreviousStrip, SetFader, SetOn, SetName, SetColor, SetPan, SetSolo,
+                  SetValue };
 
 struct Action {
     Kind kind = Kind::Home;
@@ -207,6 +122,15 @@ std::string commandOf(const Action& action)
     case Kind::ScrollOn: return "press 47";
     case Kind::ScrollBack: return "press 46";
     case Kind::Home: return "press 51";
+    case Kind::Page: return "press " + std::to_string(a);
+    case Kind::TopRow: return "press " + std::to_string(a);
+    case Kind::NextStrip: return "press 49";
+    case Kind::PreviousStrip: return "press 48";
+    case Kind::SetValue: {  // a: 1 for an integer value
+        char value[24];
+        std::snprintf(value, sizeof value, a ? "%.0f" : "%.4f", action.x);
+        return "set " + action.text + " " + value;
+    }
     case Kind::SetFader: return "set " + mixPath(a) + "/fader " + positionText(action.x);
     case Kind::SetOn: return "set " + mixPath(a) + "/on " + std::to_string(static_cast<int>(action.x));
     case Kind::SetName: return "set " + stripPrefix(a) + "/config/name " + action.text;
@@ -245,10 +169,24 @@ void apply(const Action& action, Model& m, const Banks& banks)
         refresh = false;
         break;
     case Kind::Mute:
-    case Kind::Solo:
+    case Kind::Solo: refresh = m.shown[a] != kBlank; break;
     case Kind::Turn:
-    case Kind::CentrePan: refresh = m.shown[a] != kBlank; break;
+        if (m.page == 1 && a == 1) m.eqLayer = action.x > 0 ? 1 : 0;
+        refresh = m.page != 0 || m.shown[a] != kBlank;
+        break;
+    case Kind::CentrePan: refresh = m.page == 0 && m.shown[a] != kBlank; break;
+    case Kind::TopRow: refresh = false; break;  // not on every page
+    case Kind::Page:
+        if (a == 51) m.page = 0;
+        else if (a == 44) m.page = m.page == 1 ? 0 : 1;
+        else if (a == 40) m.page = m.page == 28 ? 0 : 28;
+        else if (a == 45) m.page = m.page == 29 ? 30 : 29;
+        else if (a == 85) m.page = 34;
+        else if (a >= 62 && a <= 69) m.page = a - 54;
+        else if (a >= 54 && a <= 61) m.page = a - 38;
+        break;
     case Kind::Select: break;  // its release refreshes, whatever the strip
+    case Kind::Home: m.page = 0; break;
     case Kind::BankUp:
         m.scroll = 0;
         if (m.bank < 8) {
@@ -279,6 +217,33 @@ void apply(const Action& action, Model& m, const Banks& banks)
     }
     if (refresh)
         for (bool& unchecked : m.unchecked) unchecked = false;
+}
+
+// A console-side change of what the pages show: sends, mono, equaliser,
+// pre-amp and head amps of the strips on the surface.
+Action consoleChange(std::mt19937& random, const Model& m)
+{
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    int s = m.shown[pick(0, 7)];
+    if (s == kBlank || s > 47) s = pick(0, 47);
+    const std::string p = stripPrefix(s);
+    char send[8];
+    std::snprintf(send, sizeof send, "%02d", pick(1, 16));
+    char headAmp[24];
+    std::snprintf(headAmp, sizeof headAmp, "/headamp/%03d/phantom", pick(0, 40));
+    const std::string band = p + "/eq/" + std::to_string(pick(1, 4));
+    switch (pick(0, 9)) {
+    case 0: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/" + send + "/on");
+    case 1: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/" + send + "/level");
+    case 2: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/mono");
+    case 3: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/mlevel");
+    case 4: return act(Kind::SetValue, 0, pick(0, 71) / 71.0, band + "/q");
+    case 5: return act(Kind::SetValue, 1, pick(0, 5), band + "/type");
+    case 6: return act(Kind::SetValue, 0, pick(0, 60) / 60.0, band + "/g");
+    case 7: return act(Kind::SetValue, 1, pick(0, 1), headAmp);
+    case 8: return act(Kind::SetValue, 1, pick(0, 1), s < 40 ? p + "/preamp/invert" : p + "/eq/on");
+    default: return act(Kind::SetValue, 1, pick(0, 1), p + "/eq/on");
+    }
 }
 
 // The next random action, biased towards the strips on the surface and
@@ -315,8 +280,15 @@ Action nextAction(std::mt19937& random, const Model& m)
     if (roll < 61) return act(Kind::ScrollOn);
     if (roll < 64) return act(Kind::ScrollBack);
     if (roll < 65) return act(Kind::Home);
-    if (roll < 80) return act(Kind::SetFader, consoleStrip(), level());
-    if (roll < 86) return act(Kind::SetOn, consoleStrip(), static_cast<double>(pick(0, 1)));
+    if (roll < 69) {
+        const int pages[] = {51, 44, 40, 45, 85, 62, 63, 69, 54, 61};
+        return act(Kind::Page, pages[pick(0, 9)]);
+    }
+    if (roll < 71) return act(Kind::TopRow, pick(0, 7));
+    if (roll < 73) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
+    if (roll < 77) return consoleChange(random, m);
+    if (roll < 84) return act(Kind::SetFader, consoleStrip(), level());
+    if (roll < 87) return act(Kind::SetOn, consoleStrip(), static_cast<double>(pick(0, 1)));
     if (roll < 90) return act(Kind::SetName, consoleStrip(), 0.0, names[pick(0, 5)]);
     if (roll < 93) return act(Kind::SetColor, consoleStrip(), static_cast<double>(pick(0, 15)));
     if (roll < 97) {
@@ -324,111 +296,6 @@ Action nextAction(std::mt19937& random, const Model& m)
         return act(Kind::SetPan, panKnown(s) ? s : pick(0, 31), pick(0, 1) ? level() : 0.04 * pick(0, 25));
     }
     return act(Kind::SetSolo, consoleStrip(), static_cast<double>(pick(0, 1)));
-}
-
-// ---- The expected surface, from the console's values.
-
-// The ring of a value 0..1: 26 positions over 13 dots, an even position
-// lighting one dot, an odd one two neighbours; dots 0-6 are bits of the
-// first value, 7-13 of the second.
-void ringOf(double v, int& first, int& second)
-{
-    int k = static_cast<int>(v / 0.04);
-    k = k < 0 ? 0 : (k > 25 ? 25 : k);
-    first = second = 0;
-    for (int dot : {k / 2, (k + 1) / 2}) {
-        if (dot < 7) first |= 1 << dot;
-        else second |= 1 << (dot - 7);
-    }
-}
-
-bool consoleValues(ThreeDevices& devices, const Model& m, Values& values)
-{
-    for (int s : m.shown)
-        if (s != kBlank && !consoleDump(devices, stripPrefix(s) + "/", values)) return false;
-    return consoleDump(devices, "/-stat/", values) && consoleDump(devices, "/main/st/mix/", values) &&
-           consoleDump(devices, "/config/amixenable/", values);
-}
-
-// Empty when the surface shows what the console holds.
-std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
-{
-    SurfaceView view;
-    Values values;
-    if (!readSurface(devices, view)) return "no dump from the surface emulator";
-    if (!consoleValues(devices, m, values)) return "no dump from the console emulator";
-    std::ostringstream wrong;
-    auto lamp = [&](int note) { return view.lamp[note] < 0 ? 0 : view.lamp[note]; };
-    auto expectLamp = [&](int note, int wanted, const std::string& why) {
-        if (lamp(note) != wanted) wrong << "lamp " << note << " is " << lamp(note) << ", wanted " << wanted << " (" << why << "); ";
-    };
-    auto expectFader = [&](int f, double wanted, const std::string& why) {
-        if (std::fabs(view.fader[f] - wanted) > kFaderTolerance)
-            wrong << "fader " << f + 1 << " at " << view.fader[f] << ", wanted " << wanted << " (" << why << "); ";
-    };
-    for (int i = 0; i < 8; ++i) {
-        const int s = m.shown[i];
-        const std::string where = "strip " + std::to_string(i + 1) + (s == kBlank ? " blank" : " " + stripPrefix(s));
-        std::string top, bottom;
-        int color = 0;
-        double fader = 0.0, on = 1.0, solo = 0.0, pan = 0.0, colorValue = 0.0;
-        if (s != kBlank) {
-            std::string name;
-            if (!dumpedText(values[stripPrefix(s) + "/config/name"], name) ||
-                !number(values, stripPrefix(s) + "/config/color", colorValue) ||
-                !number(values, mixPath(s) + "/fader", fader) || !number(values, mixPath(s) + "/on", on))
-                return "console values missing for " + stripPrefix(s);
-            char soloAddress[32];
-            std::snprintf(soloAddress, sizeof soloAddress, "/-stat/solosw/%02d", s + 1);
-            number(values, soloAddress, solo);
-            top = stripLabel(s).substr(0, 7);
-            bottom = name.substr(0, 7);
-            color = static_cast<int>(colorValue);
-        }
-        if (view.displayTop[i] != top || view.displayBottom[i] != bottom || view.displayColor[i] != (color & 7) ||
-            view.displayInverted[i] != (color >= 8 ? 1 : 0))
-            wrong << "display " << i + 1 << " \"" << view.displayTop[i] << "\"/\"" << view.displayBottom[i]
-                  << "\" colour " << view.displayColor[i] << " inv " << view.displayInverted[i] << ", wanted \"" << top
-                  << "\"/\"" << bottom << "\" colour " << (color & 7) << " inv " << (color >= 8) << " (" << where
-                  << "); ";
-        if (!m.held[i] && !m.unchecked[i]) expectFader(i, fader, where);
-        expectLamp(0x10 + i, s != kBlank && on == 0.0 ? 127 : 0, "mute, " + where);
-        expectLamp(0x08 + i, solo == 1.0 ? 127 : 0, "solo, " + where);
-        expectLamp(i, 0, "top row of the home page");
-        if (s == kBlank) {
-            if (view.ring[i][0] != 0 || view.ring[i][1] != 0)
-                wrong << "ring " << i + 1 << " " << view.ring[i][0] << " " << view.ring[i][1] << ", wanted 0 0 ("
-                      << where << "); ";
-        } else if (panKnown(s) && number(values, stripPrefix(s) + "/mix/pan", pan)) {
-            // A value on a ring boundary may fall either side after the
-            // console's single-precision store.
-            int lowFirst = 0, lowSecond = 0, highFirst = 0, highSecond = 0;
-            ringOf(pan - 1e-5, lowFirst, lowSecond);
-            ringOf(pan + 1e-5, highFirst, highSecond);
-            bool low = view.ring[i][0] == lowFirst && view.ring[i][1] == lowSecond;
-            bool high = view.ring[i][0] == highFirst && view.ring[i][1] == highSecond;
-            if (!low && !high)
-                wrong << "ring " << i + 1 << " " << view.ring[i][0] << " " << view.ring[i][1] << ", wanted "
-                      << highFirst << " " << highSecond << " (pan " << pan << ", " << where << "); ";
-        }
-    }
-    double master = 0.0;
-    if (!m.held[8] && !m.unchecked[8] && number(values, "/main/st/mix/fader", master)) expectFader(8, master, "LR");
-    expectLamp(0x33, 127, "home page");
-    for (int note : {0x2C, 0x28, 0x2D, 0x2B, 0x2A, 0x29, 0x55}) expectLamp(note, 0, "other page");
-    bool anySolo = false;
-    for (const auto& [address, value] : values)
-        anySolo = anySolo || (address.rfind("/-stat/solosw/", 0) == 0 && value == "i 1");
-    double keySolo = 0.0, automixX = 0.0, automixY = 0.0;
-    number(values, "/-stat/keysolo", keySolo);
-    number(values, "/config/amixenable/X", automixX);
-    number(values, "/config/amixenable/Y", automixY);
-    anySolo = anySolo || keySolo != 0.0;
-    expectLamp(0x73, anySolo ? 1 : 0, "solo active");
-    expectLamp(0x54, anySolo ? 127 : 0, "solo active");
-    expectLamp(0x59, automixX != 0.0 ? 127 : 0, "automix X");
-    expectLamp(0x5A, automixY != 0.0 ? 127 : 0, "automix Y");
-    return wrong.str();
 }
 
 // ---- Running a sequence.
