@@ -149,6 +149,33 @@ bool onConsole(const Action& action) { return action.kind >= Kind::SetFader; }
 
 std::string describe(const Action& action) { return (onConsole(action) ? "console: " : "surface: ") + commandOf(action); }
 
+// Next (+1) or previous (-1) strip of the current bank: along the bank's
+// list, over DCAs and empty entries, stopping at either end.
+void selectAdjacentStrip(Model& m, const Banks& banks, int direction)
+{
+    const int* list = banks.table[m.bank];
+    int n = banks.count[m.bank] + (m.bank >= 8 && direction > 0 ? 1 : 0);
+    int p = 0;
+    while (p < 80 && list[p] != m.selected) ++p;
+    if (m.selected < 0 || p == 80) {
+        m.selected = -1;  // not in the bank: left open
+        return;
+    }
+    if (direction > 0 && p < 79) {
+        if (p < n - 1) ++p;
+        if (p != 79)
+            while (p < n - 1 && list[p] >= 72) ++p;
+        if (p == n - 1 && list[p] >= 72 && p > 0)
+            while (p > 0 && list[p] >= 72) --p;
+    } else if (direction < 0) {
+        if (p >= 1) --p;
+        while (p > 0 && list[p] >= 72) --p;
+        if (p == 0 && list[0] >= 72)
+            for (int steps = 0; list[p] >= 72 && steps < n - 1 && p < 79; ++steps) ++p;
+    }
+    m.selected = list[p];
+}
+
 // What the action does to the test's model. The bridge sends the motor
 // positions again on every refresh: after a console change, a button of a
 // shown strip, an encoder, a bank, scroll or page button, and the master
@@ -172,6 +199,7 @@ void apply(const Action& action, Model& m, const Banks& banks)
     case Kind::Solo: refresh = m.shown[a] != kBlank; break;
     case Kind::Turn:
         if (m.page == 1 && a == 1) m.eqLayer = action.x > 0 ? 1 : 0;
+        if ((m.page == 1 || m.page == 28) && a == 0) selectAdjacentStrip(m, banks, action.x > 0 ? 1 : -1);
         refresh = m.page != 0 || m.shown[a] != kBlank;
         break;
     case Kind::CentrePan: refresh = m.page == 0 && m.shown[a] != kBlank; break;
@@ -185,7 +213,11 @@ void apply(const Action& action, Model& m, const Banks& banks)
         else if (a >= 62 && a <= 69) m.page = a - 54;
         else if (a >= 54 && a <= 61) m.page = a - 38;
         break;
-    case Kind::Select: break;  // its release refreshes, whatever the strip
+    case Kind::Select:  // its release refreshes, whatever the strip
+        if (m.shown[a] < 72) m.selected = m.shown[a];
+        break;
+    case Kind::NextStrip: selectAdjacentStrip(m, banks, 1); break;
+    case Kind::PreviousStrip: selectAdjacentStrip(m, banks, -1); break;
     case Kind::Home: m.page = 0; break;
     case Kind::BankUp:
         m.scroll = 0;
@@ -215,8 +247,13 @@ void apply(const Action& action, Model& m, const Banks& banks)
         break;
     default: break;
     }
-    if (refresh)
+    // After a bank button the strip on surface strip 1 is selected; a DCA
+    // (a spill bank's first strip) or an empty strip is left open.
+    if (action.kind == Kind::BankUp || action.kind == Kind::BankDown) m.selected = m.shown[0] < 72 ? m.shown[0] : -1;
+    if (refresh) {
         for (bool& unchecked : m.unchecked) unchecked = false;
+        m.selectionStale = action.kind == Kind::BankUp || action.kind == Kind::BankDown;
+    }
 }
 
 // A console-side change of what the pages show: sends, mono, equaliser,
@@ -237,7 +274,7 @@ Action consoleChange(std::mt19937& random, const Model& m)
     case 1: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/" + send + "/level");
     case 2: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/mono");
     case 3: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/mlevel");
-    case 4: return act(Kind::SetValue, 0, pick(0, 71) / 71.0, band + "/q");
+    case 4: return act(Kind::SetValue, 0, pick(0, 1) ? pick(0, 71) / 71.0 : pick(0, 9999) / 9999.0, band + "/q");
     case 5: return act(Kind::SetValue, 1, pick(0, 5), band + "/type");
     case 6: return act(Kind::SetValue, 0, pick(0, 60) / 60.0, band + "/g");
     case 7: return act(Kind::SetValue, 1, pick(0, 1), headAmp);

@@ -36,6 +36,10 @@ struct Model {
     int dcaGroup = 0;
     int page = 0;
     int eqLayer = 0;         // equaliser page: 0 gain and frequency, 1 Q and type
+    // A bank button selects twice, the second time without a refresh: until
+    // the next refresh the pages of the selected strip show the first choice.
+    bool selectionStale = false;
+    int selected = 0;        // the selected strip; -1 where the rules leave it open
     bool held[9] = {};       // a hand rests on the fader
     bool unchecked[9] = {};  // the hand left it; the host has not placed it since
 };
