@@ -263,7 +263,8 @@ void apply(const Action& action, Model& m, const Banks& banks)
 Action consoleChange(std::mt19937& random, const Model& m)
 {
     auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
-    int s = m.shown[pick(0, 7)];
+    // Often the selected strip, whose pages show its values.
+    int s = m.selected >= 0 && m.selected <= 63 && pick(0, 1) ? m.selected : m.shown[pick(0, 7)];
     if (s == kBlank || s > 63) s = pick(0, 63);
     const std::string p = stripPrefix(s);
     char send[8];
@@ -313,7 +314,13 @@ Action nextAction(std::mt19937& random, const Model& m)
     if (roll < 31) return act(Kind::Mute, pick(0, 7));
     if (roll < 35) return act(Kind::Solo, pick(0, 7));
     if (roll < 38) return act(Kind::Select, pick(0, 7));
-    if (roll < 43) return act(Kind::Turn, pick(0, 7), static_cast<double>(pick(0, 1) ? pick(1, 6) : -pick(1, 6)));
+    if (roll < 43) {
+        // On the equaliser page encoder 2 switches between gain and Q.
+        int encoder = m.page == 1 && pick(0, 1) ? 1 : pick(0, 7);
+        return act(Kind::Turn, encoder, static_cast<double>(pick(0, 1) ? pick(1, 6) : -pick(1, 6)));
+    }
+    // In a DCA spill bank, stepping through its members instead.
+    if (roll < 45 && m.bank >= 8) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
     if (roll < 45) return act(Kind::CentrePan, pick(0, 7));
     if (roll < 51) return act(Kind::BankUp);
     // Bank down on bank 0 keeps the strips shown but resets the scroll step;
