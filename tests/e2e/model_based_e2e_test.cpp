@@ -322,7 +322,8 @@ Action nextAction(std::mt19937& random, const Model& m)
     // In a DCA spill bank, stepping through its members instead.
     if (roll < 45 && m.bank >= 8) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
     if (roll < 45) return act(Kind::CentrePan, pick(0, 7));
-    if (roll < 51) return act(Kind::BankUp);
+    // Up more often than down, so that the walk reaches the DCA spill banks.
+    if (roll < 53) return act(Kind::BankUp);
     // Bank down on bank 0 keeps the strips shown but resets the scroll step;
     // the bridge lays out step 0 instead. Left out until that is settled.
     if (roll < 56) return m.bank == 0 && m.scroll > 0 ? act(Kind::ScrollBack) : act(Kind::BankDown);
