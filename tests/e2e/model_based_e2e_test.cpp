@@ -130,7 +130,7 @@ std::string commandOf(const Action& action)
     case Kind::PreviousStrip: return "press 48";
     case Kind::SetValue: {  // a: 1 for an integer value
         char value[24];
-        std::snprintf(value, sizeof value, a ? "%.0f" : "%.4f", action.x);
+        std::snprintf(value, sizeof value, a ? "%.0f" : "%.6f", action.x);
         return "set " + action.text + " " + value;
     }
     case Kind::SetFader: return "set " + mixPath(a) + "/fader " + positionText(action.x);

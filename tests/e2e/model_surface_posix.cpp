@@ -84,10 +84,11 @@ void ringOf(double v, int& first, int& second)
     }
 }
 
-// The texts a Q of v may show: 72 steps k / 71 (thresholds kept to four
-// decimals), 10 x 0.03^(k/71) with one decimal, rounded or cut; "10" at 0.
-// Only a value within the console's printed precision of a threshold may
-// show either neighbour.
+// The texts a Q of v may show: 72 steps k / 71, 10 x 0.03^(k/71) with one
+// decimal, rounded or cut; "10" at 0. The console's own steps show their
+// own text, also where a threshold kept to four decimals falls just below
+// the step; other values the text of the first threshold not below them,
+// either neighbour within the console's printed precision.
 std::vector<std::string> qTexts(double v)
 {
     std::vector<std::string> texts;
@@ -105,6 +106,11 @@ std::vector<std::string> qTexts(double v)
         std::snprintf(text, sizeof text, "%.1f", std::floor(q * 10.0) / 10.0);
         texts.push_back(text);
     };
+    long step = std::lround(v * 71.0);
+    if (std::fabs(v * 71.0 - static_cast<double>(step)) < 0.001) {
+        add(static_cast<int>(step));
+        return texts;
+    }
     int k = 0;
     while (k < 71 && threshold(k) < static_cast<float>(v)) ++k;
     add(k);
