@@ -507,7 +507,7 @@ TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
         size_t firstLength = actions.size();
         // By default within the suite's time limit for one test.
         long spent = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count();
-        long budget = environmentNumber("VELUMBRA_MODEL_SHRINK_S", std::min(60L, 105 - spent));
+        long budget = environmentNumber("VELUMBRA_MODEL_SHRINK_S", std::min(60L, 90 - spent));
         std::vector<Action> shrunk = actions.empty() || budget <= 0 ? actions
                                                                     : shrink(rig, actions, mismatch, static_cast<int>(budget));
         std::ostringstream text;
