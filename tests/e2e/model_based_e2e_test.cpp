@@ -272,7 +272,7 @@ Action consoleChange(std::mt19937& random, const Model& m)
     char headAmp[24];
     std::snprintf(headAmp, sizeof headAmp, "/headamp/%03d/phantom", pick(0, 40));
     const std::string band = p + "/eq/" + std::to_string(pick(1, 4));
-    switch (pick(0, 9)) {
+    switch (pick(0, 10)) {
     case 0: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/" + send + "/on");
     case 1: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/" + send + "/level");
     case 2: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/mono");
@@ -282,7 +282,9 @@ Action consoleChange(std::mt19937& random, const Model& m)
     case 6: return act(Kind::SetValue, 0, pick(0, 60) / 60.0, band + "/g");
     case 7: return act(Kind::SetValue, 1, pick(0, 1), headAmp);
     case 8: return act(Kind::SetValue, 1, pick(0, 1), s < 40 ? p + "/preamp/invert" : p + "/eq/on");
-    default: return act(Kind::SetValue, 1, pick(0, 1), p + "/eq/on");
+    case 9: return act(Kind::SetValue, 1, pick(0, 1), p + "/eq/on");
+    // Aux inputs then take head amps the console did not name at start-up.
+    default: return act(Kind::SetValue, 1, pick(0, 9), "/config/routing/IN/AUX");
     }
 }
 
@@ -391,6 +393,21 @@ bool readSpillBanks(ThreeDevices& devices, Banks& banks)
     return true;
 }
 
+// The phantom switches of all head amps, and whether the console names a
+// head amp for its selected strip.
+bool phantomState(ThreeDevices& devices, Values& phantoms, bool& selectedHasHeadAmp)
+{
+    Values status;
+    std::string index;
+    if (!consoleDump(devices, "/headamp/", phantoms) || !consoleDump(devices, "/-stat/selidx", status)) return false;
+    double selected = -1.0;
+    number(status, "/-stat/selidx", selected);
+    char address[24];
+    std::snprintf(address, sizeof address, "/-ha/%02d/index", static_cast<int>(selected));
+    selectedHasHeadAmp = selected >= 0 && selected < 40 && consoleValue(devices, address, index) && index != "i -1";
+    return true;
+}
+
 // Runs actions from a fresh start; with a generator, first draws steps new
 // ones into actions. Stops at the first action after which the surface does
 // not come to show the console.
@@ -421,6 +438,12 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     for (size_t i = 0; i < total; ++i) {
         if (generator) actions.push_back(nextAction(*generator, m));
         const Action& action = actions[i];
+        // The pre-amp page's phantom button works only for a strip the
+        // console gave a head amp.
+        Values phantomsBefore;
+        bool hasHeadAmp = true;
+        bool phantomButton = action.kind == Kind::TopRow && action.a == 2 && m.page == 28 && !m.selectionStale &&
+                             phantomState(devices, phantomsBefore, hasHeadAmp);
         bool sent = onConsole(action) ? consoleCommand(devices, commandOf(action))
                                       : surfaceCommand(devices, commandOf(action));
         if (!sent) {
@@ -429,6 +452,11 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         }
         apply(action, m, rig.banks);
         mismatch = eventually(settleMs, [&] { return surfaceMismatch(devices, m); });
+        Values phantomsAfter;
+        bool unused = true;
+        if (mismatch.empty() && phantomButton && !hasHeadAmp && phantomState(devices, phantomsAfter, unused) &&
+            phantomsAfter != phantomsBefore)
+            mismatch = "the phantom button switched a head amp of a strip without one";
         if (!mismatch.empty()) {
             outcome.failedAt = i;
             outcome.mismatch = mismatch;
