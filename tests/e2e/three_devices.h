@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,10 +32,12 @@ struct ThreeDevices {
 };
 
 // Starts all three and waits up to startupMs for the bridge's start-up to
-// complete. consoleArguments go to the console emulator. On failure, why
-// says what went wrong (with the bridge's last lines).
+// complete. consoleArguments go to the console emulator, bridgeArguments
+// to the bridge after its usual ones. On failure, why says what went wrong
+// (with the bridge's last lines).
 bool startThreeDevices(ThreeDevices& devices, int startupMs, std::string& why,
-                       const std::vector<std::string>& consoleArguments = {});
+                       const std::vector<std::string>& consoleArguments = {},
+                       const std::vector<std::string>& bridgeArguments = {});
 
 // What the surface emulator shows, parsed from its dump.
 struct SurfaceView {
@@ -43,6 +46,7 @@ struct SurfaceView {
     std::string displayTop[8];
     std::string displayBottom[8];
     double fader[9] = {};
+    int ring[8][2] = {};  // first and second value of each encoder ring
     int lamp[128] = {};  // -1: never set
     long heartbeats = -1;
 };
@@ -65,6 +69,13 @@ bool consoleValue(ThreeDevices& devices, const std::string& address, std::string
 bool consoleFloat(ThreeDevices& devices, const std::string& address, double& value);
 bool consoleInt(ThreeDevices& devices, const std::string& address, int& value);
 bool consoleText(ThreeDevices& devices, const std::string& address, std::string& value);
+
+// Every value whose address starts with prefix, as the console emulator
+// dumps them: address -> "f 0.720000", "i 1", "s \"Kick\"".
+bool consoleDump(ThreeDevices& devices, const std::string& prefix, std::map<std::string, std::string>& values);
+
+// The text of a dumped string value ("s \"Kick\"" -> Kick); false if none.
+bool dumpedText(const std::string& value, std::string& text);
 
 // The bridge's status block ("i" + Enter), empty when none came.
 std::string bridgeStatus(ThreeDevices& devices);

@@ -26,9 +26,9 @@ using Clock = std::chrono::steady_clock;
 // machine. The bound only matters when something hangs.
 const int kStartupMs = 30000;
 const int kSettleMs = 5000;
-// The surface sends a fader as (second x 255 + first) / 32636 with the first
-// byte below 128, so it cannot hit every position: up to 64 steps off.
-const double kSurfaceFaderStep = 64.5 / 32636.0;
+// The surface sends a fader as 7-bit first + 128 x second over 0..16383; the
+// bridge reads (second x 255 + first) / 32636, up to 127 steps off that.
+const double kSurfaceFaderStep = 128.0 / 32636.0;
 
 // Polls check until it returns an empty text (no mismatch) or withinMs is
 // up; returns the last mismatch, empty on success.

@@ -51,15 +51,16 @@ bool makeProfile(ThreeDevices& devices, std::string& why)
 }
 
 // The bridge takes its profile folder from the environment it inherits.
-bool startBridge(ThreeDevices& devices)
+bool startBridge(ThreeDevices& devices, const std::vector<std::string>& extra)
 {
     const char* saved = std::getenv("USERPROFILE");
     std::string savedText = saved ? saved : "";
     ::setenv("USERPROFILE", devices.profile.c_str(), 1);
-    bool started = startProcess(devices.bridge, VELUMBRA_BINARY,
-                                {"--mixer", "127.0.0.1:" + std::to_string(devices.consolePort), "--surface",
-                                 "127.0.0.1:" + std::to_string(devices.surfacePort), "--listen-port",
-                                 std::to_string(devices.bridgePort), "--no-editor"});
+    std::vector<std::string> arguments = {"--mixer", "127.0.0.1:" + std::to_string(devices.consolePort), "--surface",
+                                          "127.0.0.1:" + std::to_string(devices.surfacePort), "--listen-port",
+                                          std::to_string(devices.bridgePort), "--no-editor"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    bool started = startProcess(devices.bridge, VELUMBRA_BINARY, arguments);
     if (saved) ::setenv("USERPROFILE", savedText.c_str(), 1);
     else ::unsetenv("USERPROFILE");
     return started;
@@ -172,6 +173,9 @@ void parseDumpLine(const std::string& line, SurfaceView& view)
     if (parseDisplayLine(line, view)) return;
     if (std::sscanf(line.c_str(), "fader %d %lf", &a, &position) == 2 && a >= 1 && a <= 9) {
         view.fader[a - 1] = position;
+    } else if (int c = 0; std::sscanf(line.c_str(), "ring %d %d %d", &a, &b, &c) == 3 && a >= 1 && a <= 8) {
+        view.ring[a - 1][0] = b;
+        view.ring[a - 1][1] = c;
     } else if (std::sscanf(line.c_str(), "lamp %d %d", &a, &b) == 2 && a >= 0 && a < 128) {
         view.lamp[a] = b;
     } else if (std::sscanf(line.c_str(), "heartbeats %ld", &count) == 1) {
@@ -189,13 +193,14 @@ ThreeDevices::~ThreeDevices()
 }
 
 bool startThreeDevices(ThreeDevices& devices, int startupMs, std::string& why,
-                       const std::vector<std::string>& consoleArguments)
+                       const std::vector<std::string>& consoleArguments,
+                       const std::vector<std::string>& bridgeArguments)
 {
     if (!makeProfile(devices, why)) return false;
     std::string line;
     for (int attempt = 1;; ++attempt) {
         if (!startEmulators(devices, consoleArguments, why)) return false;
-        if (!startBridge(devices)) {
+        if (!startBridge(devices, bridgeArguments)) {
             why = "the bridge could not be started";
             return false;
         }
@@ -281,6 +286,26 @@ bool consoleText(ThreeDevices& devices, const std::string& address, std::string&
     if (!consoleValue(devices, address, text) || text.rfind("s ", 0) != 0) return false;
     size_t at = 2;
     return readQuoted(text, at, value);
+}
+
+bool consoleDump(ThreeDevices& devices, const std::string& prefix, std::map<std::string, std::string>& values)
+{
+    if (!writeToProcess(devices.console, "dump " + prefix + "*\n")) return false;
+    std::string line;
+    while (waitForLine(devices.console, "", kAnswerMs, line)) {
+        if (line.rfind("dumped ", 0) == 0) return true;
+        size_t space = line.find(' ');
+        // Other lines (logged writes, clients) do not start with an address.
+        if (!line.empty() && line[0] == '/' && space != std::string::npos && line.rfind(prefix, 0) == 0)
+            values[line.substr(0, space)] = line.substr(space + 1);
+    }
+    return false;
+}
+
+bool dumpedText(const std::string& value, std::string& text)
+{
+    size_t at = 2;
+    return value.rfind("s ", 0) == 0 && readQuoted(value, at, text);
 }
 
 std::string bridgeStatus(ThreeDevices& devices)

@@ -163,7 +163,8 @@ bool BridgeRig::consoleNumberReaches(const std::string& address, double wanted, 
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(withinMs);
     for (;;) {
-        if (std::fabs(consoleNumber(address) - wanted) < 0.002) return true;
+        // A hand's 7-bit position, as the bridge reads it: up to 127 / 32636 off.
+        if (std::fabs(consoleNumber(address) - wanted) < 128.0 / 32636.0) return true;
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

@@ -192,6 +192,38 @@ TEST(ConsoleSim, AppliesWritesAndPushesThemToOtherRemoteClientsOnly)
     }
 }
 
+// Like the desk: four remote clients at most; a fifth gets no pushes.
+TEST(ConsoleSim, ServesAtMostFourRemoteClients)
+{
+    ConsoleSim sim;
+    ASSERT_GT(sim.port, 0);
+    ProbeSocket clients[5], writer;
+    for (ProbeSocket& client : clients) becomeRemote(client, sim.port);
+    ASSERT_TRUE(sendBytes(writer, sim.port, oscFloat("/ch/05/mix/fader", 0.25f)));
+    for (int n = 0; n < 5; ++n) {
+        OscReply pushed;
+        EXPECT_EQ(receiveOsc(clients[n], n < 4 ? 2000 : 200, pushed), n < 4) << "client " << n + 1;
+    }
+    std::string line;
+    EXPECT_TRUE(waitForLine(sim.child, "client limit: ", 1000, line));
+}
+
+// Both emulators answer --help with their usage and success.
+TEST(ConsoleSim, HelpOfBothEmulatorsPrintsUsageAndSucceeds)
+{
+    for (const char* program : {"velumbra-console-sim", "velumbra-surface-sim"}) {
+        SCOPED_TRACE(program);
+        ChildProcess child;
+        ASSERT_TRUE(startProcess(child, std::string(VELUMBRA_TOOLS_DIR "/") + program, {"--help"}));
+        ASSERT_TRUE(waitForExit(child, 3000));
+        ASSERT_TRUE(WIFEXITED(child.exitStatus));
+        EXPECT_EQ(WEXITSTATUS(child.exitStatus), 0);
+        std::string line;
+        EXPECT_TRUE(waitForLine(child, std::string("usage: ") + program, 100, line));
+        for (const std::string& text : outputLines(child)) EXPECT_EQ(text.find("%%"), std::string::npos) << text;
+    }
+}
+
 TEST(ConsoleSim, RejectsWritesOfTheWrongType)
 {
     ConsoleSim sim;

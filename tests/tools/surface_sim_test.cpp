@@ -165,12 +165,13 @@ TEST(SurfaceSim, ScriptedCommandsSendTheExactBytes)
         {"turn 8 65", {{0xB0, 0x17, 0x41}}},
         {"turn 2 -1", {{0xB0, 0x11, 0x41}}},
         {"turn 3 +64", {{0xB0, 0x12, 0x40}}},
-        {"fader 1 0.75", {{0xE0, 0x00, 0x60}}},
-        {"fader 2 0.5", {{0xE1, 0x00, 0x40}}},
-        {"fader 3 0", {{0xE2, 0x00, 0x00}}},
-        {"fader 9 1", {{0xE8, 0x7F, 0x7F}}},
+        // A hand move: touch, 7-bit pitch bend (0.75 x 16383 = 12287), release.
+        {"fader 1 0.75", {{0x90, 0x68, 0x7F}, {0xE0, 0x7F, 0x5F}, {0x90, 0x68, 0x00}}},
+        {"fader 2 0.5", {{0x90, 0x69, 0x7F}, {0xE1, 0x00, 0x40}, {0x90, 0x69, 0x00}}},
+        {"fader 9 1", {{0x90, 0x70, 0x7F}, {0xE8, 0x7F, 0x7F}, {0x90, 0x70, 0x00}}},
         {"touch 1 1", {{0x90, 0x68, 0x7F}}},
-        {"touch 9 0", {{0x90, 0x70, 0x00}}},
+        {"fader 1 0", {{0xE0, 0x00, 0x00}}},  // held: no touch of its own
+        {"touch 1 0", {{0x90, 0x68, 0x00}}},
         {"raw 90 33 7F 10 00", {{0x90, 0x33, 0x7F, 0x10, 0x00}}},
         {"raw F000006614 00F7", {{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}}},
     };
@@ -187,23 +188,40 @@ TEST(SurfaceSim, ScriptedCommandsSendTheExactBytes)
     }
 }
 
-TEST(SurfaceSim, FaderBytesDecodeToThePositionWithinOneStep)
+// A touched fader does not fight the hand: motor positions from the host
+// leave it where the hand holds it, and after the release it stays where the
+// hand left it until the host sends a position.
+TEST(SurfaceSim, TouchedFaderStaysWhereTheHandLeavesIt)
 {
+    struct Step {
+        const char* command;  // to the emulator, or nullptr
+        Bytes fromHost;       // motor position from the bridge, or empty
+        const char* shown;
+    };
+    const Step steps[] = {
+        {nullptr, {0xE3, 0x9D, 0x5F}, "fader 4 0.7500"},
+        {"fader 4 0.25", {}, "fader 4 0.2500"},
+        {"touch 4 1", {0xE3, 0x9D, 0x5F}, "fader 4 0.2500"},
+        {"fader 4 0.5", {0xE3, 0x00, 0x00}, "fader 4 0.5000"},
+        {"touch 4 0", {}, "fader 4 0.5000"},
+        {nullptr, {0xE3, 0x9D, 0x5F}, "fader 4 0.7500"},
+        {"fader 4 0.0001", {}, "fader 4 0.0001"},  // the nearest 7-bit position: 2 / 16383
+    };
     SurfaceSim sim;
     ASSERT_GT(sim.port, 0);
-    for (int step = 0; step <= 40; ++step) {
-        double position = step * 0.99 / 40.0;
-        char command[48];
-        std::snprintf(command, sizeof command, "fader 4 %.5f\n", position);
-        ASSERT_TRUE(writeToProcess(sim.child, command));
-        Bytes got;
-        ASSERT_TRUE(receiveBytes(sim.bridge, 2000, got));
-        ASSERT_EQ(got.size(), 3u);
-        EXPECT_EQ(got[0], 0xE3);
-        EXPECT_LE(got[1], 0x7F);
-        EXPECT_LE(got[2], 0x7F);
-        double decoded = (got[2] * 255 + got[1]) / 32636.0;  // as the bridge reads it
-        EXPECT_NEAR(decoded, position, 64.0 / 32636.0) << command;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.shown);
+        if (step.command) {
+            // Its first datagram shows the command has run; the host's bytes go after it.
+            ASSERT_TRUE(writeToProcess(sim.child, std::string(step.command) + "\n"));
+            Bytes sent;
+            ASSERT_TRUE(receiveBytes(sim.bridge, 2000, sent));
+            receiveAll(sim.bridge, 20);
+        }
+        std::vector<Bytes> datagrams;
+        if (!step.fromHost.empty()) datagrams.push_back(step.fromHost);
+        ASSERT_TRUE(deliver(sim, datagrams));
+        EXPECT_TRUE(contains(dump(sim), step.shown));
     }
 }
 

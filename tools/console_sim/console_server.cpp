@@ -100,15 +100,36 @@ void renewSubscriptions(const sockaddr_in& from, const std::string* alias, int64
             subscription.renewedMs = nowMs;
 }
 
+// Endpoints served now: remote clients and meter subscribers, each once.
+size_t servedEndpoints(const sockaddr_in* plus)
+{
+    std::vector<sockaddr_in> seen;
+    auto add = [&](const sockaddr_in& e) {
+        for (const sockaddr_in& s : seen)
+            if (sameEndpoint(s, e)) return;
+        seen.push_back(e);
+    };
+    for (const RemoteClient& client : server.clients) add(client.endpoint);
+    for (const MeterSubscription& subscription : server.subscriptions) add(subscription.endpoint);
+    if (plus != nullptr) add(*plus);
+    return seen.size();
+}
+
+bool turnedAway(const sockaddr_in& from)
+{
+    if (servedEndpoints(&from) <= kMaxClients) return false;
+    consoleLog("client limit: %s turned away", endpointText(from).c_str());
+    return true;
+}
+
 void handleXremote(const sockaddr_in& from, int64_t nowMs)
 {
     if (RemoteClient* client = findClient(from)) {
         client->lastXremoteMs = nowMs;
-    } else {
+    } else if (!turnedAway(from)) {
         server.clients.push_back({from, nowMs});
         consoleLog("remote client %s", endpointText(from).c_str());
     }
-    renewSubscriptions(from, nullptr, nowMs);
 }
 
 void handleBatchSubscribe(const OscMessage& message, const sockaddr_in& from, int64_t nowMs)
@@ -124,6 +145,7 @@ void handleBatchSubscribe(const OscMessage& message, const sockaddr_in& from, in
         consoleLog("unknown meter subscription %s", describeOscMessage(message).c_str());
         return;
     }
+    if (turnedAway(from)) return;
     int64_t factor = 1;
     if (message.tags.size() >= 5 && message.tags[4] == 'i') factor = std::clamp<int64_t>(message.args[4].i, 1, 20);
     server.subscriptions.erase(

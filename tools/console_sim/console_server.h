@@ -14,8 +14,11 @@
 #include "osc_wire.h"
 #include "param_store.h"
 
-// How long an "/xremote" (or a "/renew") keeps a client's pushes and meters.
+// How long an "/xremote" keeps a client's pushes, and a "/batchsubscribe"
+// or "/renew" its meters.
 constexpr int64_t kRemoteWindowMs = 10000;
+// Clients (pushes or meters) served at once; more are turned away.
+constexpr size_t kMaxClients = 4;
 // Meter period for a subscription with time factor 1.
 constexpr int64_t kMeterPeriodMs = 50;
 

@@ -19,16 +19,17 @@ struct Options {
     sockaddr_in listen{};
     int silentAfterMs = 0;
     std::string scriptPath;
+    bool help = false;
 };
 
 const char* const kUsage =
     "usage: velumbra-console-sim [--listen IP:PORT | --port N] [--delay-ms N] [--drop-percent P]\n"
     "                            [--seed S] [--silent-after-ms N] [--ignore ADDRESS]... [--verbose]\n"
-    "                            [--script FILE]\n"
+    "                            [--script FILE] [--help]\n"
     "  --listen IP:PORT      address to serve (default 127.0.0.1:10023; port 0 picks one)\n"
     "  --port N              port on 127.0.0.1 (0 picks one)\n"
     "  --delay-ms N          delay every answer by N ms\n"
-    "  --drop-percent P      drop P%% of the answers (random, see --seed)\n"
+    "  --drop-percent P      drop P% of the answers (random, see --seed)\n"
     "  --seed S              seed of the random drops and scenes (default 1)\n"
     "  --silent-after-ms N   stop answering anything N ms after start\n"
     "  --ignore ADDRESS      never answer a query of ADDRESS (may be repeated)\n"
@@ -49,7 +50,10 @@ bool parseOptions(int argc, char** argv, Options& options)
             server.verbose = true;
             continue;
         }
-        if (option == "--help" || option == "-h") return false;
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            continue;
+        }
         static const char* const known[] = {"--listen", "--port", "--delay-ms", "--drop-percent",
                                             "--seed", "--silent-after-ms", "--script", "--ignore"};
         bool isKnown = false;
@@ -167,6 +171,10 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, options)) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
     buildParamStore();
     loadStartValues();

@@ -22,11 +22,12 @@ struct Options {
     bool scripted = false;
     std::string scriptPath;
     bool exitOnEof = false;
+    bool help = false;
 };
 
 const char* const kUsage =
     "usage: velumbra-surface-sim [--listen IP:PORT] [--bridge IP:PORT] [--script [FILE]]\n"
-    "                            [--exit-on-eof] [--verbose]\n"
+    "                            [--exit-on-eof] [--verbose] [--help]\n"
     "  --listen IP:PORT   local address (default 0.0.0.0:10111; port 0 picks one)\n"
     "  --bridge IP:PORT   where the bridge listens (default 127.0.0.1:10111)\n"
     "  --script [FILE]    scripted mode: FILE's commands, then standard input's\n"
@@ -41,7 +42,9 @@ bool parseOptions(int argc, char** argv, Options& options)
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
         bool hasValue = i + 1 < argc;
-        if (option == "--verbose") {
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+        } else if (option == "--verbose") {
             surfaceLink.verbose = true;
         } else if (option == "--exit-on-eof") {
             options.exitOnEof = true;
@@ -155,6 +158,10 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, options)) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
     if (!options.scriptPath.empty() && !loadScript(options.scriptPath)) return 2;
     if (!installSimStopHandlers()) {

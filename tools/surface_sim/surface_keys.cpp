@@ -36,13 +36,10 @@ void press(int note)
 void moveFader(double delta)
 {
     int fader = ui.focus;
-    double position = shownFaderPosition(fader) + delta;
+    double position = faderPosition(fader) + delta;
     if (position < 0.0) position = 0.0;
     if (position > 1.0) position = 1.0;
-    ui.hand[fader] = position;
-    ui.handMoved[fader] = true;
-    ui.handStamp[fader] = surface.faderMoves[fader];
-    sendToBridge(faderMessage(fader + 1, position));
+    moveFaderByHand(fader + 1, position);
 }
 
 void turn(int ticks)
@@ -134,8 +131,7 @@ void plainKey(char c)
     case 'E': toggleHeld(ui.selectHeld, 24); return;
     case 'w': toggleHeld(ui.pushHeld, 32); return;
     case 't':
-        ui.touched[ui.focus] = !ui.touched[ui.focus];
-        sendToBridge(touchMessage(ui.focus + 1, ui.touched[ui.focus]));
+        holdFader(ui.focus + 1, !surface.touched[ui.focus]);
         return;
     case ':': ui.commandActive = true; return;
     case '?': ui.helpShown = true; return;

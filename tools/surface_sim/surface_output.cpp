@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "../common/sim_common.h"
+#include "surface_state.h"
 
 SurfaceLink surfaceLink;
 
@@ -29,29 +30,42 @@ std::vector<uint8_t> encoderMessage(int encoder, int value)
     return {0xB0, dataByte(15 + encoder), dataByte(value)};
 }
 
+namespace {
+
+long fourteenBits(double position)
+{
+    long value = std::lround(position * 16383.0);
+    return value < 0 ? 0 : (value > 16383 ? 16383 : value);
+}
+
+}  // namespace
+
 std::vector<uint8_t> faderMessage(int fader, double position)
 {
-    long target = std::lround(position * 32636.0);
-    if (target < 0) target = 0;
-    long second = target / 255;
-    long first = target % 255;
-    if (first > 127) {
-        // Between second*255+127 and (second+1)*255: take the nearer one.
-        if (first - 127 < 255 - first) first = 127;
-        else {
-            first = 0;
-            ++second;
-        }
-    }
-    if (second > 127) {
-        second = 127;
-        first = 127;
-    }
+    long value = fourteenBits(position);
     uint8_t status = static_cast<uint8_t>(0xE0 + (fader - 1));
-    return {status, static_cast<uint8_t>(first), static_cast<uint8_t>(second)};
+    return {status, static_cast<uint8_t>(value & 0x7F), static_cast<uint8_t>(value >> 7)};
 }
 
 std::vector<uint8_t> touchMessage(int fader, bool touched) { return noteMessage(103 + fader, touched ? 127 : 0); }
+
+void moveFaderByHand(int fader, double position)
+{
+    if (fader < 1 || fader > 9) return;
+    bool held = surface.touched[fader - 1];
+    if (!held) holdFader(fader, true);
+    sendToBridge(faderMessage(fader, position));
+    surface.faderValue[fader - 1] =
+        static_cast<int>(std::lround(fourteenBits(position) / 16383.0 * kFaderFullScale));
+    if (!held) holdFader(fader, false);
+}
+
+void holdFader(int fader, bool touched)
+{
+    if (fader < 1 || fader > 9) return;
+    surface.touched[fader - 1] = touched;
+    sendToBridge(touchMessage(fader, touched));
+}
 
 bool parseHexWords(const std::vector<std::string>& words, size_t first, std::vector<uint8_t>& out)
 {

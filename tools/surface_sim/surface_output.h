@@ -26,13 +26,20 @@ std::vector<uint8_t> noteMessage(int note, int velocity);
 // Encoder 1..8 turned: B0, 15 + encoder, value (1..64 clockwise, 65..127 back).
 std::vector<uint8_t> encoderMessage(int encoder, int value);
 
-// Fader 1..9 moved to position 0..1, scaled as the bridge reads it:
-// (second x 255 + first) / 32636 with both data bytes 7-bit, so the bytes
-// chosen are the nearest that can be sent (the top is 7F 7F, about 0.9962).
+// Pitch bend of fader 1..9 at position 0..1, as the surface sends it: two
+// 7-bit data bytes, first + 128 x second over 0..16383.
 std::vector<uint8_t> faderMessage(int fader, double position);
 
 // Touch of fader 1..9: note 103 + fader, 127 or 0.
 std::vector<uint8_t> touchMessage(int fader, bool touched);
+
+// A hand puts fader 1..9 at position 0..1: touch (unless the fader is held
+// already), the pitch bend, release (unless held). The fader then stands
+// where the hand left it, at the 7-bit position sent.
+void moveFaderByHand(int fader, double position);
+
+// A hand rests on fader 1..9 (true) or leaves it, across other actions.
+void holdFader(int fader, bool touched);
 
 // "90 33 7F" or "90337F" (words from index first on); false on bad hex.
 bool parseHexWords(const std::vector<std::string>& words, size_t first, std::vector<uint8_t>& out);

@@ -99,9 +99,9 @@ bool sendCommand(const std::vector<std::string>& words)
     } else if (verb == "turn" && words.size() == 3 && number(words, 1, 1, 8, a) && encoderValue(words[2], b)) {
         sendToBridge(encoderMessage(static_cast<int>(a), static_cast<int>(b)));
     } else if (verb == "fader" && words.size() == 3 && number(words, 1, 1, 9, a) && position(words[2], pos)) {
-        sendToBridge(faderMessage(static_cast<int>(a), pos));
+        moveFaderByHand(static_cast<int>(a), pos);
     } else if (verb == "touch" && words.size() == 3 && number(words, 1, 1, 9, a) && number(words, 2, 0, 1, b)) {
-        sendToBridge(touchMessage(static_cast<int>(a), b == 1));
+        holdFader(static_cast<int>(a), b == 1);
     } else if (verb == "raw" && parseHexWords(words, 1, bytes)) {
         sendToBridge(bytes);
     } else {

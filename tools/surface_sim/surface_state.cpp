@@ -49,7 +49,7 @@ void applyChannelMessage(uint8_t status, const uint8_t* data)
     } else if (status == 0xB0 && data[0] >= 0x38 && data[0] <= 0x3F) {
         surface.ringSecond[data[0] - 0x38] = data[1];
     } else if (kind == 0xE0 && status <= 0xE8) {
-        surface.faderValue[status - 0xE0] = data[0] | (data[1] << 8);
+        if (!surface.touched[status - 0xE0]) surface.faderValue[status - 0xE0] = data[0] | (data[1] << 8);
         ++surface.faderMoves[status - 0xE0];
     } else if (status == 0xD0 && (data[0] & 0x0F) <= 8) {
         surface.meterSegment[data[0] >> 4] = data[0] & 0x0F;

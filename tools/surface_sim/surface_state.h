@@ -16,8 +16,11 @@ struct StripDisplayState {
 
 struct SurfaceState {
     StripDisplayState displays[8];
-    int faderValue[9] = {};  // as sent: first data byte + 256 x second data byte
+    // Where each fader physically stands, in the host's units (position x
+    // 32636): the motor's last position from the host, or the hand's.
+    int faderValue[9] = {};
     uint64_t faderMoves[9] = {};  // motor-fader messages received per fader
+    bool touched[9] = {};  // a hand on the fader: the motor does not fight it
     uint8_t ringFirst[8] = {};
     uint8_t ringSecond[8] = {};
     int meterSegment[8] = {};
@@ -35,7 +38,8 @@ constexpr double kFaderFullScale = 32636.0;
 
 // Applies every MIDI message of one datagram. Running status is honoured:
 // data bytes after a complete message repeat the last status. The motor
-// fader's two data bytes are taken whole (the bridge sends 8-bit halves).
+// fader's two data bytes are taken whole (the bridge sends 8-bit halves);
+// a touched fader does not move.
 void applySurfaceDatagram(const uint8_t* data, size_t length);
 
 // fader 0..8 (8 = master), 0.0 ... about 1.0

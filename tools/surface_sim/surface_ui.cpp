@@ -106,7 +106,7 @@ std::string meterCell(int strip)
 
 std::string faderBar(int fader, int width)
 {
-    double position = shownFaderPosition(fader);
+    double position = faderPosition(fader);
     int filled = static_cast<int>(position * width + 0.5);
     std::string bar;
     for (int i = 0; i < width; ++i) bar += i < filled ? '=' : '-';
@@ -116,7 +116,7 @@ std::string faderBar(int fader, int width)
 std::string faderValueText(int fader)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "%.3f%s", shownFaderPosition(fader), ui.touched[fader] ? "T" : "");
+    std::snprintf(text, sizeof text, "%.3f%s", faderPosition(fader), surface.touched[fader] ? "T" : "");
     return text;
 }
 
@@ -221,13 +221,6 @@ const char* const kHelpLines[] = {
 };
 
 }  // namespace
-
-double shownFaderPosition(int fader)
-{
-    if (fader < 0 || fader > 8) return 0.0;
-    if (ui.handMoved[fader] && ui.handStamp[fader] == surface.faderMoves[fader]) return ui.hand[fader];
-    return faderPosition(fader);
-}
 
 std::string renderScreen()
 {

@@ -10,10 +10,6 @@
 
 struct UiState {
     int focus = 0;           // strip 0..7, 8 = master fader
-    double hand[9] = {};     // where the operator's hand last put each fader
-    bool handMoved[9] = {};
-    uint64_t handStamp[9] = {};  // motor messages seen when the hand moved it
-    bool touched[9] = {};    // touch sent and not yet released
     bool selectHeld[8] = {};
     bool pushHeld[8] = {};
     bool helpShown = false;
@@ -35,10 +31,6 @@ void restoreTerminal();
 
 // The whole screen (help screen while helpShown), starting at the top left.
 std::string renderScreen();
-
-// Where fader 0..8 stands: where the hand put it, unless the bridge has
-// moved the motor since.
-double shownFaderPosition(int fader);
 
 // Feeds the bytes read from the keyboard.
 void handleKeyBytes(const char* bytes, size_t count);

