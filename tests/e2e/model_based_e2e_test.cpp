@@ -98,6 +98,14 @@ Action act(Kind kind, int a = 0, double x = 0.0, const std::string& text = "")
     return action;
 }
 
+bool userBankHasStrips(const Banks& banks, int b)
+{
+    for (int i = 0; i < banks.count[b] && i < 80; ++i) {
+        if (banks.table[b][i] != 80) return true;
+    }
+    return false;
+}
+
 std::string positionText(double x)
 {
     char text[16];
@@ -221,24 +229,24 @@ void apply(const Action& action, Model& m, const Banks& banks)
     case Kind::NextStrip: selectAdjacentStrip(m, banks, 1); break;
     case Kind::PreviousStrip: selectAdjacentStrip(m, banks, -1); break;
     case Kind::Home: m.page = 0; break;
-    case Kind::BankUp:
+    // A user bank without strips is passed over both ways; up from the last
+    // one with strips comes the DCA spill bank, down from the first nothing.
+    case Kind::BankUp: {
         m.scroll = 0;
-        if (m.bank < 8) {
-            ++m.bank;
-            buildBankStrips(m, banks);
-        }
-        if (m.bank >= 8) {
-            m.bank = 8 + m.dcaGroup;
-            buildBankStrips(m, banks);
-        }
+        int b = m.bank < 8 ? m.bank + 1 : 8;
+        while (b < 8 && !userBankHasStrips(banks, b)) ++b;
+        m.bank = b < 8 ? b : 8 + m.dcaGroup;
+        buildBankStrips(m, banks);
         break;
-    case Kind::BankDown:
+    }
+    case Kind::BankDown: {
         m.scroll = 0;
-        if (m.bank > 0) {
-            m.bank = std::min(m.bank, 8) - 1;
-            buildBankStrips(m, banks);
-        }
+        int b = std::min(m.bank, 8) - 1;
+        while (b >= 0 && !userBankHasStrips(banks, b)) --b;
+        if (b >= 0) m.bank = b;
+        buildBankStrips(m, banks);
         break;
+    }
     case Kind::ScrollOn:
         if (m.scroll < 9 && m.scroll * 8 + 8 < banks.count[m.bank] - m.skip[m.scroll]) ++m.scroll;
         buildBankStrips(m, banks);
