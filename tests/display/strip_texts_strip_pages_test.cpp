@@ -2,7 +2,7 @@
 // gate and dynamics pages.
 #include <gtest/gtest.h>
 
-#include "strip_texts_support.h"
+#include "display/display_test_support.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ class StripTextsStripPages : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        startStripTextsTest();
+        arrangeStartedBridge();
         nameStrip(0, "Kick", 1);
         nameStrip(48, "Drums", 3);
     }
