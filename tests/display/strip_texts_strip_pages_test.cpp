@@ -56,7 +56,7 @@ TEST_F(StripTextsStripPages, EqualiserOfAnInputChannelOnBothLayers)
     Shown shown = show(1, 0);
     EXPECT_EQ(shown[2], (ShownDisplay{7, "2/2", "EQ"}));
     EXPECT_EQ(between(shown, 5, 8), (Shown{{5, label("PEQ", "10")}, {6, label("LCut", "0.3")},
-                                                        {7, label("HCut", "1.6")}, {8, label("?", "10")}}));
+                                                        {7, label("HCut", "1.7")}, {8, label("?", "10")}}));
 }
 
 TEST_F(StripTextsStripPages, EqualiserLayoutsByFamily)
@@ -112,12 +112,13 @@ TEST_F(StripTextsStripPages, PreampGainFromTrimOrAHeadAmpTheRoutingDoesNotResolv
               (Shown{{2, label("In09", "+9.00")}, {3, blankDisplay()}, {4, label("Polarit", "On")}}));
     EXPECT_EQ(trim[8], label("Insert", "  OFF"));
 
-    // A head-amp number from the console, but the block is routed to the card.
+    // A head-amp number from the console, but the block is routed to the
+    // card: the trim, which encoder 2 then edits.
     s.haIndex = 8;
     routingBlocks[0][1] = 16;
     headamps[8].phantom = 1;
     Shown card = show(28, 0);
-    EXPECT_EQ(card[2], label("C01", "-"));
+    EXPECT_EQ(card[2], label("C01", "+9.00"));
     EXPECT_EQ(card[3], label("Phantom", "Off"));
 }
 
