@@ -225,4 +225,14 @@ TEST_F(PreampPageTest, EncoderEightPushTogglesTheInsertPosition)
     EXPECT_TRUE(mixer.drain().empty());
 }
 
+TEST_F(PreampPageTest, EncoderOneSendsThePageOfTheNewlySelectedStrip)
+{
+    setBank(0, {3, 74, 40, 5});
+    showStrips({3, 74, 40, 5});
+    selectStrip(3);
+    turn(28, 1, cw(1));
+    EXPECT_EQ(selectedStrip, 40);  // the DCA is skipped
+    EXPECT_EQ(addressesOf(mixer.drain()), (std::vector<std::string>{"/-stat/selidx", "/config/fxlink/1-2"}));
+}
+
 } // namespace

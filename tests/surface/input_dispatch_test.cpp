@@ -242,8 +242,10 @@ TEST_F(SurfaceDispatch, SurfaceMessagesReachThePageOfTheSelectedStrip)
     EXPECT_EQ(strips[2].insertPos, 1);
     EXPECT_EQ(mixer.drain().size(), 11u);
 
-    pressNote(89);                   // automix X, on any page
-    EXPECT_EQ(mixer.drain(), (Writes{{"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 0}}));
+    pressNote(89);                   // automix X, on any page, then Y
+    pressNote(90);
+    EXPECT_EQ(mixer.drain(), (Writes{{"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 0},
+                                     {"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 1}}));
 }
 
 TEST_F(SurfaceDispatch, EffectsSlotButtonThenEncodersEditThatSlot)
