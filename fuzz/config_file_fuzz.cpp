@@ -8,12 +8,6 @@
 #include "fuzz_support.h"
 #include "platform/udp.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzzsupport::initialiseProcess();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 4096) return -1;

@@ -9,12 +9,6 @@
 #include "fuzz_support.h"
 #include "model/console_model.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzzsupport::initialiseProcess();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 64 * 1024) return -1;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <vector>
 
 #include "app/reset_state.h"
 #include "control/strip_controls.h"
@@ -26,46 +28,35 @@ std::string consoleText;
 
 // The sample descriptions as read once, restored before every input so the
 // effects pages have something to show.
-FxDescription savedFx1to4[FX_TYPES_1TO4];
-FxDescription savedFx5to8[FX_TYPES_5TO8];
-FxLutEntry* savedLutPool = nullptr;
-int savedLutPoolUsed = 0;
+struct SavedFx {
+    FxDescription low[FX_TYPES_1TO4];
+    FxDescription high[FX_TYPES_5TO8];
+    std::vector<FxLutEntry> pool;
+};
+SavedFx* savedFx = new SavedFx;
 
 void loadSampleFxDescriptions()
 {
     const std::string folder = std::string(VELUMBRA_SOURCE_DIR) + "/fxdata/";
     resetFxDescriptions();
-    if (!readFxDescriptionFile(folder + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4,
-                               FX_LINE_CAPACITY_1TO4) ||
-        !readFxDescriptionFile(folder + "fx5_8.prm", fxDescriptions5to8, FX_TYPES_5TO8,
-                               FX_LINE_CAPACITY_5TO8)) {
+    if (!readFxDescriptionFile(folder + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4, FX_LINE_CAPACITY_1TO4) ||
+        !readFxDescriptionFile(folder + "fx5_8.prm", fxDescriptions5to8, FX_TYPES_5TO8, FX_LINE_CAPACITY_5TO8)) {
         std::fprintf(stderr, "fuzz: sample effects files not found under %s\n", folder.c_str());
     }
-    std::memcpy(savedFx1to4, fxDescriptions1to4, sizeof savedFx1to4);
-    std::memcpy(savedFx5to8, fxDescriptions5to8, sizeof savedFx5to8);
-    savedLutPoolUsed = fxLutPoolUsed;
-    savedLutPool = new FxLutEntry[savedLutPoolUsed > 0 ? savedLutPoolUsed : 1];
-    std::memcpy(savedLutPool, fxLutPool, sizeof(FxLutEntry) * static_cast<size_t>(savedLutPoolUsed));
+    std::memcpy(savedFx->low, fxDescriptions1to4, sizeof savedFx->low);
+    std::memcpy(savedFx->high, fxDescriptions5to8, sizeof savedFx->high);
+    savedFx->pool.assign(fxLutPool, fxLutPool + fxLutPoolUsed);
 }
 
 void restoreSampleFxDescriptions()
 {
-    std::memcpy(fxDescriptions1to4, savedFx1to4, sizeof savedFx1to4);
-    std::memcpy(fxDescriptions5to8, savedFx5to8, sizeof savedFx5to8);
-    std::memcpy(fxLutPool, savedLutPool, sizeof(FxLutEntry) * static_cast<size_t>(savedLutPoolUsed));
-    fxLutPoolUsed = savedLutPoolUsed;
+    std::memcpy(fxDescriptions1to4, savedFx->low, sizeof savedFx->low);
+    std::memcpy(fxDescriptions5to8, savedFx->high, sizeof savedFx->high);
+    std::copy(savedFx->pool.begin(), savedFx->pool.end(), fxLutPool);
+    fxLutPoolUsed = static_cast<int>(savedFx->pool.size());
 }
 
 bool inRange(int value, int low, int high) { return value >= low && value <= high; }
-
-int dataBytesOf(uint8_t status)
-{
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0: return 1;
-    default: return 2;
-    }
-}
 
 // One queued datagram is a well-formed MIDI stream: a system-exclusive
 // message with only 7-bit bytes inside, or channel messages (running status
@@ -90,7 +81,7 @@ bool isWellFormedMidi(const uint8_t* data, int length)
             if (data[i] >= 0xF0) return false;
             status = data[i++];
         }
-        int need = dataBytesOf(status);
+        int need = (status & 0xE0) == 0xC0 ? 1 : 2;  // program change and channel pressure: one
         if (i + need > length) return false;
         // The surface takes a fader position as its low byte whole (the
         // second byte stays below 0x80); every other data byte has 7 bits.
@@ -98,10 +89,7 @@ bool isWellFormedMidi(const uint8_t* data, int length)
         for (int k = faderPosition ? 1 : 0; k < need; ++k) {
             if (data[i + k] >= 0x80) return false;
         }
-        if (faderPosition) {
-            if (i + need != length) return false;  // nothing after a position
-            return true;
-        }
+        if (faderPosition) return i + need == length;  // nothing after a position
         i += need;
     }
     return true;
@@ -113,6 +101,13 @@ void fail(const char* file, int line, const char* condition)
 {
     std::fprintf(stderr, "fuzz invariant broken at %s:%d: %s\n", file, line, condition);
     std::abort();
+}
+
+int usedPage(uint8_t choice)
+{
+    static constexpr int pages[] = {0,  1,  2,  3,  4,  5,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                    20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34};
+    return pages[choice % (sizeof pages / sizeof pages[0])];
 }
 
 void initialiseProcess()
@@ -144,12 +139,7 @@ void drainSurfaceQueue()
     static SurfaceMessage message;
     while (takeQueuedSurfaceMessage(message)) {
         FUZZ_CHECK(message.length >= 1 && message.length <= SURFACE_MESSAGE_MAX);
-        if (!isWellFormedMidi(message.data, message.length)) {
-            std::fprintf(stderr, "queued for the surface:");
-            for (int i = 0; i < message.length; ++i) std::fprintf(stderr, " %02X", message.data[i]);
-            std::fprintf(stderr, "\n");
-            fail(__FILE__, __LINE__, "isWellFormedMidi(message.data, message.length)");
-        }
+        FUZZ_CHECK(isWellFormedMidi(message.data, message.length));
         FUZZ_CHECK(message.waitMicros >= 0);
     }
 }
@@ -219,3 +209,9 @@ const std::string& writeScratchFile(const uint8_t* data, size_t size)
 }
 
 } // namespace fuzzsupport
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzzsupport::initialiseProcess();
+    return 0;
+}

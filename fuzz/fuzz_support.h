@@ -17,9 +17,13 @@ namespace fuzzsupport {
 
 [[noreturn]] void fail(const char* file, int line, const char* condition);
 
-// Once per process: console output captured, no mixer or surface link, the
-// sample effects descriptions loaded and kept for resetToRunningState.
+// Once per process (every target's LLVMFuzzerInitialize): console output
+// captured, no mixer or surface link, the sample effects descriptions loaded
+// and kept for resetToRunningState.
 void initialiseProcess();
+
+// The surface page a byte chooses, among the pages in use.
+int usedPage(uint8_t choice);
 
 // Process-start state plus what start-up leaves behind: null desktop, the
 // effects descriptions, the default banks on the surface, refreshes on and

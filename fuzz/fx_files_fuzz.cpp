@@ -89,12 +89,6 @@ void exerciseTable(const FxDescription* table, int size, int firstUnit)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzzsupport::initialiseProcess();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 256 * 1024) return -1;

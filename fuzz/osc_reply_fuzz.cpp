@@ -15,22 +15,14 @@
 
 namespace {
 constexpr size_t RECEIVE_CAPACITY = 1024;
-constexpr int pages[] = {0,  1,  2,  3,  4,  5,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
-                         20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34};
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzzsupport::initialiseProcess();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 2 || size - 2 > RECEIVE_CAPACITY) return -1;
     const uint8_t flags = data[0];
     fuzzsupport::resetToRunningState((flags & 1) != 0);
-    surfacePage = pages[(flags >> 1) % (sizeof pages / sizeof pages[0])];
+    surfacePage = fuzzsupport::usedPage(static_cast<uint8_t>(flags >> 1));
     for (int slot = 1; slot <= FX_SLOT_COUNT; ++slot) {
         fxSlots[slot].type = data[1] % (slot <= 4 ? 61 : 34);
     }

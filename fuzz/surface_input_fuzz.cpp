@@ -27,8 +27,6 @@
 namespace {
 constexpr size_t HEADER_SIZE = 13;
 constexpr int MAX_DATAGRAMS = 32;
-constexpr int pages[] = {0,  1,  2,  3,  4,  5,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
-                         20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34};
 
 void startScriptedEditor()
 {
@@ -58,19 +56,13 @@ void setUpSurface(const uint8_t* header)
     if (!(flags & 0x10)) {
         for (int i = 0; i < 8; ++i) bankStrips[i] = header[5 + i] % (BLANK_STRIP + 1);
     }
-    surfacePage = pages[header[0] % (sizeof pages / sizeof pages[0])];
+    surfacePage = fuzzsupport::usedPage(header[0]);
     selectedStrip = header[1] % STRIP_COUNT;
     selectedBankSlot = bankSlotOf(selectedStrip);
     consoleLock = (flags & 0x07) == 0x07 ? 1 : 0;
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzzsupport::initialiseProcess();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,5 +1,5 @@
 // Assignment page: pan, mono, stereo, automix and the group memberships of
-// the selected strip, and the automix enables.
+// the selected strip.
 #include "control/processing_pages.h"
 #include "control/strip_controls_support.h"
 
@@ -87,14 +87,6 @@ TEST_F(AssignPageTest, AutomixGroupCyclesOnChannelsOneToEightOnly)
     for (int note : {1, 6, 3}) press(31, note);  // and button 3 has no job on this page
     EXPECT_EQ(strips[70].stereo + strips[70].dcaGroups[0], 0);
     EXPECT_TRUE(mixer.drain().empty());
-}
-
-TEST_F(AssignPageTest, AutomixEnablesToggleAndSendBoth)
-{
-    for (int which : {0, 1, 0, 2}) toggleAutomixEnable(which);
-    EXPECT_EQ(mixer.drain(), (Writes{{"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 0},
-                                     {"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 1},
-                                     {"/config/amixenable/X", 'i', 0}, {"/config/amixenable/Y", 'i', 1}}));
 }
 
 } // namespace

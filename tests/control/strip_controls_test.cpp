@@ -7,14 +7,6 @@ namespace {
 
 using StripControls = SurfaceControlTest;
 
-TEST(StripPath, OnlyMixStripsHaveOneAndItMustFit)
-{
-    char buffer[16];
-    for (int strip : {72, B, -1}) EXPECT_EQ(formatStripPath(buffer, sizeof buffer, strip, ""), -1) << strip;
-    EXPECT_EQ(formatStripPath(buffer, 8, 0, "/mix/fader"), -1);
-    EXPECT_EQ(formatStripPath(buffer, sizeof buffer, 71, "/mix/on"), 14);
-}
-
 TEST_F(StripControls, HomePagePanStepsWithoutReachingEitherEndOnMixStripsOnly)
 {
     showStrips({B, 72, 4, 9});

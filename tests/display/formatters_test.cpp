@@ -1,4 +1,6 @@
-// Value-to-text tables and strip labels.
+// Value-to-text tables, strip labels, the index-to-name tables (both ends
+// of every family and the numbers past them), and the head amp and source
+// name of a strip through every routing-code family.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,10 @@
 #include <cstring>
 #include <vector>
 
+#include "app/reset_state.h"
 #include "display/formatters.h"
+#include "display/name_tables.h"
+#include "model/console_model.h"
 
 namespace {
 
@@ -87,6 +92,127 @@ TEST(Formatters, StripLabelOfEveryFamilyAndItsEdges)
     stripLabel(buffer, 4, 64);   // a short buffer is cut, not overrun
     EXPECT_STREQ(buffer, "Mtr");
     EXPECT_EQ(buffer[4], 'x');
+}
+
+struct NameCase {
+    const char* (*lookUp)(int);
+    int index;
+    const char* name;
+};
+
+const NameCase nameCases[] = {
+    {keySourceName, 0, "Self"}, {keySourceName, 32, "Ch32"}, {keySourceName, 33, "Aux1"},
+    {keySourceName, 39, "USB L"}, {keySourceName, 41, "FX1 L"}, {keySourceName, 48, "FX4 R"},
+    {keySourceName, 64, "BUS 16"}, {keySourceName, 65, "?"}, {keySourceName, -1, "?"},
+    {filterTypeName, 3, "HC12"}, {filterTypeName, 8, "10.0"}, {filterTypeName, 9, "?"},
+    {dynRatioName, 0, "1.1"}, {dynRatioName, 11, "100"}, {dynRatioName, 12, "?"},
+    {eqBandTypeName, 5, "HCut"}, {eqBandTypeName, 6, "?"}, {eqBandTypeName, -1, "?"},
+    {insertEffectName, 0, "GEQ2"}, {insertEffectName, 33, "SUB"}, {insertEffectName, 34, "?"},
+    {insertSlotName, 0, "OFF"}, {insertSlotName, 1, "FX1L"}, {insertSlotName, 16, "FX8R"},
+    {insertSlotName, 17, "AUX1"}, {insertSlotName, 22, "AUX6"}, {insertSlotName, 23, "?"},
+    {consoleInputName, 31, "In32"}, {consoleInputName, 32, "A01"}, {consoleInputName, 79, "A48"},
+    {consoleInputName, 80, "B01"}, {consoleInputName, 128, "C01"}, {consoleInputName, 159, "C32"},
+    {consoleInputName, 160, "?"}, {consoleInputName, -1, "?"},
+    {userRoutingSourceName, 0, "-"}, {userRoutingSourceName, 1, "In01"}, {userRoutingSourceName, 160, "C32"},
+    {userRoutingSourceName, 161, "Aux1"}, {userRoutingSourceName, 167, "TB int"},
+    {userRoutingSourceName, 168, "TB ext"}, {userRoutingSourceName, 169, "Out01"},
+    {userRoutingSourceName, 185, "P16 01"}, {userRoutingSourceName, 200, "P16 16"},
+    {userRoutingSourceName, 206, "Aux6"}, {userRoutingSourceName, 207, "Mon L"},
+    {userRoutingSourceName, 208, "MON R"}, {userRoutingSourceName, 209, "?"},
+    {channelSourceName, 32, "?"}, {channelSourceName, 33, "Aux1"}, {channelSourceName, 39, "USB L"},
+    {channelSourceName, 41, "FX 1L"}, {channelSourceName, 64, "BUS 16"}, {channelSourceName, 65, "?"},
+};
+
+TEST(FormattersNames, EveryTableAndItsEnds)
+{
+    for (const NameCase& c : nameCases) {
+        EXPECT_STREQ(c.lookUp(c.index), c.name) << "index " << c.index << ", expected " << c.name;
+    }
+}
+
+TEST(FormattersNames, AuxInputsByRoutingCode)
+{
+    // Codes name 2, 4 or 6 inputs of local, AES50 A, AES50 B or card; other places "-".
+    const struct { int code, place; const char* name; } cases[] = {
+        {2, 3, "In04"}, {2, 4, "-"}, {7, 1, "B02"}, {12, 5, "C06"},
+        {0, 0, "?"},    {13, 0, "?"}, {1, 6, "?"},  {1, -1, "?"}};
+    for (const auto& c : cases) EXPECT_STREQ(auxInputName(c.code, c.place), c.name) << c.code << "/" << c.place;
+}
+
+struct RoutingCase {
+    const char* what;
+    int source;      // the strip's source code
+    int code;        // routing code of the block (or aux column) the source uses
+    int userInput;   // user-routing value at the element the rule should read
+    int headAmp;
+    const char* name;
+};
+
+// Channel 6 reads blocks of eight; aux 2 reads the aux column.
+void expectCases(int strip, std::initializer_list<RoutingCase> cases)
+{
+    for (const RoutingCase& c : cases) {
+        resetAllState();
+        strips[strip].source = c.source;
+        routingBlocks[0][c.source >= 1 && c.source <= 32 ? (c.source - 1) / 8 : 4] = c.code;
+        // Only the right element holds the value, so a rule reading another sees "-".
+        int element = c.source <= 32 ? c.source - 1 : c.source - 33;
+        if (element >= 0 && element < 32) userRouting[element] = c.userInput;
+        EXPECT_EQ(headAmpIndexOf(strip), c.headAmp) << c.what;
+        EXPECT_STREQ(stripSourceName(strip), c.name) << c.what;
+    }
+}
+
+TEST(FormattersRouting, InputChannelBlocks)
+{
+    expectCases(5, {
+        {"off", 0, 0, 0, -1, "OFF"},
+        {"local 10 in block 1", 10, 1, 0, 9, "In10"},
+        {"local block code 3 place 7", 8, 3, 0, 31, "In32"},
+        {"AES50 A block 4", 3, 4, 0, 34, "A03"},
+        {"AES50 B last block", 8, 15, 0, 127, "B48"},
+        {"card block has no head amp", 1, 16, 0, -1, "C01"},
+        {"card last block", 32, 19, 0, -1, "C32"},
+        {"user routing to AES50 A 1", 5, 20, 33, 32, "A01"},
+        {"user routing to local 1", 25, 23, 1, 0, "In01"},
+        {"user routing unassigned", 2, 20, 0, -1, "-"},
+        {"user routing to card", 2, 20, 129, -1, "C01"},
+        {"user routing value out of table", 2, 20, 500, -1, "?"},
+        {"negative block code", 1, -1, 0, -1, "?"},
+    });
+}
+
+TEST(FormattersRouting, AuxInputColumn)
+{
+    expectCases(33, {
+        {"code 0: the console's own aux inputs", 33, 0, 0, -1, "Aux1"},
+        {"code 1 place 0", 33, 1, 0, 0, "In01"},
+        {"code 1 has two places only", 35, 1, 0, -1, "-"},
+        {"code 3 place 5", 38, 3, 0, 5, "In06"},
+        {"code 9 place 5", 38, 9, 0, 85, "B06"},
+        {"card code 10 has no head amp", 33, 10, 0, -1, "C01"},
+        {"user routing reads input 1 for aux 1", 33, 13, 7, 6, "In07"},
+        {"user routing reads input 6 for aux 6", 38, 14, 40, 39, "A08"},
+        {"USB is not an aux input", 39, 1, 0, -1, "USB L"},
+        {"bus source", 64, 1, 0, -1, "BUS 16"},
+        {"source past the table", 65, 0, 0, -1, "*"},
+        {"negative source", -3, 0, 0, -1, "*"},
+    });
+}
+
+TEST(FormattersRouting, PlayRowWhenTheRoutingSwitchIsOnAndStripsWithoutASource)
+{
+    resetAllState();
+    strips[5].source = 9;       // block 1, place 0
+    routingBlocks[0][1] = 1;    // IN: local 9-16
+    routingBlocks[5][1] = 4;    // PLAY: AES50 A 1-8
+    EXPECT_EQ(headAmpIndexOf(5), 8);
+    routSwitch = 1;
+    EXPECT_EQ(headAmpIndexOf(5), 32);
+    EXPECT_STREQ(stripSourceName(5), "A01");
+
+    for (int strip : {40, 48, BLANK_STRIP, -1}) EXPECT_EQ(headAmpIndexOf(strip), -1) << strip;
+    EXPECT_STREQ(stripSourceName(BLANK_STRIP), "?");
 }
 
 }  // namespace

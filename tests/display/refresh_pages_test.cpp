@@ -1,9 +1,12 @@
-// The page-entry block: page lamps and editor clicks when the page changes.
+// The page rules: the page-entry block (page lamps and editor clicks when
+// the page changes) and row A (notes 0..7): what each page lights, which
+// notes it leaves alone, and that a selection outside the strip table
+// lights nothing.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "display/refresh_test_support.h"
+#include "display/display_test_support.h"
 #include "editor/editor_clicks.h"
 
 namespace {
@@ -126,5 +129,178 @@ TEST(RefreshPageWithoutEntry, UnusedPagesSendNoBlockAndKeepLastShownPage)
     }
     resetAllState();
 }
+
+struct RowACase {
+    const char* name;
+    int page;
+    void (*arrange)();
+    const char* expected;   // row-A notes in queue order, "+" after a lit one
+};
+
+std::vector<Lamp> rowOf(const char* text)
+{
+    // A note set twice in one refresh waits once in the queue: it goes out
+    // in its first place with its last value.
+    std::vector<Lamp> lamps;
+    int at[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '7') continue;
+        Lamp lamp{*c - '0', c[1] == '+' ? 127 : 0};
+        if (at[lamp.first] >= 0) {
+            lamps[static_cast<size_t>(at[lamp.first])].second = lamp.second;
+            continue;
+        }
+        at[lamp.first] = static_cast<int>(lamps.size());
+        lamps.push_back(lamp);
+    }
+    return lamps;
+}
+
+void select(int strip)
+{
+    selectedStrip = strip;
+    selectedBankSlot = bankSlotOf(strip);
+}
+
+void showBank(std::initializer_list<int> bank)
+{
+    int i = 0;
+    for (int s : bank) bankStrips[i++] = s;
+}
+
+void sendOn(int s, int send, int value = 1) { strips[s].sends[send].on = value; }
+
+// Strip 2 selected, in DCA 3 and mute group 5; the groups the page is set to.
+void chooseGroups(int dca, int muteGroup)
+{
+    select(2);
+    strips[2].dcaGroups[3] = 1;
+    strips[2].muteGroups[5] = 1;
+    chosenDcaGroup = dca;
+    chosenMuteGroup = muteGroup;
+}
+
+void gateAllOn(int s)
+{
+    select(s);
+    strips[s].gateOn = strips[s].gateFilterOn = keySolo = 1;
+}
+
+void preampAllOn(int s)
+{
+    select(s);
+    StripRecord& r = strips[s];
+    r.delayOn = 1; r.insertOn = 1; r.hpOn = 1; r.invert = 1; r.link = 1;
+}
+
+const char* const ALL_OFF = "0 1 2 3 4 5 6 7";
+
+const RowACase rowACases[] = {
+    {"EqualiserChannel", 1, [] { select(3); strips[3].eqOn = 1; strips[3].hpOn = 1; }, "1+ 2+ 0 3 4 5 6 7"},
+    {"EqualiserLowCutOnlyOnChannels", 1, [] { select(32); strips[32].eqOn = 1; strips[32].hpOn = 1; },
+     "1+ 2 0 3 4 5 6 7"},
+    {"EqualiserOnMeansExactlyOne", 1, [] { select(5); strips[5].eqOn = 2; }, "1 2 0 3 4 5 6 7"},
+
+    // Pre-amp, in its own order.
+    {"PreampChannelAllOn", 28,
+     [] { preampAllOn(0); strips[0].haIndex = 0; strips[0].source = 1; headamps[0].phantom = 1; },
+     "0 1 4 6+ 2+ 7+ 5+ 3+ 4+"},
+    {"PreampPhantomNeedsAHeadAmp", 28, [] { select(0); strips[0].source = 1; headamps[0].phantom = 1; },
+     "0 1 4 6 2 7 5 3 4"},
+    {"PreampPhantomOfAnUnfedStrip", 28, [] { select(0); strips[0].haIndex = 0; headamps[0].phantom = 1; },
+     "0 1 4 6 2 7 5 3 4"},
+    {"PreampAuxInput", 28, [] { preampAllOn(35); }, "0 1 4 6+ 2 7 5 3+ 4+"},
+    {"PreampEffectsReturn", 28, [] { preampAllOn(44); }, "0 1 4 6+ 2 7 5 3 4+"},
+    {"PreampMatrix", 28, [] { preampAllOn(66); }, "0 1 4 6+ 2 7+ 5 3 4+"},
+    {"PreampMainStereoHasNoLink", 28, [] { preampAllOn(70); }, "0 1 4 6+ 2 7+ 5 3 4"},
+
+    // Faders on the sends to one bus: the shown strips' send switches. The
+    // blank position's own lamp comes first, then the row.
+    {"BusSendsBus1", 8,
+     [] {
+         showBank({0, 1, 40, 47, 48, 63, BLANK_STRIP, 5});
+         for (int s : {0, 40, 47, 48, 63}) sendOn(s, 1);
+         sendOn(5, 2);
+         sendOn(1, 1, 2);
+     },
+     "6 0+ 1 2+ 3+ 4 5 6 7"},
+    {"BusSendsBus16", 23, [] { sendOn(2, 16); sendOn(7, 16); sendOn(3, 15); }, "0 1 2+ 3 4 5 6 7+"},
+
+    // Encoders on the selected strip's sends.
+    {"StripSends1To8", 29, [] { select(0); sendOn(0, 1); sendOn(0, 8, 3); sendOn(0, 9); }, "0+ 1 2 3 4 5 6 7+"},
+    {"StripSends9To16", 30, [] { select(0); sendOn(0, 8); sendOn(0, 9); sendOn(0, 16); }, "0+ 1 2 3 4 5 6 7+"},
+    {"StripSendsOfABusToMatrices", 29, [] { select(50); sendOn(50, 2); }, "0 1+ 2 3 4 5 6 7"},
+    // Page 30 toggles matrix sends 1-6 of a main, so its lamps show those.
+    {"StripSendsOfMainStereo", 30, [] { select(70); sendOn(70, 2); sendOn(70, 10); sendOn(70, 7); },
+     "0 1+ 2 3 4 5 6 7"},
+    {"StripSendsOfAMatrixLeaveTheRow", 29, [] { select(64); sendOn(64, 1); }, ""},
+    {"StripSendsOfADcaLeaveTheRow", 30, [] { select(79); sendOn(79, 9); }, ""},
+
+    // Faders on the mono level: the mono switch of strips up to the buses.
+    {"MonoSends", 34,
+     [] {
+         showBank({0, 47, 48, 63, 64, 70, 71, 79});
+         for (int s : bankStrips) strips[s].mono = s == 47 ? 2 : 1;
+     },
+     "0+ 1 2+ 3+ 4 5 6 7"},
+
+    // Assignment lists only notes 1, 2, 6 and 7; the others keep the last page's.
+    {"AssignmentChosenGroups", 31, [] { chooseGroups(3, 5); strips[2].stereo = 1; }, "1+ 2 6+ 7+"},
+    {"AssignmentOtherGroupsDark", 31, [] { chooseGroups(2, 4); strips[2].mono = 1; }, "1 2+ 6 7"},
+    {"AssignmentChosenGroupOutOfRange", 31,
+     [] {
+         select(2);
+         for (int& g : strips[2].dcaGroups) g = 1;
+         for (int& g : strips[2].muteGroups) g = 1;
+         chosenDcaGroup = 8; chosenMuteGroup = -1;
+     },
+     "1 2 6 7"},
+
+    // Gate: strips up to 30 only.
+    {"GateChannel31", 32, [] { gateAllOn(30); }, "0 3 4 5 7 2+ 1+ 6+ 7+"},
+    {"GateChannel32IsDark", 32, [] { gateAllOn(31); }, "0 3 4 5 7 2+ 1 6"},
+
+    // Dynamics: dark for strips 31..47, note 0 left alone elsewhere.
+    {"DynamicsBus", 33,
+     [] {
+         select(48);
+         StripRecord& r = strips[48];
+         r.dynOn = r.dynFilterOn = r.dynMode = r.dynDet = r.dynEnv = keySolo = 1;
+     },
+     "1+ 6+ 7+ 2+ 3+ 4+ 5+"},
+    {"DynamicsChannelAllClear", 33, [] { select(30); }, "1 6 7 2 3+ 4 5"},
+    {"DynamicsChannel32IsDark", 33, [] { select(31); strips[31].dynOn = 1; keySolo = 1; }, ALL_OFF},
+    {"DynamicsEffectsReturnIsDark", 33, [] { select(47); strips[47].dynOn = 1; }, ALL_OFF},
+
+    // Pages without a row of their own.
+    {"HomePage", 0, [] { strips[0].sends[1].on = 1; }, ALL_OFF},
+    {"EffectsUnit8", 27, [] {}, ALL_OFF},
+    {"UnusedPage6", 6, [] {}, ALL_OFF},
+    {"PageBeyondTheTable", 35, [] {}, ALL_OFF},
+    {"NegativePage", -2, [] {}, ALL_OFF},
+
+    // A selection the console reported outside the strip table lights nothing.
+    {"BadSelectionEqualiser", 1, [] { selectedStrip = 80; }, "1 2 0 3 4 5 6 7"},
+    {"BadSelectionPreamp", 28, [] { selectedStrip = -1; }, "0 1 4 6 2 7 5 3 4"},
+    {"BadSelectionSends", 29, [] { selectedStrip = 1000; }, ALL_OFF},
+    {"BadSelectionAssignment", 31, [] { selectedStrip = -7; }, "1 2 6 7"},
+    {"BadSelectionGate", 32, [] { selectedStrip = -1; }, "0 3 4 5 7 2 1 6"},
+    {"BadSelectionDynamics", 33, [] { selectedStrip = 81; }, ALL_OFF},
+};
+
+void PrintTo(const RowACase& c, std::ostream* os) { *os << c.name; }
+
+class RefreshRowA : public testing::TestWithParam<RowACase> {};
+
+TEST_P(RefreshRowA, LightsWhatThePageShows)
+{
+    arrangeStartedBridge();
+    surfacePage = GetParam().page;
+    GetParam().arrange();
+    EXPECT_EQ(lampsBetween(refreshAndDrain(), 0x00, 0x07), rowOf(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, RefreshRowA, testing::ValuesIn(rowACases),
+                         [](const testing::TestParamInfo<RowACase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "display/refresh_test_support.h"
+#include "display/display_test_support.h"
 
 namespace {
 

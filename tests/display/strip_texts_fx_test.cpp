@@ -7,7 +7,7 @@
 
 #include "fxdefs/fx_files.h"
 #include "platform/console_output.h"
-#include "strip_texts_support.h"
+#include "display/display_test_support.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ class StripTextsFx : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        startStripTextsTest();
+        arrangeStartedBridge();
         std::string folder = std::string(VELUMBRA_SOURCE_DIR) + "/fxdata/";
         setConsoleCapture(&output);
         ASSERT_TRUE(readFxDescriptionFile(folder + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4,

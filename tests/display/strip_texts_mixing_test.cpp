@@ -1,16 +1,18 @@
-// Strip displays of the mixing, send-fader and send-encoder pages, and of a
-// locked console.
+// The strip display message and its send cache; the strip displays of the
+// send pages and of a locked console. (Names, labels and colours of every
+// strip on the home page are compared with the console end to end.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
-#include "strip_texts_support.h"
+#include "display/display_test_support.h"
 
 namespace {
 
 class StripTextsMixing : public ::testing::Test {
 protected:
-    void SetUp() override { startStripTextsTest(); }
+    void SetUp() override { arrangeStartedBridge(); }
 
     std::map<int, ShownDisplay> show(int page, int selected = 0)
     {
@@ -20,26 +22,88 @@ protected:
     }
 };
 
-TEST_F(StripTextsMixing, NameDisplaysOfEveryFamilyOnTheBankPages)
+std::vector<Bytes> takeAll() { return bytesOf(drainSurfaceQueue()); }
+
+TEST_F(StripTextsMixing, MessageLayout)
 {
-    const int layout[8] = {0, 33, 41, 49, 65, 70, 72, BLANK_STRIP};
-    std::copy(std::begin(layout), std::end(layout), bankStrips);
-    nameStrip(0, "Kick", 1);
-    nameStrip(33, "Keys", 2, 1);
-    nameStrip(41, "Verb", 3);
-    nameStrip(49, "Drums", 4);
-    nameStrip(65, "Zone A", 5);
-    nameStrip(70, "Main", 7);
-    nameStrip(72, "Vox", 6, 1);
-    const std::map<int, ShownDisplay> expected = {
-        {1, {0x01, "Ch 1", "Kick"}},      {2, {0x42, "Aux 2", "Keys"}}, {3, {0x03, "Fx rt 2", "Verb"}},
-        {4, {0x04, "Bus 2", "Drums"}},    {5, {0x05, "Mtrix 2", "Zone A"}}, {6, {0x07, "LR", "Main"}},
-        {7, {0x46, "DCA 1", "Vox"}},      {8, blankDisplay()},
+    writeStripDisplay(1, 1, 0, "Ch 1", "Kick");
+    writeStripDisplay(8, 7, 1, "Console", "1234567");
+    EXPECT_EQ(takeAll(), (std::vector<Bytes>{
+                             {0xF0, 0x00, 0x00, 0x66, 0x58, 0x20, 0x01, 'C', 'h', ' ', '1', 0, 0, 0,
+                              'K', 'i', 'c', 'k', 0, 0, 0, 0xF7},
+                             {0xF0, 0x00, 0x00, 0x66, 0x58, 0x27, 0x47, 'C', 'o', 'n', 's', 'o', 'l', 'e',
+                              '1', '2', '3', '4', '5', '6', '7', 0xF7}}));
+}
+
+TEST_F(StripTextsMixing, UnchangedDisplayIsNotSentAgainUntilReset)
+{
+    writeStripDisplay(3, 2, 0, "Bus 1", "Drums");
+    writeStripDisplay(4, 2, 0, "Long label", "x");
+    ASSERT_EQ(takeAll().size(), 2u);
+    writeStripDisplay(3, 2, 0, "Bus 1", "Drums");
+    writeStripDisplay(4, 2, 0, "Long labXXX", "x");   // compared over seven characters
+    EXPECT_TRUE(takeAll().empty());
+    writeStripDisplay(2, 2, 0, "Bus 1", "Drums");       // each position has its own entry
+    EXPECT_EQ(takeAll().size(), 1u);
+    resetStripDisplayCache();
+    writeStripDisplay(3, 2, 0, "Bus 1", "Drums");
+    EXPECT_EQ(takeAll().size(), 1u);
+}
+
+TEST_F(StripTextsMixing, EachChangeSendsAgain)
+{
+    const struct {
+        const char* what;
+        int colour, inverted;
+        const char *top, *bottom;
+        int colourByte;   // -1: nothing sent
+    } changes[] = {
+        {"first", 3, 0, "Aux 1", "Keys", 0x03},
+        {"inversion alone", 3, 1, "Aux 1", "Keys", 0x43},
+        {"inverted values above 1 count as set", 3, 5, "Aux 1", "Keys", -1},
+        {"colour", 4, 5, "Aux 1", "Keys", 0x44},
+        {"top text", 4, 5, "Aux 2", "Keys", 0x44},
+        {"bottom text", 4, 5, "Aux 2", "Pad", 0x44},
+        {"inversion off", 4, 0, "Aux 2", "Pad", 0x04},
     };
-    for (int page : {0, 8, 23, 34}) {
-        resetStripDisplayCache();
-        EXPECT_EQ(show(page), expected) << "page " << page;
+    for (const auto& c : changes) {
+        writeStripDisplay(5, c.colour, c.inverted, c.top, c.bottom);
+        auto shown = takeDisplayMessages();
+        if (c.colourByte < 0) {
+            EXPECT_TRUE(shown.empty()) << c.what;
+            continue;
+        }
+        ASSERT_EQ(shown.size(), 1u) << c.what;
+        EXPECT_EQ(shown[0], (std::pair<int, ShownDisplay>{5, {c.colourByte, c.top, c.bottom}})) << c.what;
     }
+}
+
+TEST_F(StripTextsMixing, StartsAsABlankDisplayAndAWaitingOneTakesTheNewestText)
+{
+    writeStripDisplay(6, 0, 0, "", "");   // the surface starts blank
+    EXPECT_TRUE(takeAll().empty());
+    writeStripDisplay(7, 1, 0, "x", "y");
+    writeStripDisplay(7, 2, 1, "z", "w");   // replaces the one still waiting
+    auto shown = takeDisplayMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], (std::pair<int, ShownDisplay>{7, {0x42, "z", "w"}}));
+    writeStripDisplay(7, 2, 1, "z", "w");
+    EXPECT_TRUE(takeDisplayMessages().empty());
+}
+
+TEST_F(StripTextsMixing, HostileArguments)
+{
+    for (int position : {0, 9, -3}) writeStripDisplay(position, 1, 0, "a", "b");
+    EXPECT_TRUE(takeAll().empty());
+
+    // Null texts read as empty; colours outside 0..7 as 0; bytes that would
+    // break the system-exclusive message as '?'.
+    writeStripDisplay(1, 1, 0, nullptr, "x");
+    writeStripDisplay(2, 200, 0, "a", "b");
+    writeStripDisplay(3, -1, 1, "a", "b");
+    writeStripDisplay(4, 1, 0, "Caf\xC3\xA9", "\xF7");
+    EXPECT_EQ(takeDisplays(), (std::map<int, ShownDisplay>{{1, {1, "", "x"}}, {2, {0, "a", "b"}},
+                                                            {3, {0x40, "a", "b"}}, {4, {1, "Caf??", "?"}}}));
 }
 
 TEST_F(StripTextsMixing, LockedConsoleOnEveryKindOfPage)

@@ -1,9 +1,10 @@
 // Surface datagrams through the dispatcher: faders, page buttons, touch,
-// the console lock and malformed input.
+// the console lock, malformed input, and the pages they reach.
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "control/processing_pages.h"
 #include "control/strip_controls_support.h"
 #include "display/refresh.h"
 #include "editor/editor_window.h"
@@ -18,14 +19,6 @@ std::vector<std::vector<uint8_t>> takeQueuedAll()
     std::vector<std::vector<uint8_t>> out;
     for (SurfaceMessage m; takeQueuedSurfaceMessage(m);) out.emplace_back(m.data, m.data + m.length);
     return out;
-}
-
-TEST_F(SurfaceDispatch, HomePageFaderThreeReachesTheConsoleAsItsChannelFader)
-{
-    showStrips({0, 1, 2, 3, 4, 5, 6, 7});
-    surfaceSends({0xE2, 0x10, 0x40});  // 0x40 * 255 + 0x10 of the surface's 32636
-    EXPECT_NEAR(strips[2].fader, 0.5005515, 1e-7);
-    EXPECT_EQ(mixer.drain(), (Writes{{"/ch/03/mix/fader", 'f', 0.5005515}}));
 }
 
 // A hand leaves a fader wherever it let go; the bridge then sends the fader
@@ -220,6 +213,51 @@ TEST_F(SurfaceDispatch, TopRowReachesThePageOnlyWhereItMeansSomething)
         if (w.address.ends_with("/on")) switched.push_back(w.address);
     }
     EXPECT_EQ(switched, (std::vector<std::string>{"/ch/04/mix/03/on", "/ch/06/mix/01/on"}));
+}
+
+TEST_F(SurfaceDispatch, SurfaceMessagesReachThePageOfTheSelectedStrip)
+{
+    selectStrip(2);
+    strips[2].gateThr = 0.5;
+    strips[2].dynKeySrc = 60;
+
+    pressNote(42);                   // gate page
+    surfaceSends({0xB0, 17, 2});     // encoder 2 two ticks clockwise
+    EXPECT_EQ(surfacePage, 32);
+    Writes seen = mixer.drain();
+    ASSERT_EQ(seen.size(), 12u);
+    EXPECT_EQ(seen[1], (Write{"/ch/03/gate/thr", 'f', 0.5125}));
+
+    pressNote(41);                   // dynamics page
+    pressNote(38);                   // encoder 7 held
+    surfaceSends({0xB0, 22, 10});
+    releaseNote(38);
+    surfaceSends({0xB0, 22, 10});    // not held: the filter type by one
+    EXPECT_EQ(strips[2].dynKeySrc, 64);
+    EXPECT_EQ(strips[2].dynFilterType, 1);
+    EXPECT_EQ(mixer.drain().size(), 34u);
+
+    pressNote(40);                   // pre-amp page
+    pressNote(39);                   // encoder 8 push: insert position
+    EXPECT_EQ(strips[2].insertPos, 1);
+    EXPECT_EQ(mixer.drain().size(), 11u);
+
+    pressNote(89);                   // automix X, on any page, then Y
+    pressNote(90);
+    EXPECT_EQ(mixer.drain(), (Writes{{"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 0},
+                                     {"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 1}}));
+}
+
+TEST_F(SurfaceDispatch, EffectsSlotButtonThenEncodersEditThatSlot)
+{
+    fxSlots[3].type = 5;
+    pressNote(72);                   // slot 3
+    EXPECT_EQ(surfacePage, 4);
+    pressNote(32);
+    surfaceSends({0xB0, 16, 66});    // encoder 1 held, two ticks anticlockwise
+    releaseNote(32);
+    surfaceSends({0xB0, 16, 66});    // not held: nothing
+    EXPECT_EQ(mixer.drain(), (Writes{{"/fx/3/type", 'i', 3}}));
 }
 
 } // namespace
