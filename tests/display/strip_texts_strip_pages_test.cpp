@@ -56,7 +56,7 @@ TEST_F(StripTextsStripPages, EqualiserOfAnInputChannelOnBothLayers)
     Shown shown = show(1, 0);
     EXPECT_EQ(shown[2], (ShownDisplay{7, "2/2", "EQ"}));
     EXPECT_EQ(between(shown, 5, 8), (Shown{{5, label("PEQ", "10")}, {6, label("LCut", "0.3")},
-                                                        {7, label("HCut", "1.7")}, {8, label("?", "10")}}));
+                                                        {7, label("HCut", "1.6")}, {8, label("?", "10")}}));
 }
 
 TEST_F(StripTextsStripPages, EqualiserLayoutsByFamily)
