@@ -101,8 +101,13 @@ TEST_F(SurfaceTruth, MotorFadersReturnToTheConsoleOnceTheHandLeaves)
     ASSERT_TRUE(displayShows(3, true, "Ch 11"));
     expectFaderFollows(3, "/ch/11/mix/fader");
     ASSERT_TRUE(surfaceCommand(devices, "press 46"));
+    ASSERT_TRUE(displayShows(8, true, "Ch 8"));
 
-    ASSERT_TRUE(surfaceCommand(devices, "press 44"));  // equaliser page: faders change nothing
+    // The equaliser page: faders change nothing. The hand moves once the page
+    // is shown, so no motor message still on its way can move the fader back.
+    ASSERT_TRUE(surfaceCommand(devices, "press 44"));
+    ASSERT_TRUE(surfaceExpect(devices, "lamp 44 127", kWithinMs));
+    ASSERT_TRUE(displayShows(2, false, "EQ"));
     ASSERT_TRUE(handMoves(devices, 2, 0.05));
     expectFaderFollows(2, "/ch/02/mix/fader");
 }
