@@ -11,6 +11,7 @@
 #include "app/query_sweep.h"
 #include "app/reset_state.h"
 #include "app/startup.h"
+#include "app/status_report.h"
 #include "editor/dca_spill.h"
 #include "editor/editor_prefs.h"
 #include "mixer/keepalive.h"
@@ -111,6 +112,7 @@ int runBridge(int argc, const char* const* argv)
         return 0;
     }
     installStopSignals();
+    setStatusRequestHandler(printLinkStatus);
     startupComplete = 0;
     if (options.noEditor) useNullDesktop();
     setTrafficLogLevel(options.verbose);
@@ -172,6 +174,7 @@ int runBridge(int argc, const char* const* argv)
 
     consolePrint("Cleanining up and stopping...\n");
     requestStop();
+    setStatusRequestHandler(nullptr);
     heartbeat.join();
     keepAlive.join();
     sender.join();

@@ -38,7 +38,7 @@ void runConsoleLoop(const std::string& configPath, AddressPair& addresses)
             break;
         }
         if (c == 'i' || c == 'I') {
-            consolePrint("%s", linkStatusText().c_str());
+            printLinkStatus();
         } else if (c == 'q' || c == 'Q') {
             requestStop();
         } else if (c == 's' || c == 'S') {
