@@ -104,24 +104,35 @@ scripts_ok() {
   done
 }
 check "maintainer scripts present, executable, valid sh" scripts_ok
-postinst_ok() {
+# The maintainer scripts with dpkg's own service helper working inside the
+# unpacked package (DPKG_ROOT), and stand-ins that log what would change
+# this machine (user, folders, systemctl).
+maintainer_ok() {
   local stubs=$work/stubs log=$work/stubs.log tool
+  local wants=$root/etc/systemd/system/multi-user.target.wants
   mkdir -p "$stubs"
-  for tool in adduser install deb-systemd-helper deb-systemd-invoke systemctl; do
+  for tool in adduser install systemctl deb-systemd-invoke; do
     printf '#!/bin/sh\necho "%s $*" >>"%s"\n' "$tool" "$log" >"$stubs/$tool"
   done
-  printf '#!/bin/sh\n[ -n "$STUB_USER_EXISTS" ]\n' >"$stubs/getent"  # was-enabled: no
-  sed -i 's/^echo/[ "$1" = "--quiet" ] \&\& exit 1; echo/' "$stubs/deb-systemd-helper"
+  printf '#!/bin/sh\n[ -n "$STUB_USER_EXISTS" ]\n' >"$stubs/getent"
   chmod +x "$stubs"/*
+  run() { PATH=$stubs:$PATH DPKG_ROOT=$root DPKG_MAINTSCRIPT_PACKAGE=velumbra sh "$work/control/$@"; }
   : >"$log"
-  PATH=$stubs:$PATH sh "$work/control/postinst" configure || return 1
+  run postinst configure || return 1
+  # First install: the user with its home, and the service not enabled.
   grep -q '^adduser --system --group --home /var/lib/velumbra .*velumbra$' "$log" &&
-    ! grep -q '^deb-systemd-helper enable' "$log" || { show "$log"; return 1; }
+    [ ! -L "$wants/velumbra.service" ] || { echo "  first install"; show "$log"; return 1; }
+  # Once enabled by the operator, an upgrade keeps it enabled and makes no user.
+  mkdir -p "$wants" "$root/var/lib/velumbra"
+  ln -s /usr/lib/systemd/system/velumbra.service "$wants/velumbra.service"
   : >"$log"
-  STUB_USER_EXISTS=1 PATH=$stubs:$PATH sh "$work/control/postinst" configure 0.1.0 || return 1
-  ! grep -q '^adduser' "$log" || { show "$log"; return 1; }
+  STUB_USER_EXISTS=1 run postinst configure 0.1.0 || return 1
+  ! grep -q '^adduser' "$log" && [ -L "$wants/velumbra.service" ] || { echo "  upgrade"; show "$log"; return 1; }
+  # Purge takes the enablement and the settings away.
+  run prerm remove && run postrm remove && run postrm purge || return 1
+  [ ! -L "$wants/velumbra.service" ] && [ ! -e "$root/var/lib/velumbra" ] || { echo "  purge"; return 1; }
 }
-check "postinst adds the system user once, enables nothing" postinst_ok
+check "maintainer scripts: user, enabling left to the operator, purge" maintainer_ok
 
 # ---- the unit file
 unit=$root/usr/lib/systemd/system/velumbra.service
