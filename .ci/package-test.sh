@@ -96,7 +96,7 @@ control_ok() {
 }
 check "control: name, architecture, depends" control_ok
 
-# ---- maintainer scripts, run against stand-ins that log what they are asked
+# ---- maintainer scripts
 scripts_ok() {
   local s
   for s in postinst prerm postrm; do
