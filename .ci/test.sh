@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: the native build with the whole suite, the sanitizer
-# builds, the fuzz targets for a short while, and the Windows cross-build
-# with its unit tests under Wine. Installs what it needs first.
+# builds, the fuzz targets for a short while, the Windows cross-build with
+# its unit tests under Wine, the Debian package with its test, and the arm64
+# cross-build with its unit tests under qemu-user. Installs what it needs
+# first.
 #   bash .ci/test.sh            everything
 #   QUICK=1 bash .ci/test.sh    the native build and suite only
 set -euo pipefail
@@ -28,5 +30,11 @@ bash fuzz/run.sh "${FUZZ_SECONDS:-20}"
 
 stage "Windows cross-build and unit tests under Wine"
 bash .ci/windows-test.sh
+
+stage "Debian package and its test"
+bash .ci/package-test.sh
+
+stage "arm64 cross-build, unit tests under qemu-user, arm64 package"
+bash .ci/arm64-test.sh
 
 stage "done"

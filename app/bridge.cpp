@@ -11,6 +11,7 @@
 #include "app/query_sweep.h"
 #include "app/reset_state.h"
 #include "app/startup.h"
+#include "app/status_report.h"
 #include "editor/editor_clicks.h"
 #include "editor/editor_prefs.h"
 #include "mixer/keepalive.h"
@@ -129,6 +130,7 @@ int runBridge(int argc, const char* const* argv)
         consolePrint("Ignoring the argument \"%s\" (--help lists the options)\n", ignored.c_str());
     }
     installStopSignals();
+    setStatusRequestHandler(printLinkStatus);
     startupComplete = 0;
     if (options.noEditor) useNullDesktop();
     setTrafficLogLevel(options.verbose);
@@ -206,6 +208,7 @@ int runBridge(int argc, const char* const* argv)
 
     consolePrint("Cleanining up and stopping...\n");
     requestStop();
+    setStatusRequestHandler(nullptr);
     heartbeat.join();
     keepAlive.join();
     sender.join();

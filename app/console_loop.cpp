@@ -28,7 +28,7 @@ void waitForStop()
 bool handleConsoleKey(char c, const std::string& configPath, AddressPair& addresses)
 {
     if (c == 'i' || c == 'I') {
-        consolePrint("%s", linkStatusText().c_str());
+        printLinkStatus();
     } else if (c == 'q' || c == 'Q') {
         requestStop();
     } else if (c == 's' || c == 'S') {

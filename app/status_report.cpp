@@ -10,6 +10,7 @@
 #include "model/console_model.h"
 #include "model/link_stats.h"
 #include "platform/clock.h"
+#include "platform/console_output.h"
 #include "platform/udp.h"
 #include "surface/output_queue.h"
 
@@ -70,3 +71,5 @@ std::string linkStatusText()
     text += "----------------\n";
     return text;
 }
+
+void printLinkStatus() { consolePrint("%s", linkStatusText().c_str()); }

@@ -1,5 +1,6 @@
 // The process-wide stop request: set by the console loop or by SIGINT/SIGTERM,
-// seen by every loop thread, and able to wake sleepers at once.
+// seen by every loop thread, and able to wake sleepers at once. Also the
+// status request a service manager can send (SIGUSR1).
 #pragma once
 
 #include <atomic>
@@ -24,3 +25,9 @@ void resetStopSignal();
 // Makes SIGINT and SIGTERM (Ctrl+C / console close on Windows) call requestStop.
 // Must run before any other thread is started.
 void installStopSignals();
+
+// After installStopSignals, SIGUSR1 calls handler (nullptr: nothing). It runs
+// on the signal thread, not in a signal handler, so it may print and lock.
+// Clearing it waits for a call already running. Windows has no SIGUSR1:
+// there the handler is never called.
+void setStatusRequestHandler(void (*handler)());

@@ -40,3 +40,6 @@ void installStopSignals()
     installed = true;
     SetConsoleCtrlHandler(onConsoleControl, TRUE);
 }
+
+// No SIGUSR1 on Windows; the status block is there on "i" + Enter.
+void setStatusRequestHandler(void (*)()) {}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -165,7 +167,24 @@ TEST_F(BridgeBinary, ForcedPromptRewritesTheFile)
     EXPECT_EQ(exitCode(), 0);
 }
 
-TEST_F(BridgeBinary, KeepsRunningAtEndOfInputUntilASignal)
+// User plus system CPU time the process has used, in clock ticks.
+long cpuTicks(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t end = text.rfind(')');  // the program name may hold spaces
+    if (end == std::string::npos) return -1;
+    std::istringstream fields(text.substr(end + 2));
+    std::string skip;
+    for (int i = 3; i < 14; ++i) fields >> skip;  // state .. cmajflt
+    long user = 0, system = 0;
+    if (!(fields >> user >> system)) return -1;
+    return user + system;
+}
+
+// As a service: no keyboard (standard input at its end), the status block on
+// SIGUSR1, and no CPU spent waiting.
+TEST_F(BridgeBinary, KeepsRunningIdleAtEndOfInputAndAnswersSigusr1)
 {
     writeConfig("127.0.0.5|127.0.0.6|");
     ASSERT_TRUE(startAgainstStandIn());
@@ -173,6 +192,16 @@ TEST_F(BridgeBinary, KeepsRunningAtEndOfInputUntilASignal)
     ASSERT_TRUE(waitForLine(bridge, "Ready for the messages...", 5000, line));
     closeProcessInput(bridge);
     EXPECT_FALSE(waitForExit(bridge, 500));
+    const long before = cpuTicks(bridge.pid);
+    ASSERT_GE(before, 0);
+    EXPECT_FALSE(waitForExit(bridge, 1000));
+    EXPECT_LT(cpuTicks(bridge.pid) - before, ::sysconf(_SC_CLK_TCK) / 4);  // < 25 % of a core
+    ::kill(bridge.pid, SIGUSR1);
+    ASSERT_TRUE(waitForLine(bridge, "---- status ----", 3000, line));
+    EXPECT_TRUE(waitForLine(bridge, "mixer   " + mixerArgument() + "  answered in the last 10 s: never",
+                            1000, line));
+    EXPECT_TRUE(waitForLine(bridge, "surface queue: depth ", 1000, line));
+    EXPECT_FALSE(waitForExit(bridge, 200));
     ::kill(bridge.pid, SIGINT);
     ASSERT_TRUE(waitForExit(bridge, 1000 * SANITIZER_SLOWDOWN));
     EXPECT_EQ(exitCode(), 0);
