@@ -235,7 +235,9 @@ TEST_F(BridgeBinary, SetupKeyWorksDuringStartUp)
     bool asking = false;
     for (const std::string& l : outputLines(bridge)) {
         asking = asking || l.rfind("requesting ", 0) == 0;
-        if (asking) EXPECT_NE(l.rfind("done", 0), 0u) << l;
+        if (asking) {
+            EXPECT_NE(l.rfind("done", 0), 0u) << l;
+        }
     }
     EXPECT_TRUE(asking) << "the console was never asked";
 }
