@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 #include "platform/udp.h"
 
@@ -27,18 +29,9 @@ int unusedUdpPort()
 
 bool makeProfile(ThreeDevices& devices, std::string& why)
 {
-    static int serial = 0;
-    devices.profile = fs::temp_directory_path() /
-                      ("velumbra-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
     std::error_code error;
-    fs::remove_all(devices.profile, error);
-    fs::create_directories(devices.profile / "Documents", error);
-    fs::path fxFolder = devices.profile / "AppData" / "Roaming" / "Velumbra";
+    fs::path fxFolder = profileFolder(devices) / "AppData" / "Roaming" / "Velumbra";
     fs::create_directories(fxFolder, error);
-    if (devices.prepareFxFolder) {
-        devices.prepareFxFolder(fxFolder);
-        return true;
-    }
     for (const char* name : {"fx1_4.prm", "fx5_8.prm"}) {
         fs::copy_file(fs::path(VELUMBRA_SOURCE_DIR) / "fxdata" / name, fxFolder / name,
                       fs::copy_options::overwrite_existing, error);
@@ -185,6 +178,18 @@ void parseDumpLine(const std::string& line, SurfaceView& view)
 
 } // namespace
 
+fs::path profileFolder(ThreeDevices& devices)
+{
+    if (!devices.profile.empty()) return devices.profile;
+    static int serial = 0;
+    devices.profile = fs::temp_directory_path() /
+                      ("velumbra-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    std::error_code error;
+    fs::remove_all(devices.profile, error);
+    fs::create_directories(devices.profile / "Documents", error);
+    return devices.profile;
+}
+
 ThreeDevices::~ThreeDevices()
 {
     stopAll(*this);
@@ -224,19 +229,44 @@ bool startThreeDevices(ThreeDevices& devices, int startupMs, std::string& why,
     return true;
 }
 
+bool restartConsole(ThreeDevices& devices, const std::vector<std::string>& consoleArguments)
+{
+    stopProcess(devices.console, 2000);
+    forgetChild(devices.console);
+    std::vector<std::string> arguments = {"--listen", "127.0.0.1:" + std::to_string(devices.consolePort)};
+    arguments.insert(arguments.end(), consoleArguments.begin(), consoleArguments.end());
+    return startProcess(devices.console, VELUMBRA_TOOLS_DIR "/velumbra-console-sim", arguments) &&
+           waitForListeningPort(devices.console, kEmulatorStartMs) == devices.consolePort;
+}
+
+std::vector<std::string> surfaceDumpLines(ThreeDevices& devices)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    if (!writeToProcess(devices.surface, "dump\n") || !waitForLine(devices.surface, "display 1 ", kAnswerMs, line))
+        return lines;
+    lines.push_back(line);
+    while (waitForLine(devices.surface, "", kAnswerMs, line)) {
+        lines.push_back(line);
+        if (line.rfind("heartbeats ", 0) == 0) return lines;
+    }
+    return {};
+}
+
 bool readSurface(ThreeDevices& devices, SurfaceView& view)
 {
     view = SurfaceView{};
     for (int& lamp : view.lamp) lamp = -1;
-    std::string line;
-    if (!writeToProcess(devices.surface, "dump\n") || !waitForLine(devices.surface, "display 1 ", kAnswerMs, line))
-        return false;
-    parseDumpLine(line, view);
-    while (waitForLine(devices.surface, "", kAnswerMs, line)) {
-        parseDumpLine(line, view);
-        if (line.rfind("heartbeats ", 0) == 0) return true;
-    }
-    return false;
+    std::vector<std::string> lines = surfaceDumpLines(devices);
+    for (const std::string& line : lines) parseDumpLine(line, view);
+    return !lines.empty();
+}
+
+std::string faderLine(int fader, double position)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "fader %d %.4f", fader, position);
+    return text;
 }
 
 bool surfaceCommand(ThreeDevices& devices, const std::string& command)
@@ -328,4 +358,14 @@ std::string bridgeTail(ThreeDevices& devices, size_t count)
     for (size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i)
         text << "  " << lines[i] << "\n";
     return text.str();
+}
+
+std::string eventually(int withinMs, const std::function<std::string()>& check)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(withinMs);
+    for (;;) {
+        std::string mismatch = check();
+        if (mismatch.empty() || std::chrono::steady_clock::now() >= deadline) return mismatch;
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
 }
