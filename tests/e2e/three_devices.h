@@ -53,7 +53,6 @@ struct SurfaceView {
     double fader[9] = {};
     int ring[8][2] = {};  // first and second value of each encoder ring
     int lamp[128] = {};  // -1: never set
-    long heartbeats = -1;
 };
 
 bool readSurface(ThreeDevices& devices, SurfaceView& view);
@@ -77,7 +76,6 @@ bool consoleCommand(ThreeDevices& devices, const std::string& command);
 bool consoleValue(ThreeDevices& devices, const std::string& address, std::string& value);
 bool consoleFloat(ThreeDevices& devices, const std::string& address, double& value);
 bool consoleInt(ThreeDevices& devices, const std::string& address, int& value);
-bool consoleText(ThreeDevices& devices, const std::string& address, std::string& value);
 
 // Every value whose address starts with prefix, as the console emulator
 // dumps them: address -> "f 0.720000", "i 1", "s \"Kick\"".

@@ -159,20 +159,16 @@ bool parseDisplayLine(const std::string& line, SurfaceView& view)
 
 void parseDumpLine(const std::string& line, SurfaceView& view)
 {
-    int a = 0;
-    int b = 0;
+    int a = 0, b = 0, c = 0;
     double position = 0.0;
-    long count = 0;
     if (parseDisplayLine(line, view)) return;
     if (std::sscanf(line.c_str(), "fader %d %lf", &a, &position) == 2 && a >= 1 && a <= 9) {
         view.fader[a - 1] = position;
-    } else if (int c = 0; std::sscanf(line.c_str(), "ring %d %d %d", &a, &b, &c) == 3 && a >= 1 && a <= 8) {
+    } else if (std::sscanf(line.c_str(), "ring %d %d %d", &a, &b, &c) == 3 && a >= 1 && a <= 8) {
         view.ring[a - 1][0] = b;
         view.ring[a - 1][1] = c;
     } else if (std::sscanf(line.c_str(), "lamp %d %d", &a, &b) == 2 && a >= 0 && a < 128) {
         view.lamp[a] = b;
-    } else if (std::sscanf(line.c_str(), "heartbeats %ld", &count) == 1) {
-        view.heartbeats = count;
     }
 }
 
@@ -308,14 +304,6 @@ bool consoleInt(ThreeDevices& devices, const std::string& address, int& value)
 {
     std::string text;
     return consoleValue(devices, address, text) && std::sscanf(text.c_str(), "i %d", &value) == 1;
-}
-
-bool consoleText(ThreeDevices& devices, const std::string& address, std::string& value)
-{
-    std::string text;
-    if (!consoleValue(devices, address, text) || text.rfind("s ", 0) != 0) return false;
-    size_t at = 2;
-    return readQuoted(text, at, value);
 }
 
 bool consoleDump(ThreeDevices& devices, const std::string& prefix, std::map<std::string, std::string>& values)
