@@ -9,7 +9,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/udp.h"
+#include "tools/device_probe.h"
 
 namespace fs = std::filesystem;
 
@@ -17,15 +17,6 @@ namespace {
 
 const int kEmulatorStartMs = 5000;
 const int kAnswerMs = 3000;
-
-// A port no socket holds right now. The bridge binds it a moment later; the
-// rare case that someone else took it meanwhile is retried by the caller.
-int unusedUdpPort()
-{
-    UdpSocket probe;
-    if (!probe.open() || !probe.bind(0, 0)) return 0;
-    return probe.localPort();
-}
 
 bool makeProfile(ThreeDevices& devices, std::string& why)
 {
@@ -61,26 +52,17 @@ bool startBridge(ThreeDevices& devices, const std::vector<std::string>& extra)
 
 bool startEmulators(ThreeDevices& devices, const std::vector<std::string>& consoleArguments, std::string& why)
 {
-    std::vector<std::string> arguments = {"--listen", "127.0.0.1:0"};
-    arguments.insert(arguments.end(), consoleArguments.begin(), consoleArguments.end());
-    if (!startProcess(devices.console, VELUMBRA_TOOLS_DIR "/velumbra-console-sim", arguments) ||
-        (devices.consolePort = waitForListeningPort(devices.console, kEmulatorStartMs)) == 0) {
+    // A port no socket holds right now. The bridge binds it a moment later;
+    // the rare case that someone else took it meanwhile is retried.
+    devices.bridgePort = ProbeSocket().port;
+    why.clear();
+    if ((devices.consolePort = startConsoleSim(devices.console, consoleArguments)) == 0)
         why = "the console emulator did not come up";
-        return false;
-    }
-    devices.bridgePort = unusedUdpPort();
-    if (devices.bridgePort == 0) {
+    else if (devices.bridgePort == 0)
         why = "no free UDP port for the bridge";
-        return false;
-    }
-    if (!startProcess(devices.surface, VELUMBRA_TOOLS_DIR "/velumbra-surface-sim",
-                      {"--listen", "127.0.0.1:0", "--bridge", "127.0.0.1:" + std::to_string(devices.bridgePort),
-                       "--script"}) ||
-        (devices.surfacePort = waitForListeningPort(devices.surface, kEmulatorStartMs)) == 0) {
+    else if ((devices.surfacePort = startSurfaceSim(devices.surface, devices.bridgePort, {"--script"})) == 0)
         why = "the surface emulator did not come up";
-        return false;
-    }
-    return true;
+    return why.empty();
 }
 
 void stopAll(ThreeDevices& devices)
