@@ -360,16 +360,6 @@ Action nextAction(std::mt19937& random, const Model& m)
 
 // ---- Running a sequence.
 
-std::string eventually(int withinMs, const std::function<std::string()>& check)
-{
-    auto deadline = Clock::now() + std::chrono::milliseconds(withinMs);
-    for (;;) {
-        std::string mismatch = check();
-        if (mismatch.empty() || Clock::now() >= deadline) return mismatch;
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    }
-}
-
 struct Outcome {
     std::string setupError;  // the rig did not come up
     size_t failedAt = SIZE_MAX;

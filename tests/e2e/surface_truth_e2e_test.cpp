@@ -3,15 +3,11 @@
 // page that switches only what it shows. The bridge between both emulators.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "e2e/three_devices.h"
@@ -21,30 +17,17 @@ namespace {
 const int kStartupMs = 30000;
 const int kWithinMs = 3000;
 
-std::string faderLine(int fader, double position)
-{
-    char text[48];
-    std::snprintf(text, sizeof text, "fader %d %.4f", fader, position);
-    return text;
-}
-
 // A hand on fader n: touch, move to position, let go.
 bool handMoves(ThreeDevices& devices, int fader, double position)
 {
-    char move[40];
-    std::snprintf(move, sizeof move, "fader %d %.4f", fader, position);
-    return surfaceCommand(devices, "touch " + std::to_string(fader) + " 1") && surfaceCommand(devices, move) &&
+    return surfaceCommand(devices, "touch " + std::to_string(fader) + " 1") &&
+           surfaceCommand(devices, faderLine(fader, position)) &&
            surfaceCommand(devices, "touch " + std::to_string(fader) + " 0");
 }
 
 bool waitFor(const std::function<bool()>& condition, int withinMs)
 {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(withinMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    return eventually(withinMs, [&] { return condition() ? "" : "not yet"; }).empty();
 }
 
 class SurfaceTruth : public ::testing::Test {
@@ -132,15 +115,9 @@ TEST_F(SurfaceTruth, AFaderHeldAcrossAScrollFollowsTheConsoleAfterwards)
 // the trim and button 2 switches no phantom power.
 TEST_F(SurfaceTruth, PreampPageWithoutAHeadampSwitchesNoPhantomPower)
 {
-    char script[] = "/tmp/velumbra-routing-XXXXXX";
-    int fd = mkstemp(script);
-    ASSERT_GE(fd, 0);
-    const char text[] = "set /config/routing/IN/1-8 20\n";
-    ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
-    close(fd);
-    start({"--script", script});
-    unlink(script);
-    if (HasFatalFailure()) return;
+    std::filesystem::path script = profileFolder(devices) / "routing.txt";
+    std::ofstream(script) << "set /config/routing/IN/1-8 20\n";
+    ASSERT_NO_FATAL_FAILURE(start({"--script", script.string()}));
 
     int phantom = -1;
     double gain = -1, trim = -1;

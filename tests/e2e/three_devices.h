@@ -21,15 +21,16 @@ struct ThreeDevices {
     int consolePort = 0;
     int surfacePort = 0;
     int bridgePort = 0;  // the bridge's local surface port
-    // When set, fills the profile's effects folder instead of the copies of
-    // the shipped description files.
-    std::function<void(const std::filesystem::path& fxFolder)> prepareFxFolder;
 
     ThreeDevices() = default;
     ThreeDevices(const ThreeDevices&) = delete;
     ThreeDevices& operator=(const ThreeDevices&) = delete;
     ~ThreeDevices();  // stops the bridge first, then both emulators
 };
+
+// The bridge's profile folder, made on first use; tests may put files for
+// the emulators there before the start.
+std::filesystem::path profileFolder(ThreeDevices& devices);
 
 // Starts all three and waits up to startupMs for the bridge's start-up to
 // complete. consoleArguments go to the console emulator, bridgeArguments
@@ -38,6 +39,10 @@ struct ThreeDevices {
 bool startThreeDevices(ThreeDevices& devices, int startupMs, std::string& why,
                        const std::vector<std::string>& consoleArguments = {},
                        const std::vector<std::string>& bridgeArguments = {});
+
+// Stops the console emulator and starts it again on the same port with
+// other arguments: a console that rebooted.
+bool restartConsole(ThreeDevices& devices, const std::vector<std::string>& consoleArguments);
 
 // What the surface emulator shows, parsed from its dump.
 struct SurfaceView {
@@ -48,10 +53,13 @@ struct SurfaceView {
     double fader[9] = {};
     int ring[8][2] = {};  // first and second value of each encoder ring
     int lamp[128] = {};  // -1: never set
-    long heartbeats = -1;
 };
 
 bool readSurface(ThreeDevices& devices, SurfaceView& view);
+// The dump line of a fader at position: "fader 1 0.7500".
+std::string faderLine(int fader, double position);
+// The dump as it is, "display 1 ..." to "heartbeats N"; empty when none came.
+std::vector<std::string> surfaceDumpLines(ThreeDevices& devices);
 
 // A command to the surface emulator ("fader 2 0.5", "press 44").
 bool surfaceCommand(ThreeDevices& devices, const std::string& command);
@@ -68,7 +76,6 @@ bool consoleCommand(ThreeDevices& devices, const std::string& command);
 bool consoleValue(ThreeDevices& devices, const std::string& address, std::string& value);
 bool consoleFloat(ThreeDevices& devices, const std::string& address, double& value);
 bool consoleInt(ThreeDevices& devices, const std::string& address, int& value);
-bool consoleText(ThreeDevices& devices, const std::string& address, std::string& value);
 
 // Every value whose address starts with prefix, as the console emulator
 // dumps them: address -> "f 0.720000", "i 1", "s \"Kick\"".
@@ -79,6 +86,10 @@ bool dumpedText(const std::string& value, std::string& text);
 
 // The bridge's status block ("i" + Enter), empty when none came.
 std::string bridgeStatus(ThreeDevices& devices);
+
+// Polls check until it returns an empty text (no mismatch) or withinMs is
+// up; returns the last mismatch, empty on success.
+std::string eventually(int withinMs, const std::function<std::string()>& check);
 
 // The last lines the bridge printed, for failure messages.
 std::string bridgeTail(ThreeDevices& devices, size_t count = 15);

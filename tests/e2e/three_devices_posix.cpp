@@ -2,12 +2,14 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
-#include "platform/udp.h"
+#include "tools/device_probe.h"
 
 namespace fs = std::filesystem;
 
@@ -16,29 +18,11 @@ namespace {
 const int kEmulatorStartMs = 5000;
 const int kAnswerMs = 3000;
 
-// A port no socket holds right now. The bridge binds it a moment later; the
-// rare case that someone else took it meanwhile is retried by the caller.
-int unusedUdpPort()
-{
-    UdpSocket probe;
-    if (!probe.open() || !probe.bind(0, 0)) return 0;
-    return probe.localPort();
-}
-
 bool makeProfile(ThreeDevices& devices, std::string& why)
 {
-    static int serial = 0;
-    devices.profile = fs::temp_directory_path() /
-                      ("velumbra-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
     std::error_code error;
-    fs::remove_all(devices.profile, error);
-    fs::create_directories(devices.profile / "Documents", error);
-    fs::path fxFolder = devices.profile / "AppData" / "Roaming" / "Velumbra";
+    fs::path fxFolder = profileFolder(devices) / "AppData" / "Roaming" / "Velumbra";
     fs::create_directories(fxFolder, error);
-    if (devices.prepareFxFolder) {
-        devices.prepareFxFolder(fxFolder);
-        return true;
-    }
     for (const char* name : {"fx1_4.prm", "fx5_8.prm"}) {
         fs::copy_file(fs::path(VELUMBRA_SOURCE_DIR) / "fxdata" / name, fxFolder / name,
                       fs::copy_options::overwrite_existing, error);
@@ -68,26 +52,17 @@ bool startBridge(ThreeDevices& devices, const std::vector<std::string>& extra)
 
 bool startEmulators(ThreeDevices& devices, const std::vector<std::string>& consoleArguments, std::string& why)
 {
-    std::vector<std::string> arguments = {"--listen", "127.0.0.1:0"};
-    arguments.insert(arguments.end(), consoleArguments.begin(), consoleArguments.end());
-    if (!startProcess(devices.console, VELUMBRA_TOOLS_DIR "/velumbra-console-sim", arguments) ||
-        (devices.consolePort = waitForListeningPort(devices.console, kEmulatorStartMs)) == 0) {
+    // A port no socket holds right now. The bridge binds it a moment later;
+    // the rare case that someone else took it meanwhile is retried.
+    devices.bridgePort = ProbeSocket().port;
+    why.clear();
+    if ((devices.consolePort = startConsoleSim(devices.console, consoleArguments)) == 0)
         why = "the console emulator did not come up";
-        return false;
-    }
-    devices.bridgePort = unusedUdpPort();
-    if (devices.bridgePort == 0) {
+    else if (devices.bridgePort == 0)
         why = "no free UDP port for the bridge";
-        return false;
-    }
-    if (!startProcess(devices.surface, VELUMBRA_TOOLS_DIR "/velumbra-surface-sim",
-                      {"--listen", "127.0.0.1:0", "--bridge", "127.0.0.1:" + std::to_string(devices.bridgePort),
-                       "--script"}) ||
-        (devices.surfacePort = waitForListeningPort(devices.surface, kEmulatorStartMs)) == 0) {
+    else if ((devices.surfacePort = startSurfaceSim(devices.surface, devices.bridgePort, {"--script"})) == 0)
         why = "the surface emulator did not come up";
-        return false;
-    }
-    return true;
+    return why.empty();
 }
 
 void stopAll(ThreeDevices& devices)
@@ -166,24 +141,32 @@ bool parseDisplayLine(const std::string& line, SurfaceView& view)
 
 void parseDumpLine(const std::string& line, SurfaceView& view)
 {
-    int a = 0;
-    int b = 0;
+    int a = 0, b = 0, c = 0;
     double position = 0.0;
-    long count = 0;
     if (parseDisplayLine(line, view)) return;
     if (std::sscanf(line.c_str(), "fader %d %lf", &a, &position) == 2 && a >= 1 && a <= 9) {
         view.fader[a - 1] = position;
-    } else if (int c = 0; std::sscanf(line.c_str(), "ring %d %d %d", &a, &b, &c) == 3 && a >= 1 && a <= 8) {
+    } else if (std::sscanf(line.c_str(), "ring %d %d %d", &a, &b, &c) == 3 && a >= 1 && a <= 8) {
         view.ring[a - 1][0] = b;
         view.ring[a - 1][1] = c;
     } else if (std::sscanf(line.c_str(), "lamp %d %d", &a, &b) == 2 && a >= 0 && a < 128) {
         view.lamp[a] = b;
-    } else if (std::sscanf(line.c_str(), "heartbeats %ld", &count) == 1) {
-        view.heartbeats = count;
     }
 }
 
 } // namespace
+
+fs::path profileFolder(ThreeDevices& devices)
+{
+    if (!devices.profile.empty()) return devices.profile;
+    static int serial = 0;
+    devices.profile = fs::temp_directory_path() /
+                      ("velumbra-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    std::error_code error;
+    fs::remove_all(devices.profile, error);
+    fs::create_directories(devices.profile / "Documents", error);
+    return devices.profile;
+}
 
 ThreeDevices::~ThreeDevices()
 {
@@ -224,19 +207,44 @@ bool startThreeDevices(ThreeDevices& devices, int startupMs, std::string& why,
     return true;
 }
 
+bool restartConsole(ThreeDevices& devices, const std::vector<std::string>& consoleArguments)
+{
+    stopProcess(devices.console, 2000);
+    forgetChild(devices.console);
+    std::vector<std::string> arguments = {"--listen", "127.0.0.1:" + std::to_string(devices.consolePort)};
+    arguments.insert(arguments.end(), consoleArguments.begin(), consoleArguments.end());
+    return startProcess(devices.console, VELUMBRA_TOOLS_DIR "/velumbra-console-sim", arguments) &&
+           waitForListeningPort(devices.console, kEmulatorStartMs) == devices.consolePort;
+}
+
+std::vector<std::string> surfaceDumpLines(ThreeDevices& devices)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    if (!writeToProcess(devices.surface, "dump\n") || !waitForLine(devices.surface, "display 1 ", kAnswerMs, line))
+        return lines;
+    lines.push_back(line);
+    while (waitForLine(devices.surface, "", kAnswerMs, line)) {
+        lines.push_back(line);
+        if (line.rfind("heartbeats ", 0) == 0) return lines;
+    }
+    return {};
+}
+
 bool readSurface(ThreeDevices& devices, SurfaceView& view)
 {
     view = SurfaceView{};
     for (int& lamp : view.lamp) lamp = -1;
-    std::string line;
-    if (!writeToProcess(devices.surface, "dump\n") || !waitForLine(devices.surface, "display 1 ", kAnswerMs, line))
-        return false;
-    parseDumpLine(line, view);
-    while (waitForLine(devices.surface, "", kAnswerMs, line)) {
-        parseDumpLine(line, view);
-        if (line.rfind("heartbeats ", 0) == 0) return true;
-    }
-    return false;
+    std::vector<std::string> lines = surfaceDumpLines(devices);
+    for (const std::string& line : lines) parseDumpLine(line, view);
+    return !lines.empty();
+}
+
+std::string faderLine(int fader, double position)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "fader %d %.4f", fader, position);
+    return text;
 }
 
 bool surfaceCommand(ThreeDevices& devices, const std::string& command)
@@ -280,14 +288,6 @@ bool consoleInt(ThreeDevices& devices, const std::string& address, int& value)
     return consoleValue(devices, address, text) && std::sscanf(text.c_str(), "i %d", &value) == 1;
 }
 
-bool consoleText(ThreeDevices& devices, const std::string& address, std::string& value)
-{
-    std::string text;
-    if (!consoleValue(devices, address, text) || text.rfind("s ", 0) != 0) return false;
-    size_t at = 2;
-    return readQuoted(text, at, value);
-}
-
 bool consoleDump(ThreeDevices& devices, const std::string& prefix, std::map<std::string, std::string>& values)
 {
     if (!writeToProcess(devices.console, "dump " + prefix + "*\n")) return false;
@@ -328,4 +328,14 @@ std::string bridgeTail(ThreeDevices& devices, size_t count)
     for (size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i)
         text << "  " << lines[i] << "\n";
     return text.str();
+}
+
+std::string eventually(int withinMs, const std::function<std::string()>& check)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(withinMs);
+    for (;;) {
+        std::string mismatch = check();
+        if (mismatch.empty() || std::chrono::steady_clock::now() >= deadline) return mismatch;
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
 }

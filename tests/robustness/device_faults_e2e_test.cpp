@@ -15,15 +15,6 @@ namespace {
 
 class DeviceFaults : public BridgeRig {};
 
-// The home page shows channels 1-8 on faders 1-8, each display the
-// channel's number on top and its name below.
-std::string faderLine(int fader, double position)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "fader %d %.4f", fader, position);
-    return text;
-}
-
 // Index of the first bridge output line at or after from that starts with
 // prefix; -1 when there is none.
 int lineIndex(const std::vector<std::string>& lines, const std::string& prefix, int from = 0)
@@ -36,7 +27,7 @@ int lineIndex(const std::vector<std::string>& lines, const std::string& prefix, 
 TEST_F(DeviceFaults, SilentConsoleIsReportedOnceProbedAndReadAgainWhenBack)
 {
     RigOptions options;
-    options.silenceMs = 700;
+    options.bridgeArgs = {"--silence-ms", "700"};
     options.consoleArgs = {"--verbose"};
     ASSERT_TRUE(startRig(options));
     ASSERT_TRUE(surfaceShows(faderLine(1, 0.75), 3000));
@@ -51,15 +42,15 @@ TEST_F(DeviceFaults, SilentConsoleIsReportedOnceProbedAndReadAgainWhenBack)
     ASSERT_TRUE(bridgeSays("Mixer not responding", 3000));
     EXPECT_GE(std::chrono::steady_clock::now() - silentAt, std::chrono::milliseconds(500));
     // The surface says so too, naming the console, and its meters drop.
-    const std::string at = "127.0.0.1:" + std::to_string(consolePort);
+    const std::string at = "127.0.0.1:" + std::to_string(d.consolePort);
     EXPECT_TRUE(surfaceShows("display 1 color 1 inv 0 top \"Mixer\" bottom \"not\"", 2000));
     EXPECT_TRUE(surfaceShows("display 3 color 1 inv 0 top \"" + at.substr(0, 7) + "\" bottom \"ing\"", 100));
     EXPECT_TRUE(surfaceShows("display 4 color 1 inv 0 top \"" + at.substr(7, 7) + "\" bottom \"\"", 100));
     for (int meter = 1; meter <= 8; ++meter) EXPECT_TRUE(surfaceShows("meter " + std::to_string(meter) + " 0", 100));
     std::string line;
     // The keep-alive goes on and the probe asks again, both unanswered.
-    EXPECT_TRUE(waitForLine(*console, "silent, ignored /-stat/keysolo", 3000, line));
-    EXPECT_TRUE(waitForLine(*console, "silent, ignored /xremote", 8000, line));
+    EXPECT_TRUE(waitForLine(d.console, "silent, ignored /-stat/keysolo", 3000, line));
+    EXPECT_TRUE(waitForLine(d.console, "silent, ignored /xremote", 8000, line));
     EXPECT_TRUE(surfaceShows(faderLine(1, 0.75), 100)) << "nothing may move while it is silent";
 
     ASSERT_TRUE(bridgeSays("Mixer is back, reading its state again...", 8000));
@@ -78,13 +69,13 @@ TEST_F(DeviceFaults, SilentConsoleIsReportedOnceProbedAndReadAgainWhenBack)
 // what it gave up is asked again after start-up until it is read.
 TEST_F(DeviceFaults, ParametersGivenUpDuringAQuietSpellAreReadAfterStartUp)
 {
-    std::filesystem::path script = profile / "quiet.txt";
+    std::filesystem::path script = profileFolder(d) / "quiet.txt";
     std::ofstream(script) << "wait 700\nsilent on 2000\n";
     RigOptions options;
     options.consoleArgs = {"--delay-ms", "1", "--script", script.string()};
     options.bridgeArgs = {"--sweep-window", "2"};
     ASSERT_TRUE(startRig(options));
-    std::vector<std::string> lines = outputLines(*bridge);
+    std::vector<std::string> lines = outputLines(d.bridge);
     int summary = -1;
     int given = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -103,7 +94,7 @@ TEST_F(DeviceFaults, ParametersGivenUpDuringAQuietSpellAreReadAfterStartUp)
     while (bridgeLineCount("Mixer answered ") < given && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(bridgeLineCount("Mixer answered "), given);
-    EXPECT_GT(lineIndex(outputLines(*bridge), "Mixer answered "), summary) << "asked again after the sweep";
+    EXPECT_GT(lineIndex(outputLines(d.bridge), "Mixer answered "), summary) << "asked again after the sweep";
 }
 
 // A console that never answers one parameter, the very first one asked.
@@ -121,7 +112,7 @@ TEST_F(DeviceFaults, AnAddressTheConsoleNeverAnswersDoesNotHoldStartUp)
     // After start-up it is asked again, now and then, until answered.
     auto askedCount = [&] {
         int count = 0;
-        for (const std::string& l : outputLines(*console)) count += l == "ignored query " + first;
+        for (const std::string& l : outputLines(d.console)) count += l == "ignored query " + first;
         return count;
     };
     const int duringStartUp = askedCount();
@@ -136,24 +127,24 @@ TEST_F(DeviceFaults, AnAddressTheConsoleNeverAnswersDoesNotHoldStartUp)
 TEST_F(DeviceFaults, RebootedConsoleIsSubscribedAgainAndItsNewValuesReachTheSurface)
 {
     RigOptions options;
-    options.silenceMs = 700;
+    options.bridgeArgs = {"--silence-ms", "700"};
     ASSERT_TRUE(startRig(options));
     ASSERT_TRUE(surfaceShows(faderLine(1, 0.75), 3000));
 
-    stopConsole();
+    stopProcess(d.console, 2000);
     ASSERT_TRUE(bridgeSays("Mixer not responding", 3000));
     // The console that comes back starts from other values and knows
     // nothing of the bridge: no keep-alive, no meter subscriptions.
-    std::filesystem::path script = profile / "reboot.txt";
+    std::filesystem::path script = profileFolder(d) / "reboot.txt";
     std::ofstream(script) << "set /ch/01/mix/fader 0.25\nset /ch/01/config/name Reboot\n"
                              "set /ch/06/mix/fader 0.1\n";
-    ASSERT_TRUE(restartConsole({"--script", script.string()}));
+    ASSERT_TRUE(restartConsole(d, {"--script", script.string()}));
     ASSERT_TRUE(bridgeSays("Mixer is back, reading its state again...", 5000));
     std::string line;
     const std::string bridgeAt = "127.0.0.1:" + std::to_string(bridgeMixerPort);
-    EXPECT_TRUE(waitForLine(*console, "remote client " + bridgeAt, 3000, line));
+    EXPECT_TRUE(waitForLine(d.console, "remote client " + bridgeAt, 3000, line));
     for (const char* block : {"/meters/1 as /meter1", "/meters/2 as /meter2", "/meters/3 as /meter3"}) {
-        EXPECT_TRUE(waitForLine(*console, std::string("meters ") + block + " to " + bridgeAt, 3000, line))
+        EXPECT_TRUE(waitForLine(d.console, std::string("meters ") + block + " to " + bridgeAt, 3000, line))
             << block;
     }
     EXPECT_TRUE(surfaceShows(faderLine(1, 0.25), 10000));
@@ -166,8 +157,7 @@ TEST_F(DeviceFaults, RebootedConsoleIsSubscribedAgainAndItsNewValuesReachTheSurf
 TEST_F(DeviceFaults, SilenceDuringTheRereadRestartsItOnceTheConsoleIsBack)
 {
     RigOptions options;
-    options.silenceMs = 700;
-    options.bridgeArgs = {"--sweep-window", "8"};
+    options.bridgeArgs = {"--silence-ms", "700", "--sweep-window", "8"};
     ASSERT_TRUE(startRig(options));
     // Slow answers stretch the re-read to a few seconds.
     ASSERT_TRUE(consoleCommand("delay 5"));
@@ -186,7 +176,7 @@ TEST_F(DeviceFaults, SilenceDuringTheRereadRestartsItOnceTheConsoleIsBack)
     EXPECT_TRUE(surfaceShows(faderLine(1, 0.3), 1000));
     EXPECT_TRUE(surfaceShows(faderLine(8, 0.2), 1000));
 
-    std::vector<std::string> lines = outputLines(*bridge);
+    std::vector<std::string> lines = outputLines(d.bridge);
     int firstBack = lineIndex(lines, "Mixer is back");
     int secondSilence = lineIndex(lines, "Mixer not responding", lineIndex(lines, "Mixer not responding") + 1);
     int secondBack = lineIndex(lines, "Mixer is back", firstBack + 1);
@@ -202,7 +192,7 @@ TEST_F(DeviceFaults, SilenceDuringTheRereadRestartsItOnceTheConsoleIsBack)
 TEST_F(DeviceFaults, SurfaceWorksDuringTheRereadAndAStopEndsItPromptly)
 {
     RigOptions options;
-    options.silenceMs = 700;
+    options.bridgeArgs = {"--silence-ms", "700"};
     ASSERT_TRUE(startRig(options));
     // One query at a time, each answered after 20 ms: a re-read of minutes.
     ASSERT_TRUE(consoleCommand("delay 20"));
@@ -216,11 +206,11 @@ TEST_F(DeviceFaults, SurfaceWorksDuringTheRereadAndAStopEndsItPromptly)
     ASSERT_EQ(bridgeLineCount("Mixer state read again."), 0);
 
     auto before = std::chrono::steady_clock::now();
-    ASSERT_TRUE(writeToProcess(*bridge, "q\n"));
-    ASSERT_TRUE(waitForExit(*bridge, 3000));
+    ASSERT_TRUE(writeToProcess(d.bridge, "q\n"));
+    ASSERT_TRUE(waitForExit(d.bridge, 3000));
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(2500));
-    ASSERT_TRUE(WIFEXITED(bridge->exitStatus));
-    EXPECT_EQ(WEXITSTATUS(bridge->exitStatus), 0);
+    ASSERT_TRUE(WIFEXITED(d.bridge.exitStatus));
+    EXPECT_EQ(WEXITSTATUS(d.bridge.exitStatus), 0);
     EXPECT_EQ(bridgeLineCount("Mixer state read again."), 0);
 }
 
@@ -246,7 +236,7 @@ TEST_F(DeviceFaults, SurfaceThatSpeaksAgainAfterTenSecondsIsRedrawnWhole)
 
     // A datagram after a short pause is only dispatched: what the surface
     // lost stays lost.
-    forgetStripEight(surfacePort);
+    forgetStripEight(d.surfacePort);
     const std::string lost = "display 8 color 0 inv 0 top \"Lost\" bottom \"\"";
     ASSERT_TRUE(surfaceShows(lost, 1000));
     ASSERT_TRUE(surfaceCommand("raw A0 00 00"));  // aftertouch: ignored by the bridge

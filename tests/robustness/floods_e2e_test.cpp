@@ -7,6 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <thread>
@@ -24,23 +26,16 @@ using Clock = std::chrono::steady_clock;
 void runFlood(int port, Bytes (*make)(std::mt19937&), uint32_t seed, int perSecond, int durationMs,
               std::atomic<uint64_t>& sent)
 {
-    HostSocket socket("127.0.0.1");
-    if (socket.fd < 0) return;
+    ProbeSocket socket;
+    if (socket.port == 0) return;
     std::mt19937 random(seed);
     const int64_t total = int64_t(perSecond) * durationMs / 1000;
     const auto start = Clock::now();
     for (int64_t n = 0; n < total; ++n) {
         auto due = start + std::chrono::microseconds(n * 1000000 / perSecond);
         if (due > Clock::now()) std::this_thread::sleep_until(due);
-        if (sendFromHost(socket, port, make(random))) ++sent;
+        if (sendBytes(socket, port, make(random))) ++sent;
     }
-}
-
-std::string faderLine(int fader, double position)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "fader %d %.4f", fader, position);
-    return text;
 }
 
 bool startsWith(const std::string& text, const std::string& prefix)
@@ -70,11 +65,11 @@ protected:
     // two dumps in a row that agree.
     std::vector<std::string> settledSurface(const std::set<int>& moved)
     {
-        std::vector<std::string> last = untouchedLines(surfaceDump(), moved);
+        std::vector<std::string> last = untouchedLines(surfaceDumpLines(d), moved);
         auto deadline = Clock::now() + std::chrono::seconds(5);
         while (Clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            std::vector<std::string> now = untouchedLines(surfaceDump(), moved);
+            std::vector<std::string> now = untouchedLines(surfaceDumpLines(d), moved);
             if (now == last) break;
             last = now;
         }
@@ -86,7 +81,8 @@ TEST_F(Floods, MalformedFloodsFromBothDevicesChangeNothingLeakNothingAndLetValid
 {
     ASSERT_TRUE(startRig());
     ASSERT_TRUE(surfaceShows(faderLine(1, 0.75), 3000));
-    const std::vector<std::string> consoleBefore = consoleDumpAll();
+    std::map<std::string, std::string> consoleBefore, consoleAfter;
+    ASSERT_TRUE(consoleDump(d, "/", consoleBefore));
     ASSERT_GT(consoleBefore.size(), 1000u);
     const std::set<int> moved = {2, 3, 4};
     const std::vector<std::string> surfaceBefore = settledSurface(moved);
@@ -98,7 +94,7 @@ TEST_F(Floods, MalformedFloodsFromBothDevicesChangeNothingLeakNothingAndLetValid
     std::atomic<uint64_t> midiSent{0};
     auto flood = [&] {
         std::jthread oscFlood(runFlood, bridgeMixerPort, malformedOsc, 11u, RATE, DURATION_MS, std::ref(oscSent));
-        std::jthread midiFlood(runFlood, bridgeSurfacePort, malformedMidi, 12u, RATE, DURATION_MS,
+        std::jthread midiFlood(runFlood, d.bridgePort, malformedMidi, 12u, RATE, DURATION_MS,
                                std::ref(midiSent));
         return std::pair<std::jthread, std::jthread>(std::move(oscFlood), std::move(midiFlood));
     };
@@ -107,6 +103,13 @@ TEST_F(Floods, MalformedFloodsFromBothDevicesChangeNothingLeakNothingAndLetValid
     {
         auto first = flood();
     }
+    // Resident memory of the bridge in kB; -1 if unknown.
+    auto bridgeRssKb = [&] {
+        std::ifstream file("/proc/" + std::to_string(d.bridge.pid) + "/status");
+        for (std::string line; std::getline(file, line);)
+            if (startsWith(line, "VmRSS:")) return std::atol(line.c_str() + 6);
+        return -1L;
+    };
     const long rssBefore = bridgeRssKb();
     ASSERT_GT(rssBefore, 0);
     const auto floodStart = Clock::now();
@@ -115,8 +118,8 @@ TEST_F(Floods, MalformedFloodsFromBothDevicesChangeNothingLeakNothingAndLetValid
         // Valid messages amid the flood, from both sides.
         ASSERT_TRUE(consoleCommand("set /ch/02/mix/fader 0.8"));
         EXPECT_TRUE(surfaceShows(faderLine(2, 0.8), 3000));
-        HostSocket consoleHost("127.0.0.1");
-        ASSERT_TRUE(sendFromHost(consoleHost, bridgeMixerPort, oscWithFloat("/ch/03/mix/fader", 0.3f)));
+        ProbeSocket consoleHost;
+        ASSERT_TRUE(sendBytes(consoleHost, bridgeMixerPort, oscWithFloat("/ch/03/mix/fader", 0.3f)));
         EXPECT_TRUE(surfaceShows(faderLine(3, 0.3), 3000));
         ASSERT_TRUE(surfaceCommand("fader 4 0.6"));
         EXPECT_TRUE(consoleNumberReaches("/ch/04/mix/fader", 0.6, 3000));
@@ -137,22 +140,21 @@ TEST_F(Floods, MalformedFloodsFromBothDevicesChangeNothingLeakNothingAndLetValid
     constexpr uint64_t PER_DEVICE = uint64_t(RATE) * DURATION_MS / 1000 * 2;
     EXPECT_GE(oscSent.load(), PER_DEVICE * 9 / 10);
     EXPECT_GE(midiSent.load(), PER_DEVICE * 9 / 10);
-    ASSERT_FALSE(waitForExit(*bridge, 0)) << "the bridge ended during the flood";
+    ASSERT_FALSE(waitForExit(d.bridge, 0)) << "the bridge ended during the flood";
 
     // One more valid message each way: once it has arrived, everything the
     // floods sent before it has been handled.
-    HostSocket consoleHost("127.0.0.1");
-    ASSERT_TRUE(sendFromHost(consoleHost, bridgeMixerPort, oscWithFloat("/ch/03/mix/fader", 0.35f)));
+    ProbeSocket consoleHost;
+    ASSERT_TRUE(sendBytes(consoleHost, bridgeMixerPort, oscWithFloat("/ch/03/mix/fader", 0.35f)));
     EXPECT_TRUE(surfaceShows(faderLine(3, 0.35), 5000));
     ASSERT_TRUE(surfaceCommand("fader 4 0.65"));
     EXPECT_TRUE(consoleNumberReaches("/ch/04/mix/fader", 0.65, 5000));
 
     std::vector<std::string> changed;
-    const std::vector<std::string> consoleAfter = consoleDumpAll();
+    ASSERT_TRUE(consoleDump(d, "/", consoleAfter));
     ASSERT_EQ(consoleAfter.size(), consoleBefore.size());
-    for (size_t i = 0; i < consoleAfter.size(); ++i) {
-        if (consoleAfter[i] != consoleBefore[i]) changed.push_back(consoleAfter[i].substr(0, consoleAfter[i].find(' ')));
-    }
+    for (const auto& [address, value] : consoleAfter)
+        if (consoleBefore[address] != value) changed.push_back(address);
     EXPECT_EQ(changed, (std::vector<std::string>{"/ch/02/mix/fader", "/ch/04/mix/fader"}));
     for (const std::string& line : surfaceBefore) EXPECT_TRUE(surfaceShows(line, 3000)) << line;
 }
@@ -168,20 +170,20 @@ TEST_F(Floods, DatagramsFromOtherHostsAreIgnoredOnBothSockets)
     const double fader7 = consoleNumber("/ch/07/mix/fader");
     ASSERT_FALSE(std::isnan(fader7));
 
-    HostSocket strangerToMixer("127.0.0.2");
-    HostSocket strangerToSurface("127.0.0.3");
-    ASSERT_GE(strangerToMixer.fd, 0);
-    ASSERT_GE(strangerToSurface.fd, 0);
+    ProbeSocket strangerToMixer(0x7F000002);
+    ProbeSocket strangerToSurface(0x7F000003);
+    ASSERT_GT(strangerToMixer.port, 0);
+    ASSERT_GT(strangerToSurface.port, 0);
     for (int i = 0; i < 20; ++i) {
-        ASSERT_TRUE(sendFromHost(strangerToMixer, bridgeMixerPort, oscWithFloat("/ch/05/mix/fader", 0.1f)));
-        ASSERT_TRUE(sendFromHost(strangerToMixer, bridgeMixerPort, oscWithString("/ch/05/config/name", "Intrude")));
-        ASSERT_TRUE(sendFromHost(strangerToSurface, bridgeSurfacePort, surfaceFaderBytes(7, 0.05)));
-        ASSERT_TRUE(sendFromHost(strangerToSurface, bridgeSurfacePort, {0x90, 0x10, 0x7F}));  // mute 1
+        ASSERT_TRUE(sendBytes(strangerToMixer, bridgeMixerPort, oscWithFloat("/ch/05/mix/fader", 0.1f)));
+        ASSERT_TRUE(sendBytes(strangerToMixer, bridgeMixerPort, oscWithString("/ch/05/config/name", "Intrude")));
+        ASSERT_TRUE(sendBytes(strangerToSurface, d.bridgePort, surfaceFaderBytes(7, 0.05)));
+        ASSERT_TRUE(sendBytes(strangerToSurface, d.bridgePort, {0x90, 0x10, 0x7F}));  // mute 1
     }
     // The same kinds of message from the devices themselves go through, and
     // arrive after the strangers' on the same sockets.
-    HostSocket consoleHost("127.0.0.1");
-    ASSERT_TRUE(sendFromHost(consoleHost, bridgeMixerPort, oscWithFloat("/ch/06/mix/fader", 0.4f)));
+    ProbeSocket consoleHost;
+    ASSERT_TRUE(sendBytes(consoleHost, bridgeMixerPort, oscWithFloat("/ch/06/mix/fader", 0.4f)));
     EXPECT_TRUE(surfaceShows(faderLine(6, 0.4), 3000));
     ASSERT_TRUE(surfaceCommand("fader 8 0.5"));
     EXPECT_TRUE(consoleNumberReaches("/ch/08/mix/fader", 0.5, 3000));

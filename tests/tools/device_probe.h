@@ -1,25 +1,27 @@
-// Test-side peers for the device emulators: a loopback UDP socket and OSC
-// messages built and read byte by byte, independent of both the bridge's
-// codec and the emulator's, so a fault in either shows up.
+// Test-side peers for the device emulators and the bridge: a loopback UDP
+// socket and OSC read byte by byte, independent of both the bridge's codec
+// and the emulator's, so a fault in either shows up.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/udp.h"
+#include "robustness/malformed_traffic.h"
 #include "support/process.h"
 
-using Bytes = std::vector<uint8_t>;
-
+// Bound to a loopback address, port chosen by the system; port 0 when that failed.
 struct ProbeSocket {
-    int fd = -1;
+    UdpSocket udp;
     uint16_t port = 0;
-    ProbeSocket();  // bound to 127.0.0.1, port chosen by the system
-    ~ProbeSocket();
-    ProbeSocket(const ProbeSocket&) = delete;
-    ProbeSocket& operator=(const ProbeSocket&) = delete;
+    explicit ProbeSocket(uint32_t address = 0x7F000001)
+    {
+        if (udp.open() && udp.bind(address, 0)) port = udp.localPort();
+    }
 };
 
+// To 127.0.0.1:port.
 bool sendBytes(ProbeSocket& socket, int port, const Bytes& bytes);
 // One datagram within timeoutMs.
 bool receiveBytes(ProbeSocket& socket, int timeoutMs, Bytes& bytes);
@@ -27,9 +29,6 @@ bool receiveBytes(ProbeSocket& socket, int timeoutMs, Bytes& bytes);
 std::vector<Bytes> receiveAll(ProbeSocket& socket, int windowMs);
 
 Bytes oscQuery(const std::string& address);
-Bytes oscInt(const std::string& address, int32_t value);
-Bytes oscFloat(const std::string& address, float value);
-Bytes oscString(const std::string& address, const std::string& value);
 // "/batchsubscribe" ,ssiii alias meters 0 0 1, as the bridge sends it.
 Bytes oscSubscribe(const std::string& alias, const std::string& meters);
 
@@ -38,11 +37,10 @@ struct OscReply {
     std::string tags;  // without the comma
     int32_t i = 0;
     float f = 0.0f;
-    std::string s;
     Bytes blob;
 };
 
-// Reads one message with at most one argument; false when malformed.
+// Reads one message with at most one argument (i, f or b); false when malformed.
 bool decodeOsc(const Bytes& bytes, OscReply& reply);
 // The next message within timeoutMs, decoded.
 bool receiveOsc(ProbeSocket& socket, int timeoutMs, OscReply& reply);
@@ -51,6 +49,3 @@ bool receiveOsc(ProbeSocket& socket, int timeoutMs, OscReply& reply);
 // port, 0 when it did not come up.
 int startConsoleSim(ChildProcess& child, const std::vector<std::string>& extra = {});
 int startSurfaceSim(ChildProcess& child, int bridgePort, const std::vector<std::string>& extra = {});
-
-// CPU time (user + system) the process has used, in clock ticks; -1 if unknown.
-long processCpuTicks(int pid);
