@@ -1,5 +1,5 @@
-// Sends on the encoders (pages 29, 30) and the send sender itself. (The top
-// rows of the send pages are compared with the console end to end.)
+// Sends on the encoders (pages 29, 30), the send and mono fader pages' top
+// rows (8-23, 34), and the send sender itself.
 #include "control/processing_pages.h"
 #include "control/strip_controls_support.h"
 
@@ -43,6 +43,32 @@ INSTANTIATE_TEST_SUITE_P(
                       SendEncoderCase{"MainHasSixMatrixSends", 29, 71, 7, cw(1), 0, 0.3, 0.3, nullptr},
                       SendEncoderCase{"MatrixHasNoSends", 29, 66, 1, cw(1), 0, 0.3, 0.3, nullptr}),
     byName);
+
+TEST_F(SendsPageTest, TopButtonsToggleTheSendOfTheirPosition)
+{
+    selectStrip(10);
+    press(30, 7);
+    selectStrip(48);
+    press(29, 6);  // a bus has six matrix sends
+    selectStrip(64);
+    press(29, 0);  // a matrix none
+    EXPECT_EQ(strips[10].sends[16].on, 1);
+    EXPECT_EQ(mixer.drain(), (Writes{{"/ch/11/mix/16/level", 'f', 0.0}, {"/ch/11/mix/16/on", 'i', 1}}));
+}
+
+TEST_F(SendsPageTest, FaderPageTopRowTogglesTheShownStripsSendOrMono)
+{
+    showStrips({5, B, 50, 63, 40});
+    press(8, 0);
+    press(23, 4);
+    press(8, 1);   // empty strip
+    press(8, 2);   // a bus: its fader stays a fader, no bus-to-bus send
+    press(34, 3);  // bus 16 has a mono send
+    EXPECT_EQ(strips[50].sends[1].on, 0);
+    EXPECT_EQ(mixer.drain(), (Writes{{"/ch/06/mix/01/level", 'f', 0.0}, {"/ch/06/mix/01/on", 'i', 1},
+                                     {"/fxrtn/01/mix/16/level", 'f', 0.0}, {"/fxrtn/01/mix/16/on", 'i', 1},
+                                     {"/bus/16/mix/mlevel", 'f', 0.0}, {"/bus/16/mix/mono", 'i', 1}}));
+}
 
 TEST_F(SendsPageTest, SenderServesOnlyTheStripsThatHaveTheSend)
 {

@@ -15,6 +15,14 @@ namespace {
 constexpr int B = BLANK_STRIP;
 constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
 
+struct FaderCase {
+    const char* name;
+    int page;
+    int bank[8];
+    void (*arrange)();
+    std::vector<std::pair<int, int>> expected;   // fader 1..9 and position, in queue order
+};
+
 // Faders at 8159, bus sends at 4079, mono sends at 16318, the master at 24477.
 void levelsEverywhere()
 {
@@ -26,19 +34,34 @@ void levelsEverywhere()
     strips[70].fader = 0.75;
 }
 
-// Levels outside the travel are held; the touched master stays.
-TEST(RefreshFaders, LevelsOutsideTheTravelAreHeld)
+// Every family's fader on the home and send pages is compared with the
+// console end to end; here the hostile levels and the strips a page leaves
+// where they are.
+const FaderCase faderCases[] = {
+    {"LevelsOutsideTheTravelAreHeldAndTheTouchedMasterStays", 0, {0, 1, 2, 3, 4, 5, 6, 7},
+     [] {
+         strips[0].fader = 1.5; strips[1].fader = -0.5; strips[2].fader = NOT_A_NUMBER; strips[3].fader = 1.0;
+         faderTouched[8] = 1;
+     },
+     {{1, 32636}, {2, 0}, {3, 0}, {4, 32636}, {5, 8159}, {6, 8159}, {7, 8159}, {8, 8159}}},
+    // The blank position is set to 0 after the master.
+    {"SendPageSkipsStripsWithoutBusSends", 8, {0, 40, 47, 48, 63, 70, 72, B},
+     [] { strips[40].sends[1].level = 1.0; strips[40].sends[2].level = 0.0; },
+     {{1, 4079}, {2, 32636}, {3, 4079}, {9, 24477}, {8, 0}}},
+    {"MonoPageSkipsMatricesMainsAndDcas", 34, {0, 48, 63, 64, 70, 71, 79, 5}, [] {},
+     {{1, 16318}, {2, 16318}, {3, 16318}, {8, 16318}, {9, 24477}}},
+};
+
+TEST(RefreshFaders, DriveTheMotorFadersOfThePage)
 {
-    arrangeStartedBridge();
-    levelsEverywhere();
-    strips[0].fader = 1.5;
-    strips[1].fader = -0.5;
-    strips[2].fader = NOT_A_NUMBER;
-    strips[3].fader = 1.0;
-    faderTouched[8] = 1;
-    EXPECT_EQ(fadersOf(refreshAndDrain()),
-              (std::vector<std::pair<int, int>>{{1, 32636}, {2, 0}, {3, 0}, {4, 32636}, {5, 8159}, {6, 8159},
-                                                {7, 8159}, {8, 8159}}));
+    for (const FaderCase& c : faderCases) {
+        arrangeStartedBridge();
+        std::copy(std::begin(c.bank), std::end(c.bank), bankStrips);
+        surfacePage = c.page;
+        levelsEverywhere();
+        c.arrange();
+        EXPECT_EQ(fadersOf(refreshAndDrain()), c.expected) << c.name;
+    }
 }
 
 TEST(RefreshMotorFaders, SendOnlyTheChannelAndMasterFadersOfThePage)
@@ -58,6 +81,7 @@ TEST(RefreshMotorFaders, SendOnlyTheChannelAndMasterFadersOfThePage)
 // A position showing no strip, or holding an index outside the strip table.
 TEST(RefreshBlankPosition, TurnsEverythingOfThePositionOff)
 {
+    // A blank position is compared with the console end to end.
     for (int blankStrip : {81, -5}) {
         arrangeStartedBridge();
         for (StripRecord& r : strips) {
@@ -77,6 +101,58 @@ TEST(RefreshBlankPosition, TurnsEverythingOfThePositionOff)
                                              0x16, 0x7F, 0x17, 0x7F}));
         std::vector<Lamp> solo = {{8, 127}, {9, 127}, {10, 0}, {11, 127}, {12, 127}, {13, 127}, {14, 127}, {15, 127}};
         EXPECT_EQ(lampsBetween(slots, 0x08, 0x0F), solo);
+    }
+}
+
+TEST(RefreshSelectionIndicator, LightsTheSlotOfTheSelectedStrip)
+{
+    // Slot and the note lit (0: none); slots outside 0..8 send nothing at all.
+    for (const auto& [slot, lit] : {std::pair{0, 0}, {1, 0x18}, {4, 0x1B}, {8, 0x1F}, {9, -1}, {-1, -1}}) {
+        arrangeStartedBridge();
+        selectedBankSlot = slot;
+        std::vector<Lamp> expected;
+        for (int note = 0x18; lit >= 0 && note <= 0x1F; ++note) expected.push_back({note, note == lit ? 127 : 0});
+        EXPECT_EQ(lampsBetween(refreshAndDrain(), 0x18, 0x1F), expected) << "slot " << slot;
+    }
+}
+
+struct StatusCase {
+    const char* name;
+    void (*arrange)();
+    std::vector<int> lamps;   // 0x59, 0x5A, 0x4A..0x4F, 0x73, 0x54, 0x56
+};
+
+const StatusCase statusCases[] = {
+    {"AutomixAndMuteGroupsOn",
+     [] { automixEnableX = 1; automixEnableY = 2; muteGroupOn[0] = 1; muteGroupOn[5] = 1; muteGroupOn[2] = 2; },
+     {127, 127, 127, 0, 0, 0, 0, 127, 0, 0, 0}},
+    {"HeldSelectShowsTheSelectedStripsGroups",
+     [] {
+         muteGroupOn[0] = selectHeld[5] = 1;
+         selectedStrip = 4;
+         strips[4].muteGroups[1] = strips[4].muteGroups[4] = 1;
+     },
+     {0, 0, 0, 127, 0, 0, 127, 0, 0, 0, 0}},
+    {"HeldSelectWithBadSelectionLightsNoGroup", [] { muteGroupOn[0] = 1; selectHeld[0] = 1; selectedStrip = 90; },
+     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+    {"SoloOnAStripNotShown", [] { strips[79].solo = 1; }, {0, 0, 0, 0, 0, 0, 0, 0, 1, 127, 0}},
+    {"KeySoloAloneAndRoutingSwitch", [] { keySolo = 1; routSwitch = 1; }, {0, 0, 0, 0, 0, 0, 0, 0, 1, 127, 127}},
+};
+
+TEST(RefreshStatusLamps, ShowGroupsSoloAndRouting)
+{
+    const int notes[] = {0x59, 0x5A, 0x4A, 0x4B, 0x4C, 0x4D, 0x4E, 0x4F, 0x73, 0x54, 0x56};
+    for (const StatusCase& c : statusCases) {
+        arrangeStartedBridge();
+        c.arrange();
+        std::vector<Lamp> shown, expected;
+        for (const Bytes& b : refreshAndDrain()) {
+            if (isLamp(b) && std::find(std::begin(notes), std::end(notes), b[1]) != std::end(notes)) {
+                shown.push_back({b[1], b[2]});
+            }
+        }
+        for (int k = 0; k < 11; ++k) expected.push_back({notes[k], c.lamps[k]});
+        EXPECT_EQ(shown, expected) << c.name;
     }
 }
 
@@ -106,6 +182,7 @@ std::vector<Bytes> ringsOf(const std::vector<Bytes>& slots)
 
 TEST(RefreshRings, AssignmentPageShowsOnlyTheSelectedPan)
 {
+    // The home page's pan rings are compared with the console end to end.
     arrangeStartedBridge();
     surfacePage = 31;
     selectedStrip = 5;

@@ -1,6 +1,6 @@
-// The strip display message and its send cache; the strip displays of a
-// locked console and of strips without sends. (Names, labels and colours of
-// the home and send pages are compared with the console end to end.)
+// The strip display message and its send cache; the strip displays of the
+// send pages and of a locked console. (Names, labels and colours of every
+// strip on the home page are compared with the console end to end.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -112,6 +112,44 @@ TEST_F(StripTextsMixing, LockedConsoleOnEveryKindOfPage)
     std::map<int, ShownDisplay> expected = {{1, label("Console", "")}, {2, label(" Locked", "")}, {3, {0, " ", ""}}};
     for (int position = 4; position <= 8; ++position) expected[position] = blankDisplay();
     for (int page : {0, 1, 2, 28}) EXPECT_EQ(show(page), expected) << "page " << page;
+}
+
+TEST_F(StripTextsMixing, SendsOfTheLastEffectsReturnToBuses)
+{
+    StripRecord& s = strips[47];
+    s.sends[1].level = 0.75;
+    s.sends[8].level = 1.0;
+    s.sends[9].level = 0.5;
+    s.sends[16].level = 0.25;
+    nameStrip(48, "Mon 1", 2);
+    nameStrip(63, "FX 16", 4, 1);
+
+    auto shown = show(29, 47);
+    EXPECT_EQ(shown.size(), 8u);
+    EXPECT_EQ(shown[1], (ShownDisplay{2, "Bus 1", " +0.0"}));
+    EXPECT_EQ(shown[2], (ShownDisplay{0, "Bus 2", "-oo"}));
+    EXPECT_EQ(shown[8], (ShownDisplay{0, "Bus 8", "+10.0"}));
+    shown = show(30, 47);
+    EXPECT_EQ(shown.size(), 8u);
+    EXPECT_EQ(shown[1], (ShownDisplay{0, "Bus 9", "-10.0"}));
+    EXPECT_EQ(shown[8], (ShownDisplay{0x44, "Bus 16", "-30.0"}));
+}
+
+TEST_F(StripTextsMixing, MatrixSendsOfBusesAndMainsOnBothPages)
+{
+    nameStrip(64, "Fill", 3);
+    const std::map<int, ShownDisplay> expected = {{1, {3, "Mtrix 1", "-10.0"}}, {5, {0, "Mtrix 5", "-oo"}},
+                                                  {6, {0, "Mtrix 6", " +0.0"}}, {7, blankDisplay()},
+                                                  {8, blankDisplay()}};
+    for (int s : {48, 63, 70, 71}) {
+        strips[s].sends[1].level = 0.5;
+        strips[s].sends[6].level = 0.75;
+        for (int page : {29, 30}) {
+            auto shown = show(page, s);
+            for (int position : {2, 3, 4}) shown.erase(position);
+            EXPECT_EQ(shown, expected) << s << " " << page;
+        }
+    }
 }
 
 TEST_F(StripTextsMixing, MatricesDcasAndBadSelectionsHaveNoSends)

@@ -1,6 +1,5 @@
-// Strip displays of the selected strip's pan and group, gate and dynamics
-// pages, and the pre-amp gain of a strip without a head amp to edit. (The
-// equaliser and pre-amp pages are compared with the console end to end.)
+// Strip displays of the selected strip's equaliser, pre-amp, pan and group,
+// gate and dynamics pages.
 #include <gtest/gtest.h>
 
 #include "display/display_test_support.h"
@@ -41,6 +40,66 @@ protected:
     }
 };
 
+TEST_F(StripTextsStripPages, EqualiserOfAnInputChannelOnBothLayers)
+{
+    StripRecord& s = strips[0];
+    s.hpf = 0.5;
+    s.eq[1] = {2, 0.57, 0.5, 0.0};
+    s.eq[2] = {0, 0.0, 1.0, 1.0};
+    s.eq[3] = {5, 1.0, 0.0, 36 / 71.0};  // the console's Q position 36
+    s.eq[4] = {7, 0.5, 0.75, 0.0};
+    EXPECT_EQ(show(1, 0), (Shown{{1, {1, "Ch 1", "Kick"}},      {2, {7, "1/2", "EQ"}},
+                                 {3, label("LCUT", "89")},      {4, blankDisplay()},
+                                 {5, label("1k02", "+0.00")},   {6, label("20.0", "+15.00")},
+                                 {7, label("20k00", "-15.00")}, {8, label("632.4", "+7.50")}}));
+    eqEncoderLayer = 1;
+    Shown shown = show(1, 0);
+    EXPECT_EQ(shown[2], (ShownDisplay{7, "2/2", "EQ"}));
+    EXPECT_EQ(between(shown, 5, 8), (Shown{{5, label("PEQ", "10")}, {6, label("LCut", "0.3")},
+                                                        {7, label("HCut", "1.6")}, {8, label("?", "10")}}));
+}
+
+TEST_F(StripTextsStripPages, EqualiserLayoutsByFamily)
+{
+    eqEncoderLayer = 1;
+    Shown aux = show(1, 32);   // no low cut on an aux input
+    EXPECT_EQ(between(aux, 3, 5),
+              (Shown{{3, blankDisplay()}, {4, blankDisplay()}, {5, label("LCut", "10")}}));
+
+    strips[48].eq[6] = {13, 0.0, 0.0, 1.0};   // mains and matrices know 14 band types
+    strips[48].eq[1] = {4, 0.0, 0.0, 0.0};
+    Shown bus = show(1, 48);
+    EXPECT_EQ(bus[1], (ShownDisplay{3, "Bus 1", "Drums"}));
+    EXPECT_EQ(bus[3], label("HShv", "10"));
+    EXPECT_EQ(bus[4], label("LCut", "10"));
+    EXPECT_EQ(bus[8], label("?", "0.3"));
+    expectBlankFrom(1, {72}, 3);
+
+    eqEncoderLayer = 2;   // not a layer: the heading is left alone
+    EXPECT_EQ(show(1, 0).count(2), 0u);
+}
+
+TEST_F(StripTextsStripPages, PreampOfAnInputChannelInItsOrder)
+{
+    StripRecord& s = strips[0];
+    s.source = s.link = 1;
+    s.haIndex = 0;
+    s.delayTime = 0.003602 * 10;
+    s.insertSel = 3;
+    headamps[0].gain = 0.5;
+    headamps[0].phantom = 1;
+    surfacePage = 28;
+    refreshStripDisplays();
+    auto messages = takeDisplayMessages();
+    std::vector<int> order;
+    for (const auto& entry : messages) order.push_back(entry.first);
+    EXPECT_EQ(order, (std::vector<int>{1, 6, 5, 3, 4, 2, 7, 8}));
+    EXPECT_EQ(Shown(messages.begin(), messages.end()),
+              (Shown{{1, {1, "Ch 1", "Kick"}},    {2, label("In01", "24.0")}, {3, label("Phantom", "On")},
+                     {4, label("Polarit", "Off")}, {5, label("Link", "On")},   {6, label("LCUT", "20")},
+                     {7, label("Delay", "18.3")},  {8, label("Insert", "* FX2L")}}));
+}
+
 TEST_F(StripTextsStripPages, PreampGainShowsTheTrimWithoutAHeadAmpToEdit)
 {
     StripRecord& s = strips[0];
@@ -61,6 +120,25 @@ TEST_F(StripTextsStripPages, PreampGainShowsTheTrimWithoutAHeadAmpToEdit)
     Shown card = show(28, 0);
     EXPECT_EQ(card[2], label("C01", "+9.00"));
     EXPECT_EQ(card[3], label("Phantom", "Off"));
+}
+
+TEST_F(StripTextsStripPages, PreampOfAuxInputsReturnsBusesAndMains)
+{
+    strips[32].source = 34;
+    strips[32].haIndex = 1;
+    routingBlocks[0][4] = 1;   // aux inputs from local inputs 1-2
+    headamps[1].gain = 0.25;
+    Shown aux = show(28, 32);
+    EXPECT_EQ(between(aux, 2, 4),
+              (Shown{{2, label("In02", "6.0")}, {3, label("Phantom", "Off")}, {4, label("Polarit", "Off")}}));
+    expectBlankFrom(28, {32}, 6);
+
+    for (int strip : {40, 48, 70}) {
+        Shown shown = show(28, strip);
+        for (int position : {2, 3, 4, 6, 7}) EXPECT_EQ(shown[position], blankDisplay()) << strip;
+        EXPECT_EQ(shown[5], label("Link", "Off")) << strip;
+        EXPECT_EQ(shown[8], strip == 40 ? blankDisplay() : label("Insert", "* OFF")) << strip;
+    }
 }
 
 TEST_F(StripTextsStripPages, PanAndGroups)

@@ -1,7 +1,7 @@
-// Effects parameter replies, the refresh each reply causes and the observer
-// the start-up query-and-wait relies on; then hostile or broken replies of
-// every family: nothing stored, nothing counted, no observer call. (Where
-// each value lands is compared with the console end to end.)
+// Head-amp, status, configuration and effects replies, the refresh each
+// reply causes and the observer the start-up query-and-wait relies on; then
+// hostile or broken replies of every family: nothing stored, nothing
+// counted, no observer call.
 #include "replies_support.h"
 
 using namespace replytest;
@@ -10,14 +10,74 @@ namespace {
 
 class ReplyDispatch : public ReplyTest {};
 
+TEST_F(ReplyDispatch, EachValueLandsInItsPlaceAndNowhereElse)
+{
+    const struct { const char* address; int32_t value; int* target; } cases[] = {
+        // Head amps, solo and the selection are compared with the console end
+        // to end; these values no page there shows.
+        {"/-ha/79/index", 127, &strips[79].haIndex},  {"/-ha/06/anything", 7, &strips[6].haIndex},
+        {"/-stat/keysolo", 1, &keySolo},              {"/-stat/lock", 1, &consoleLock},
+        {"/config/amixenable/X", 1, &automixEnableX}, {"/config/amixenable/Y", 1, &automixEnableY},
+        {"/config/userrout/in/01", 4, &userRouting[0]}, {"/config/userrout/in/32", 10, &userRouting[31]},
+        {"/config/routing/routswitch", 1, &routSwitch}, {"/config/mute/1", 1, &muteGroupOn[0]},
+        {"/config/mute/6", 1, &muteGroupOn[5]},       {"/fx/1/type", 11, &fxSlots[1].type},
+        {"/fx/8/type", 0, &fxSlots[8].type},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        resetConsoleModel();
+        resetCounters();
+        int start = *c.target = 99;
+        ModelSnapshot before = takeSnapshot();
+        deliver(c.address, "i", c.value);
+        EXPECT_EQ(*c.target, c.value);
+        *c.target = start;
+        EXPECT_EQ(modelDifference(before), "") << "something else changed too";
+        EXPECT_EQ(counted(), 1);
+        EXPECT_EQ(observedAddresses, std::vector<std::string>{c.address});  // unsplit
+        EXPECT_TRUE(mutexFreeAtObserver);
+    }
+    resetCounters();
+    strips[5].haIndex = 12;
+    deliver("/-ha/05/index", "i", -1);  // no head-amp
+    deliver("/headamp/000/gain", "f", 0.625);
+    EXPECT_EQ(strips[5].haIndex, -1);
+    EXPECT_DOUBLE_EQ(headamps[0].gain, 0.625);
+    EXPECT_EQ(counted(), 2);
+}
+
+TEST_F(ReplyDispatch, EveryRoutingCellLandsInItsRowOnly)
+{
+    const struct { const char* row; std::vector<const char*> columns; } rows[6] = {
+        {"IN", {"1-8", "9-16", "17-24", "25-32", "AUX"}},
+        {"AES50A", {"1-8", "9-16", "17-24", "25-32", "33-40", "41-48"}},
+        {"AES50B", {"1-8", "9-16", "17-24", "25-32", "33-40", "41-48"}},
+        {"CARD", {"1-8", "9-16", "17-24", "25-32"}},
+        {"OUT", {"1-4", "5-8", "9-12", "13-16"}},
+        {"PLAY", {"1-8", "9-16", "17-24", "25-32"}},
+    };
+    int32_t value = 1;
+    int expected[6][6] = {};
+    for (int row = 0; row < 6; ++row) {
+        for (size_t column = 0; column < rows[row].columns.size(); ++column) {
+            std::string address = std::string("/config/routing/") + rows[row].row + "/" + rows[row].columns[column];
+            deliver(address.c_str(), "i", value);
+            expected[row][column] = value++;
+            EXPECT_EQ(std::memcmp(expected, routingBlocks, sizeof expected), 0) << address;
+        }
+    }
+    EXPECT_EQ(counted(), value - 1);
+}
+
 TEST_F(ReplyDispatch, EffectsParametersTakeIntsAndFloats)
 {
     deliver("/fx/3/par/07", "i", 4);
-    deliver("/fx/8/par/64", "f", 0.375);
+    deliver("/fx/3/par/64", "f", 0.375);
+    deliver("/fx/8/par/1", "f", 0.5);
     EXPECT_DOUBLE_EQ(fxSlots[3].par[7], 4.0);
-    EXPECT_DOUBLE_EQ(fxSlots[8].par[64], 0.375);
-    EXPECT_EQ(counted(), 2);
-    EXPECT_TRUE(mutexFreeAtObserver);
+    EXPECT_DOUBLE_EQ(fxSlots[3].par[64], 0.375);
+    EXPECT_DOUBLE_EQ(fxSlots[8].par[1], 0.5);
+    EXPECT_EQ(counted(), 3);
 
     // A string answers the query but is no value; a cut one does not count.
     ModelSnapshot before = takeSnapshot();
@@ -25,7 +85,7 @@ TEST_F(ReplyDispatch, EffectsParametersTakeIntsAndFloats)
     Encoded e = encode("/fx/3/par/07", "s", "abc");
     deliverBytes(e.bytes, e.length - 4);  // the tag, but no string bytes
     EXPECT_EQ(modelDifference(before), "");
-    EXPECT_EQ(counted(), 3);
+    EXPECT_EQ(counted(), 4);
 }
 
 // What one reply drives: the motor faders (before the count) or the full

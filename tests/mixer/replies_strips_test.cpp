@@ -1,8 +1,11 @@
-// Strip replies: names cut to seven characters, the meter blocks and the
-// eight surface meters re-sent after each block. (Every stored field is
-// compared with the console end to end.)
+// Strip replies: the field each family's rows fill (and nothing else) for
+// the fields no page of the end-to-end comparison shows, group masks, long
+// and cut names; the meter blocks and the eight surface meters re-sent after
+// each block.
 #include <bit>
 #include <cmath>
+#include <functional>
+#include <variant>
 
 #include "replies_support.h"
 #include "surface/output_queue.h"
@@ -11,7 +14,102 @@ using namespace replytest;
 
 namespace {
 
-class ReplyStrips : public ReplyTest {};
+using Strips = StripRecord[STRIP_COUNT];
+using Field = std::variant<int StripRecord::*, double StripRecord::*>;
+using S = StripRecord;
+
+class ReplyStrips : public ReplyTest {
+protected:
+    // The reply must make exactly the change expect makes, count once and
+    // reach the observer with its unsplit address.
+    static void checkStores(const std::string& address, char tag, double value,
+                            const std::function<void(Strips&)>& expect)
+    {
+        static Strips start, expected;
+        SCOPED_TRACE(address);
+        resetConsoleModel();
+        resetCounters();
+        std::memcpy(start, strips, sizeof strips);
+        std::memcpy(expected, strips, sizeof strips);
+        expect(expected);
+        ASSERT_NE(std::memcmp(expected, strips, sizeof strips), 0) << "case would pass without the reply";
+        ModelSnapshot before = takeSnapshot();
+        deliverValue(address.c_str(), tag, value);
+        EXPECT_EQ(std::memcmp(expected, strips, sizeof strips), 0) << "wrong or further fields changed";
+        std::memcpy(strips, start, sizeof strips);
+        EXPECT_EQ(modelDifference(before), "") << "a part outside the strips changed";
+        EXPECT_EQ(counted(), 1);
+        EXPECT_EQ(observedAddresses, std::vector<std::string>{address});
+    }
+
+    // An int field gets the int 3, a double field the float 0.375.
+    static void checkPlain(const std::string& address, int strip, Field field)
+    {
+        bool isInt = std::holds_alternative<int S::*>(field);
+        checkStores(address, isInt ? 'i' : 'f', isInt ? 3 : 0.375, [&](Strips& s) {
+            if (isInt) s[strip].*std::get<int S::*>(field) = 3;
+            else s[strip].*std::get<double S::*>(field) = 0.375;
+        });
+    }
+};
+
+TEST_F(ReplyStrips, EveryPlainFieldIsStoredFromItsSuffix)
+{
+    // Fields no page of the end-to-end comparison shows; the others are
+    // compared with the console there.
+    const struct { const char* suffix; Field field; } channel7[] = {
+        {"mix/st", &S::stereo}, {"gate/on", &S::gateOn}, {"gate/mode", &S::gateMode},
+        {"gate/thr", &S::gateThr}, {"gate/range", &S::gateRange}, {"gate/attack", &S::gateAttack},
+        {"gate/hold", &S::gateHold}, {"gate/release", &S::gateRelease}, {"gate/keysrc", &S::gateKeySrc},
+        {"gate/filter/on", &S::gateFilterOn}, {"gate/filter/type", &S::gateFilterType},
+        {"gate/filter/f", &S::gateFilterF}, {"dyn/on", &S::dynOn}, {"dyn/mode", &S::dynMode},
+        {"dyn/det", &S::dynDet}, {"dyn/env", &S::dynEnv}, {"dyn/thr", &S::dynThr}, {"dyn/ratio", &S::dynRatio},
+        {"dyn/knee", &S::dynKnee}, {"dyn/mgain", &S::dynMGain}, {"dyn/attack", &S::dynAttack},
+        {"dyn/hold", &S::dynHold}, {"dyn/release", &S::dynRelease}, {"dyn/mix", &S::dynMix},
+        {"dyn/keysrc", &S::dynKeySrc}, {"dyn/filter/on", &S::dynFilterOn}, {"dyn/filter/type", &S::dynFilterType},
+        {"dyn/filter/f", &S::dynFilterF}, {"automix/group", &S::automixGroup}, {"automix/weight", &S::automixWeight},
+        {"preamp/hpf", &S::hpf}, {"preamp/trim", &S::trim}, {"delay/time", &S::delayTime},
+        {"config/source", &S::source},
+    };
+    for (const auto& r : channel7) checkPlain(std::string("/ch/07/") + r.suffix, 6, r.field);
+
+    // The other families, at the ends of their number ranges.
+    const struct { const char* address; int strip; Field field; } others[] = {
+        {"/ch//32/mix//fader", 31, &S::fader},  // runs of "/" count as one
+        {"/auxin/01/mix/st", 32, &S::stereo}, {"/auxin/01/preamp/trim", 32, &S::trim},
+        {"/auxin/01/config/source", 32, &S::source}, {"/fxrtn/08/mix/st", 47, &S::stereo},
+        {"/bus/16/mix/st", 63, &S::stereo}, {"/bus/01/dyn/knee", 48, &S::dynKnee},
+        {"/bus/01/dyn/filter/f", 48, &S::dynFilterF}, {"/mtx/06/dyn/ratio", 69, &S::dynRatio},
+        {"/main/st/dyn/mix", 70, &S::dynMix}, {"/main/m/dyn/thr", 71, &S::dynThr},
+    };
+    for (const auto& r : others) checkPlain(r.address, r.strip, r.field);
+}
+
+TEST_F(ReplyStrips, ConvertedAndIndexedFields)
+{
+    const struct { const char* address; char tag; double value; void (*expect)(Strips& s); } cases[] = {
+        // Bands 5 and 6 (buses, matrices, mains); bands 1..4, sends, on and
+        // colours are compared with the console end to end.
+        {"/bus/01/eq/6/q", 'f', 0.5, [](Strips& s) { s[48].eq[6].q = 0.5; }},
+        {"/mtx/01/eq/6/g", 'f', 0.25, [](Strips& s) { s[64].eq[6].g = 0.25; }},
+        {"/main/m/eq/6/f", 'f', 0.625, [](Strips& s) { s[71].eq[6].f = 0.625; }},
+        // Group masks bit by bit; bits above the sixth group belong to no group.
+        {"/ch/03/grp/dca", 'i', 130, [](Strips& s) { s[2].dcaGroups[1] = s[2].dcaGroups[7] = 1; }},
+        {"/ch/03/grp/mute", 'i', 64 | 2, [](Strips& s) { s[2].muteGroups[1] = 1; }},
+        {"/auxin/01/grp/mute", 'i', 1, [](Strips& s) { s[32].muteGroups[0] = 1; }},
+        {"/fxrtn/02/grp/dca", 'i', 2, [](Strips& s) { s[41].dcaGroups[1] = 1; }},
+        {"/bus/03/grp/mute", 'i', 32, [](Strips& s) { s[50].muteGroups[5] = 1; }},
+    };
+    for (const auto& c : cases) checkStores(c.address, c.tag, c.value, c.expect);
+
+    // A mask clears the groups it does not name; on 1 unmutes.
+    strips[2].mute = 1;
+    deliver("/ch/03/mix/on", "i", 1);
+    EXPECT_EQ(strips[2].mute, 0);
+    for (int& flag : strips[2].muteGroups) flag = 1;
+    deliver("/ch/03/grp/mute", "i", 0);
+    for (int flag : strips[2].muteGroups) EXPECT_EQ(flag, 0);
+}
 
 TEST_F(ReplyStrips, NamesKeepSevenCharacters)
 {

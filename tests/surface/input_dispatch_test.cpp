@@ -90,7 +90,8 @@ TEST_P(FaderOnPage, MovesWhatThePageShows)
 INSTANTIATE_TEST_SUITE_P(
     FaderPages, FaderOnPage,
     ::testing::Values(FaderCase{1, 0xE0, 5, nullptr}, FaderCase{5, 0xE0, 5, "/ch/06/mix/fader"},
-                      FaderCase{34, 0xE0, 64, "/mtx/01/mix/fader"}, FaderCase{1, 0xE8, B, "/main/st/mix/fader"}));
+                      FaderCase{8, 0xE0, 48, "/bus/01/mix/fader"}, FaderCase{34, 0xE0, 64, "/mtx/01/mix/fader"},
+                      FaderCase{1, 0xE8, B, "/main/st/mix/fader"}));
 
 TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagramsAreDropped)
 {
