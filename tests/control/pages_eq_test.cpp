@@ -77,6 +77,20 @@ INSTANTIATE_TEST_SUITE_P(
                       BandCase{"TypeStopsAtThirteenOnMains", 70, 8, 1, true, cw(1), 13, 13, "/main/st/eq/6/type"}),
     byName);
 
+TEST_F(EqPageTest, EncodersOneAndTwoSelectAndSwitchTheLayerSendingOnlyTheSelection)
+{
+    setBank(0, {0, 1, 2, 3, 4, 5, 6, 7});
+    showStrips({0, 1, 2, 3, 4, 5, 6, 7});
+    selectStrip(3);
+    turn(1, 1, cw(1));
+    turn(1, 1, ccw(1));
+    for (int value : {cw(1), cw(1)}) turn(1, 2, value);
+    EXPECT_EQ(eqEncoderLayer, 1);
+    turn(1, 2, ccw(3));
+    EXPECT_EQ(eqEncoderLayer, 0);
+    EXPECT_EQ(mixer.drain(), (Writes{{"/-stat/selidx", 'i', 4}, {"/-stat/selidx", 'i', 3}}));
+}
+
 TEST_F(EqPageTest, ButtonsToggleEqAndLowCutAndLightTheirLamps)
 {
     selectStrip(5);
