@@ -198,17 +198,6 @@ TEST_F(Banks, UpFromTheLastUserBankLandsOnTheCurrentDcaGroup)
     EXPECT_EQ(bankStrips[0], 72);
 }
 
-TEST_F(Banks, ClicksTheEditorsBankButton)
-{
-    addFakeWindow("X32 EDIT - live", DesktopRect{0, 100, 1188, 851});
-    setBank(1, {1});
-    pressNote(97);  // the first datagram finds the editor, then the bank click
-    waitForEditorClicks();
-    std::vector<DesktopEvent> events = recordedDesktopEvents();
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back(), leftClickEvent(25, 465 + 120));
-}
-
 TEST_F(Banks, SelectStepWalksTheBankSkippingDcasAndBlanksWithoutWrapping)
 {
     struct Case {

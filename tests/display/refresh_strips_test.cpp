@@ -34,9 +34,10 @@ void levelsEverywhere()
     strips[70].fader = 0.75;
 }
 
+// Every family's fader on the home and send pages is compared with the
+// console end to end; here the hostile levels and the strips a page leaves
+// where they are.
 const FaderCase faderCases[] = {
-    {"HomePageShowsEveryFamilyButTheTouchedFader", 0, {0, 1, 2, 3, 40, 48, 72, 71}, [] { faderTouched[3] = 1; },
-     {{1, 8159}, {2, 8159}, {3, 8159}, {5, 8159}, {6, 8159}, {7, 8159}, {8, 8159}, {9, 24477}}},
     {"LevelsOutsideTheTravelAreHeldAndTheTouchedMasterStays", 0, {0, 1, 2, 3, 4, 5, 6, 7},
      [] {
          strips[0].fader = 1.5; strips[1].fader = -0.5; strips[2].fader = NOT_A_NUMBER; strips[3].fader = 1.0;
@@ -47,9 +48,6 @@ const FaderCase faderCases[] = {
     {"SendPageSkipsStripsWithoutBusSends", 8, {0, 40, 47, 48, 63, 70, 72, B},
      [] { strips[40].sends[1].level = 1.0; strips[40].sends[2].level = 0.0; },
      {{1, 4079}, {2, 32636}, {3, 4079}, {9, 24477}, {8, 0}}},
-    {"LastSendPageReadsBus16", 23, {0, 1, 2, 3, 4, 5, 6, 7},
-     [] { strips[6].sends[16].level = 0.5; strips[6].sends[15].level = 1.0; },
-     {{1, 4079}, {2, 4079}, {3, 4079}, {4, 4079}, {5, 4079}, {6, 4079}, {7, 16318}, {8, 4079}, {9, 24477}}},
     {"MonoPageSkipsMatricesMainsAndDcas", 34, {0, 48, 63, 64, 70, 71, 79, 5}, [] {},
      {{1, 16318}, {2, 16318}, {3, 16318}, {8, 16318}, {9, 24477}}},
 };
@@ -83,7 +81,8 @@ TEST(RefreshMotorFaders, SendOnlyTheChannelAndMasterFadersOfThePage)
 // A position showing no strip, or holding an index outside the strip table.
 TEST(RefreshBlankPosition, TurnsEverythingOfThePositionOff)
 {
-    for (int blankStrip : {BLANK_STRIP, 81, -5}) {
+    // A blank position is compared with the console end to end.
+    for (int blankStrip : {81, -5}) {
         arrangeStartedBridge();
         for (StripRecord& r : strips) {
             r.fader = 0.75;
@@ -181,18 +180,10 @@ std::vector<Bytes> ringsOf(const std::vector<Bytes>& slots)
     return rings;
 }
 
-TEST(RefreshRings, HomePageShowsPanAndAssignmentPageShowsTheSelectedPan)
+TEST(RefreshRings, AssignmentPageShowsOnlyTheSelectedPan)
 {
+    // The home page's pan rings are compared with the console end to end.
     arrangeStartedBridge();
-    strips[0].pan = 0.0;
-    strips[1].pan = 1.0;
-    strips[2].pan = 0.5;
-    std::vector<Bytes> rings = ringsOf(refreshAndDrain());
-    ASSERT_EQ(rings.size(), 8u);   // positions 3..7 at pan 0 too
-    EXPECT_EQ(rings[0], (Bytes{0xB0, 0x30, 1, 0xB0, 0x38, 0}));
-    EXPECT_EQ(rings[1], (Bytes{0xB0, 0x31, 0, 0xB0, 0x39, 96}));
-    EXPECT_EQ(rings[2], (Bytes{0xB0, 0x32, 64, 0xB0, 0x3A, 0}));
-
     surfacePage = 31;
     selectedStrip = 5;
     strips[5].pan = 0.25;   // entry 6: dot 3

@@ -117,23 +117,6 @@ TEST_F(FxFiles, ShippedFilesLieBesideTheProgram)
     EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(programFolder) / "fxdata" / "fx5_8.prm"));
 }
 
-TEST_F(FxFiles, ResetGivesTheStartValues)
-{
-    readSamplePair();
-    ASSERT_GT(fxLutPoolUsed, 0);
-    resetFxDescriptions();
-    EXPECT_EQ(fxLutPoolUsed, 0);
-    for (int t = 0; t < FX_TYPES_1TO4 + FX_TYPES_5TO8; ++t) {
-        bool first = t < FX_TYPES_1TO4;
-        const FxDescription& fx = first ? fxDescriptions1to4[t] : fxDescriptions5to8[t - FX_TYPES_1TO4];
-        bool zero = !first && t - FX_TYPES_1TO4 > 30;   // entries 31..33 of the second table
-        EXPECT_STREQ(fx.name, zero ? "" : "*") << t;
-        EXPECT_EQ(fx.paramCount + fx.pageCount + fx.params[1].lutCount, 0) << t;
-        EXPECT_EQ(fx.params[1].kind, zero ? FX_KIND_ENUM : FX_KIND_NONE) << t;
-        EXPECT_EQ(fx.params[FX_PARAMS_PER_TYPE - 1].kind, zero ? FX_KIND_ENUM : FX_KIND_NONE) << t;
-    }
-}
-
 TEST_F(FxFiles, MissingOrUnreadableFilesAndNoProfileKeepTheStartValues)
 {
     std::filesystem::create_directories(pathOf("fx5_8.prm"));   // a folder of that name

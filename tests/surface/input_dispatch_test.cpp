@@ -62,7 +62,9 @@ TEST_F(SurfaceDispatch, AReleasedFaderIsSentTheModelsPositionAgain)
     }
 }
 
-// A fader on each kind of page and strip: the first write, nullptr for none.
+// A fader on pages the end-to-end comparison does not visit, or where it
+// moves something other than the page's level: the first write, nullptr for
+// none.
 struct FaderCase {
     int page;
     uint8_t status;  // 0xE0 fader 1, 0xE8 the master fader
@@ -87,13 +89,9 @@ TEST_P(FaderOnPage, MovesWhatThePageShows)
 
 INSTANTIATE_TEST_SUITE_P(
     FaderPages, FaderOnPage,
-    ::testing::Values(FaderCase{0, 0xE0, 31, "/ch/32/mix/fader"}, FaderCase{0, 0xE0, 32, "/auxin/01/mix/fader"},
-                      FaderCase{0, 0xE0, 47, "/fxrtn/08/mix/fader"}, FaderCase{0, 0xE0, 69, "/mtx/06/mix/fader"},
-                      FaderCase{0, 0xE0, 71, "/main/m/mix/fader"}, FaderCase{0, 0xE0, 72, "/dca/1/fader"},
-                      FaderCase{1, 0xE0, 5, nullptr}, FaderCase{5, 0xE0, 5, "/ch/06/mix/fader"},
-                      FaderCase{8, 0xE0, 5, "/ch/06/mix/01/level"}, FaderCase{23, 0xE0, 47, "/fxrtn/08/mix/16/level"},
-                      FaderCase{8, 0xE0, 48, "/bus/01/mix/fader"}, FaderCase{34, 0xE0, 63, "/bus/16/mix/mlevel"},
-                      FaderCase{34, 0xE0, 64, "/mtx/01/mix/fader"}, FaderCase{1, 0xE8, B, "/main/st/mix/fader"}));
+    ::testing::Values(FaderCase{1, 0xE0, 5, nullptr}, FaderCase{5, 0xE0, 5, "/ch/06/mix/fader"},
+                      FaderCase{8, 0xE0, 48, "/bus/01/mix/fader"}, FaderCase{34, 0xE0, 64, "/mtx/01/mix/fader"},
+                      FaderCase{1, 0xE8, B, "/main/st/mix/fader"}));
 
 TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagramsAreDropped)
 {
@@ -198,21 +196,6 @@ TEST_F(SurfaceDispatch, EditorIsLookedForAtMostEveryHalfSecondUntilFound)
     EXPECT_EQ(editorFound, 1);
     EXPECT_GE(steadyMilliseconds() - firstSearch, 500);
     EXPECT_EQ(editorOffsetY, 120);  // measured at once
-}
-
-TEST_F(SurfaceDispatch, TopRowReachesThePageOnlyWhereItMeansSomething)
-{
-    showStrips({3, B, 5});
-    selectedStrip = 3;
-    for (auto [page, note] : {std::pair{29, 2}, {8, 1}, {8, 2}, {0, 0}}) {  // {8, 1}: an empty strip
-        surfacePage = page;
-        pressNote(static_cast<uint8_t>(note));
-    }
-    std::vector<std::string> switched;
-    for (const Write& w : mixer.drain()) {
-        if (w.address.ends_with("/on")) switched.push_back(w.address);
-    }
-    EXPECT_EQ(switched, (std::vector<std::string>{"/ch/04/mix/03/on", "/ch/06/mix/01/on"}));
 }
 
 TEST_F(SurfaceDispatch, SurfaceMessagesReachThePageOfTheSelectedStrip)
