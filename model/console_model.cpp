@@ -27,7 +27,7 @@ int bankScroll;
 int bankSkip[10];
 int surfaceRefreshEnabled;
 
-int faderTouched[9];
+std::atomic<int> faderTouched[9];
 int encoderPushed[8];
 int selectHeld[8];
 
@@ -129,7 +129,7 @@ void resetModelState()
     bankScroll = 0;
     std::memset(bankSkip, 0, sizeof bankSkip);
     surfaceRefreshEnabled = 0;
-    std::memset(faderTouched, 0, sizeof faderTouched);
+    for (std::atomic<int>& touched : faderTouched) touched = 0;
     std::memset(encoderPushed, 0, sizeof encoderPushed);
     std::memset(selectHeld, 0, sizeof selectHeld);
     eqEncoderLayer = 0;

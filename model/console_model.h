@@ -130,7 +130,8 @@ extern int surfaceRefreshEnabled;
 // Modifiers held on the surface.
 // A hand on a surface fader: positions 0..7 and 8 for the master. Touch
 // belongs to the physical fader, not to the strip it happened to show.
-extern int faderTouched[9];
+// Atomic: written by the surface thread, read by every refresh.
+extern std::atomic<int> faderTouched[9];
 extern int encoderPushed[8];
 extern int selectHeld[8];
 

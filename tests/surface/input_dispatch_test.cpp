@@ -159,7 +159,7 @@ TEST_F(SurfaceDispatch, FaderTouchAndEncoderPushFollowTheFinger)
     releaseNote(112);
     showStrips({B, 12});
     pressNote(104);  // an empty strip's fader is held all the same
-    EXPECT_EQ(faderTouched[0], 1);
+    EXPECT_EQ(faderTouched[0].load(), 1);
     for (int s = 0; s < STRIP_COUNT; ++s) EXPECT_FALSE(stripTouched(s)) << s;
     surfacePage = 1;
     surfaceSends({0x90, 33, 1});
