@@ -160,27 +160,17 @@ const ValueTables& valueTables()
     return *tables;
 }
 
-const char* lookUp(const ValueTable& table, double v)
-{
-    float value = static_cast<float>(v);
-    if (std::isnan(value)) return table.text[0];
-    const float* end = table.threshold + table.count;
-    const float* hit = std::lower_bound(table.threshold, end, value);
-    if (hit == end) return table.text[table.count - 1];
-    return table.text[hit - table.threshold];
-}
-
-// The console's Q positions k / 71 arrive rounded either way of the
+// nearest: the console's Q positions k / 71 arrive rounded either way of the
 // four-decimal thresholds, so the first threshold not below the value can be
 // the neighbour's; the nearest entry is the console's own position.
-const char* lookUpNearest(const ValueTable& table, double v)
+const char* lookUp(const ValueTable& table, double v, bool nearest = false)
 {
     float value = static_cast<float>(v);
     if (std::isnan(value)) return table.text[0];
     const float* end = table.threshold + table.count;
     const float* hit = std::lower_bound(table.threshold, end, value);
     if (hit == end) return table.text[table.count - 1];
-    if (hit != table.threshold && value - hit[-1] < hit[0] - value) --hit;
+    if (nearest && hit != table.threshold && value - hit[-1] < hit[0] - value) --hit;
     return table.text[hit - table.threshold];
 }
 
@@ -189,7 +179,7 @@ const char* lookUpNearest(const ValueTable& table, double v)
 const char* levelText(double v) { return lookUp(valueTables().level, v); }
 const char* holdText(double v) { return lookUp(valueTables().hold, v); }
 const char* releaseText(double v) { return lookUp(valueTables().release, v); }
-const char* qText(double v) { return lookUpNearest(valueTables().q, v); }
+const char* qText(double v) { return lookUp(valueTables().q, v, true); }
 const char* lowCutText(double v) { return lookUp(valueTables().lowCut, v); }
 const char* freqText(double v) { return lookUp(valueTables().freq, v); }
 
