@@ -164,6 +164,16 @@ DesktopEvent leftClickEvent(int x, int y)
     return e;
 }
 
+std::vector<DesktopEvent> clickEvents(std::initializer_list<std::pair<int, int>> points)
+{
+    std::vector<DesktopEvent> events;
+    for (auto [x, y] : points) {
+        events.push_back(cursorMoveEvent(x, y));
+        events.push_back(leftClickEvent(x, y));
+    }
+    return events;
+}
+
 DesktopEvent focusEvent(uint64_t window)
 {
     DesktopEvent e;

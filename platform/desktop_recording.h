@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <ostream>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "platform/desktop.h"
@@ -26,6 +28,8 @@ std::ostream& operator<<(std::ostream& out, const DesktopEvent& event);
 
 DesktopEvent cursorMoveEvent(int x, int y);
 DesktopEvent leftClickEvent(int x, int y);
+// A move to each point followed by a left click there, as clickEditor makes.
+std::vector<DesktopEvent> clickEvents(std::initializer_list<std::pair<int, int>> points);
 DesktopEvent focusEvent(uint64_t window);
 DesktopEvent functionKeyEvent(uint64_t window, int fkey);
 

@@ -129,7 +129,7 @@ inline void arrangeRecordedEditor()
 }
 
 // The events of one click at a screen point.
-inline std::vector<DesktopEvent> clickAt(int x, int y) { return {cursorMoveEvent(x, y), leftClickEvent(x, y)}; }
+inline std::vector<DesktopEvent> clickAt(int x, int y) { return clickEvents({{x, y}}); }
 
 // ---- strip displays ----
 

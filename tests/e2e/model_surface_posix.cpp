@@ -5,35 +5,35 @@
 #include <sstream>
 #include <vector>
 
-std::string stripPrefix(int s)
+namespace {
+// Each strip family: its first index, OSC prefix and display label, both
+// numbered from 1 within the family. The mains have fixed names.
+struct Family {
+    int first;
+    const char* path;
+    const char* label;
+};
+const Family families[] = {{0, "/ch/%02d", "Ch %d"},       {32, "/auxin/%02d", "Aux %d"},
+                           {40, "/fxrtn/%02d", "Fx rt %d"}, {48, "/bus/%02d", "Bus %d"},
+                           {64, "/mtx/%02d", "Mtrix %d"},   {72, "/dca/%d", "DCA %d"}};
+
+std::string familyText(int s, bool label)
 {
+    if (s == 70) return label ? "LR" : "/main/st";
+    if (s == 71) return label ? "M/C" : "/main/m";
+    const Family* f = &families[0];
+    for (const Family& family : families) f = s >= family.first ? &family : f;
     char text[16];
-    if (s < 32) std::snprintf(text, sizeof text, "/ch/%02d", s + 1);
-    else if (s < 40) std::snprintf(text, sizeof text, "/auxin/%02d", s - 31);
-    else if (s < 48) std::snprintf(text, sizeof text, "/fxrtn/%02d", s - 39);
-    else if (s < 64) std::snprintf(text, sizeof text, "/bus/%02d", s - 47);
-    else if (s < 70) std::snprintf(text, sizeof text, "/mtx/%02d", s - 63);
-    else if (s == 70) return "/main/st";
-    else if (s == 71) return "/main/m";
-    else std::snprintf(text, sizeof text, "/dca/%d", s - 71);
+    std::snprintf(text, sizeof text, label ? f->label : f->path, s - f->first + 1);
     return text;
 }
+}  // namespace
+
+std::string stripPrefix(int s) { return familyText(s, false); }
 
 std::string mixPath(int s) { return s >= 72 ? stripPrefix(s) : stripPrefix(s) + "/mix"; }
 
-std::string stripLabel(int s)
-{
-    char text[16];
-    if (s < 32) std::snprintf(text, sizeof text, "Ch %d", s + 1);
-    else if (s < 40) std::snprintf(text, sizeof text, "Aux %d", s - 31);
-    else if (s < 48) std::snprintf(text, sizeof text, "Fx rt %d", s - 39);
-    else if (s < 64) std::snprintf(text, sizeof text, "Bus %d", s - 47);
-    else if (s < 70) std::snprintf(text, sizeof text, "Mtrix %d", s - 63);
-    else if (s == 70) return "LR";
-    else if (s == 71) return "M/C";
-    else std::snprintf(text, sizeof text, "DCA %d", s - 71);
-    return text;
-}
+std::string stripLabel(int s) { return familyText(s, true); }
 
 // The others (matrices, mono, DCAs) start from a pan of the bridge's own.
 bool panKnown(int s) { return s < 64 || s == 70; }

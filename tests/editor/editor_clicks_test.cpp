@@ -43,16 +43,6 @@ protected:
     }
 };
 
-Events clicksAt(std::initializer_list<std::pair<int, int>> points)
-{
-    Events events;
-    for (auto [x, y] : points) {
-        events.push_back(cursorMoveEvent(x, y));
-        events.push_back(leftClickEvent(x, y));
-    }
-    return events;
-}
-
 TEST_F(DcaSpill, WithoutAnEditorOnlyTheSurfaceMoves)
 {
     pressNote(99);
@@ -104,7 +94,7 @@ TEST_F(DcaSpill, ClicksTheDcaButtonThenTheGroupAHundredMillisecondsLaterEverySte
     waitForEditorClicks();
     EXPECT_GE(steadyMilliseconds() - start, 100);
     const Events group2 = {cursorMoveEvent(130, 820), cursorMoveEvent(130, 820), leftClickEvent(130, 820)};
-    Events expected = clicksAt({{25, 820}});
+    Events expected = clickEvents({{25, 820}});
     expected.insert(expected.end(), group2.begin(), group2.end());
     EXPECT_EQ(recordedDesktopEvents(), expected);
 
@@ -174,7 +164,7 @@ TEST_F(DcaSpill, AnEditorThatCannotTakeClicksGetsNoneAndIsBroughtBackAtTheNextSu
         moveFakeWindow(editor, REFERENCE_WINDOW);
         pressNote(104);  // a fader touched: the editor follows to bank 3, mono faders
         waitForEditorClicks();
-        EXPECT_EQ(recordedDesktopEvents(), clicksAt({{25, 535 + 120}, {1001 + 105, 419 + 120}}));
+        EXPECT_EQ(recordedDesktopEvents(), clickEvents({{25, 535 + 120}, {1001 + 105, 419 + 120}}));
         waitForEditorClicks();
         clearRecordedDesktopEvents();
         releaseNote(104);
@@ -201,10 +191,10 @@ TEST_F(DcaSpill, AGroupClickDueWhileTheEditorIsMinimisedIsNeverMadeAndTheGroupFo
     clearRecordedDesktopEvents();
     pressNote(104);
     waitForEditorClicks();
-    Events expected = clicksAt({{25, 820}});
+    Events expected = clickEvents({{25, 820}});
     for (int k = 0; k < 2; ++k) expected.push_back(cursorMoveEvent(85 + 2 * 45, 820));
     expected.push_back(leftClickEvent(85 + 2 * 45, 820));
-    for (const DesktopEvent& e : clicksAt({{1051, 539}, {36, 142}})) expected.push_back(e);  // page 0
+    for (const DesktopEvent& e : clickEvents({{1051, 539}, {36, 142}})) expected.push_back(e);  // page 0
     EXPECT_EQ(recordedDesktopEvents(), expected);
 }
 

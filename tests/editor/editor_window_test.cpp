@@ -15,16 +15,6 @@ namespace {
 
 using Events = std::vector<DesktopEvent>;
 
-Events clicksAt(std::initializer_list<std::pair<int, int>> points)
-{
-    Events events;
-    for (auto [x, y] : points) {
-        events.push_back(cursorMoveEvent(x, y));
-        events.push_back(leftClickEvent(x, y));
-    }
-    return events;
-}
-
 // Offset x and y, right, bottom, panel offset and panel left.
 std::vector<int> geometry()
 {
@@ -70,7 +60,7 @@ TEST_F(EditorWindowTest, ReferenceSizeWindowMapsDesignPointsOneToOneUpToItsEdges
     for (auto [x, y] : {std::pair{1187, 22}, {1188, 22}, {36, 750}, {36, 751}}) clickEditor(x, y, 0);
     // Unused and out-of-range entries click nothing.
     for (int entry : {-1, 0, 151, 199, EDITOR_CLICK_POINT_COUNT}) clickEditorPointNow(entry);
-    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{36, 142}, {1051, 539}, {1187, 142}, {36, 870}}));
+    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{36, 142}, {1051, 539}, {1187, 142}, {36, 870}}));
 }
 
 TEST_F(EditorWindowTest, GeometryFollowsMovesAndResizesAndScalesWithTheHeightOnly)
@@ -90,7 +80,7 @@ TEST_F(EditorWindowTest, GeometryFollowsMovesAndResizesAndScalesWithTheHeightOnl
     // 187 x 593/1188 is 93.3: the panel starts 93 pixels before the right edge.
     EXPECT_EQ(geometry(), (std::vector<int>{0, 120, 1188, 495, 1095, 1095}));
     clickEditor(464, 22, 0);
-    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{300 + 1401 + 105, 70 + 419}, {231, 130}}));
+    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{300 + 1401 + 105, 70 + 419}, {231, 130}}));
 }
 
 TEST_F(EditorWindowTest, MainAreaPointsBehindThePanelAreNotClicked)
@@ -102,7 +92,7 @@ TEST_F(EditorWindowTest, MainAreaPointsBehindThePanelAreNotClicked)
     clickEditorPointNow(158);  // effects 1-4 view button at x 726
     clickEditorPointNow(157);  // assignment view button at x 630
     clickEditorPointNow(216);  // panel points are not guarded
-    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{630, 142}, {713 + 50, 539}}));
+    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{630, 142}, {713 + 50, 539}}));
 }
 
 TEST_F(EditorWindowTest, WithoutAnEditorOrWithADegenerateOneNothingIsClicked)
@@ -186,7 +176,7 @@ TEST_F(EditorWindowTest, ClosedEditorIsForgottenAndSearchedAgain)
     uint64_t second = showEditor({50, 100, 1238, 851});
     EXPECT_EQ(editorWindow, second);
     clickEditor(36, 22, 0);
-    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{86, 142}}));
+    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{86, 142}}));
 }
 
 TEST_F(EditorWindowTest, RectIsReadNowAndAFailedReadKeepsTheLastGeometry)
@@ -208,7 +198,7 @@ TEST_F(EditorWindowTest, RectIsReadNowAndAFailedReadKeepsTheLastGeometry)
     EXPECT_FALSE(editorWindowRect(left, top, right, bottom));
     EXPECT_EQ(editorRectErrorCode(), 5);
     clickEditor(36, 22, 0);
-    EXPECT_EQ(recordedDesktopEvents(), clicksAt({{36, 142}}));
+    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{36, 142}}));
 }
 
 TEST_F(EditorWindowTest, MonitorEdgesComeFromTheMonitorHoldingMostOfTheWindow)
