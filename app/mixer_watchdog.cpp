@@ -86,27 +86,52 @@ void greetReturningMixer()
     sendMeterSubscriptions();
 }
 
-// When the next pass is due if nothing arrives meanwhile. A console that
-// talks keeps moving the deadline, so the watchdog sleeps through it; only
-// before start-up ends, while silent and while a re-read waits for the
-// running one does it look every pollMs.
+// The answer to a probe comes within this; a datagram later than that is
+// the console's own.
+int64_t probeAnswerWindowMs(int silenceMs) { return std::min(250, silenceMs / 2); }
+
+// A keep-alive pass in quiet mode.
+unsigned stepQuiet(WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, int silenceMs)
+{
+    if (nowMs - lastReceivedMs < silenceMs / 2 &&
+        lastReceivedMs > state.lastProbeMs + probeAnswerWindowMs(silenceMs)) {
+        state.quiet = false;  // talking again: the timer rule takes over
+        return 0;
+    }
+    if (lastReceivedMs < state.lastProbeMs) {
+        if (nowMs - state.lastProbeMs < silenceMs) return WATCHDOG_SEND_PROBE;  // the first one may be lost
+        state.quiet = false;
+        state.silent = true;
+        state.silentSinceMs = nowMs;
+        state.lastProbeMs = nowMs;
+        ++state.silences;
+        return WATCHDOG_REPORT_SILENCE | WATCHDOG_SEND_PROBE;
+    }
+    state.lastProbeMs = nowMs;
+    return WATCHDOG_SEND_PROBE;
+}
+
+} // namespace
+
+// A console that talks keeps moving the deadline, so the watchdog sleeps
+// through it; only before start-up ends, while silent and while a re-read
+// waits for the running one does it look every pollMs.
 int64_t nextPassMs(const WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, int silenceMs, int pollMs)
 {
     if (!state.armed || state.silent || state.rereadWanted) return nowMs + pollMs;
+    if (state.quiet) return WATCHDOG_NO_DEADLINE;
     const int64_t last = std::max(lastReceivedMs, state.armedAtMs);
     int64_t due = last + silenceMs;
     if (state.lastProbeMs <= last) due = std::min(due, last + silenceMs / 2);
     return std::max(due, nowMs + 1);
 }
 
-} // namespace
-
 void setMixerSilenceLimit(int ms) { silenceLimitMs = std::max(ms, MIN_SILENCE_MS); }
 
 bool mixerRereadRunning() { return rereadActive.load(); }
 
 unsigned stepWatchdog(WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, bool startupDone,
-                      bool rereadRunning, int silenceMs)
+                      bool rereadRunning, int silenceMs, bool keepAlivePass)
 {
     if (!startupDone) return 0;
     if (!state.armed) {
@@ -116,7 +141,9 @@ unsigned stepWatchdog(WatchdogState& state, int64_t nowMs, int64_t lastReceivedM
     unsigned actions = 0;
     const int64_t last = std::max(lastReceivedMs, state.armedAtMs);
     const int64_t probeEvery = std::clamp(silenceMs / 2, 1, MIXER_PROBE_MS);
-    if (state.silent) {
+    if (state.quiet) {
+        if (keepAlivePass) actions |= stepQuiet(state, nowMs, lastReceivedMs, silenceMs);
+    } else if (state.silent) {
         // Anything at all after the silence was noticed means it is back.
         if (lastReceivedMs >= state.silentSinceMs) {
             state.silent = false;
@@ -134,9 +161,14 @@ unsigned stepWatchdog(WatchdogState& state, int64_t nowMs, int64_t lastReceivedM
         ++state.silences;
         actions |= WATCHDOG_REPORT_SILENCE | WATCHDOG_SEND_PROBE;
     } else if (nowMs - last >= silenceMs / 2 && state.lastProbeMs <= last) {
-        // Quiet but not yet silent: one probe per quiet spell.
-        state.lastProbeMs = nowMs;
-        actions |= WATCHDOG_SEND_PROBE;
+        if (state.lastProbeMs > 0 && last - state.lastProbeMs <= probeAnswerWindowMs(silenceMs)) {
+            // Only the answer to the last probe, then quiet again.
+            state.quiet = true;
+        } else {
+            // Quiet but not yet silent: one probe per quiet spell.
+            state.lastProbeMs = nowMs;
+            actions |= WATCHDOG_SEND_PROBE;
+        }
     }
     if (!state.silent && state.rereadWanted && !rereadRunning) {
         state.rereadWanted = false;
@@ -153,7 +185,19 @@ int mixerWatchdogLoop()
     const int pollMs = std::clamp(limit / 10, 10, 100);
     int64_t lastPassEndMs = 0;
     int64_t wakeAtMs = steadyMilliseconds() + pollMs;
-    while (!sleepUnlessStopped(static_cast<int>(std::max<int64_t>(1, wakeAtMs - steadyMilliseconds())))) {
+    uint64_t seenPasses = keepAlivePassCount();
+    for (;;) {
+        const int waitMs = static_cast<int>(std::clamp<int64_t>(wakeAtMs - steadyMilliseconds(), 1, INT32_MAX));
+        bool keepAlivePass = false;
+        if (state.quiet) {
+            const uint64_t passes = waitForKeepAlivePass(seenPasses, wakeAtMs == WATCHDOG_NO_DEADLINE ? -1 : waitMs);
+            keepAlivePass = passes != seenPasses;
+            seenPasses = passes;
+            if (stopRequested) break;
+        } else {
+            if (sleepUnlessStopped(waitMs)) break;
+            seenPasses = keepAlivePassCount();
+        }
         bool running = rereadActive.load();
         if (!running && reread.joinable()) {
             reread.join();
@@ -161,7 +205,7 @@ int mixerWatchdogLoop()
         }
         const int64_t lastReceivedMs = linkActivity(LinkDirection::MixerIn).lastMs;
         unsigned actions = stepWatchdog(state, steadyMilliseconds(), lastReceivedMs,
-                                        startupComplete.load() == 1, running, limit);
+                                        startupComplete.load() == 1, running, limit, keepAlivePass);
         wakeAtMs = nextPassMs(state, steadyMilliseconds(), lastReceivedMs, limit, pollMs);
         if (actions & WATCHDOG_REPORT_SILENCE) {
             silenceGeneration = state.silences;

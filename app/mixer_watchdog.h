@@ -5,6 +5,14 @@
 // it is silent the surface says so; after start-up it also asks again, a
 // pass at a time, every parameter given up so far.
 //
+// A console that streams nothing of its own (meters not flowing) is probed
+// once per quiet spell; once it has answered a probe and stayed quiet, the
+// watchdog drops its own timer and only looks again at each keep-alive
+// pass, probing there, so an idle bridge wakes no more often than its
+// keep-alive. Such a console that dies is then reported up to two
+// keep-alive periods late (with the default limit); a console streaming
+// meters is reported the limit after its last datagram, as before.
+//
 // mixerWatchdogLoop runs on its own thread, started by the entry with the
 // other workers; it starts each re-read on one more thread and joins it
 // before it returns. After start-up the re-read is the only caller of the
@@ -47,6 +55,7 @@ struct WatchdogState {
     int64_t lastProbeMs = 0;     // 0: none sent for the current quiet spell
     bool rereadWanted = false;   // start a re-read as soon as none runs
     int silences = 0;            // silences noticed so far
+    bool quiet = false;          // quiet by nature: no timer, looks at keep-alive passes only
 };
 
 enum WatchdogAction : unsigned {
@@ -57,11 +66,24 @@ enum WatchdogAction : unsigned {
 };
 
 // One pass at nowMs. lastReceivedMs is the steady time of the last datagram
-// accepted from the console (0 = never). Returns the WatchdogAction bits to
-// carry out. A quiet console is probed once after half the limit, so that a
-// console that answers but has nothing to push is not reported.
+// accepted from the console (0 = never); keepAlivePass says a keep-alive
+// pass has been sent since the previous call. Returns the WatchdogAction
+// bits to carry out. A quiet console is probed once after half the limit,
+// so that a console that answers but has nothing to push is not reported;
+// if it stays quiet after its answer, it is in quiet mode until a
+// keep-alive pass finds something else arrived within half the limit.
+// In quiet mode each keep-alive pass probes again, and one that finds the
+// previous probe unanswered for at least the limit reports the silence.
 unsigned stepWatchdog(WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, bool startupDone,
-                      bool rereadRunning, int silenceMs);
+                      bool rereadRunning, int silenceMs, bool keepAlivePass);
+
+// No pass of its own is due: wait for the next keep-alive pass.
+constexpr int64_t WATCHDOG_NO_DEADLINE = INT64_MAX;
+
+// When the next pass is due if nothing arrives meanwhile (pollMs: the
+// look-again period before start-up ends and while silent), or
+// WATCHDOG_NO_DEADLINE in quiet mode.
+int64_t nextPassMs(const WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, int silenceMs, int pollMs);
 
 // Default limit, no state; the loop must not be running.
 void resetMixerWatchdog();

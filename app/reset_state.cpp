@@ -9,6 +9,7 @@
 #include "editor/editor_prefs.h"
 #include "editor/editor_window.h"
 #include "fxdefs/fx_files.h"
+#include "mixer/keepalive.h"
 #include "mixer/reply_dispatch.h"
 #include "model/console_model.h"
 #include "model/link_stats.h"
@@ -36,6 +37,7 @@ void resetAllState()
     resetProcessingPages();
     resetQuerySweep();
     resetMixerWatchdog();
+    resetKeepAlivePasses();
     resetLinkStats();
     resetSelfLoopState();
 }

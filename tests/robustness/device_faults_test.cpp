@@ -1,5 +1,6 @@
 // The mixer watchdog's decisions, pass by pass: when a quiet console is
-// probed, reported silent, greeted back and read again.
+// probed, left to the keep-alive passes, reported silent, greeted back and
+// read again.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -16,6 +17,8 @@ struct Pass {
     bool startupDone;
     bool rereadRunning;
     unsigned expected;
+    bool keepAlivePass = false;
+    int64_t due = 0;  // the next deadline, when not 0
 };
 
 constexpr unsigned NONE = 0;
@@ -23,6 +26,8 @@ constexpr unsigned SILENCE = WATCHDOG_REPORT_SILENCE;
 constexpr unsigned PROBE = WATCHDOG_SEND_PROBE;
 constexpr unsigned BACK = WATCHDOG_REPORT_BACK;
 constexpr unsigned REREAD = WATCHDOG_START_REREAD;
+constexpr bool KEEPALIVE = true;
+constexpr int64_t NO_TIMER = WATCHDOG_NO_DEADLINE;
 
 struct Scenario {
     const char* name;
@@ -41,8 +46,11 @@ TEST_P(WatchdogSteps, ActsAsExpectedAtEveryPass)
     for (size_t i = 0; i < scenario.passes.size(); ++i) {
         const Pass& p = scenario.passes[i];
         unsigned got = stepWatchdog(state, p.nowMs, p.lastReceivedMs, p.startupDone, p.rereadRunning,
-                                    scenario.silenceMs);
+                                    scenario.silenceMs, p.keepAlivePass);
         EXPECT_EQ(got, p.expected) << "pass " << i << " at " << p.nowMs << " ms";
+        if (p.due != 0) {
+            EXPECT_EQ(nextPassMs(state, p.nowMs, p.lastReceivedMs, scenario.silenceMs, 100), p.due) << "pass " << i;
+        }
     }
 }
 
@@ -63,20 +71,42 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"SteadyTrafficIsQuiet", 3000,
                  {{1000, 990, true, false, NONE},
                   {5000, 4990, true, false, NONE},
-                  {9000, 8999, true, false, NONE}}},
-        // A console with nothing to say is probed once; its answer keeps
-        // it from being reported.
-        Scenario{"QuietConsoleThatAnswersTheProbe", 3000,
+                  {9000, 8999, true, false, NONE, KEEPALIVE, 10499}}},
+        // A console with nothing to say is probed once; when it answers and
+        // stays quiet, it is probed only at keep-alive passes, which also
+        // notice it gone.
+        Scenario{"QuietConsoleWaitsForKeepAlivePasses", 3000,
                  {{1000, 1000, true, false, NONE},
                   {2500, 1000, true, false, PROBE},
-                  {2700, 1000, true, false, NONE},
-                  {3900, 1000, true, false, NONE},
-                  {3950, 2510, true, false, NONE},
-                  {4010, 2510, true, false, PROBE},
-                  {4100, 4020, true, false, NONE},
-                  {5519, 4020, true, false, NONE},
-                  {5520, 4020, true, false, PROBE},
-                  {6000, 5530, true, false, NONE}}},
+                  {4009, 2510, true, false, NONE, false, 4010},
+                  {4010, 2510, true, false, NONE, false, NO_TIMER},
+                  {9000, 2510, true, false, NONE, false, NO_TIMER},
+                  {9500, 2510, true, false, PROBE, KEEPALIVE, NO_TIMER},
+                  {15500, 9505, true, false, PROBE, KEEPALIVE},
+                  {21500, 9505, true, false, SILENCE | PROBE, KEEPALIVE, 21600},
+                  {22500, 9505, true, false, PROBE}}},
+        // A change pushed between passes leaves it quiet; data flowing at a
+        // pass brings back the timer, and silence the limit after it stops.
+        Scenario{"QuietConsoleStartsTalking", 3000,
+                 {{1000, 1000, true, false, NONE},
+                  {2500, 1000, true, false, PROBE},
+                  {4010, 2510, true, false, NONE},
+                  {7000, 5000, true, false, PROBE, KEEPALIVE, NO_TIMER},
+                  {13000, 12990, true, false, NONE, KEEPALIVE, 14490},
+                  {14490, 12990, true, false, PROBE},
+                  {15990, 12990, true, false, SILENCE | PROBE}}},
+        // A limit longer than the keep-alive period: the answer to the last
+        // pass's probe is not talk, and silence waits for the limit after
+        // the first unanswered probe.
+        Scenario{"QuietConsoleWithALongLimit", 14000,
+                 {{1000, 1000, true, false, NONE},
+                  {8000, 1000, true, false, PROBE},
+                  {15005, 8005, true, false, NONE, false, NO_TIMER},
+                  {18000, 8005, true, false, PROBE, KEEPALIVE},
+                  {24000, 18005, true, false, PROBE, KEEPALIVE, NO_TIMER},
+                  {30000, 18005, true, false, PROBE, KEEPALIVE},
+                  {36000, 18005, true, false, PROBE, KEEPALIVE},
+                  {38000, 18005, true, false, SILENCE | PROBE, KEEPALIVE}}},
         // Reported once however long it lasts; probed every second meanwhile.
         Scenario{"LongSilenceReportedOnceAndProbed", 3000,
                  {{1000, 1000, true, false, NONE},
