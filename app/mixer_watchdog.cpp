@@ -190,6 +190,8 @@ int mixerWatchdogLoop()
         const int waitMs = static_cast<int>(std::clamp<int64_t>(wakeAtMs - steadyMilliseconds(), 1, INT32_MAX));
         bool keepAlivePass = false;
         if (state.quiet) {
+            // No timer of its own: the keep-alive pass is the clock, unless a
+            // pass over unanswered parameters or a re-read needs looking after.
             const uint64_t passes = waitForKeepAlivePass(seenPasses, wakeAtMs == WATCHDOG_NO_DEADLINE ? -1 : waitMs);
             keepAlivePass = passes != seenPasses;
             seenPasses = passes;
