@@ -72,27 +72,6 @@ protected:
     }
 };
 
-TEST_F(FxEditingTest, TypeChangesOnlyWhileEncoderOneIsHeldAndStaysInTheSlotsRange)
-{
-    struct Case {
-        int slot, start, pushVelocity, value, expected;
-    };
-    // Held too lightly; the ends of slots 1-4 and 5-8 and zero; a type not
-    // reported yet; a console type beyond the range.
-    const Case cases[] = {{2, 58, 1, cw(5), 58},   {2, 58, 127, cw(5), 60}, {6, 30, 127, cw(10), 33},
-                          {3, 2, 127, ccw(5), 0},   {1, -1, 127, ccw(1), 0}, {8, -1, 127, cw(3), 2},
-                          {7, 45, 127, ccw(1), 33}};
-    for (const Case& c : cases) {
-        fxSlots[c.slot].type = c.start;
-        encoderPushed[0] = c.pushVelocity;
-        turn(pageOfSlot(c.slot), 1, c.value);
-        Writes expected;
-        if (c.pushVelocity == 127) expected = {{"/fx/" + std::to_string(c.slot) + "/type", 'i', double(c.expected)}};
-        EXPECT_EQ(fxSlots[c.slot].type, c.expected) << "slot " << c.slot << " from " << c.start;
-        EXPECT_EQ(mixer.drain(), expected) << "slot " << c.slot << " from " << c.start;
-    }
-}
-
 TEST_F(FxEditingTest, PageStepsStopAtTheEndsAndTheEditorWindowFollowsItsGroups)
 {
     addFakeWindow("X32 EDIT - show", DesktopRect{0, 0, 1188, 771});
@@ -126,27 +105,6 @@ TEST_F(FxEditingTest, PageStepsStopAtTheEndsAndTheEditorWindowFollowsItsGroups)
         EXPECT_EQ(recordedDesktopEvents(), s.events) << "to page " << s.page;
     }
     EXPECT_TRUE(mixer.drain().empty());
-}
-
-TEST_F(FxEditingTest, SlotsFiveToEightClickTheirWindowUnscaledAndAMissingWindowKeepsTheGroup)
-{
-    uint64_t fxWindow = addFakeWindow("FX 6 - GEQ2", DesktopRect{10, 20, 600, 500});
-    addFakeWindow("FX 5 - GEQ2", DesktopRect{300, 300, 900, 800});
-    editorScaleX = editorScaleY = 0.5;
-    useEffect(6, 0);
-    turn(25, 2, cw(1));
-    EXPECT_EQ(fxSlots[6].editorPageGroup, 2);
-    waitForEditorClicks();
-    EXPECT_EQ(recordedDesktopEvents(),
-              (std::vector<DesktopEvent>{focusEvent(fxWindow), cursorMoveEvent(860, 250), leftClickEvent(860, 250)}));
-    waitForEditorClicks();
-    clearRecordedDesktopEvents();
-    useEffect(7, 0);  // no "FX 7" window
-    turn(26, 2, cw(1));
-    EXPECT_EQ(fxSlots[7].paramPage, 2);
-    EXPECT_EQ(fxSlots[7].editorPageGroup, 1);
-    waitForEditorClicks();
-    EXPECT_TRUE(recordedDesktopEvents().empty());
 }
 
 struct ParamCase {
@@ -185,30 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ParamCase{"IntegerMax10", 5, 0, 1, 3, 1, 9.0, cw(2), 10.0, 'i', 10},
                       ParamCase{"FinePositionSix", 7, 1, 1, 8, 1, 0.1, cw(2), 0.12, 'f', 0.12}),
     byName);
-
-TEST_F(FxEditingTest, NothingIsSentThatNoDescriptionBounds)
-{
-    const int cases[][4] = {
-        // slot, type, page, encoder
-        {3, -1, 1, 3},   // a type not reported yet
-        {1, 0, 1, 8},    // no parameter at that position
-        {1, 0, 2, 4},    // nor on that page
-        {1, 1, 1, 3},    // a described type without parameters
-        {2, 40, 1, 3},   // a type the file does not describe
-        {5, 32, 1, 3},   // the all-zero entries of the second table
-        {6, 50, 1, 3},   // beyond the second table
-        {3, 500, 1, 3},  // beyond the first table
-    };
-    for (auto [slot, type, page, encoder] : cases) {
-        useEffect(slot, type, page);
-        fxSlots[slot].par[1] = 0.25;
-        turn(pageOfSlot(slot), encoder, cw(1));
-        turn(pageOfSlot(slot), 2, cw(1));
-        EXPECT_DOUBLE_EQ(fxSlots[slot].par[1], 0.25);
-        EXPECT_TRUE(type == 0 || fxSlots[slot].paramPage == 1) << "type " << type;
-    }
-    EXPECT_TRUE(mixer.drain().empty());
-}
 
 TEST_F(FxEditingTest, SlotButtonsChangeThePageAndRaiseThatSlotsWindow)
 {

@@ -165,20 +165,4 @@ TEST_F(DynamicsPagesTest, ButtonsLeaveOutChannel32AuxAndFxReturnsAndOnlyChannels
     EXPECT_TRUE(mixer.drain().empty());
 }
 
-TEST_F(DynamicsPagesTest, EncoderOneSelectsAndSendsTheNewStripsPage)
-{
-    setBank(0, {0, 1, 2});
-    showStrips({0, 1, 2});
-    selectStrip(2);
-    turn(33, 1, cw(1));  // already at the end of the bank
-    Writes seen = mixer.drain();
-    ASSERT_EQ(seen.size(), 18u);
-    EXPECT_EQ(addressesOf(seen)[1], "/ch/03/dyn/on");
-    turn(32, 1, ccw(1));
-    seen = mixer.drain();
-    ASSERT_EQ(seen.size(), 13u);
-    EXPECT_EQ(seen[0], (Write{"/-stat/selidx", 'i', 1}));
-    EXPECT_EQ(seen[1].address, "/ch/02/gate/on");
-}
-
 } // namespace

@@ -7,34 +7,6 @@ namespace {
 
 using EqPageTest = SurfaceControlTest;
 
-TEST_F(EqPageTest, EncoderThreeIsLowCutOnChannelsBandOneOnBusesAndNothingOnAux)
-{
-    strips[2].hpf = 0.2;
-    selectStrip(2);
-    turn(1, 3, cw(2));
-    Writes seen = mixer.drain();
-    ASSERT_EQ(seen.size(), 19u);  // on, four bands of four fields, low cut on and frequency
-    EXPECT_EQ(addressesOf(seen)[1], "/ch/03/eq/1/f");
-    EXPECT_EQ(addressesOf(seen)[16], "/ch/03/eq/4/type");
-    EXPECT_EQ(seen[17].address, "/ch/03/preamp/hpon");
-    EXPECT_EQ(seen[18], (Write{"/ch/03/preamp/hpf", 'f', 0.22}));
-
-    strips[50].eq[1].g = 0.5;
-    selectStrip(50);
-    turn(1, 3, cw(1));
-    seen = mixer.drain();
-    ASSERT_EQ(seen.size(), 25u);  // six bands, no low cut
-    EXPECT_EQ(seen[2], (Write{"/bus/03/eq/1/g", 'f', 0.516667}));
-
-    strips[33].hpf = 0.3;
-    strips[33].eq[1].g = 0.4;
-    selectStrip(33);
-    turn(1, 3, cw(1));
-    EXPECT_DOUBLE_EQ(strips[33].hpf, 0.3);
-    EXPECT_DOUBLE_EQ(strips[33].eq[1].g, 0.4);
-    EXPECT_EQ(mixer.drain().size(), 17u);  // resent, no low cut on aux inputs
-}
-
 struct BandCase {
     const char* name;
     int strip, encoder, layer;
@@ -105,33 +77,6 @@ TEST_F(EqPageTest, ButtonsToggleEqAndLowCutAndLightTheirLamps)
     press(1, 1);
     EXPECT_EQ(strips[5].eqOn, 0);
     EXPECT_TRUE(surfaceGot({0x90, 1, 0}));
-}
-
-TEST_F(EqPageTest, StripsWithoutTheControlChangeAndSendNothing)
-{
-    selectStrip(40);  // effects return: no low cut
-    press(1, 2);
-    EXPECT_EQ(strips[40].hpOn, 0);
-    selectStrip(75);  // DCA: no EQ at all
-    press(1, 1);
-    turn(1, 6, cw(1));
-    EXPECT_EQ(strips[75].eqOn, 0);
-    EXPECT_DOUBLE_EQ(strips[75].eq[2].g, 0.0);
-    selectStrip(200);  // a selection index outside the table
-    turn(1, 5, cw(1));
-    press(1, 1);
-    EXPECT_TRUE(mixer.drain().empty());
-}
-
-TEST_F(EqPageTest, ConsoleValuesOutsideTheRangeAreSentClamped)
-{
-    strips[48].eq[3].g = 1.7;  // as a console echo could leave it
-    strips[48].eq[2].type = 9;
-    selectStrip(48);
-    turn(1, 5, ccw(1));
-    Writes seen = mixer.drain();
-    for (const Write& w : seen) EXPECT_TRUE(w.tag != 'f' || (w.value >= 0.0 && w.value <= 1.0)) << w;
-    EXPECT_EQ(lastWriteTo(seen, "/bus/01/eq/2/type").value, 5);
 }
 
 } // namespace

@@ -18,43 +18,6 @@ protected:
     }
 };
 
-TEST_F(PreampPageTest, ChannelPageCarriesItsHeadampAndEveryRoutingValue)
-{
-    StripRecord& r = strips[4];
-    headamps[20].gain = 0.5;
-    headamps[20].phantom = r.delayOn = r.hpOn = r.invert = r.insertOn = r.insertPos = r.link = 1;
-    r.delayTime = 0.25;
-    r.trim = 0.75;
-    r.hpf = 0.125;
-    r.insertSel = 7;
-    selectStrip(4);
-    turn(28, 3, cw(1));  // encoders 3-5 change nothing but resend the page
-    EXPECT_EQ(mixer.drain(), (Writes{{"/headamp/020/gain", 'f', 0.5}, {"/headamp/020/phantom", 'i', 1},
-                                     {"/ch/05/config/source", 'i', 13}, {"/ch/05/delay/on", 'i', 1},
-                                     {"/ch/05/delay/time", 'f', 0.25}, {"/ch/05/preamp/hpon", 'i', 1},
-                                     {"/ch/05/preamp/trim", 'f', 0.75}, {"/ch/05/preamp/hpf", 'f', 0.125},
-                                     {"/ch/05/preamp/invert", 'i', 1}, {"/ch/05/insert/on", 'i', 1},
-                                     {"/ch/05/insert/pos", 'i', 1}, {"/ch/05/insert/sel", 'i', 7},
-                                     {"/config/chlink/5-6", 'i', 1}}));
-}
-
-TEST_F(PreampPageTest, OtherFamiliesSendTheirShorterPages)
-{
-    const std::vector<std::pair<int, std::vector<std::string>>> cases = {
-        {35, {"/auxin/04/config/source", "/auxin/04/preamp/trim", "/auxin/04/preamp/invert", "/config/auxlink/3-4"}},
-        {41, {"/config/fxlink/1-2"}},
-        {62, {"/bus/15/insert/on", "/bus/15/insert/pos", "/bus/15/insert/sel", "/config/buslink/15-16"}},
-        {64, {"/mtx/01/insert/on", "/mtx/01/insert/pos", "/mtx/01/insert/sel", "/config/mtxlink/1-2"}},
-        {71, {"/main/m/insert/on", "/main/m/insert/pos", "/main/m/insert/sel"}},
-        {72, {}},
-    };
-    for (const auto& [strip, addresses] : cases) {
-        selectStrip(strip);
-        turn(28, 4, cw(1));
-        EXPECT_EQ(addressesOf(mixer.drain()), addresses) << "strip " << strip;
-    }
-}
-
 TEST_F(PreampPageTest, GainEditsTheRoutedHeadampOrElseTheTrim)
 {
     strips[32].source = 33;  // aux 1 with aux code 1 on the IN row: head-amp 0
@@ -192,38 +155,6 @@ INSTANTIATE_TEST_SUITE_P(Buttons, PreampButtonTest,
                                            PB{"NoLinkOnMains", 70, 4, &R::link, 0, nullptr},
                                            PB{"ButtonOneDoesNothing", 4, 1, &R::hpOn, 0, nullptr}),
                          byName);
-
-TEST_F(PreampPageTest, LinkGivesThePartnerTheSameValueAndPhantomTogglesTheRoutedHeadamp)
-{
-    selectStrip(5);
-    press(28, 4);
-    EXPECT_EQ(strips[4].link, 1);
-    EXPECT_EQ(strips[5].link, 1);
-    EXPECT_EQ(lastWriteTo(mixer.drain(), "/config/chlink/5-6"), (Write{"/config/chlink/5-6", 'i', 1}));
-    strips[5].link = 0;  // the partner disagrees after a console echo
-    selectStrip(4);
-    press(28, 4);
-    EXPECT_EQ(strips[4].link, 0);
-    EXPECT_EQ(strips[5].link, 0);
-    mixer.drain();
-    press(28, 2);
-    EXPECT_EQ(lastWriteTo(mixer.drain(), "/headamp/020/phantom"), (Write{"/headamp/020/phantom", 'i', 1}));
-}
-
-TEST_F(PreampPageTest, EncoderEightPushTogglesTheInsertPosition)
-{
-    selectStrip(48);
-    handlePageEncoderPush(28, 39);
-    EXPECT_EQ(strips[48].insertPos, 1);
-    EXPECT_EQ(mixer.drain(), (Writes{{"/bus/01/insert/on", 'i', 0}, {"/bus/01/insert/pos", 'i', 1},
-                                     {"/bus/01/insert/sel", 'i', 0}, {"/config/buslink/1-2", 'i', 0}}));
-    handlePageEncoderPush(28, 38);  // another encoder's push does nothing here
-    selectStrip(36);                // aux inputs have no insert
-    handlePageEncoderPush(28, 39);
-    EXPECT_EQ(strips[36].insertPos, 0);
-    EXPECT_EQ(strips[48].insertPos, 1);
-    EXPECT_TRUE(mixer.drain().empty());
-}
 
 TEST_F(PreampPageTest, EncoderOneSendsThePageOfTheNewlySelectedStrip)
 {

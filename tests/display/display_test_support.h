@@ -56,7 +56,6 @@ inline std::vector<Bytes> refreshAndDrain()
 }
 
 inline bool isLamp(const Bytes& b) { return b.size() == 3 && b[0] == 0x90; }
-inline bool isRing(const Bytes& b) { return b.size() == 6 && b[0] == 0xB0; }
 
 using Lamp = std::pair<int, int>;   // note, velocity
 
@@ -81,26 +80,6 @@ inline std::vector<Lamp> pageLampsOf(const std::vector<Bytes>& slots)
             lamps.push_back({b[1], b[2]});
     }
     return lamps;
-}
-
-// Fader number 1..9 and position of every fader message, in queue order.
-inline std::vector<std::pair<int, int>> fadersOf(const std::vector<Bytes>& slots)
-{
-    std::vector<std::pair<int, int>> faders;
-    for (const Bytes& b : slots) {
-        if (b.size() == 3 && (b[0] & 0xF0) == 0xE0) faders.push_back({(b[0] & 0x0F) + 1, b[1] | (b[2] << 8)});
-    }
-    return faders;
-}
-
-// The running-status mute batch: the one slot of odd length above 3 that
-// starts with a note-on status, or the bare status when no strip is shown.
-inline Bytes muteBatchOf(const std::vector<Bytes>& slots)
-{
-    for (const Bytes& b : slots) {
-        if (!b.empty() && b[0] == 0x90 && (b.size() > 3 || b.size() == 1)) return b;
-    }
-    return {};
 }
 
 // The state after start-up: bank of strips 0..7, strip 0 selected, page 0,
@@ -189,11 +168,4 @@ inline std::map<int, ShownDisplay> refreshFromPrefilled()
     takeDisplayMessages();
     refreshStripDisplays();
     return takeDisplays();
-}
-
-inline void nameStrip(int strip, const char* name, int colour, int inverted = 0)
-{
-    std::snprintf(strips[strip].name, sizeof strips[strip].name, "%s", name);
-    strips[strip].color = colour;
-    strips[strip].colorInverted = inverted;
 }

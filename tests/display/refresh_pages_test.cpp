@@ -109,27 +109,6 @@ TEST(RefreshPageEntry, LightsOnlyThePagesOwnLampAndClicksItsViewWhenEntered)
     resetAllState();
 }
 
-TEST(RefreshPageWithoutEntry, UnusedPagesSendNoBlockAndKeepLastShownPage)
-{
-    for (int page : {6, 7, 35, -1}) {
-        SCOPED_TRACE("page " + std::to_string(page));
-        startOnPage(28);
-        surfacePage = page;
-        std::vector<Bytes> slots = refreshAndDrain();
-        ASSERT_FALSE(slots.empty());
-        EXPECT_EQ(slots.front(), (Bytes{0x90, 0x59, 0x00}));
-        EXPECT_TRUE(pageLampsOf(slots).empty());
-        EXPECT_EQ(lastShownPage, 28);
-
-        // Back to the page last entered: its lamps are still lit, no block.
-        surfacePage = 28;
-        EXPECT_TRUE(pageLampsOf(refreshAndDrain()).empty());
-        waitForEditorClicks();
-        EXPECT_TRUE(recordedDesktopEvents().empty());
-    }
-    resetAllState();
-}
-
 struct RowACase {
     const char* name;
     int page;

@@ -81,35 +81,6 @@ TEST_F(EndToEnd, FullSceneRecallLosesNoChange)
     EXPECT_EQ(walkEveryBank(devices, 20000), "") << "the bridge's status:\n" << bridgeStatus(devices);
 }
 
-// Both devices have been heard from within the last 10 s, so the status
-// block says so for both addresses.
-TEST_F(EndToEnd, StatusBlockNamesBothDevicesAndThatTheyAnswered)
-{
-    ASSERT_NO_FATAL_FAILURE(start());
-    const std::string mixer = "127.0.0.1:" + std::to_string(devices.consolePort);
-    const std::string surface = "127.0.0.1:" + std::to_string(devices.surfacePort);
-    ASSERT_TRUE(surfaceCommand(devices, "touch 1 1"));  // the surface only sends when touched
-    ASSERT_TRUE(surfaceCommand(devices, "touch 1 0"));
-    std::string mismatch = eventually(3000, [&]() -> std::string {
-        std::string status = bridgeStatus(devices);
-        if (status.empty()) return "no status block";
-        // The line of a device names its address and ends in "yes" when it
-        // was heard from in the last 10 s.
-        auto answered = [&](const std::string& device, const std::string& address) -> std::string {
-            size_t start = status.find("\n" + device + " ");
-            if (start == std::string::npos) return "no " + device + " line in:\n" + status;
-            std::string line = status.substr(start + 1, status.find('\n', start + 1) - start - 1);
-            bool named = line.find(" " + address + " ") != std::string::npos;
-            bool yes = line.size() >= 5 && line.compare(line.size() - 5, 5, ": yes") == 0;
-            return named && yes ? "" : "\"" + line + "\"";
-        };
-        std::string wrong = answered("mixer", mixer);
-        return wrong.empty() ? answered("surface", surface) : wrong;
-    });
-    EXPECT_EQ(mismatch, "") << "wanted the mixer at " << mixer << " and the surface at " << surface
-                            << " both answered";
-}
-
 // The stop must not wait on a receive loop busy with meters and heartbeats.
 TEST_F(EndToEnd, StopsOnQWhileTrafficFlows)
 {

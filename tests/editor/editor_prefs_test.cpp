@@ -87,27 +87,6 @@ protected:
     std::vector<std::string> saved;
 };
 
-TEST_F(EditorPrefsTest, AllNineBanksAtTheirPlacesAndTheOtherSpillBanksKept)
-{
-    for (int b = 0; b < BANK_COUNT; ++b) {
-        if (b == 8) continue;  // filled from the file's ninth bank
-        bankTable[b][5] = 4;
-        bankCount[b] = 6;
-    }
-    Lines body;
-    for (int k = 1; k <= 9; ++k) {
-        std::string key = "-guiprefs/bank" + std::to_string(k);
-        body.push_back(key + " 2");
-        body.push_back(key + "/channels " + std::to_string(k) + " " + std::to_string(70 + k));
-    }
-    readBody(body);
-    for (int b = 0; b < 9; ++b) EXPECT_EQ(bankEntries(b), (Entries{b + 1, 71 + b})) << "bank " << b;
-    EXPECT_EQ(output, "found 2 channels in bank 2\nfound 2 channels in bank 3\n");
-    for (int b = 9; b < BANK_COUNT; ++b) EXPECT_EQ(std::pair(bankCount[b], bankTable[b][5]), std::pair(6, 4)) << b;
-    // Bank 9 starts at strip 9: no DCA, so the DCA spill starts at group 1.
-    EXPECT_EQ(currentDcaGroup, 0);
-}
-
 TEST_F(EditorPrefsTest, MalformedFilesGiveOnlyWhatTheyHold)
 {
     const std::string COUNT2 = "-guiprefs/bank2", CHANNELS2 = "-guiprefs/bank2/channels";
@@ -167,30 +146,6 @@ TEST_F(EditorPrefsTest, NinthBankSeedsTheDcaGroupOnlyWhenUnset)
         readBody(body);
         EXPECT_EQ(currentDcaGroup, c.after) << c.bank9;
     }
-}
-
-TEST_F(EditorPrefsTest, DefaultBanksCoverEveryStripInFourBanks)
-{
-    bankTable[8][5] = 4;  // a spill bank: kept
-    bankCount[8] = 6;
-    setPreferencesFileOverride((folder / "missing.prefs").string().c_str());
-    readEditorPreferences();
-    EXPECT_EQ(std::pair(bankCount[8], bankTable[8][5]), std::pair(6, 4));
-    const Entries expected[8] = {counting(0, 32), counting(32, 16), counting(48, 16), counting(64, 16)};
-    for (int b = 0; b < 8; ++b) EXPECT_EQ(bankEntries(b), expected[b]) << "bank " << b;
-    EXPECT_EQ(currentDcaGroup, 0);
-    EXPECT_EQ(output, "cannot read preferences file " + (folder / "missing.prefs").string() + "\n" + DEFAULTS);
-
-    // Without a profile folder, likewise; a DCA group already chosen stays.
-    output.clear();
-    setPreferencesFileOverride("");
-    setTestEnvironment("USERPROFILE", "");
-    setTestEnvironment("HOME", "");
-    currentDcaGroup = 4;
-    readEditorPreferences();
-    EXPECT_EQ(output, "Cannot examine the user directory!\n" + DEFAULTS);
-    EXPECT_EQ(bankEntries(0), counting(0, 32));
-    EXPECT_EQ(currentDcaGroup, 4);
 }
 
 // Which file is read: the explicit one, else the found editor's own, else

@@ -47,54 +47,6 @@ protected:
     std::string output;
 };
 
-TEST_F(EditorWindowTest, ReferenceSizeWindowMapsDesignPointsOneToOneUpToItsEdges)
-{
-    showEditor();
-    EXPECT_DOUBLE_EQ(editorScaleX, 1.0);
-    EXPECT_DOUBLE_EQ(editorScaleY, 1.0);
-    EXPECT_EQ(geometry(), (std::vector<int>{0, 120, 1188, 871, 1001, 1001}));
-
-    clickEditor(36, 22, 0);
-    clickEditorPointNow(216);
-    // Points at or past the right and bottom edges are dropped.
-    for (auto [x, y] : {std::pair{1187, 22}, {1188, 22}, {36, 750}, {36, 751}}) clickEditor(x, y, 0);
-    // Unused and out-of-range entries click nothing.
-    for (int entry : {-1, 0, 151, 199, EDITOR_CLICK_POINT_COUNT}) clickEditorPointNow(entry);
-    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{36, 142}, {1051, 539}, {1187, 142}, {36, 870}}));
-}
-
-TEST_F(EditorWindowTest, GeometryFollowsMovesAndResizesAndScalesWithTheHeightOnly)
-{
-    uint64_t window = showEditor();
-    moveFakeWindow(window, {300, 50, 1888, 801});
-    updateEditorGeometry();
-    // Wider by 400: the panel moves right, the scales stay.
-    EXPECT_EQ(geometry(), (std::vector<int>{300, 70, 1888, 821, 1401, 1701}));
-    EXPECT_DOUBLE_EQ(editorScaleX, 1.0);
-    clickEditorPointNow(217);
-
-    moveFakeWindow(window, {0, 100, 1188, 475});
-    updateEditorGeometry();
-    EXPECT_DOUBLE_EQ(editorScaleY, 375 / 751.0);
-    EXPECT_DOUBLE_EQ(editorScaleX, 593 / 1188.0);
-    // 187 x 593/1188 is 93.3: the panel starts 93 pixels before the right edge.
-    EXPECT_EQ(geometry(), (std::vector<int>{0, 120, 1188, 495, 1095, 1095}));
-    clickEditor(464, 22, 0);
-    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{300 + 1401 + 105, 70 + 419}, {231, 130}}));
-}
-
-TEST_F(EditorWindowTest, MainAreaPointsBehindThePanelAreNotClicked)
-{
-    showEditor({0, 100, 900, 851});  // reference height: the panel begins at 713
-    EXPECT_TRUE(isLeftOfPanel(712));
-    EXPECT_FALSE(isLeftOfPanel(713));
-    clickEditorPointNow(159);  // effects 5-8 view button at x 811
-    clickEditorPointNow(158);  // effects 1-4 view button at x 726
-    clickEditorPointNow(157);  // assignment view button at x 630
-    clickEditorPointNow(216);  // panel points are not guarded
-    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{630, 142}, {713 + 50, 539}}));
-}
-
 TEST_F(EditorWindowTest, WithoutAnEditorOrWithADegenerateOneNothingIsClicked)
 {
     addFakeWindow("Terminal", {0, 0, 1188, 751});
@@ -144,41 +96,6 @@ TEST_F(EditorWindowTest, TitleDecidesWhetherAndWhichEditorIsFound)
     EXPECT_EQ(editorKind, 2);
 }
 
-TEST_F(EditorWindowTest, WindowSearchByTitleReportsOnlyTheCurrentSearch)
-{
-    addFakeWindow("FX 2 - Stereo Delay", {0, 0, 10, 10});
-    uint64_t fx3 = addFakeWindow("FX 3 - Hall Reverb", {0, 0, 10, 10});
-    uint64_t window = 0;
-    ASSERT_TRUE(findWindowByTitle("FX 3", window));
-    EXPECT_EQ(window, fx3);
-    EXPECT_EQ(foundWindowValid, 1);
-    closeFakeWindow(fx3);
-    window = 0;
-    EXPECT_FALSE(findWindowByTitle("FX 3", window));
-    EXPECT_EQ(foundWindowValid, 0);
-    EXPECT_EQ(window, 0u);
-    EXPECT_FALSE(findWindowByTitle("fx 2", window));
-    EXPECT_FALSE(findWindowByTitle(nullptr, window));
-}
-
-TEST_F(EditorWindowTest, ClosedEditorIsForgottenAndSearchedAgain)
-{
-    closeFakeWindow(showEditor());
-    // A refresh on another thread clicks before the next measurement.
-    clickEditor(36, 22, 0);
-    EXPECT_EQ(editorFound, 0);
-    EXPECT_EQ(geometry(), std::vector<int>(6, 0));
-    EXPECT_EQ(output, "Editor window closed.\n");
-    updateEditorGeometry();
-    clickEditorPointNow(216);
-    EXPECT_TRUE(recordedDesktopEvents().empty());
-
-    uint64_t second = showEditor({50, 100, 1238, 851});
-    EXPECT_EQ(editorWindow, second);
-    clickEditor(36, 22, 0);
-    EXPECT_EQ(recordedDesktopEvents(), clickEvents({{86, 142}}));
-}
-
 TEST_F(EditorWindowTest, RectIsReadNowAndAFailedReadKeepsTheLastGeometry)
 {
     int left = -1, top = -1, right = -1, bottom = -1;
@@ -199,18 +116,6 @@ TEST_F(EditorWindowTest, RectIsReadNowAndAFailedReadKeepsTheLastGeometry)
     EXPECT_EQ(editorRectErrorCode(), 5);
     clickEditor(36, 22, 0);
     EXPECT_EQ(recordedDesktopEvents(), clickEvents({{36, 142}}));
-}
-
-TEST_F(EditorWindowTest, MonitorEdgesComeFromTheMonitorHoldingMostOfTheWindow)
-{
-    int monitorLeft = -1, monitorBottom = -1;
-    editorMonitorEdges(monitorLeft, monitorBottom);
-    EXPECT_EQ(std::pair(monitorLeft, monitorBottom), std::pair(0, 0));
-    addFakeMonitor({0, 0, 1920, 1080});
-    addFakeMonitor({1920, 0, 3840, 1200});
-    showEditor({1800, 100, 2988, 851});
-    editorMonitorEdges(monitorLeft, monitorBottom);
-    EXPECT_EQ(std::pair(monitorLeft, monitorBottom), std::pair(1920, 1200));
 }
 
 TEST_F(EditorWindowTest, FunctionKeysGoOnlyToAnOpenEditor)

@@ -10,65 +10,6 @@ namespace {
 
 class ReplyDispatch : public ReplyTest {};
 
-TEST_F(ReplyDispatch, EachValueLandsInItsPlaceAndNowhereElse)
-{
-    const struct { const char* address; int32_t value; int* target; } cases[] = {
-        // Head amps, solo and the selection are compared with the console end
-        // to end; these values no page there shows.
-        {"/-ha/79/index", 127, &strips[79].haIndex},  {"/-ha/06/anything", 7, &strips[6].haIndex},
-        {"/-stat/keysolo", 1, &keySolo},              {"/-stat/lock", 1, &consoleLock},
-        {"/config/amixenable/X", 1, &automixEnableX}, {"/config/amixenable/Y", 1, &automixEnableY},
-        {"/config/userrout/in/01", 4, &userRouting[0]}, {"/config/userrout/in/32", 10, &userRouting[31]},
-        {"/config/routing/routswitch", 1, &routSwitch}, {"/config/mute/1", 1, &muteGroupOn[0]},
-        {"/config/mute/6", 1, &muteGroupOn[5]},       {"/fx/1/type", 11, &fxSlots[1].type},
-        {"/fx/8/type", 0, &fxSlots[8].type},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.address);
-        resetConsoleModel();
-        resetCounters();
-        int start = *c.target = 99;
-        ModelSnapshot before = takeSnapshot();
-        deliver(c.address, "i", c.value);
-        EXPECT_EQ(*c.target, c.value);
-        *c.target = start;
-        EXPECT_EQ(modelDifference(before), "") << "something else changed too";
-        EXPECT_EQ(counted(), 1);
-        EXPECT_EQ(observedAddresses, std::vector<std::string>{c.address});  // unsplit
-        EXPECT_TRUE(mutexFreeAtObserver);
-    }
-    resetCounters();
-    strips[5].haIndex = 12;
-    deliver("/-ha/05/index", "i", -1);  // no head-amp
-    deliver("/headamp/000/gain", "f", 0.625);
-    EXPECT_EQ(strips[5].haIndex, -1);
-    EXPECT_DOUBLE_EQ(headamps[0].gain, 0.625);
-    EXPECT_EQ(counted(), 2);
-}
-
-TEST_F(ReplyDispatch, EveryRoutingCellLandsInItsRowOnly)
-{
-    const struct { const char* row; std::vector<const char*> columns; } rows[6] = {
-        {"IN", {"1-8", "9-16", "17-24", "25-32", "AUX"}},
-        {"AES50A", {"1-8", "9-16", "17-24", "25-32", "33-40", "41-48"}},
-        {"AES50B", {"1-8", "9-16", "17-24", "25-32", "33-40", "41-48"}},
-        {"CARD", {"1-8", "9-16", "17-24", "25-32"}},
-        {"OUT", {"1-4", "5-8", "9-12", "13-16"}},
-        {"PLAY", {"1-8", "9-16", "17-24", "25-32"}},
-    };
-    int32_t value = 1;
-    int expected[6][6] = {};
-    for (int row = 0; row < 6; ++row) {
-        for (size_t column = 0; column < rows[row].columns.size(); ++column) {
-            std::string address = std::string("/config/routing/") + rows[row].row + "/" + rows[row].columns[column];
-            deliver(address.c_str(), "i", value);
-            expected[row][column] = value++;
-            EXPECT_EQ(std::memcmp(expected, routingBlocks, sizeof expected), 0) << address;
-        }
-    }
-    EXPECT_EQ(counted(), value - 1);
-}
-
 TEST_F(ReplyDispatch, EffectsParametersTakeIntsAndFloats)
 {
     deliver("/fx/3/par/07", "i", 4);
@@ -86,53 +27,6 @@ TEST_F(ReplyDispatch, EffectsParametersTakeIntsAndFloats)
     deliverBytes(e.bytes, e.length - 4);  // the tag, but no string bytes
     EXPECT_EQ(modelDifference(before), "");
     EXPECT_EQ(counted(), 4);
-}
-
-// What one reply drives: the motor faders (before the count) or the full
-// refresh, before and after start-up.
-TEST_F(ReplyDispatch, RefreshFollowsTheReplyKind)
-{
-    const uint8_t block[132] = {};
-    const struct { const char* address; char tag; int startup, motors, full; } cases[] = {
-        {"/ch/01/mix/fader", 'f', 1, 1, 0}, {"/ch/01/mix/fader", 'f', 0, 1, 0}, {"/ch/01/mix/fader", 'i', 1, 0, 1},
-        {"/ch/01/mix/fader", 'i', 0, 0, 0}, {"/ch/40/mix/fader", 'f', 1, 0, 1}, {"/ch/01/mix/pan", 'f', 1, 0, 1},
-        {"/auxin/02/mix/fader", 'f', 1, 0, 1}, {"/fxrtn/08/mix/fader", 'f', 1, 1, 0}, {"/bus/01/mix/fader", 'f', 1, 1, 0},
-        {"/mtx/01/mix/fader", 'f', 1, 1, 0}, {"/main/m/mix/fader", 'f', 0, 1, 0}, {"/dca/8/fader", 'f', 1, 1, 0},
-        {"/dca/8/on", 'i', 1, 0, 1}, {"/-ha/05/index", 'i', 1, 0, 1}, {"/-ha/05/index", 'i', 0, 0, 0}, {"/headamp/007/gain", 'i', 1, 0, 1},
-        {"/-stat/unknown", 'i', 1, 0, 1}, {"/config/mute/1", 'i', 1, 0, 1}, {"/fx/3/par/07", 'i', 1, 0, 1}, {"/fx/3/par/07", 'i', 0, 0, 0},
-        {"/fx/3/par/64", 'f', 1, 0, 1}, {"/fx/3/type", 'i', 1, 0, 1}, {"/meter1", 'b', 1, 0, 0},
-        {"/main/st/mix/fader", 'f', 1, 1, 0}, {"/ch/01/mix/unknown", 'f', 1, 0, 1}, {"/status", 'i', 1, 0, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.address) + " " + c.tag + " startup " + std::to_string(c.startup));
-        resetCounters();
-        startupComplete = c.startup;
-        if (c.tag == 'b') deliver(c.address, "b", int32_t{sizeof block}, block);
-        else deliverValue(c.address, c.tag, c.tag == 'i' ? 1 : 0.5);
-        EXPECT_EQ(motorFaderDrives, c.motors);
-        EXPECT_EQ(surfaceRefreshes, c.full);
-        EXPECT_EQ(counterAtMotorDrive, c.motors ? 0 : -1);
-    }
-}
-
-TEST_F(ReplyDispatch, ObserverSeesOnlyCountedRepliesUntilReset)
-{
-    deliver("/fx/3/par/08", "s", "text");
-    deliver("/ch/05/mix/03/level", "i", 1);  // dropped: wrong type
-    deliver("/meter1", "b", int32_t{0}, static_cast<const uint8_t*>(nullptr));
-    deliver("/-stat/selidx", "i", 4);
-    EXPECT_EQ(observedAddresses, (std::vector<std::string>{"/fx/3/par/08", "/-stat/selidx"}));
-    EXPECT_TRUE(mutexFreeAtObserver);
-    EXPECT_EQ(counted(), 2);
-    // The reset removes observer and refresh targets; replies still count.
-    resetAllState();
-    resetCounters();
-    startupComplete = 1;
-    deliver("/ch/01/mix/pan", "f", 0.5);
-    deliver("/ch/01/mix/fader", "f", 0.5);
-    EXPECT_TRUE(observedAddresses.empty());
-    EXPECT_EQ(surfaceRefreshes + motorFaderDrives, 0);
-    EXPECT_EQ(counted(), 2);
 }
 
 class ReplyMalformed : public ReplyTest {

@@ -74,19 +74,6 @@ struct FaderCase {
 
 class FaderOnPage : public SurfaceControlTest, public ::testing::WithParamInterface<FaderCase> {};
 
-TEST_P(FaderOnPage, MovesWhatThePageShows)
-{
-    const FaderCase& c = GetParam();
-    surfacePage = c.page;
-    showStrips({c.strip});
-    surfaceSends({c.status, 0x00, 0x40});
-    Writes sent = mixer.drain();
-    bool fader = c.address && std::string(c.address).ends_with("fader");
-    EXPECT_NEAR(strips[c.status == 0xE8 ? 70 : c.strip].fader, fader ? 0.5000613 : 0.0, 1e-7);
-    // A send or mono level goes out from the model.
-    EXPECT_EQ(sent.empty() ? Write{} : sent[0], c.address ? (Write{c.address, 'f', 0.5000613}) : Write{});
-}
-
 INSTANTIATE_TEST_SUITE_P(
     FaderPages, FaderOnPage,
     ::testing::Values(FaderCase{1, 0xE0, 5, nullptr}, FaderCase{5, 0xE0, 5, "/ch/06/mix/fader"},
@@ -114,60 +101,6 @@ TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagra
     EXPECT_TRUE(mixer.drain().empty());
 }
 
-TEST_F(SurfaceDispatch, ButtonsActOnAFullPressOfAShownStripAndOnlyOnTheFirstMessage)
-{
-    showStrips({6, B, 7});
-    for (uint8_t velocity : {0, 1, 126}) {
-        surfaceSends({0x90, 42, velocity});
-        surfaceSends({0x90, 16, velocity});
-    }
-    pressNote(17);  // an empty strip
-    EXPECT_EQ(surfacePage, 0);
-    EXPECT_TRUE(mixer.drain().empty());
-    surfaceSends({0x90, 16, 127, 0x90, 18, 127});
-    EXPECT_EQ(strips[6].mute, 1);
-    EXPECT_EQ(strips[7].mute, 0);
-}
-
-TEST_F(SurfaceDispatch, PageButtonsShowToggleOrAlternateTheirPages)
-{
-    struct Case {
-        std::vector<uint8_t> notes;
-        int startPage, expected;
-    };
-    const Case cases[] = {{{42}, 0, 32}, {{42, 42}, 0, 0}, {{42, 44}, 0, 1}, {{40}, 0, 28}, {{41}, 0, 33},
-                          {{43}, 0, 31}, {{45}, 32, 29},   {{45, 45}, 0, 30}, {{51}, 32, 0}, {{62}, 0, 8},
-                          {{69}, 0, 15}, {{54}, 0, 16},    {{61}, 0, 23},    {{62, 62}, 0, 8}, {{85}, 1, 34}};
-    for (const Case& c : cases) {
-        surfacePage = c.startPage;
-        for (uint8_t note : c.notes) pressNote(note);
-        EXPECT_EQ(surfacePage, c.expected) << "first note " << +c.notes[0] << " from page " << c.startPage;
-    }
-}
-
-TEST_F(SurfaceDispatch, FaderTouchAndEncoderPushFollowTheFinger)
-{
-    showStrips({B, 12});
-    pressNote(105);
-    pressNote(112);
-    surfaceSends({0x90, 105, 64});  // neither touch nor release
-    EXPECT_TRUE(stripTouched(12) && stripTouched(70));
-    // Held across a bank change: the release frees the fader, whatever it shows.
-    showStrips({B, 20});
-    EXPECT_TRUE(stripTouched(20) && !stripTouched(12));
-    releaseNote(105);
-    releaseNote(112);
-    showStrips({B, 12});
-    pressNote(104);  // an empty strip's fader is held all the same
-    EXPECT_EQ(faderTouched[0].load(), 1);
-    for (int s = 0; s < STRIP_COUNT; ++s) EXPECT_FALSE(stripTouched(s)) << s;
-    surfacePage = 1;
-    surfaceSends({0x90, 33, 1});
-    EXPECT_EQ(encoderPushed[1], 1);  // any velocity is stored
-    releaseNote(33);
-    EXPECT_EQ(encoderPushed[1], 0);
-}
-
 TEST_F(SurfaceDispatch, ModelValuesOutsideTheirTablesAreNeverUsedAsIndexes)
 {
     showStrips({-3, 200, 81, B});
@@ -178,24 +111,6 @@ TEST_F(SurfaceDispatch, ModelValuesOutsideTheirTablesAreNeverUsedAsIndexes)
     surfaceSends({0xB0, 16, 1});
     surfaceSends({0xB0, 17, 65});
     EXPECT_TRUE(mixer.drain().empty());
-}
-
-TEST_F(SurfaceDispatch, EditorIsLookedForAtMostEveryHalfSecondUntilFound)
-{
-    int64_t firstSearch = steadyMilliseconds();
-    releaseNote(16);  // the first datagram looks, and finds nothing
-    addFakeWindow("X32 EDIT - show", DesktopRect{0, 100, 1188, 851});
-    releaseNote(16);
-    if (steadyMilliseconds() - firstSearch < 450) {
-        EXPECT_EQ(editorFound, 0);
-    }
-    while (editorFound == 0 && steadyMilliseconds() < firstSearch + 3000) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        releaseNote(16);
-    }
-    EXPECT_EQ(editorFound, 1);
-    EXPECT_GE(steadyMilliseconds() - firstSearch, 500);
-    EXPECT_EQ(editorOffsetY, 120);  // measured at once
 }
 
 TEST_F(SurfaceDispatch, SurfaceMessagesReachThePageOfTheSelectedStrip)
@@ -229,18 +144,6 @@ TEST_F(SurfaceDispatch, SurfaceMessagesReachThePageOfTheSelectedStrip)
     pressNote(90);
     EXPECT_EQ(mixer.drain(), (Writes{{"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 0},
                                      {"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 1}}));
-}
-
-TEST_F(SurfaceDispatch, EffectsSlotButtonThenEncodersEditThatSlot)
-{
-    fxSlots[3].type = 5;
-    pressNote(72);                   // slot 3
-    EXPECT_EQ(surfacePage, 4);
-    pressNote(32);
-    surfaceSends({0xB0, 16, 66});    // encoder 1 held, two ticks anticlockwise
-    releaseNote(32);
-    surfaceSends({0xB0, 16, 66});    // not held: nothing
-    EXPECT_EQ(mixer.drain(), (Writes{{"/fx/3/type", 'i', 3}}));
 }
 
 } // namespace
