@@ -72,6 +72,27 @@ protected:
     }
 };
 
+TEST_F(FxEditingTest, TypeChangesOnlyWhileEncoderOneIsHeldAndStaysInTheSlotsRange)
+{
+    struct Case {
+        int slot, start, pushVelocity, value, expected;
+    };
+    // Held too lightly; the ends of slots 1-4 and 5-8 and zero; a type not
+    // reported yet; a console type beyond the range.
+    const Case cases[] = {{2, 58, 1, cw(5), 58},   {2, 58, 127, cw(5), 60}, {6, 30, 127, cw(10), 33},
+                          {3, 2, 127, ccw(5), 0},   {1, -1, 127, ccw(1), 0}, {8, -1, 127, cw(3), 2},
+                          {7, 45, 127, ccw(1), 33}};
+    for (const Case& c : cases) {
+        fxSlots[c.slot].type = c.start;
+        encoderPushed[0] = c.pushVelocity;
+        turn(pageOfSlot(c.slot), 1, c.value);
+        Writes expected;
+        if (c.pushVelocity == 127) expected = {{"/fx/" + std::to_string(c.slot) + "/type", 'i', double(c.expected)}};
+        EXPECT_EQ(fxSlots[c.slot].type, c.expected) << "slot " << c.slot << " from " << c.start;
+        EXPECT_EQ(mixer.drain(), expected) << "slot " << c.slot << " from " << c.start;
+    }
+}
+
 TEST_F(FxEditingTest, PageStepsStopAtTheEndsAndTheEditorWindowFollowsItsGroups)
 {
     addFakeWindow("X32 EDIT - show", DesktopRect{0, 0, 1188, 771});

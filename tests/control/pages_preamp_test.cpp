@@ -166,4 +166,21 @@ TEST_F(PreampPageTest, EncoderOneSendsThePageOfTheNewlySelectedStrip)
     EXPECT_EQ(addressesOf(mixer.drain()), (std::vector<std::string>{"/-stat/selidx", "/config/fxlink/1-2"}));
 }
 
+TEST_F(PreampPageTest, LinkGivesThePartnerTheSameValueAndPhantomTogglesTheRoutedHeadamp)
+{
+    selectStrip(5);
+    press(28, 4);
+    EXPECT_EQ(strips[4].link, 1);
+    EXPECT_EQ(strips[5].link, 1);
+    EXPECT_EQ(lastWriteTo(mixer.drain(), "/config/chlink/5-6"), (Write{"/config/chlink/5-6", 'i', 1}));
+    strips[5].link = 0;  // the partner disagrees after a console echo
+    selectStrip(4);
+    press(28, 4);
+    EXPECT_EQ(strips[4].link, 0);
+    EXPECT_EQ(strips[5].link, 0);
+    mixer.drain();
+    press(28, 2);
+    EXPECT_EQ(lastWriteTo(mixer.drain(), "/headamp/020/phantom"), (Write{"/headamp/020/phantom", 'i', 1}));
+}
+
 } // namespace
