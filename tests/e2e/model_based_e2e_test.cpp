@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -209,7 +210,11 @@ void apply(const Action& action, Model& m, const Banks& banks)
     case Kind::Solo: refresh = m.shown[a] != kBlank; break;
     case Kind::Turn:
         if (m.page == 1 && a == 1) m.eqLayer = action.x > 0 ? 1 : 0;
-        if ((m.page == 1 || m.page == 28) && a == 0) selectAdjacentStrip(m, banks, action.x > 0 ? 1 : -1);
+        if ((m.page == 1 || m.page == 28 || (m.page >= 31 && m.page <= 33)) && a == 0)
+            selectAdjacentStrip(m, banks, action.x > 0 ? 1 : -1);
+        // The assignment page's encoders 7 and 8 pick the groups its buttons toggle.
+        if (m.page == 31 && a == 6) m.chosenDca = std::clamp(m.chosenDca + static_cast<int>(action.x), 0, 7);
+        if (m.page == 31 && a == 7) m.chosenMute = std::clamp(m.chosenMute + static_cast<int>(action.x), 0, 5);
         refresh = m.page != 0 || m.shown[a] != kBlank;
         break;
     case Kind::CentrePan: refresh = m.page == 0 && m.shown[a] != kBlank; break;
@@ -218,6 +223,7 @@ void apply(const Action& action, Model& m, const Banks& banks)
         if (a == 51) m.page = 0;
         else if (a == 44) m.page = m.page == 1 ? 0 : 1;
         else if (a == 40) m.page = m.page == 28 ? 0 : 28;
+        else if (a >= 41 && a <= 43) m.page = m.page == 74 - a ? 0 : 74 - a;
         else if (a == 45) m.page = m.page == 29 ? 30 : 29;
         else if (a == 85) m.page = 34;
         else if (a >= 62 && a <= 69) m.page = a - 54;
@@ -341,10 +347,15 @@ Action nextAction(std::mt19937& random, const Model& m)
     if (roll < 64) return act(Kind::ScrollBack);
     if (roll < 65) return act(Kind::Home);
     if (roll < 70) {
-        const int pages[] = {51, 44, 40, 45, 85, 62, 63, 69, 54, 61};
-        return act(Kind::Page, pages[pick(0, 9)]);
+        const int pages[] = {51, 44, 40, 45, 85, 62, 63, 69, 54, 61, 43, 42, 41};
+        return act(Kind::Page, pages[pick(0, 12)]);
     }
-    if (roll < 74) return act(Kind::TopRow, pick(0, 7));
+    // Button 6 of the assignment page would change the DCA spill banks,
+    // which the test reads once at the start.
+    if (roll < 74) {
+        int note = pick(0, 7);
+        return act(Kind::TopRow, m.page == 31 && note == 6 ? 7 : note);
+    }
     if (roll < 77) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
     if (roll < 81) return consoleChange(random, m);
     if (roll < 84) return act(Kind::SetFader, consoleStrip(), level());

@@ -35,7 +35,9 @@ struct Model {
     int shown[8] = {};
     int dcaGroup = 0;
     int page = 0;
-    int eqLayer = 0;         // equaliser page: 0 gain and frequency, 1 Q and type
+    int eqLayer = 0;
+    int chosenDca = 0;       // assignment page: the DCA group and mute group its buttons toggle
+    int chosenMute = 0;         // equaliser page: 0 gain and frequency, 1 Q and type
     // A bank button selects twice, the second time without a refresh: until
     // the next refresh the pages of the selected strip show the first choice.
     bool selectionStale = false;

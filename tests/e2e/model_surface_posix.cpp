@@ -85,37 +85,29 @@ void ringOf(double v, int& first, int& second)
 }
 
 // The texts a Q of v may show: 72 steps k / 71, 10 x 0.03^(k/71) with one
-// decimal, rounded or cut; "10" at 0. The console's own steps show their
-// own text, also where a threshold kept to four decimals falls just below
-// the step; other values the text of the first threshold not below them,
-// either neighbour within the console's printed precision.
+// decimal, rounded or cut; "10" at 0. A Q shows the text of the console's
+// step nearest to it (the console's own steps arrive rounded either way);
+// both neighbours where it lies half-way within the dump's precision.
 std::vector<std::string> qTexts(double v)
 {
     std::vector<std::string> texts;
-    auto threshold = [](int k) { return static_cast<float>(std::round(k / 71.0 * 10000.0) / 10000.0); };
-    auto add = [&](int k) {
+    auto add = [&](long k) {
         if (k < 0 || k > 71) return;
         if (k == 0) {
             texts.push_back("10");
             return;
         }
-        double q = 10.0 * std::pow(0.03, k / 71.0);
+        double q = 10.0 * std::pow(0.03, static_cast<double>(k) / 71.0);
         char text[16];
         std::snprintf(text, sizeof text, "%.1f", std::round(q * 10.0) / 10.0);
         texts.push_back(text);
         std::snprintf(text, sizeof text, "%.1f", std::floor(q * 10.0) / 10.0);
         texts.push_back(text);
     };
-    long step = std::lround(v * 71.0);
-    if (std::fabs(v * 71.0 - static_cast<double>(step)) < 0.001) {
-        add(static_cast<int>(step));
-        return texts;
-    }
-    int k = 0;
-    while (k < 71 && threshold(k) < static_cast<float>(v)) ++k;
+    const double x = v * 71.0;
+    const long k = std::lround(x);
     add(k);
-    if (k > 0 && std::fabs(v - threshold(k - 1)) < 2e-6) add(k - 1);
-    if (std::fabs(v - threshold(k)) < 2e-6) add(k + 1);
+    if (std::fabs(std::fabs(x - static_cast<double>(k)) - 0.5) < 0.01) add(x > static_cast<double>(k) ? k + 1 : k - 1);
     return texts;
 }
 
@@ -216,6 +208,7 @@ void expectPageLamps(Check& c, int page)
     else if (page == 28) own = 0x28;
     else if (page == 29 || page == 30) own = 0x2D, value = page == 29 ? 1 : 127;
     else if (page == 34) own = 0x55;
+    else if (page >= 31 && page <= 33) own = 0x2B - (page - 31);
     else if (page >= 8 && page <= 15) own = 0x3E + page - 8;
     else if (page >= 16 && page <= 23) own = 0x36 + page - 16;
     for (int note : {0x33, 0x2C, 0x28, 0x2D, 0x2B, 0x2A, 0x29, 0x55})
@@ -299,6 +292,119 @@ void expectSelectedStripPage(Check& c, ThreeDevices& devices, int page, int S, i
     }
 }
 
+// A value printed as the bridge prints it, for the console's number a hair
+// either side: the dump has six decimals, the bridge the console's float.
+std::vector<std::string> printedNear(const char* format, double v, double scale, double offset)
+{
+    std::vector<std::string> texts;
+    for (double d : {-2e-6, 0.0, 2e-6}) {
+        char text[32];
+        std::snprintf(text, sizeof text, format, (v + d) * scale + offset);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// Side-chain key sources and filter types of the gate and dynamics pages.
+std::string keySourceName(int k)
+{
+    char text[16] = "?";
+    if (k == 0) return "Self";
+    if (k >= 1 && k <= 32) std::snprintf(text, sizeof text, "Ch%02d", k);
+    if (k >= 33 && k <= 38) std::snprintf(text, sizeof text, "Aux%d", k - 32);
+    if (k == 39 || k == 40) return k == 39 ? "USB L" : "USB R";
+    if (k >= 41 && k <= 48) std::snprintf(text, sizeof text, "FX%d %c", (k - 39) / 2, k % 2 ? 'L' : 'R');
+    if (k >= 49 && k <= 64) std::snprintf(text, sizeof text, "BUS %02d", k - 48);
+    return text;
+}
+const char* const kFilterTypes[9] = {"LC6", "LC12", "HC6", "HC12", "1.0", "2.0", "3.0", "5.0", "10.0"};
+
+// Row A and the displays of the assignment (31), gate (32) and dynamics
+// (33) pages of the selected strip S. Table texts (levels, times,
+// frequencies) are not compared here; their tables have tests of their own.
+void expectProcessingPage(Check& c, const Model& m, int page, int S)
+{
+    const std::string p = stripPrefix(S);
+    const std::string why = "page " + std::to_string(page) + ", selected " + p;
+    auto on = [&](const std::string& suffix) { return c.get(p + suffix) != 0.0; };
+    auto shown = [&](int position, const std::string& top, std::vector<std::string> bottoms) {
+        c.expectDisplay(position, {6, 0, top, bottoms}, why);
+    };
+    c.expectDisplay(0, c.nameDisplay(S), why);
+    if (page == 31) {
+        c.expectLit(1, S <= 63 && on("/mix/st"), "stereo, " + why);
+        c.expectLit(2, S <= 63 && on("/mix/mono"), "mono, " + why);
+        c.expectLit(6, S <= 63 && (static_cast<int>(c.get(p + "/grp/dca")) >> m.chosenDca & 1), "DCA, " + why);
+        c.expectLit(7, S <= 63 && (static_cast<int>(c.get(p + "/grp/mute")) >> m.chosenMute & 1), "mute group, " + why);
+        const double pan = c.get(p + "/mix/pan");
+        std::vector<std::string> panTexts;
+        for (double d : {-2e-6, 2e-6}) {
+            const double x = pan + d;
+            char text[16];
+            if (std::fabs(pan - 0.5) < 1e-9) std::snprintf(text, sizeof text, "<>");
+            else if (x < 0.5) std::snprintf(text, sizeof text, "< %-3ld", std::lround((0.5 - x) * 200.0));
+            else std::snprintf(text, sizeof text, "%3ld >", std::lround((x - 0.5) * 200.0));
+            panTexts.push_back(text);
+        }
+        if (panKnown(S)) shown(1, "Pan", panTexts);
+        shown(2, "M/C", {});
+        c.expectDisplay(3, blankDisplay(), why);
+        if (S <= 7) {
+            const int group = static_cast<int>(c.get(p + "/automix/group"));
+            const std::string letter = group == 1 ? "X" : (group == 2 ? "Y" : " ");
+            std::vector<std::string> texts;
+            for (const std::string& weight : printedNear("%+2.1f", c.get(p + "/automix/weight"), 24.0, -12.0))
+                texts.push_back((letter + " " + weight).substr(0, 7));
+            shown(4, "Automix", texts);
+        } else {
+            c.expectDisplay(4, blankDisplay(), why);
+        }
+        c.expectDisplay(5, blankDisplay(), why);
+        shown(6, "Dca grp", {std::to_string(m.chosenDca + 1)});
+        shown(7, "Mutegrp", {std::to_string(m.chosenMute + 1)});
+        return;
+    }
+    const bool gate = page == 32;
+    const bool none = gate ? S >= 31 : (S >= 31 && S <= 47);
+    const std::string x = gate ? "/gate/" : "/dyn/";
+    const bool keySolo = c.get("/-stat/keysolo") != 0.0;
+    if (gate) {
+        for (int n : {0, 3, 4, 5}) c.expectLamp(n, 0, why);
+        c.expectLamp(2, 127, why);
+        c.expectLit(1, !none && on("/gate/on"), "gate on, " + why);
+        c.expectLit(6, !none && on("/gate/filter/on"), "gate filter, " + why);
+        c.expectLit(7, !none && keySolo, "key solo, " + why);
+    } else {
+        if (none) c.expectLit(0, false, why);  // else note 0 keeps what it showed
+        c.expectLit(1, !none && on("/dyn/on"), "dynamics on, " + why);
+        c.expectLit(2, !none && on("/dyn/mode"), "dynamics mode, " + why);
+        c.expectLit(3, !none, why);
+        c.expectLit(4, !none && on("/dyn/det"), "detector, " + why);
+        c.expectLit(5, !none && on("/dyn/env"), "envelope, " + why);
+        c.expectLit(6, !none && on("/dyn/filter/on"), "dynamics filter, " + why);
+        c.expectLit(7, !none && keySolo, "key solo, " + why);
+    }
+    if (none) {
+        for (int i = 1; i < 8; ++i) c.expectDisplay(i, blankDisplay(), why);
+        return;
+    }
+    if (gate) {
+        shown(1, "Thresh", printedNear("%+2.1f", c.get(p + "/gate/thr"), 80.0, -80.0));
+        shown(2, "Range", printedNear("%2.1f", c.get(p + "/gate/range"), 57.0, 3.0));
+    } else {
+        shown(1, "Thresh", printedNear("%+2.1f", c.get(p + "/dyn/thr"), 60.0, -60.0));
+        shown(2, "Mix", printedNear("%3.0f", c.get(p + "/dyn/mix"), 100.0, 0.0));
+    }
+    shown(3, "Attck", printedNear("%2.0f", c.get(p + x + "attack"), 120.0, 0.0));
+    shown(4, "Hold", {});
+    shown(5, "Rel", {});
+    const int key = static_cast<int>(c.get(p + x + "keysrc"));
+    const int filter = static_cast<int>(c.get(p + x + "filter/type"));
+    if (key >= 0 && key <= 64 && filter >= 0 && filter <= 8)
+        shown(6, keySourceName(key).substr(0, 7), {kFilterTypes[filter]});
+    shown(7, "freq", {});
+}
+
 bool consoleValues(ThreeDevices& devices, const Model& m, int selected, Values& values)
 {
     for (int s : m.shown)
@@ -364,7 +470,8 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
             c.expectLit(i, s <= 63 && c.get(p + "/mix/mono") == 1.0, "mono on, " + where);
         }
     }
-    if (S >= 0 && S < 72 && (page == 1 || page >= 28) && page != 34 && !m.selectionStale)
+    if (S >= 0 && S < 72 && page >= 31 && page <= 33 && !m.selectionStale) expectProcessingPage(c, m, page, S);
+    else if (S >= 0 && S < 72 && (page == 1 || page >= 28) && page != 34 && !m.selectionStale)
         expectSelectedStripPage(c, devices, page, S, m.eqLayer);
     if (!m.held[8] && !m.unchecked[8]) c.expectFader(8, c.get("/main/st/mix/fader"), "LR");
     expectPageLamps(c, page);
