@@ -150,9 +150,13 @@ void pressPageButton(int note, int)
 
 void storeEncoderPush(int note, int velocity)
 {
+    const bool changed = (encoderPushed[note - 32] != 0) != (velocity != 0);
     encoderPushed[note - 32] = velocity;
     int page = surfacePage;
     if (velocity == PRESS && (page == 28 || page == 31)) handlePageEncoderPush(page, note);
+    // The dynamics page labels encoders 2 and 3 by their push state: show
+    // the other layer as soon as it changes, not at the next refresh.
+    if (changed && page == 33 && (note == 33 || note == 34)) refreshSurface(0);
 }
 
 // Touch is kept per physical fader: a hand that holds a fader across a bank

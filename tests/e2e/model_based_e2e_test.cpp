@@ -79,7 +79,7 @@ std::string preferencesText()
 // ---- Actions.
 
 enum class Kind { Hand, Hold, Release, Mute, Solo, Select, Turn, CentrePan, BankUp, BankDown, ScrollOn, ScrollBack,
-                  Home, Page, TopRow, NextStrip, PreviousStrip, SetFader, SetOn, SetName, SetColor, SetPan, SetSolo,
+                  Home, Page, TopRow, NextStrip, PreviousStrip, PushTurn, SetFader, SetOn, SetName, SetColor, SetPan, SetSolo,
                   SetValue };
 
 struct Action {
@@ -128,6 +128,9 @@ std::string commandOf(const Action& action)
     case Kind::Turn: return "turn " + std::to_string(a + 1) + (action.x > 0 ? " +" : " -") +
                             std::to_string(static_cast<int>(std::fabs(action.x)));
     case Kind::CentrePan: return "press " + std::to_string(32 + a);
+    case Kind::PushTurn:  // the encoder held down while it turns
+        return "down " + std::to_string(32 + a) + "\nturn " + std::to_string(a + 1) + (action.x > 0 ? " +" : " -") +
+               std::to_string(static_cast<int>(std::fabs(action.x))) + "\nup " + std::to_string(32 + a);
     case Kind::BankUp: return "press 97";
     case Kind::BankDown: return "press 96";
     case Kind::ScrollOn: return "press 47";
@@ -208,8 +211,9 @@ void apply(const Action& action, Model& m, const Banks& banks)
         break;
     case Kind::Mute:
     case Kind::Solo: refresh = m.shown[a] != kBlank; break;
+    case Kind::PushTurn:
     case Kind::Turn:
-        if (m.page == 1 && a == 1) m.eqLayer = action.x > 0 ? 1 : 0;
+        if (action.kind == Kind::Turn && m.page == 1 && a == 1) m.eqLayer = action.x > 0 ? 1 : 0;
         if ((m.page == 1 || m.page == 28 || (m.page >= 31 && m.page <= 33)) && a == 0)
             selectAdjacentStrip(m, banks, action.x > 0 ? 1 : -1);
         // The assignment page's encoders 7 and 8 pick the groups its buttons toggle.
@@ -320,6 +324,10 @@ Action nextAction(std::mt19937& random, const Model& m)
     // past a fault of the motor faders.
     static const bool noHands = std::getenv("VELUMBRA_MODEL_NO_HANDS") != nullptr;
     int roll = pick(noHands ? 25 : 0, 99);
+    // On a page of the selected strip, often one of its encoders or buttons.
+    if ((m.page == 1 || (m.page >= 28 && m.page <= 33)) && pick(0, 2) == 0) roll = pick(0, 1) ? 40 : 72;
+    // Pages change often enough for a few hundred steps to see them all.
+    else if (pick(0, 9) == 0) roll = 65;
     if (roll < 16) return act(Kind::Hand, pick(1, 9), level());
     if (roll < 20) return act(Kind::Hold, pick(1, 9));
     if (roll < 25) {
@@ -333,7 +341,13 @@ Action nextAction(std::mt19937& random, const Model& m)
     if (roll < 43) {
         // On the equaliser page encoder 2 switches between gain and Q.
         int encoder = m.page == 1 && pick(0, 1) ? 1 : pick(0, 7);
-        return act(Kind::Turn, encoder, static_cast<double>(pick(0, 1) ? pick(1, 6) : -pick(1, 6)));
+        // Now and then far enough to reach the end of a range.
+        int ticks = pick(0, 4) == 0 ? pick(20, 63) : pick(1, 6);
+        double x = pick(0, 1) ? ticks : -ticks;
+        // Pushed encoders edit other fields on the strip pages.
+        bool pushable = m.page == 0 || m.page == 28 || (m.page >= 31 && m.page <= 33);
+        if (pushable && encoder > 0 && pick(0, 2) == 0) return act(Kind::PushTurn, encoder, x);
+        return act(Kind::Turn, encoder, x);
     }
     // In a DCA spill bank, stepping through its members instead.
     if (roll < 45 && m.bank >= 8) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);

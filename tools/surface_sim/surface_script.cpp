@@ -24,7 +24,7 @@ bool number(const std::vector<std::string>& words, size_t at, long low, long hig
 bool encoderValue(const std::string& word, long& out)
 {
     long ticks = 0;
-    if (word.size() > 1 && word[0] == '+' && parseWholeNumber(word.substr(1), 1, 64, ticks)) {
+    if (word.size() > 1 && word[0] == '+' && parseWholeNumber(word.substr(1), 1, 63, ticks)) {
         out = ticks;
         return true;
     }
