@@ -204,38 +204,4 @@ TEST_F(FxEditingTest, TopRowZeroSendsTheSlotsFunctionKeyToTheEditor)
     }
 }
 
-// Every parameter of the shipped description files: one tick past either end
-// stops at the end and goes out with its kind's tag.
-TEST_F(FxEditingTest, ShippedDescriptionsBoundEveryParameterAtBothEnds)
-{
-    resetFxDescriptions();
-    const std::string tools = std::string(VELUMBRA_SOURCE_DIR) + "/fxdata/";
-    ASSERT_TRUE(readFxDescriptionFile(tools + "fx1_4.prm", fxDescriptions1to4, FX_TYPES_1TO4, FX_LINE_CAPACITY_1TO4));
-    ASSERT_TRUE(readFxDescriptionFile(tools + "fx5_8.prm", fxDescriptions5to8, FX_TYPES_5TO8, FX_LINE_CAPACITY_5TO8));
-    int checked = 0;
-    for (int slot : {1, 5}) {
-        for (int type = 0; type <= fxTypeLimit(slot); ++type) {
-            const FxDescription* d = fxDescriptionFor(slot - 1, type);
-            for (int i = 0; d && i < d->paramCount && i < FX_PARAM_COUNT; ++i) {
-                const FxParamDescription& param = d->params[i];
-                useEffect(slot, type, param.page);
-                if (findFxParameter(slot - 1, param.page, param.position) != i || !(param.step > 0.0)) continue;
-                SCOPED_TRACE(std::string(d->name) + " " + param.name);
-                bool integer = param.kind == FX_KIND_ENUM;
-                double& value = fxSlots[slot].par[i + 1];
-                value = (integer ? param.max : 1.0) - param.step / 2;
-                turn(pageOfSlot(slot), param.position + 2, cw(1));
-                Writes seen = mixer.drain();
-                EXPECT_EQ(seen, (Writes{{seen.empty() ? "" : seen[0].address, integer ? 'i' : 'f',
-                                         integer ? static_cast<int>(param.max) : 1.0}}));
-                value = param.step / 2;
-                turn(pageOfSlot(slot), param.position + 2, ccw(1));
-                EXPECT_EQ(value, 0.0);
-                checked += mixer.drain().size() == 1;
-            }
-        }
-    }
-    EXPECT_GT(checked, 20);
-}
-
 } // namespace

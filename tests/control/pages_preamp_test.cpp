@@ -70,53 +70,7 @@ TEST_F(PreampPageTest, ANewSourceAsksTheConsoleForTheStripsHeadamp)
     for (const Write& w : seen) EXPECT_NE(w.address, "/-ha/04/index");
 }
 
-struct PreampEncoderCase {
-    const char* name;
-    int strip, encoder;
-    bool pushed;
-    double StripRecord::*unit;  // both null: head-amp 20's gain
-    int StripRecord::*whole;
-    int value;
-    double start, expected;
-    const char* address;        // nullptr: the field must not change
-};
-
-class PreampEncoderTest : public PreampPageTest, public ::testing::WithParamInterface<PreampEncoderCase> {};
-
-TEST_P(PreampEncoderTest, StepsWithinTheLimits)
-{
-    const PreampEncoderCase& c = GetParam();
-    StripRecord& r = strips[c.strip];
-    double& gain = headamps[20].gain;
-    if (c.unit) r.*c.unit = c.start;
-    else if (c.whole) r.*c.whole = static_cast<int>(c.start);
-    else gain = c.start;
-    encoderPushed[c.encoder - 1] = c.pushed ? 127 : 0;
-    selectStrip(c.strip);
-    turn(28, c.encoder, c.value);
-    EXPECT_NEAR(c.unit ? r.*c.unit : c.whole ? r.*c.whole : gain, c.expected, 1e-12);
-    Writes seen = mixer.drain();
-    if (c.address) {
-        EXPECT_EQ(lastWriteTo(seen, c.address), (Write{c.address, c.whole ? 'i' : 'f', c.expected}));
-    }
-}
-
-using P = PreampEncoderCase;
 using R = StripRecord;
-INSTANTIATE_TEST_SUITE_P(
-    Encoders, PreampEncoderTest,
-    ::testing::Values(P{"GainStopsAtTop", 4, 2, false, nullptr, nullptr, cw(3), 0.999, 1.0, "/headamp/020/gain"},
-                      P{"SourceByOne", 4, 2, true, nullptr, &R::source, cw(9), 13, 14, "/ch/05/config/source"},
-                      P{"SourceStopsAt64", 4, 2, true, nullptr, &R::source, cw(1), 64, 64, "/ch/05/config/source"},
-                      P{"SourceStopsAt0", 4, 2, true, nullptr, &R::source, ccw(1), 0, 0, "/ch/05/config/source"},
-                      P{"LowCut", 4, 6, false, &R::hpf, nullptr, cw(2), 0.5, 0.52, "/ch/05/preamp/hpf"},
-                      P{"Delay", 4, 7, false, &R::delayTime, nullptr, ccw(1), 0.01, 0.006398, "/ch/05/delay/time"},
-                      P{"InsertByOne", 4, 8, false, nullptr, &R::insertSel, cw(5), 3, 4, "/ch/05/insert/sel"},
-                      P{"InsertStopsAt22", 50, 8, false, nullptr, &R::insertSel, cw(1), 22, 22, "/bus/03/insert/sel"},
-                      P{"NoInsertOnAux", 34, 8, false, nullptr, &R::insertSel, cw(1), 3, 3, nullptr},
-                      P{"NoLowCutOnBus", 50, 6, false, &R::hpf, nullptr, cw(1), 0.5, 0.5, nullptr},
-                      P{"NoDelayOnAux", 33, 7, false, &R::delayTime, nullptr, cw(1), 0.5, 0.5, nullptr}),
-    byName);
 
 struct PreampButtonCase {
     const char* name;

@@ -59,16 +59,6 @@ inline bool isLamp(const Bytes& b) { return b.size() == 3 && b[0] == 0x90; }
 
 using Lamp = std::pair<int, int>;   // note, velocity
 
-// Every lamp message with a note in [low, high], in queue order.
-inline std::vector<Lamp> lampsBetween(const std::vector<Bytes>& slots, int low, int high)
-{
-    std::vector<Lamp> lamps;
-    for (const Bytes& b : slots) {
-        if (isLamp(b) && b[1] >= low && b[1] <= high) lamps.push_back({b[1], b[2]});
-    }
-    return lamps;
-}
-
 // The page lamps: mode lamps, send-page and effects-page lamps.
 inline std::vector<Lamp> pageLampsOf(const std::vector<Bytes>& slots)
 {

@@ -62,24 +62,6 @@ TEST_F(SurfaceDispatch, AReleasedFaderIsSentTheModelsPositionAgain)
     }
 }
 
-// A fader on pages the end-to-end comparison does not visit, or where it
-// moves something other than the page's level: the first write, nullptr for
-// none.
-struct FaderCase {
-    int page;
-    uint8_t status;  // 0xE0 fader 1, 0xE8 the master fader
-    int strip;
-    const char* address;
-};
-
-class FaderOnPage : public SurfaceControlTest, public ::testing::WithParamInterface<FaderCase> {};
-
-INSTANTIATE_TEST_SUITE_P(
-    FaderPages, FaderOnPage,
-    ::testing::Values(FaderCase{1, 0xE0, 5, nullptr}, FaderCase{5, 0xE0, 5, "/ch/06/mix/fader"},
-                      FaderCase{8, 0xE0, 48, "/bus/01/mix/fader"}, FaderCase{34, 0xE0, 64, "/mtx/01/mix/fader"},
-                      FaderCase{1, 0xE8, B, "/main/st/mix/fader"}));
-
 TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagramsAreDropped)
 {
     showStrips({0});
