@@ -325,7 +325,7 @@ Action nextAction(std::mt19937& random, const Model& m)
     static const bool noHands = std::getenv("VELUMBRA_MODEL_NO_HANDS") != nullptr;
     int roll = pick(noHands ? 25 : 0, 99);
     // On a page of the selected strip, often one of its encoders or buttons.
-    if ((m.page == 1 || (m.page >= 28 && m.page <= 33)) && pick(0, 2) == 0) roll = pick(0, 1) ? 40 : 72;
+    if ((m.page == 1 || (m.page >= 28 && m.page <= 33)) && pick(0, 1) == 0) roll = pick(0, 1) ? 40 : 72;
     // Pages change often enough for a few hundred steps to see them all.
     else if (pick(0, 9) == 0) roll = 65;
     if (roll < 16) return act(Kind::Hand, pick(1, 9), level());
@@ -359,7 +359,8 @@ Action nextAction(std::mt19937& random, const Model& m)
     if (roll < 56) return m.bank == 0 && m.scroll > 0 ? act(Kind::ScrollBack) : act(Kind::BankDown);
     if (roll < 61) return act(Kind::ScrollOn);
     if (roll < 64) return act(Kind::ScrollBack);
-    if (roll < 65) return act(Kind::Home);
+    // Home, or the automix enable buttons (89, 90), which leave the page as it is.
+    if (roll < 65) return act(pick(0, 2) == 0 ? Kind::Home : Kind::Page, pick(89, 90));
     if (roll < 70) {
         const int pages[] = {51, 44, 40, 45, 85, 62, 63, 69, 54, 61, 43, 42, 41};
         return act(Kind::Page, pages[pick(0, 12)]);
@@ -532,7 +533,7 @@ long environmentNumber(const char* name, long fallback)
 
 TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
 {
-    const long steps = environmentNumber("VELUMBRA_MODEL_STEPS", 300);
+    const long steps = environmentNumber("VELUMBRA_MODEL_STEPS", 600);
     const long seed = environmentNumber("VELUMBRA_MODEL_SEED", 1);
     Rig rig;
     rig.prefsPath = (std::filesystem::temp_directory_path() /
