@@ -16,6 +16,8 @@ namespace {
 
 constexpr int FADER_WAIT = 10;
 constexpr int OTHER_WAIT = 150;
+// At most this many bytes of lamps and faders in one datagram.
+constexpr int JOINED_MAX_BYTES = 48;
 
 // Target numbers: each names one thing on the surface that a newer message
 // makes the older one pointless for.
@@ -144,7 +146,10 @@ void shareNewestValue(int id)
 // Caller holds queueMutex.
 void wakeSenderLocked()
 {
-    if (senderWaiting && !wireBusy) queueCondition.notify_one();
+    if (!senderWaiting || wireBusy) return;
+    // One notify per wait: the enqueues that follow find it awake already.
+    senderWaiting = false;
+    queueCondition.notify_one();
 }
 
 bool canSendNow()
@@ -200,13 +205,14 @@ void offer(int id, const uint8_t* bytes, int length, int waitMicros)
 }
 
 // Caller holds queueMutex. Takes the oldest message that still changes
-// something; false when none is left.
-bool takeLocked(SurfaceMessage& message)
+// something, and says which entry it was; false when none is left.
+bool takeLocked(SurfaceMessage& message, int16_t& taken)
 {
     while (orderCount > 0) {
         const int16_t entry = order[orderHead];
         orderHead = (orderHead + 1) % ORDER_CAPACITY;
         --orderCount;
+        taken = entry;
         if (entry == RAW_ENTRY) {
             RawSlot& slot = rawRing[rawHead];
             const uint8_t* data = slot.bigData ? slot.bigData : slot.inlineData;
@@ -229,6 +235,31 @@ bool takeLocked(SurfaceMessage& message)
         return true;
     }
     return false;
+}
+
+// Lamps and motor faders: three-byte messages, several of which the surface
+// takes in one datagram.
+bool isShortTarget(int id) { return id >= FADER_TARGETS && id < LAMP_TARGETS + 128; }
+
+// Caller holds queueMutex and has just taken a lamp or fader: the lamps and
+// faders waiting right behind it join its datagram, in order, their waits
+// added up. A repaint then costs the sender a few wake-ups, not one each.
+void joinShortMessages(SurfaceMessage& message)
+{
+    while (orderCount > 0 && message.length + 3 <= JOINED_MAX_BYTES) {
+        const int16_t entry = order[orderHead];
+        if (entry == RAW_ENTRY || !isShortTarget(entry)) return;
+        orderHead = (orderHead + 1) % ORDER_CAPACITY;
+        --orderCount;
+        Target& t = targets[entry];
+        t.queued = false;
+        if (unchanged(entry)) continue;
+        std::memcpy(message.data + message.length, t.waiting, 3);
+        message.length += 3;
+        message.waitMicros += t.waitMicros;
+        markSent(entry);
+        ++sentCount;
+    }
 }
 
 void setSent(int id, const uint8_t* bytes, int length)
@@ -422,7 +453,8 @@ void resetSentStripDisplays()
 bool takeQueuedSurfaceMessage(SurfaceMessage& message)
 {
     std::lock_guard<std::mutex> lock(queueMutex);
-    if (!takeLocked(message)) return false;
+    int16_t taken = RAW_ENTRY;
+    if (!takeLocked(message, taken)) return false;
     ++sentCount;
     return true;
 }
@@ -454,7 +486,10 @@ int surfaceSenderLoop()
             lock.lock();
             continue;
         }
-        if (takeLocked(message)) sendLocked(lock, message.data, message.length, message.waitMicros);
+        int16_t taken = RAW_ENTRY;
+        if (!takeLocked(message, taken)) continue;
+        if (taken != RAW_ENTRY && isShortTarget(taken)) joinShortMessages(message);
+        sendLocked(lock, message.data, message.length, message.waitMicros);
     }
 }
 

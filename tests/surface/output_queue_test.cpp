@@ -281,16 +281,25 @@ TEST_F(SenderOnLoopback, IdleQueueSendsOnTheCallersThreadAndPacesTheNextMessage)
     int64_t atA = 0, atB = 0;
     ASSERT_TRUE(receiveOne(a, atA));
     EXPECT_EQ(a, std::vector<uint8_t>{1});
-    // Inside the first one's pacing the next waits for the sender.
+    // Inside the first one's pacing the next wait for the sender. Lamps and
+    // faders in a row share a datagram; anything else keeps its own place.
     queueLamp(1, 1);
+    queueFaderPosition(2, 0x1234);
+    queueEncoderRing(0, 5, 6);
+    queueLamp(2, 127);
     SurfaceQueueStats stats = surfaceQueueStats();
     EXPECT_EQ(stats.sentDirectly, 1u);
-    EXPECT_EQ(stats.depth, 1);
+    EXPECT_EQ(stats.depth, 4);
     sender = std::thread(surfaceSenderLoop);
     ASSERT_TRUE(receiveOne(b, atB));
-    EXPECT_EQ(b, (std::vector<uint8_t>{0x90, 1, 1}));
+    EXPECT_EQ(b, (std::vector<uint8_t>{0x90, 1, 1, 0xE1, 0x34, 0x12}));
     // A late receiver only makes the gap look longer.
     EXPECT_GE(atB - started, static_cast<int64_t>(waitMicros) * 1000);
+    std::vector<uint8_t> ring, lamp;
+    ASSERT_TRUE(receiveOne(ring, atB));
+    EXPECT_EQ(ring, (std::vector<uint8_t>{0xB0, 0x30, 5, 0xB0, 0x38, 6}));
+    ASSERT_TRUE(receiveOne(lamp, atB));
+    EXPECT_EQ(lamp, (std::vector<uint8_t>{0x90, 2, 127}));
 }
 
 TEST_F(SenderOnLoopback, ProducersDoNotWaitForThePacing)
