@@ -384,6 +384,30 @@ Action nextAction(std::mt19937& random, const Model& m)
     return act(Kind::SetSolo, consoleStrip(), static_cast<double>(pick(0, 1)));
 }
 
+// A run starts with a tour of the selected strip's pages: each encoder
+// turned, and turned while pushed where pushing changes what it edits, and
+// each button pressed once, so that every run reaches all of them; random
+// actions follow.
+std::vector<Action> pageTour(std::mt19937& random)
+{
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::vector<Action> tour;
+    for (int button : {44, 40, 45, 43, 42, 41}) {
+        tour.push_back(act(Kind::Page, button));
+        const bool pushable = button != 44 && button != 45;
+        for (int encoder = 1; encoder < 8; ++encoder) {
+            const double x = pick(0, 1) ? pick(1, 63) : -pick(1, 63);
+            tour.push_back(act(Kind::Turn, encoder, x));
+            if (pushable) tour.push_back(act(Kind::PushTurn, encoder, -x));
+        }
+        // Button 6 of the assignment page would change the DCA spill banks.
+        for (int note = 0; note < 8; ++note)
+            if (!(button == 43 && note == 6)) tour.push_back(act(Kind::TopRow, note));
+        tour.push_back(act(Kind::Home));
+    }
+    return tour;
+}
+
 // ---- Running a sequence.
 
 struct Outcome {
@@ -459,8 +483,9 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         return outcome;
     }
     size_t total = generator ? steps : actions.size();
+    const std::vector<Action> tour = generator ? pageTour(*generator) : std::vector<Action>{};
     for (size_t i = 0; i < total; ++i) {
-        if (generator) actions.push_back(nextAction(*generator, m));
+        if (generator) actions.push_back(i < tour.size() ? tour[i] : nextAction(*generator, m));
         const Action& action = actions[i];
         // The pre-amp page's phantom button works only for a strip the
         // console gave a head amp.

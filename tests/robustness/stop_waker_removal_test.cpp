@@ -9,6 +9,9 @@
 #include <thread>
 
 #include "app/reset_state.h"
+#include "mixer/keepalive.h"
+#include "mixer/mixer_send.h"
+#include "platform/udp.h"
 #include "platform/stop_signal.h"
 
 namespace {
@@ -50,6 +53,32 @@ TEST(StopWakerRemoval, WaitsForTheWakerCallAlreadyRunning)
     EXPECT_TRUE(waker.finished) << "removeStopWaker returned while the waker still ran";
 
     signalWatcher.join();
+    resetAllState();
+}
+
+// The watchdog of a quiet console sleeps until the keep-alive's next pass,
+// without a time limit: a pass must wake it, and so must a stop.
+TEST(KeepAlivePass, WakesItsWaiterAndAStopEndsAWaitWithoutLimit)
+{
+    resetAllState();
+    UdpSocket sender, console;
+    ASSERT_TRUE(sender.open() && console.open() && console.bind(0x7F000001, 0));
+    setMixerLink(&sender, UdpEndpoint{0x7F000001, console.localPort()});
+    std::thread keepAlive(mixerKeepAliveLoop);
+    EXPECT_GE(waitForKeepAlivePass(0, 5000), 1u) << "the first pass comes at once";
+    const uint64_t seen = keepAlivePassCount();
+    std::atomic<bool> returned{false};
+    std::thread waiter([&] {
+        waitForKeepAlivePass(seen, -1);
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let it wait
+    requestStop();
+    EXPECT_TRUE(becomesTrue(returned, 2000)) << "a stop did not end the wait";
+    if (!returned) std::terminate();  // a waiter that never returns cannot be joined
+    waiter.join();
+    keepAlive.join();
+    setMixerLink(nullptr, UdpEndpoint{});
     resetAllState();
 }
 
