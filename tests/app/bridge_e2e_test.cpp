@@ -136,19 +136,6 @@ TEST_F(BridgeBinary, NamesTheAddressesInUseSendsKeepAliveAndStopsOnQ)
     EXPECT_TRUE(waitForLine(bridge, "Cleanining up and stopping...", 100, line));
 }
 
-TEST_F(BridgeBinary, StopsOnSigtermWithinOneSecond)
-{
-    writeConfig("127.0.0.5|127.0.0.6|");
-    ASSERT_TRUE(startAgainstStandIn());
-    std::string line;
-    ASSERT_TRUE(waitForLine(bridge, "Ready for the messages...", 5000, line));
-    auto before = std::chrono::steady_clock::now();
-    ::kill(bridge.pid, SIGTERM);
-    ASSERT_TRUE(waitForExit(bridge, 1000 * SANITIZER_SLOWDOWN));
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(SANITIZER_SLOWDOWN));
-    EXPECT_EQ(exitCode(), 0);
-}
-
 TEST_F(BridgeBinary, ForcedPromptRewritesTheFile)
 {
     writeConfig("127.0.0.5|127.0.0.6|");

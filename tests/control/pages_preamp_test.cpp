@@ -110,16 +110,6 @@ INSTANTIATE_TEST_SUITE_P(Buttons, PreampButtonTest,
                                            PB{"ButtonOneDoesNothing", 4, 1, &R::hpOn, 0, nullptr}),
                          byName);
 
-TEST_F(PreampPageTest, EncoderOneSendsThePageOfTheNewlySelectedStrip)
-{
-    setBank(0, {3, 74, 40, 5});
-    showStrips({3, 74, 40, 5});
-    selectStrip(3);
-    turn(28, 1, cw(1));
-    EXPECT_EQ(selectedStrip, 40);  // the DCA is skipped
-    EXPECT_EQ(addressesOf(mixer.drain()), (std::vector<std::string>{"/-stat/selidx", "/config/fxlink/1-2"}));
-}
-
 TEST_F(PreampPageTest, LinkGivesThePartnerTheSameValueAndPhantomTogglesTheRoutedHeadamp)
 {
     selectStrip(5);

@@ -134,20 +134,6 @@ TEST_F(EditorPrefsTest, MalformedFilesGiveOnlyWhatTheyHold)
     }
 }
 
-TEST_F(EditorPrefsTest, NinthBankSeedsTheDcaGroupOnlyWhenUnset)
-{
-    const struct { const char* bank9; int before, after; } cases[] = {
-        {"74 75 76", -1, 2}, {"72", -1, 0}, {"79 72", -1, 7}, {"74", 0, 0}, {"70 74", -1, 0}, {"80", -1, 0}};
-    for (const auto& c : cases) {
-        Lines body(16, "");
-        body.push_back("-guiprefs/bank9 3");
-        body.push_back(std::string("-guiprefs/bank9/channels ") + c.bank9);
-        currentDcaGroup = c.before;
-        readBody(body);
-        EXPECT_EQ(currentDcaGroup, c.after) << c.bank9;
-    }
-}
-
 // Which file is read: the explicit one, else the found editor's own, else
 // (no editor) X32-Edit's before M32-Edit's, else the default banks. A
 // folder where a file should be counts as missing.

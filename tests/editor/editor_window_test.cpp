@@ -71,31 +71,6 @@ TEST_F(EditorWindowTest, WithoutAnEditorOrWithADegenerateOneNothingIsClicked)
     EXPECT_TRUE(recordedDesktopEvents().empty());
 }
 
-TEST_F(EditorWindowTest, TitleDecidesWhetherAndWhichEditorIsFound)
-{
-    const struct { const char* title; int found, kind; } cases[] = {
-        {"X32 EDIT - show", 1, 1}, {"x32 edit", 0, 0}, {"M32 EDIT 4.3", 1, 2},
-        {"Show file - X32 EDIT", 1, 1}, {"X32 EDIT / M32 EDIT", 1, 2}, {"X32 EDI", 0, 0}};
-    for (const auto& c : cases) {
-        resetEditorState();
-        installRecordingDesktop();
-        uint64_t handle = showEditor({0, 100, 1188, 851}, c.title);
-        EXPECT_EQ(editorFound, c.found) << c.title;
-        EXPECT_EQ(editorKind, c.kind) << c.title;
-        EXPECT_EQ(editorWindow, c.found ? handle : 0u) << c.title;
-    }
-    // The last matching window wins.
-    uint64_t m32 = addFakeWindow("M32 EDIT - second", {0, 0, 100, 100});
-    addFakeWindow("Mail", {0, 0, 100, 100});
-    uint64_t x32 = showEditor({0, 0, 100, 100}, "X32 EDIT - third");
-    EXPECT_EQ(editorWindow, x32);
-    closeFakeWindow(x32);
-    resetEditorState();
-    searchEditorWindow();
-    EXPECT_EQ(editorWindow, m32);
-    EXPECT_EQ(editorKind, 2);
-}
-
 TEST_F(EditorWindowTest, RectIsReadNowAndAFailedReadKeepsTheLastGeometry)
 {
     int left = -1, top = -1, right = -1, bottom = -1;

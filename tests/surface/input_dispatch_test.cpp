@@ -95,37 +95,4 @@ TEST_F(SurfaceDispatch, ModelValuesOutsideTheirTablesAreNeverUsedAsIndexes)
     EXPECT_TRUE(mixer.drain().empty());
 }
 
-TEST_F(SurfaceDispatch, SurfaceMessagesReachThePageOfTheSelectedStrip)
-{
-    selectStrip(2);
-    strips[2].gateThr = 0.5;
-    strips[2].dynKeySrc = 60;
-
-    pressNote(42);                   // gate page
-    surfaceSends({0xB0, 17, 2});     // encoder 2 two ticks clockwise
-    EXPECT_EQ(surfacePage, 32);
-    Writes seen = mixer.drain();
-    ASSERT_EQ(seen.size(), 12u);
-    EXPECT_EQ(seen[1], (Write{"/ch/03/gate/thr", 'f', 0.5125}));
-
-    pressNote(41);                   // dynamics page
-    pressNote(38);                   // encoder 7 held
-    surfaceSends({0xB0, 22, 10});
-    releaseNote(38);
-    surfaceSends({0xB0, 22, 10});    // not held: the filter type by one
-    EXPECT_EQ(strips[2].dynKeySrc, 64);
-    EXPECT_EQ(strips[2].dynFilterType, 1);
-    EXPECT_EQ(mixer.drain().size(), 34u);
-
-    pressNote(40);                   // pre-amp page
-    pressNote(39);                   // encoder 8 push: insert position
-    EXPECT_EQ(strips[2].insertPos, 1);
-    EXPECT_EQ(mixer.drain().size(), 11u);
-
-    pressNote(89);                   // automix X, on any page, then Y
-    pressNote(90);
-    EXPECT_EQ(mixer.drain(), (Writes{{"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 0},
-                                     {"/config/amixenable/X", 'i', 1}, {"/config/amixenable/Y", 'i', 1}}));
-}
-
 } // namespace
