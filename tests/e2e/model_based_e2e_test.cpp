@@ -6,8 +6,9 @@
 // values and the surface's display rules, never from the bridge. A failing
 // sequence is shrunk and printed with its seed.
 //   VELUMBRA_MODEL_STEPS=3000 VELUMBRA_MODEL_SEED=7 velumbra_tests --gtest_filter='ModelBased.*'
-// VELUMBRA_MODEL_SHRINK_S bounds the shrinking (default: what the suite's
-// two minutes per test leave, at most 60 s).
+// 600 steps by default, 300 in a sanitizer build. VELUMBRA_MODEL_SHRINK_S
+// bounds the shrinking (default: what the suite's two minutes per test
+// leave, at most 60 s).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -558,7 +559,7 @@ long environmentNumber(const char* name, long fallback)
 
 TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
 {
-    const long steps = environmentNumber("VELUMBRA_MODEL_STEPS", 600);
+    const long steps = environmentNumber("VELUMBRA_MODEL_STEPS", SANITIZER_SLOWDOWN > 1 ? 300 : 600);
     const long seed = environmentNumber("VELUMBRA_MODEL_SEED", 1);
     Rig rig;
     rig.prefsPath = (std::filesystem::temp_directory_path() /
