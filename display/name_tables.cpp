@@ -44,7 +44,9 @@ const char* const CHANNEL_FX_NAMES[] = {"FX 1L", "FX 1R", "FX 2L", "FX 2R",
 template <int N>
 void copyName(NameTable<N>& table, int index, const char* text)
 {
-    std::snprintf(table.names[index], NAME_SIZE, "%s", text);
+    int k = 0;
+    for (; k < NAME_SIZE - 1 && text[k] != '\0'; ++k) table.names[index][k] = text[k];
+    table.names[index][k] = '\0';
 }
 
 template <size_t N>

@@ -85,7 +85,7 @@ protected:
             strips[s].fader = 0.25 + s / 400.0;
             strips[s].pan = 0.5;
             strips[s].meter = 0.01f * static_cast<float>(s % 7);
-            std::snprintf(strips[s].name, sizeof strips[s].name, "S%d", s);
+            std::snprintf(strips[s].name, sizeof strips[s].name, "S%d", s % 100);
             strips[s].color = s % 8;
         }
         for (int h = 0; h < HEADAMP_COUNT; ++h) headamps[h].gain = 0.3;

@@ -199,7 +199,7 @@ void addStatusHeadampsAndEffects()
     addInt("/-stat/lock", 0, 1);
     addInt("/-stat/chfaderbank", 0, 3);
     for (int n = 0; n < 128; ++n) {
-        char prefix[16];
+        char prefix[24];
         std::snprintf(prefix, sizeof prefix, "/headamp/%03d", n);
         addFloat(std::string(prefix) + "/gain");
         addInt(std::string(prefix) + "/phantom", 0, 1);
