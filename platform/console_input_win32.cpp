@@ -1,8 +1,8 @@
-// Standard input on Windows, read so that a stop request is noticed within a
-// tenth of a second while nobody types. A console is waited on with its
-// handle and read in the console's own line mode (echo and editing stay the
-// system's); a pipe is polled with PeekNamedPipe; anything else is read as
-// it is. Line breaks arrive as CR LF here: the CR is dropped, so callers see
+// Standard input on Windows. A console is waited on with its handle together
+// with a wake-up event that a stop request or interruptConsoleInput() sets,
+// so nobody typing costs no wake-ups, and read in the console's own line
+// mode (echo and editing stay the system's); a pipe is polled with
+// PeekNamedPipe; anything else is read as it is. Line breaks arrive as CR LF here: the CR is dropped, so callers see
 // one '\n' per Enter as on every other system.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -17,6 +17,16 @@
 
 namespace {
 enum class ReadStep { Got, Wait, End, Stop };
+
+// Manual-reset: a reader that sees it set resets it before it looks again at
+// what it waits for, so no wake-up is lost.
+HANDLE wakeEvent()
+{
+    static HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
+
+void setWakeEvent(void*) { SetEvent(wakeEvent()); }
 
 // True while the console holds the rest of a line already entered: the
 // console's handle is no longer signalled for it, so read without waiting.
@@ -40,10 +50,15 @@ bool consoleHasTypedKey(HANDLE input)
     return false;
 }
 
-ReadStep readConsole(HANDLE input, char& c)
+ReadStep readConsole(HANDLE input, char& c, DWORD waitMs)
 {
     if (!consoleLinePending) {
-        DWORD ready = WaitForSingleObject(input, 100);
+        HANDLE handles[2] = {input, wakeEvent()};
+        DWORD ready = WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, waitMs);
+        if (ready == WAIT_OBJECT_0 + 1) {
+            ResetEvent(handles[1]);
+            return ReadStep::Wait;
+        }
         if (ready == WAIT_TIMEOUT) return ReadStep::Wait;
         if (ready != WAIT_OBJECT_0) return ReadStep::End;
         if (!consoleHasTypedKey(input)) return ReadStep::Wait;
@@ -83,28 +98,36 @@ ReadStep readPipe(HANDLE input, char& c)
         // read blocking: a stop is then seen at the next character.
         return readPlain(input, c);
     }
-    if (available == 0) return sleepUnlessStopped(20) ? ReadStep::Stop : ReadStep::Wait;
+    // A pipe cannot be waited on: look again in 20 ms, or at a wake-up.
+    if (available == 0 && WaitForSingleObject(wakeEvent(), 20) == WAIT_OBJECT_0) ResetEvent(wakeEvent());
+    if (available == 0) return ReadStep::Wait;
     return readPlain(input, c);
 }
 
-ReadStep readOne(char& c)
+ReadStep readOne(char& c, DWORD waitMs)
 {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (input == INVALID_HANDLE_VALUE || input == nullptr) return ReadStep::End;
     DWORD mode = 0;
-    if (GetConsoleMode(input, &mode)) return readConsole(input, c);
+    if (GetConsoleMode(input, &mode)) return readConsole(input, c, waitMs);
     if (GetFileType(input) == FILE_TYPE_PIPE) return readPipe(input, c);
     return readPlain(input, c);
 }
-} // namespace
-
-KeyStatus readConsoleCharWithin(char& c, int timeoutMs)
+KeyStatus readLoop(char& c, int timeoutMs, const std::atomic<bool>* done, bool stopWakes)
 {
-    ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs < 0 ? 0 : timeoutMs);
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
         if (stopRequested) return KeyStatus::Stopped;
-        if (timeoutMs >= 0 && GetTickCount64() >= deadline) return KeyStatus::TimedOut;
-        switch (readOne(c)) {
+        if (done && *done) return KeyStatus::TimedOut;
+        DWORD wait = INFINITE;
+        if (timeoutMs >= 0) {
+            const ULONGLONG now = GetTickCount64();
+            if (now >= deadline) return KeyStatus::TimedOut;
+            wait = static_cast<DWORD>(deadline - now);
+        }
+        // Without a stop waker, look at the stop request now and then.
+        if (!stopWakes && (wait == INFINITE || wait > 100)) wait = 100;
+        switch (readOne(c, wait)) {
         case ReadStep::Got:
             if (c == '\r') continue;
             return KeyStatus::Key;
@@ -118,18 +141,19 @@ KeyStatus readConsoleCharWithin(char& c, int timeoutMs)
     }
 }
 
-KeyStatus readConsoleChar(char& c) { return readConsoleCharWithin(c, -1); }
-
-// The console handle is waited on a tenth of a second at a time, so done is
-// seen within that; nothing needs waking here.
-KeyStatus readConsoleCharUntil(char& c, const std::atomic<bool>& done)
+KeyStatus readConsoleCharWaking(char& c, int timeoutMs, const std::atomic<bool>* done)
 {
-    for (;;) {
-        if (done) return KeyStatus::TimedOut;
-        KeyStatus status = readConsoleCharWithin(c, 100);
-        if (status != KeyStatus::TimedOut) return status;
-    }
+    const int waker = addStopWaker(setWakeEvent, nullptr);
+    KeyStatus status = readLoop(c, timeoutMs, done, waker >= 0 && wakeEvent() != nullptr);
+    removeStopWaker(waker);
+    return status;
 }
+} // namespace
 
-void interruptConsoleInput() {}
+KeyStatus readConsoleCharWithin(char& c, int timeoutMs) { return readConsoleCharWaking(c, timeoutMs, nullptr); }
 
+KeyStatus readConsoleChar(char& c) { return readConsoleCharWaking(c, -1, nullptr); }
+
+KeyStatus readConsoleCharUntil(char& c, const std::atomic<bool>& done) { return readConsoleCharWaking(c, -1, &done); }
+
+void interruptConsoleInput() { SetEvent(wakeEvent()); }
