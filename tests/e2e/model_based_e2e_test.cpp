@@ -385,10 +385,10 @@ Action nextAction(std::mt19937& random, const Model& m)
     return act(Kind::SetSolo, consoleStrip(), static_cast<double>(pick(0, 1)));
 }
 
-// A run starts with a tour of the selected strip's pages: each encoder
-// turned, and turned while pushed where pushing changes what it edits, and
-// each button pressed once, so that every run reaches all of them; random
-// actions follow.
+// A run starts with a tour of the selected strip's pages: each encoder but
+// the first (which selects another strip) turned, and turned while pushed
+// where pushing changes what it edits, and each button pressed once, so
+// that every run reaches all of them; random actions follow.
 std::vector<Action> pageTour(std::mt19937& random)
 {
     auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
