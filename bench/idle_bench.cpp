@@ -1,8 +1,13 @@
-// A running, synchronised bridge with nobody touching anything, 10 s at a
-// time: its CPU with the console's meter blobs flowing (what idle is on a
-// real desk), beside the minimal C relay passing the same blobs on in the
-// same 10 s; then, with the meters held back, its CPU and the wake-ups of
-// each of its threads; and its resident memory.
+// A running, synchronised bridge with nobody touching anything: its CPU
+// with the console's meter blobs flowing (what idle is on a real desk),
+// against the minimal C relay passing the same blobs on; then, with the
+// meters held back, its CPU and the wake-ups of each of its threads; and its
+// resident memory.
+//
+// Fed at the same moment, the two programs share two cores with the relay
+// standing in for the console, and whichever gets each blob second finds
+// the cores busier: the target is therefore measured in turns, one program
+// fed at a time, and the simultaneous figures are printed for both orders.
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -13,6 +18,10 @@
 namespace {
 
 constexpr int IDLE_SECONDS = 10;
+constexpr int TURNS = 10;          // per program
+constexpr int TURN_MS = 1000;
+constexpr int SETTLE_MS = 100;     // a blob still on its way when the turn changes
+constexpr int TOGETHER_SECONDS = 5;
 constexpr double METER_LIMIT = 1.5;
 
 struct CpuWindow {
@@ -29,6 +38,45 @@ double percentSince(const CpuWindow& w, int pid, int which)
 {
     const int64_t cpu = processCpuNanoseconds(pid) - w.cpu0[which];
     return 100.0 * static_cast<double>(cpu) / static_cast<double>(steadyNanoseconds() - w.wall0);
+}
+
+struct Share {
+    int64_t cpu = 0;
+    int64_t wall = 0;
+    size_t out = 0;
+    double percent() const { return wall > 0 ? 100.0 * static_cast<double>(cpu) / static_cast<double>(wall) : 0.0; }
+};
+
+// One turn: only this program gets the meters for TURN_MS.
+void turn(BridgeRig& rig, LoopbackPeer& sink, int pid, int relayPort, bool bridgeFed, Share& share)
+{
+    rig.relay.dropMeters = !bridgeFed;
+    rig.relay.copyTo = static_cast<uint16_t>(bridgeFed ? 0 : relayPort);
+    std::this_thread::sleep_for(std::chrono::milliseconds(SETTLE_MS));
+    LoopbackPeer& receiver = bridgeFed ? rig.surface : sink;
+    takeLog(receiver);
+    const int64_t cpu0 = processCpuNanoseconds(pid);
+    const int64_t wall0 = steadyNanoseconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(TURN_MS));
+    share.cpu += processCpuNanoseconds(pid) - cpu0;
+    share.wall += steadyNanoseconds() - wall0;
+    share.out += takeLog(receiver).size();
+}
+
+// Both fed at once; returns the bridge's and the relay's CPU.
+void together(BridgeRig& rig, LoopbackPeer& sink, int relayPid, int relayPort, bool relayFirst, double& bridge,
+              double& relay)
+{
+    rig.relay.copyFirst = relayFirst;
+    rig.relay.dropMeters = false;
+    rig.relay.copyTo = static_cast<uint16_t>(relayPort);
+    std::this_thread::sleep_for(std::chrono::milliseconds(SETTLE_MS));
+    CpuWindow window = startWindow(rig.bridge.pid, relayPid);
+    std::this_thread::sleep_for(std::chrono::seconds(TOGETHER_SECONDS));
+    bridge = percentSince(window, rig.bridge.pid, 0);
+    relay = percentSince(window, relayPid, 1);
+    rig.relay.copyTo = 0;
+    takeLog(sink);
 }
 
 }  // namespace
@@ -53,32 +101,35 @@ int main()
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    rig.relay.copyTo = static_cast<uint16_t>(relayPort);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    takeLog(rig.surface);
-    takeLog(sink);
 
-    CpuWindow window = startWindow(rig.bridge.pid, relay.pid);
-    std::this_thread::sleep_for(std::chrono::seconds(IDLE_SECONDS));
-    const double bridgeCpu = percentSince(window, rig.bridge.pid, 0);
-    const double relayCpu = percentSince(window, relay.pid, 1);
-    const size_t bridgeOut = takeLog(rig.surface).size();
-    const size_t relayOut = takeLog(sink).size();
-    rig.relay.copyTo = 0;
+    Share bridgeShare, relayShare;
+    for (int i = 0; i < TURNS; ++i) {
+        turn(rig, sink, rig.bridge.pid, relayPort, true, bridgeShare);
+        turn(rig, sink, relay.pid, relayPort, false, relayShare);
+    }
+    const double bridgeCpu = bridgeShare.percent();
+    const double relayCpu = relayShare.percent();
+    double bridgeRelayFirst = 0, relayRelayFirst = 0, bridgeBridgeFirst = 0, relayBridgeFirst = 0;
+    together(rig, sink, relay.pid, relayPort, true, bridgeRelayFirst, relayRelayFirst);
+    together(rig, sink, relay.pid, relayPort, false, bridgeBridgeFirst, relayBridgeFirst);
 
     rig.relay.dropMeters = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     takeLog(rig.surface);
     std::map<int, long long> wakesBefore = threadWakeUps(rig.bridge.pid);
-    window = startWindow(rig.bridge.pid, 0);
+    CpuWindow window = startWindow(rig.bridge.pid, 0);
     std::this_thread::sleep_for(std::chrono::seconds(IDLE_SECONDS));
     const double quietCpu = percentSince(window, rig.bridge.pid, 0);
     std::map<int, long long> wakesAfter = threadWakeUps(rig.bridge.pid);
     const size_t quietOut = takeLog(rig.surface).size();
 
-    std::printf("  with meters flowing, %d s: bridge %.3f %% of one core (%zu datagrams to the surface), minimal "
-                "relay %.3f %% (%zu datagrams passed on): %.2fx\n",
-                IDLE_SECONDS, bridgeCpu, bridgeOut, relayCpu, relayOut, bridgeCpu / relayCpu);
+    std::printf("  with meters, in turns (%d x %d ms each, the other's meters held back): bridge %.3f %% of one core "
+                "(%zu datagrams to the surface), minimal relay %.3f %% (%zu datagrams passed on): %.2fx\n",
+                TURNS, TURN_MS, bridgeCpu, bridgeShare.out, relayCpu, relayShare.out, bridgeCpu / relayCpu);
+    std::printf("  with meters, both fed at once for %d s: relay's copy sent first: bridge %.3f %%, relay %.3f %% "
+                "(%.2fx); bridge's sent first: bridge %.3f %%, relay %.3f %% (%.2fx)\n",
+                TOGETHER_SECONDS, bridgeRelayFirst, relayRelayFirst, bridgeRelayFirst / relayRelayFirst,
+                bridgeBridgeFirst, relayBridgeFirst, bridgeBridgeFirst / relayBridgeFirst);
     std::printf("  without meters, %d s: bridge %.3f %% of one core, %zu datagrams to the surface\n", IDLE_SECONDS,
                 quietCpu, quietOut);
     // Thread ids follow the order the bridge starts its threads in.

@@ -247,10 +247,12 @@ bool startRelay(ConsoleRelay& relay, uint16_t consolePort)
     };
     relay.consoleSide.filter = [&relay](const Datagram& d) {
         uint32_t port = relay.bridgePortSeen;
-        if (uint16_t copy = relay.copyTo) sendFromPeer(relay.consoleSide, d.bytes.data(), static_cast<int>(d.bytes.size()), copy);
-        if (port == 0 || relay.holdConsole || (relay.dropMeters && isMeterBlob(d.bytes))) return false;
-        sendFromPeer(relay.bridgeSide, d.bytes.data(), static_cast<int>(d.bytes.size()),
-                     static_cast<uint16_t>(port));
+        const uint16_t copy = relay.copyTo;
+        const bool first = relay.copyFirst;
+        if (copy && first) sendFromPeer(relay.consoleSide, d.bytes.data(), static_cast<int>(d.bytes.size()), copy);
+        if (port != 0 && !relay.holdConsole && !(relay.dropMeters && isMeterBlob(d.bytes)))
+            sendFromPeer(relay.bridgeSide, d.bytes.data(), static_cast<int>(d.bytes.size()), static_cast<uint16_t>(port));
+        if (copy && !first) sendFromPeer(relay.consoleSide, d.bytes.data(), static_cast<int>(d.bytes.size()), copy);
         return false;
     };
     startPeer(relay.bridgeSide);

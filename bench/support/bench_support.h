@@ -115,6 +115,7 @@ struct ConsoleRelay {
     std::atomic<bool> dropMeters{false};
     std::atomic<bool> holdConsole{false};   // drop everything the console sends
     std::atomic<uint16_t> copyTo{0};         // also send what the console sends here
+    std::atomic<bool> copyFirst{true};       // the copy leaves before the bridge's datagram
     std::atomic<uint32_t> bridgePortSeen{0};
     // Datagrams from the bridge that this returns true for are logged in
     // bridgeSide.log (all are forwarded).
