@@ -18,6 +18,10 @@ KeyStatus readConsoleCharWithin(char& c, int timeoutMs);
 KeyStatus readConsoleCharUntil(char& c, const std::atomic<bool>& done);
 void interruptConsoleInput();
 
+// Forgets a pipe on standard input that has ended, so that a new one is read
+// (tests that swap standard input).
+void resetConsoleInput();
+
 // Reads one line (without its line break) of at most capacity-1 characters;
 // the rest of a longer line is consumed and the result marks it with
 // *truncated = true.

@@ -112,3 +112,6 @@ void interruptConsoleInput()
     std::lock_guard<std::mutex> lock(wakeMutex);
     wakeReaders();
 }
+
+// Standard input is read directly here: nothing is kept between reads.
+void resetConsoleInput() {}

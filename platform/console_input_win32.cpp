@@ -1,9 +1,11 @@
 // Standard input on Windows. A console is waited on with its handle together
 // with a wake-up event that a stop request or interruptConsoleInput() sets,
 // so nobody typing costs no wake-ups, and read in the console's own line
-// mode (echo and editing stay the system's); a pipe is polled with
-// PeekNamedPipe; anything else is read as it is. Line breaks arrive as CR LF here: the CR is dropped, so callers see
-// one '\n' per Enter as on every other system.
+// mode (echo and editing stay the system's). A pipe cannot be waited on with
+// an event, so a reader thread blocks in ReadFile and hands each byte over
+// with an event of its own; anything else is read as it is. Line breaks
+// arrive as CR LF here: the CR is dropped, so callers see one '\n' per Enter
+// as on every other system.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -11,6 +13,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "platform/console_input.h"
 #include "platform/stop_signal.h"
@@ -88,20 +94,71 @@ ReadStep readPlain(HANDLE input, char& c)
     return ReadStep::Got;
 }
 
-ReadStep readPipe(HANDLE input, char& c)
+// One byte at a time from the reader thread, which waits until it is taken
+// before it reads the next, so nothing is read ahead of the caller.
+struct PipeReader {
+    std::mutex mutex;
+    std::condition_variable taken;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // a byte or the end waits
+    bool running = false;
+    bool full = false;
+    bool ended = false;
+    char byte = 0;
+};
+
+// Never destroyed: the thread may still block in ReadFile when the process ends.
+PipeReader& pipeReader()
 {
-    DWORD available = 0;
-    if (!PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) {
-        DWORD error = GetLastError();
-        if (error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA) return ReadStep::End;
-        // A pipe that cannot be peeked at (Wine's view of a Unix pipe) is
-        // read blocking: a stop is then seen at the next character.
-        return readPlain(input, c);
+    static PipeReader* reader = new PipeReader;
+    return *reader;
+}
+
+void pipeReaderLoop(HANDLE input)
+{
+    PipeReader& r = pipeReader();
+    for (;;) {
+        char c = 0;
+        DWORD n = 0;
+        const bool got = ReadFile(input, &c, 1, &n, nullptr) && n == 1;
+        std::unique_lock<std::mutex> lock(r.mutex);
+        if (!got) {
+            r.ended = true;
+            r.running = false;
+            SetEvent(r.ready);
+            return;
+        }
+        r.byte = c;
+        r.full = true;
+        SetEvent(r.ready);
+        r.taken.wait(lock, [&r] { return !r.full; });
     }
-    // A pipe cannot be waited on: look again in 20 ms, or at a wake-up.
-    if (available == 0 && WaitForSingleObject(wakeEvent(), 20) == WAIT_OBJECT_0) ResetEvent(wakeEvent());
-    if (available == 0) return ReadStep::Wait;
-    return readPlain(input, c);
+}
+
+ReadStep readPipe(HANDLE input, char& c, DWORD waitMs)
+{
+    PipeReader& r = pipeReader();
+    if (!r.ready) return readPlain(input, c);
+    {
+        std::lock_guard<std::mutex> lock(r.mutex);
+        if (r.full) {
+            c = r.byte;
+            r.full = false;
+            ResetEvent(r.ready);
+            r.taken.notify_one();
+            return ReadStep::Got;
+        }
+        if (r.ended) return ReadStep::End;
+        if (!r.running) {
+            r.running = true;
+            std::thread(pipeReaderLoop, input).detach();
+        }
+        // The reader sets it under the same lock, so no byte is missed.
+        ResetEvent(r.ready);
+    }
+    HANDLE handles[2] = {r.ready, wakeEvent()};
+    const DWORD woke = WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, waitMs);
+    if (woke == WAIT_OBJECT_0 + 1) ResetEvent(handles[1]);
+    return ReadStep::Wait;
 }
 
 ReadStep readOne(char& c, DWORD waitMs)
@@ -110,7 +167,7 @@ ReadStep readOne(char& c, DWORD waitMs)
     if (input == INVALID_HANDLE_VALUE || input == nullptr) return ReadStep::End;
     DWORD mode = 0;
     if (GetConsoleMode(input, &mode)) return readConsole(input, c, waitMs);
-    if (GetFileType(input) == FILE_TYPE_PIPE) return readPipe(input, c);
+    if (GetFileType(input) == FILE_TYPE_PIPE) return readPipe(input, c, waitMs);
     return readPlain(input, c);
 }
 KeyStatus readLoop(char& c, int timeoutMs, const std::atomic<bool>* done, bool stopWakes)
@@ -157,3 +214,16 @@ KeyStatus readConsoleChar(char& c) { return readConsoleCharWaking(c, -1, nullptr
 KeyStatus readConsoleCharUntil(char& c, const std::atomic<bool>& done) { return readConsoleCharWaking(c, -1, &done); }
 
 void interruptConsoleInput() { SetEvent(wakeEvent()); }
+
+void resetConsoleInput()
+{
+    consoleLinePending = false;
+    PipeReader& r = pipeReader();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    // A reader still blocked in ReadFile keeps its pipe; one that has seen
+    // the end is forgotten, so the next pipe gets a reader of its own.
+    if (!r.running) {
+        r.ended = false;
+        r.full = false;
+    }
+}
