@@ -16,6 +16,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "platform/console_input.h"
@@ -149,8 +150,12 @@ ReadStep readPipe(HANDLE input, char& c, DWORD waitMs)
         }
         if (r.ended) return ReadStep::End;
         if (!r.running) {
+            try {
+                std::thread(pipeReaderLoop, input).detach();
+            } catch (const std::system_error&) {
+                return readPlain(input, c);  // no thread to spare: read blocking
+            }
             r.running = true;
-            std::thread(pipeReaderLoop, input).detach();
         }
         // The reader sets it under the same lock, so no byte is missed.
         ResetEvent(r.ready);
