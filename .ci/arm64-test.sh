@@ -48,7 +48,7 @@ printf '#!/bin/sh\nexec qemu-aarch64 -L %s -0 "$0" "%s" "$@"\n' \
   "$sysroot" "$(cd "$build_dir" && pwd)/velumbra_tests" >"$runner"
 chmod +x "$runner"
 echo "unit tests under qemu-aarch64"
-timeout 900 "$runner" "$@"
+timeout 300 "$runner" "$@"
 
 (cd "$build_dir" && cpack -G DEB)
 deb=$(ls "$build_dir"/velumbra_*_arm64.deb)

@@ -44,5 +44,5 @@ for link in "$prefix"/drive_c/users/*/*; do
 done
 
 status=0
-timeout 900 wine "$build_dir/velumbra_tests.exe" "$@" || status=$?
+timeout 300 wine "$build_dir/velumbra_tests.exe" "$@" || status=$?
 exit "$status"

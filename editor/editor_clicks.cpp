@@ -3,7 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <stop_token>
+#include <cstdio>
 #include <thread>
 
 #include "display/page_table.h"
@@ -33,14 +33,21 @@ struct PendingClick {
 };
 
 std::mutex queueMutex;
-std::condition_variable_any queueChanged;
+std::condition_variable queueChanged;
 PendingClick pending[QUEUE_CAPACITY];
 int pendingHead = 0;
 int pendingCount = 0;
 bool clickInProgress = false;
+// Set while the click thread is told to end: nothing is queued meanwhile,
+// so no click is left behind without a thread to make it.
+bool stopping = false;
 Clock::time_point lastClickMade{};
-// Declared last: stopped and joined before the state above goes.
-std::jthread clickThread;
+std::thread clickThread;
+
+// Joins the click thread at exit when the bridge has not stopped it.
+struct ClickThreadOwner {
+    ~ClickThreadOwner() { stopEditorClicks(); }
+} clickThreadOwner;
 
 bool editorReadyForClick()
 {
@@ -88,18 +95,18 @@ void makeClick(const PendingClick& click)
     }
 }
 
-void runClicks(std::stop_token stop)
+void runClicks()
 {
     std::unique_lock<std::mutex> lock(queueMutex);
-    while (!stop.stop_requested()) {
+    while (!stopping) {
         if (pendingCount == 0) {
-            queueChanged.wait(lock, stop, [] { return pendingCount > 0; });
+            queueChanged.wait(lock);
             continue;
         }
         Clock::time_point due = lastClickMade + std::chrono::milliseconds(pending[pendingHead].waitMs);
         if (Clock::now() < due) {
-            // Woken early only by a stop; a reset empties the queue.
-            queueChanged.wait_until(lock, stop, due, [] { return pendingCount == 0; });
+            // Woken early by a stop or a reset; either shows on the next pass.
+            queueChanged.wait_until(lock, due);
             continue;
         }
         PendingClick click = pending[pendingHead];
@@ -115,9 +122,16 @@ void runClicks(std::stop_token stop)
     }
 }
 
+// Caller holds queueMutex.
+void startClickThreadLocked()
+{
+    if (!clickThread.joinable()) clickThread = std::thread(runClicks);
+}
+
 void queueClick(const PendingClick& click)
 {
     std::lock_guard<std::mutex> lock(queueMutex);
+    if (stopping) return;
     if (pendingCount >= QUEUE_CAPACITY) {
         // Dropped: the editor may now show something else than the surface.
         editorClickMissed = 1;
@@ -125,7 +139,7 @@ void queueClick(const PendingClick& click)
     }
     pending[(pendingHead + pendingCount) % QUEUE_CAPACITY] = click;
     ++pendingCount;
-    if (!clickThread.joinable()) clickThread = std::jthread(runClicks);
+    startClickThreadLocked();
     queueChanged.notify_all();
 }
 
@@ -181,27 +195,33 @@ void resyncEditorAfterMissedClicks()
 void startEditorClicks()
 {
     std::lock_guard<std::mutex> lock(queueMutex);
-    if (!clickThread.joinable()) clickThread = std::jthread(runClicks);
+    if (!stopping) startClickThreadLocked();
 }
 
 void stopEditorClicks()
 {
     {
         std::lock_guard<std::mutex> lock(queueMutex);
+        if (stopping) return;  // another caller is joining it
         pendingCount = 0;
+        stopping = true;
         queueChanged.notify_all();
     }
-    if (clickThread.joinable()) {
-        clickThread.request_stop();
-        clickThread.join();
-    }
-    clickThread = std::jthread();
+    // Nobody starts or replaces the thread while stopping is set.
+    if (clickThread.joinable()) clickThread.join();
+    std::lock_guard<std::mutex> lock(queueMutex);
+    stopping = false;
+    queueChanged.notify_all();
 }
 
-void waitForEditorClicks()
+bool waitForEditorClicks()
 {
+    constexpr auto GIVE_UP = std::chrono::seconds(10);
     std::unique_lock<std::mutex> lock(queueMutex);
-    queueChanged.wait(lock, [] { return pendingCount == 0 && !clickInProgress; });
+    if (queueChanged.wait_for(lock, GIVE_UP, [] { return pendingCount == 0 && !clickInProgress; })) return true;
+    std::fprintf(stderr, "editor clicks: %d still waiting after %d s\n", pendingCount,
+                 static_cast<int>(GIVE_UP.count()));
+    return false;
 }
 
 void resetEditorClicks()

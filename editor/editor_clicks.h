@@ -35,8 +35,9 @@ void resyncEditorAfterMissedClicks();
 void startEditorClicks();
 // Drops what is not made yet and ends the click thread.
 void stopEditorClicks();
-// Blocks until every queued click has been made or dropped (tests).
-void waitForEditorClicks();
+// Blocks until every queued click has been made or dropped (tests); false,
+// with a line on stderr, when they are still waiting after 10 s.
+[[nodiscard]] bool waitForEditorClicks();
 
 // No clicks pending, no thread, nothing missed.
 void resetEditorClicks();

@@ -117,12 +117,12 @@ TEST_F(FxEditingTest, PageStepsStopAtTheEndsAndTheEditorWindowFollowsItsGroups)
         {ccw(1), 1, {}},
     };
     for (const Step& s : steps) {
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
         turn(2, 2, s.value);
         EXPECT_EQ(fxSlots[1].paramPage, s.page);
         EXPECT_EQ(fxSlots[1].editorPageGroup, s.page);  // one group per page in this effect
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_EQ(recordedDesktopEvents(), s.events) << "to page " << s.page;
     }
     EXPECT_TRUE(mixer.drain().empty());
@@ -173,13 +173,13 @@ TEST_F(FxEditingTest, SlotButtonsChangeThePageAndRaiseThatSlotsWindow)
     const uint64_t none = 0;
     for (auto [note, page, window] :
          {std::tuple{71, 3, fx2}, {82, 26, fx7}, {70, 2, none}, {83, 27, none}, {74, 27, none}}) {
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
         handleFxSlotButton(note);
         std::vector<DesktopEvent> expected;
         if (window) expected = {focusEvent(window)};
         EXPECT_EQ(surfacePage, page) << note;
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_EQ(recordedDesktopEvents(), expected) << note;
     }
     EXPECT_TRUE(mixer.drain().empty());
@@ -188,18 +188,18 @@ TEST_F(FxEditingTest, SlotButtonsChangeThePageAndRaiseThatSlotsWindow)
 TEST_F(FxEditingTest, TopRowZeroSendsTheSlotsFunctionKeyToTheEditor)
 {
     press(3, 0);  // no editor yet
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     EXPECT_TRUE(recordedDesktopEvents().empty());
     uint64_t editor = addFakeWindow("X32 EDIT - show", DesktopRect{0, 0, 1188, 771});
     searchEditorWindow();
     ASSERT_EQ(editorFound, 1);
     for (auto [page, note, fkey] : {std::tuple{3, 0, 2}, {24, 0, 5}, {27, 0, 8}, {3, 1, 0}}) {
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
         press(page, note);
         std::vector<DesktopEvent> expected;
         if (fkey) expected = {focusEvent(editor), functionKeyEvent(editor, fkey)};
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_EQ(recordedDesktopEvents(), expected) << "page " << page;
     }
 }

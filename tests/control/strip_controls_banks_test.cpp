@@ -48,7 +48,7 @@ TEST_F(Banks, UpAndDownPassOverUserBanksWithoutStripsAndClickTheBankLandedOn)
         }
         currentDcaGroup = 1;
         currentBank = c.from;
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
         pressNote(c.note);
         EXPECT_EQ(currentBank, c.landed) << c.filled << " from " << c.from << " note " << +c.note;
@@ -57,7 +57,7 @@ TEST_F(Banks, UpAndDownPassOverUserBanksWithoutStripsAndClickTheBankLandedOn)
             const int* p = editorClickPoints[c.clickedEntry];
             clicks = {cursorMoveEvent(p[0], p[1] + 120), leftClickEvent(p[0], p[1] + 120)};
         }
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_EQ(recordedDesktopEvents(), clicks) << c.filled << " from " << c.from << " note " << +c.note;
     }
     mixer.drain();

@@ -93,7 +93,7 @@ inline void arrangeRecordedEditor()
     addFakeWindow("X32 EDIT", {0, 100, 1188, 851});
     searchEditorWindow();
     updateEditorGeometry();
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     clearRecordedDesktopEvents();
 }
 

@@ -74,7 +74,7 @@ void startOnPage(int page)
     arrangeRecordedEditor();
     surfacePage = page;
     refreshAndDrain();
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     clearRecordedDesktopEvents();
 }
 
@@ -95,14 +95,14 @@ TEST(RefreshPageEntry, LightsOnlyThePagesOwnLampAndClicksItsViewWhenEntered)
         for (const DesignPoint& p : c.clicks) {
             for (const DesktopEvent& e : clickAt(p.x + (p.panel ? 1001 : 0), p.y + 120)) clicks.push_back(e);
         }
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_EQ(recordedDesktopEvents(), clicks);
 
         // Shown again: no block, no click.
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
         EXPECT_TRUE(pageLampsOf(refreshAndDrain()).empty());
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_TRUE(recordedDesktopEvents().empty());
     }
     resetAllState();

@@ -145,11 +145,11 @@ TEST_F(DesktopX11Test, EditorWindowIsFoundMeasuredClickedGetsItsKeysAndIsForgott
     sendFunctionKey(editorWindow, 8);
     ASSERT_TRUE(waitFor([] { return !editorCanTakeClicks(); }, 5000));
     clickEditorPoint(150);
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     EXPECT_EQ(editorClickMissed, 1);
     ASSERT_TRUE(waitFor([] { return editorCanTakeClicks(); }, 5000));
     resyncEditorAfterMissedClicks();
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     EXPECT_EQ(editorClickMissed, 0);
     // Bank 1's button, then page 0's panel and view buttons.
     const std::string resync = "press 1 19 367\nrelease 1 19 367\npress 1 790 354\n"

@@ -37,7 +37,7 @@ protected:
         uint64_t handle = addFakeWindow("M32 EDIT", window);
         searchEditorWindow();
         EXPECT_EQ(editorFound, 1);
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
         return handle;
     }
@@ -46,7 +46,7 @@ protected:
 TEST_F(DcaSpill, WithoutAnEditorOnlyTheSurfaceMoves)
 {
     pressNote(99);
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     EXPECT_EQ(currentDcaGroup, 1);
     EXPECT_EQ(currentBank, 9);
     EXPECT_EQ(shown(), (Shown{73, 11, 21, B, B, B, B, B}));
@@ -73,7 +73,7 @@ TEST_F(DcaSpill, NoStepPastEitherEndNorForOtherDirections)
     currentDcaGroup = 0;
     currentBank = 8;
     for (int direction : {-1, 2, 0}) stepDcaSpill(direction);
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     EXPECT_EQ(currentDcaGroup, 0);
     EXPECT_EQ(shown(), (Shown{79, B, B, B, B, B, B, B}));
     EXPECT_TRUE(recordedDesktopEvents().empty());
@@ -91,7 +91,7 @@ TEST_F(DcaSpill, ClicksTheDcaButtonThenTheGroupAHundredMillisecondsLaterEverySte
     if (returned - start < 90) {
         for (const DesktopEvent& e : recordedDesktopEvents()) EXPECT_EQ(e.x, 25) << "group clicked early";
     }
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     EXPECT_GE(steadyMilliseconds() - start, 100);
     const Events group2 = {cursorMoveEvent(130, 820), cursorMoveEvent(130, 820), leftClickEvent(130, 820)};
     Events expected = clickEvents({{25, 820}});
@@ -100,12 +100,12 @@ TEST_F(DcaSpill, ClicksTheDcaButtonThenTheGroupAHundredMillisecondsLaterEverySte
 
     // Two quick steps: each group click follows its own DCA button, and
     // nothing lands between the halves.
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     clearRecordedDesktopEvents();
     start = steadyMilliseconds();
     pressNote(99);
     pressNote(98);
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     EXPECT_GE(steadyMilliseconds() - start, 200);
     EXPECT_EQ(currentDcaGroup, 1);
     std::vector<int> clickedX;
@@ -124,7 +124,7 @@ TEST_F(DcaSpill, ResetDropsAClickNotYetMade)
     bool resetInTime = steadyMilliseconds() - start < 90;
     // The click thread starts again on the next step.
     stepDcaSpill(+1);
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     if (resetInTime) {
         for (const DesktopEvent& e : recordedDesktopEvents()) EXPECT_NE(e.x, 85 + 45) << "dropped click made";
     }
@@ -149,7 +149,7 @@ TEST_F(DcaSpill, AnEditorThatCannotTakeClicksGetsNoneAndIsBroughtBackAtTheNextSu
         surfacePage = 0;
         surfaceRefreshEnabled = 1;
         refreshSurface(0);
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
 
         setFakeWindowState(editor, c.state);
@@ -157,18 +157,18 @@ TEST_F(DcaSpill, AnEditorThatCannotTakeClicksGetsNoneAndIsBroughtBackAtTheNextSu
         pressNote(97);  // bank 3
         pressNote(85);  // mono faders: a panel button, which a minimised window's
                         // rectangle far off screen does not keep out
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_TRUE(recordedDesktopEvents().empty());
 
         setFakeWindowState(editor, FakeWindowState::Shown);
         moveFakeWindow(editor, REFERENCE_WINDOW);
         pressNote(104);  // a fader touched: the editor follows to bank 3, mono faders
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_EQ(recordedDesktopEvents(), clickEvents({{25, 535 + 120}, {1001 + 105, 419 + 120}}));
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
         releaseNote(104);
-        waitForEditorClicks();
+        EXPECT_TRUE(waitForEditorClicks());
         EXPECT_TRUE(recordedDesktopEvents().empty());
     }
 }
@@ -181,16 +181,16 @@ TEST_F(DcaSpill, AGroupClickDueWhileTheEditorIsMinimisedIsNeverMadeAndTheGroupFo
     setFakeWindowState(editor, FakeWindowState::Minimised);
     bool minimisedInTime = steadyMilliseconds() - start < 90;
     pressNote(99);
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     if (minimisedInTime) {
         for (const DesktopEvent& e : recordedDesktopEvents()) EXPECT_EQ(e.x, 25) << "group clicked while minimised";
     }
     EXPECT_EQ(currentBank, 10);
     setFakeWindowState(editor, FakeWindowState::Shown);
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     clearRecordedDesktopEvents();
     pressNote(104);
-    waitForEditorClicks();
+    EXPECT_TRUE(waitForEditorClicks());
     Events expected = clickEvents({{25, 820}});
     for (int k = 0; k < 2; ++k) expected.push_back(cursorMoveEvent(85 + 2 * 45, 820));
     expected.push_back(leftClickEvent(85 + 2 * 45, 820));

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "app/reset_state.h"
@@ -21,7 +22,8 @@ protected:
         resetAllState();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         folder = std::filesystem::temp_directory_path() /
-                 (std::string("velumbra-fx-") + info->test_suite_name() + "-" + info->name());
+                 (std::string("velumbra-fx-") + info->test_suite_name() + "-" + info->name() + "-" +
+                  std::to_string(std::random_device{}()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         savedProfile = testEnvironment("USERPROFILE");
