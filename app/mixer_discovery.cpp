@@ -110,7 +110,10 @@ int discoverMixer(const BridgeOptions& options, const std::string& configPath, U
     const SearchResult result = searchWithKeyboard(socket, targets, targetCount, configPath, search);
     removeStopWaker(waker);
     if (result == SearchResult::Failed) return 1;
-    if (result == SearchResult::Stopped || stopRequested) return 0;
+    if (result == SearchResult::Stopped || stopRequested) {
+        consolePrint("Stopped before a mixer was found.\n");
+        return 0;
+    }
     if (search.count == 1) {
         mixer = search.found[0].endpoint;
         consolePrint("Found mixer %s\n", describeFoundMixer(search.found[0]).c_str());
