@@ -6,6 +6,7 @@
 
 #include "app/config.h"
 #include "app/console_loop.h"
+#include "app/mixer_discovery.h"
 #include "app/mixer_watchdog.h"
 #include "app/options.h"
 #include "app/query_sweep.h"
@@ -28,6 +29,7 @@
 #include "surface/input_dispatch.h"
 #include "surface/output_queue.h"
 #include "surface/self_loop.h"
+#include "surface/surface_learn.h"
 
 namespace {
 
@@ -42,10 +44,36 @@ const char* addressSource(bool fromOption, const char* option, bool typed)
     return typed ? "the prompt" : "the configuration file";
 }
 
+const char* statusOrigin(bool fromOption, bool typed, bool automatic, const char* autoOrigin)
+{
+    if (automatic) return autoOrigin;
+    if (fromOption) return "command line";
+    return typed ? "prompt" : "configuration file";
+}
+
+// One address from the command line or the file's text; "auto" leaves it
+// to be found. False when the text is no address.
+bool resolveAddress(bool fromOption, bool optionAuto, uint32_t optionAddress, const char* text,
+                    UdpEndpoint& endpoint, bool& automatic)
+{
+    automatic = fromOption ? optionAuto : isAutoAddress(text);
+    if (automatic) return true;
+    if (fromOption) {
+        endpoint.address = optionAddress;
+        return true;
+    }
+    return parseIpv4(text, endpoint.address);
+}
+
+std::string addressText(const UdpEndpoint& endpoint, bool automatic)
+{
+    return automatic ? std::string("auto") : formatEndpoint(endpoint);
+}
+
 // Addresses from the file or the prompts, with the command line on top.
 // Returns -1 to go on, or the exit code to end with.
 int settleAddresses(const BridgeOptions& options, const std::string& configPath,
-                    UdpEndpoint& mixer, UdpEndpoint& surface)
+                    UdpEndpoint& mixer, UdpEndpoint& surface, bool& mixerAuto, bool& surfaceAuto)
 {
     AddressPair addresses;
     // The file's own echo lines only when nothing overrides it; otherwise
@@ -58,7 +86,7 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
         PromptResult r = promptAndSaveAddresses(configPath, addresses);
         if (r == PromptResult::EndOfInput) {
             consolePrint("Cannot ask for the addresses: standard input is closed. Write %s "
-                         "or start with --mixer and --surface.\n",
+                         "or start with --mixer and --surface (an address or auto).\n",
                          configPath.c_str());
             return 1;
         }
@@ -67,21 +95,22 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
     }
     mixer.port = options.mixerPort;
     surface.port = options.surfacePort;
-    if (options.haveMixer) {
-        mixer.address = options.mixerAddress;
-    } else if (!parseIpv4(addresses.mixer, mixer.address)) {
+    if (!resolveAddress(options.haveMixer, options.mixerAuto, options.mixerAddress, addresses.mixer,
+                        mixer, mixerAuto)) {
         consolePrint("No valid mixer address; start with -c to enter one.\n");
         return 1;
     }
-    if (options.haveSurface) {
-        surface.address = options.surfaceAddress;
-    } else if (!parseIpv4(addresses.surface, surface.address)) {
+    if (!resolveAddress(options.haveSurface, options.surfaceAuto, options.surfaceAddress,
+                        addresses.surface, surface, surfaceAuto)) {
         consolePrint("No valid X-Touch address; start with -c to enter one.\n");
         return 1;
     }
-    consolePrint("Using mixer %s from %s, X-Touch %s from %s\n", formatEndpoint(mixer).c_str(),
-                 addressSource(options.haveMixer, "--mixer", typed), formatEndpoint(surface).c_str(),
+    consolePrint("Using mixer %s from %s, X-Touch %s from %s\n", addressText(mixer, mixerAuto).c_str(),
+                 addressSource(options.haveMixer, "--mixer", typed),
+                 addressText(surface, surfaceAuto).c_str(),
                  addressSource(options.haveSurface, "--surface", typed));
+    setAddressOrigins(statusOrigin(options.haveMixer, typed, mixerAuto, "found"),
+                      statusOrigin(options.haveSurface, typed, surfaceAuto, "learned"));
     return -1;
 }
 
@@ -144,7 +173,10 @@ int runBridge(int argc, const char* const* argv)
     const std::string configPath = configFilePath(profile);
     UdpEndpoint mixerEndpoint;
     UdpEndpoint surfaceEndpoint;
-    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaceEndpoint);
+    bool mixerAuto = false;
+    bool surfaceAuto = false;
+    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaceEndpoint, mixerAuto,
+                                  surfaceAuto);
     if (settled >= 0) return settled;
 
     int wsa = startSocketLibrary();
@@ -170,12 +202,21 @@ int runBridge(int argc, const char* const* argv)
     }
     if (options.listenPort == 0) consolePrint("surface port %u\n", surfaceSocket.localPort());
     loadOwnAddresses();
-    if (surfaceLoopsBack(surfaceEndpoint, surfaceSocket.localPort())) {
+    if (!surfaceAuto && surfaceLoopsBack(surfaceEndpoint, surfaceSocket.localPort())) {
         consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
                      "listens on: the bridge would hear its own messages as surface moves. Set the "
                      "X-Touch address to the X-Touch's own address.\n",
                      formatEndpoint(surfaceEndpoint).c_str(), ownAddressesText().c_str());
         return 1;
+    }
+    if (mixerAuto) {
+        const int found = discoverMixer(options, configPath, mixerEndpoint);
+        if (found >= 0) return found;
+    }
+    if (surfaceAuto) {
+        surfaceEndpoint = UdpEndpoint{};
+        startSurfaceLearning();
+        consolePrint("Waiting for the X-Touch to ask for a host on port %u\n", surfaceSocket.localPort());
     }
     // A scene recall pushes thousands of changes at once; let them wait in
     // the socket rather than be dropped while the model catches up.

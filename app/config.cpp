@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/options.h"
 #include "platform/console_input.h"
 #include "platform/console_output.h"
 #include "platform/profile.h"
@@ -36,6 +37,7 @@ bool readField(std::FILE* file, char* field, int capacity, bool& tooLong)
 
 bool isValidAddress(const char* text)
 {
+    if (isAutoAddress(text)) return true;
     uint32_t address;
     return parseIpv4(text, address);
 }
@@ -44,11 +46,16 @@ PromptResult askOne(const char* prompt, char* target)
 {
     for (;;) {
         consolePrint("%s", prompt);
+        consolePrint("(Enter alone: find it on the network)\n");
         char line[256];
         bool truncated = false;
         KeyStatus status = readConsoleLine(line, sizeof line, &truncated);
         if (status == KeyStatus::Stopped) return PromptResult::Stopped;
         if (status == KeyStatus::EndOfInput) return PromptResult::EndOfInput;
+        if (line[0] == '\0') {
+            std::strcpy(target, "auto");
+            return PromptResult::Done;
+        }
         if (!truncated && std::strlen(line) < ADDRESS_TEXT_SIZE && isValidAddress(line)) {
             std::strcpy(target, line);
             return PromptResult::Done;

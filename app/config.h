@@ -1,4 +1,6 @@
-// The configuration file ("mixer|surface|") and the address prompts.
+// The configuration file ("mixer|surface|") and the address prompts. Either
+// address may be "auto" (found on the network); an empty answer to a prompt
+// means "auto".
 // Runs on the entry thread.
 #pragma once
 
@@ -23,7 +25,8 @@ bool writeConfigFile(const std::string& path, const AddressPair& addresses);
 
 enum class PromptResult { Done, EndOfInput, Stopped };
 
-// Asks for both addresses, again and again until each is valid dotted IPv4.
+// Asks for both addresses, again and again until each is valid dotted IPv4
+// or empty ("auto").
 PromptResult promptAddresses(AddressPair& addresses);
 
 // Prompts, then rewrites the file (creating its folder); warns once when the

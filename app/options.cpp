@@ -49,6 +49,32 @@ bool parseHostPort(const char* text, uint32_t& address, uint16_t& port)
     return true;
 }
 
+bool isAutoAddress(const char* text)
+{
+    if (!text) return false;
+    const char* word = "auto";
+    for (int i = 0; i < 4; ++i) {
+        if ((text[i] | 0x20) != word[i]) return false;
+    }
+    return text[4] == '\0';
+}
+
+namespace {
+
+// "--mixer" and "--surface": IP[:PORT] or "auto".
+bool parseDeviceAddress(const char* value, uint32_t& address, uint16_t& port, bool& automatic)
+{
+    if (isAutoAddress(value)) {
+        automatic = true;
+        return true;
+    }
+    if (!parseHostPort(value, address, port)) return false;
+    automatic = false;
+    return true;
+}
+
+} // namespace
+
 bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std::string& error)
 {
     if (argc > 1 && (std::strcmp(argv[1], "-c") == 0 || std::strcmp(argv[1], "-C") == 0)) {
@@ -69,17 +95,24 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
         } else if (std::strcmp(arg, "--verbose=all") == 0) {
             options.verbose = 2;
         } else if ((value = optionValue(argc, argv, i, "--mixer"))) {
-            if (!parseHostPort(value, options.mixerAddress, options.mixerPort)) {
-                error = std::string("--mixer needs IP[:PORT], got \"") + value + "\"";
+            if (!parseDeviceAddress(value, options.mixerAddress, options.mixerPort, options.mixerAuto)) {
+                error = std::string("--mixer needs IP[:PORT] or auto, got \"") + value + "\"";
                 return false;
             }
             options.haveMixer = true;
         } else if ((value = optionValue(argc, argv, i, "--surface"))) {
-            if (!parseHostPort(value, options.surfaceAddress, options.surfacePort)) {
-                error = std::string("--surface needs IP[:PORT], got \"") + value + "\"";
+            if (!parseDeviceAddress(value, options.surfaceAddress, options.surfacePort,
+                                    options.surfaceAuto)) {
+                error = std::string("--surface needs IP[:PORT] or auto, got \"") + value + "\"";
                 return false;
             }
             options.haveSurface = true;
+        } else if ((value = optionValue(argc, argv, i, "--discover-address"))) {
+            if (!parseHostPort(value, options.discoverAddress, options.discoverPort)) {
+                error = std::string("--discover-address needs IP[:PORT], got \"") + value + "\"";
+                return false;
+            }
+            options.haveDiscoverAddress = true;
         } else if ((value = optionValue(argc, argv, i, "--listen-port"))) {
             if (!parseNumber(value, 0, 65535, number)) {
                 error = std::string("--listen-port needs a port 0..65535, got \"") + value + "\"";
@@ -128,7 +161,12 @@ const char* usageText()
            "                       file has them (first argument only)\n"
            "  --mixer IP[:PORT]    console address (default port 10023); overrides the\n"
            "                       configuration file and is not written to it\n"
+           "  --mixer auto         find the console: ask every network for \"/xinfo\"\n"
            "  --surface IP[:PORT]  surface address (default port 10111); likewise\n"
+           "  --surface auto       take the first X-Touch that asks for a host\n"
+           "  --discover-address IP[:PORT]\n"
+           "                       with --mixer auto, ask only there (default port\n"
+           "                       10023) instead of every network's broadcast address\n"
            "  --listen-port N      local port for the surface (default 10111)\n"
            "  --no-editor          do not look for X32-Edit / M32-Edit on the desktop\n"
            "  --prefs FILE         read the user banks from this editor preferences file\n"

@@ -11,6 +11,11 @@ struct BridgeOptions {
     bool showVersion = false;
     bool haveMixer = false;
     bool haveSurface = false;
+    bool mixerAuto = false;       // "--mixer auto": find the console by "/xinfo"
+    bool surfaceAuto = false;     // "--surface auto": the first surface probe names it
+    bool haveDiscoverAddress = false;
+    uint32_t discoverAddress = 0; // where "/xinfo" goes instead of the broadcasts
+    uint16_t discoverPort = 10023;
     uint32_t mixerAddress = 0;
     uint16_t mixerPort = 10023;
     uint32_t surfaceAddress = 0;
@@ -31,5 +36,8 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
 
 // Parses "IP" or "IP:PORT"; the port keeps its default when absent.
 bool parseHostPort(const char* text, uint32_t& address, uint16_t& port);
+
+// "auto" in any letter case: the address is found on the network.
+bool isAutoAddress(const char* text);
 
 const char* usageText();

@@ -2,6 +2,7 @@
 
 #include "app/mixer_watchdog.h"
 #include "app/query_sweep.h"
+#include "app/status_report.h"
 #include "control/processing_pages.h"
 #include "display/refresh.h"
 #include "display/strip_display.h"
@@ -18,6 +19,7 @@
 #include "surface/input_dispatch.h"
 #include "surface/output_queue.h"
 #include "surface/self_loop.h"
+#include "surface/surface_learn.h"
 
 void resetAllState()
 {
@@ -40,4 +42,6 @@ void resetAllState()
     resetKeepAlivePasses();
     resetLinkStats();
     resetSelfLoopState();
+    resetSurfaceLearning();
+    resetAddressOrigins();
 }

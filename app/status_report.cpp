@@ -1,5 +1,6 @@
 #include "app/status_report.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
@@ -13,10 +14,25 @@
 #include "platform/console_output.h"
 #include "platform/udp.h"
 #include "surface/output_queue.h"
+#include "surface/surface_learn.h"
 
 namespace {
 
 constexpr int64_t RECENT_MS = 10000;
+
+// Set by the entry before the threads start; read by the status request.
+std::atomic<const char*> mixerOrigin{""};
+std::atomic<const char*> surfaceOrigin{""};
+
+// "192.168.1.20:10023 (found)", or what is still missing.
+std::string endpointWithOrigin(const UdpEndpoint& endpoint, const char* origin, bool awaited,
+                               const char* awaitedText)
+{
+    if (awaited) return awaitedText;
+    std::string text = formatEndpoint(endpoint);
+    if (*origin) text += std::string(" (") + origin + ")";
+    return text;
+}
 
 const char* recentness(const LinkActivity& a, int64_t now)
 {
@@ -52,10 +68,17 @@ std::string linkStatusText()
     const LinkActivity surfaceOut = linkActivity(LinkDirection::SurfaceOut);
     const SurfaceQueueStats queue = surfaceQueueStats();
     std::string text = "---- status ----\n";
+    const UdpEndpoint mixer = mixerLinkEndpoint();
     addLine(text, "mixer   %s  answered in the last 10 s: %s\n",
-            formatEndpoint(mixerLinkEndpoint()).c_str(), recentness(mixerIn, now));
+            endpointWithOrigin(mixer, mixerOrigin, mixer.address == 0 && mixer.port == 0,
+                               "not found yet (asking for /xinfo)")
+                .c_str(),
+            recentness(mixerIn, now));
     addLine(text, "surface %s  sent anything in the last 10 s: %s\n",
-            formatEndpoint(surfaceLinkEndpoint()).c_str(), recentness(surfaceIn, now));
+            endpointWithOrigin(surfaceLinkEndpoint(), surfaceOrigin, surfaceAwaitingProbe(),
+                               "not known yet (waiting for its probe)")
+                .c_str(),
+            recentness(surfaceIn, now));
     addLine(text, "editor  %s\n", editorName());
     addLine(text, "page %d  bank %d  scroll %d  start-up %s\n", surfacePage, currentBank + 1,
             bankScroll, startupComplete ? "complete" : "in progress");
@@ -71,5 +94,13 @@ std::string linkStatusText()
     text += "----------------\n";
     return text;
 }
+
+void setAddressOrigins(const char* mixer, const char* surface)
+{
+    mixerOrigin = mixer ? mixer : "";
+    surfaceOrigin = surface ? surface : "";
+}
+
+void resetAddressOrigins() { setAddressOrigins("", ""); }
 
 void printLinkStatus() { consolePrint("%s", linkStatusText().c_str()); }

@@ -9,3 +9,9 @@ std::string linkStatusText();
 
 // Prints linkStatusText() on the console output.
 void printLinkStatus();
+
+// Where each address came from, for the status block: "found", "learned",
+// "configuration file", "command line" or "prompt". The texts must live for
+// the whole process (literals).
+void setAddressOrigins(const char* mixer, const char* surface);
+void resetAddressOrigins();

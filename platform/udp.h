@@ -53,6 +53,9 @@ public:
     // Returns the size granted, or -1.
     int setReceiveBufferSize(int bytes);
 
+    // Lets sends reach a broadcast address (off by default). False on failure.
+    bool allowBroadcast();
+
     // The system's text for the last socket error of this thread.
     static std::string lastErrorText();
     static int lastErrorCode();

@@ -202,6 +202,17 @@ int UdpSocket::setReceiveBufferSize(int bytes)
     return granted;
 }
 
+bool UdpSocket::allowBroadcast()
+{
+    if (!isOpen()) return false;
+    int on = 1;
+    if (::setsockopt(native_->fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+        lastError = errno;
+        return false;
+    }
+    return true;
+}
+
 uint16_t UdpSocket::localPort() const
 {
     if (!isOpen()) return 0;

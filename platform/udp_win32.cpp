@@ -219,6 +219,18 @@ void UdpSocket::rearm()
     native_->interrupted = false;
 }
 
+bool UdpSocket::allowBroadcast()
+{
+    if (!isOpen()) return false;
+    BOOL on = TRUE;
+    if (::setsockopt(native_->socket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
+                     sizeof on) != 0) {
+        recordError();
+        return false;
+    }
+    return true;
+}
+
 int UdpSocket::setReceiveBufferSize(int bytes)
 {
     if (!isOpen()) return -1;

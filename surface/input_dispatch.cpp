@@ -16,6 +16,7 @@
 #include "platform/udp.h"
 #include "surface/output_queue.h"
 #include "surface/self_loop.h"
+#include "surface/surface_learn.h"
 
 namespace {
 
@@ -332,6 +333,12 @@ int surfaceReceiveLoop()
         // Our own messages looped back (the surface address set to this
         // machine) would read as fader moves.
         if (isOwnSurfaceDatagram(from, ownPort)) continue;
+        const LearnStep learn = learnSurfaceFrom(buffer, length, from);
+        if (learn == LearnStep::Drop) continue;
+        if (learn == LearnStep::Learned) {
+            queueHeartbeat();  // ends its probing at once
+            redrawWholeSurface();
+        }
         // Only the configured surface's address counts; its port may vary.
         if (from.address != surfaceLinkEndpoint().address) continue;
         noteSurfaceDatagram(LinkDirection::SurfaceIn, buffer, length);

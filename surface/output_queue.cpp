@@ -164,7 +164,8 @@ void sendLocked(std::unique_lock<std::mutex>& lock, const uint8_t* data, int len
     UdpSocket* socket = linkSocket;
     const UdpEndpoint endpoint = linkEndpoint;
     lock.unlock();
-    if (socket && socket->sendTo(data, length, endpoint) == length) {
+    // A surface not learned yet has no address: what is meant for it is dropped.
+    if (socket && endpoint.address != 0 && socket->sendTo(data, length, endpoint) == length) {
         noteSurfaceDatagram(LinkDirection::SurfaceOut, data, length);
     }
     const int64_t sentAt = steadyNanoseconds();

@@ -23,7 +23,9 @@ constexpr int SURFACE_MESSAGE_MAX = 1023;
 extern std::mutex queueMutex;
 
 // Where messages go; set by the entry before the threads start. Without a
-// link everything waits in the queue (tests take it out themselves).
+// link everything waits in the queue (tests take it out themselves); with a
+// socket but no address (a surface still to be learned) messages leave the
+// queue as usual and go nowhere.
 void setSurfaceLink(UdpSocket* socket, const UdpEndpoint& endpoint);
 UdpSocket* surfaceLinkSocket();
 UdpEndpoint surfaceLinkEndpoint();

@@ -81,8 +81,9 @@ free_ports() {
     printf '%s\n' "${ports[@]}"
 }
 
-# A profile folder of its own: no configuration file (the addresses come
-# from the command line), no editor; the bridge copies the effects
+# A profile folder of its own: no configuration file (both addresses are
+# found: the console answers /xinfo, asked on loopback only, never by
+# broadcast; the surface emulator's probe names the surface), no editor; the bridge copies the effects
 # description files into it from the fxdata folder beside it, as on a fresh
 # machine.
 profile=$work/profile
@@ -107,8 +108,9 @@ for attempt in 1 2 3; do
     "$surface_sim" --listen "127.0.0.1:$surface_port" --bridge "127.0.0.1:$bridge_port" <&0 &
     surface_pid=$!
     pids=("$surface_pid" "$console_pid")
-    USERPROFILE=$profile HOME=$profile "$bridge" --mixer "127.0.0.1:$console_port" \
-        --surface "127.0.0.1:$surface_port" --listen-port "$bridge_port" --no-editor \
+    USERPROFILE=$profile HOME=$profile "$bridge" --mixer auto \
+        --discover-address "127.0.0.1:$console_port" --surface auto \
+        --listen-port "$bridge_port" --no-editor \
         </dev/null >"$work/bridge.log" 2>&1 &
     bridge_pid=$!
     pids=("$surface_pid" "$bridge_pid" "$console_pid")

@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "mixer/osc_codec.h"
 #include "platform/udp.h"
+#include "support/loopback_source.h"
 #include "support/process.h"
 
 namespace {
@@ -185,7 +187,7 @@ TEST_F(BridgeBinary, KeepsRunningIdleAtEndOfInputAndAnswersSigusr1)
     EXPECT_LT(cpuTicks(bridge.pid) - before, ::sysconf(_SC_CLK_TCK) / 4);  // < 25 % of a core
     ::kill(bridge.pid, SIGUSR1);
     ASSERT_TRUE(waitForLine(bridge, "---- status ----", 3000, line));
-    EXPECT_TRUE(waitForLine(bridge, "mixer   " + mixerArgument() + "  answered in the last 10 s: never",
+    EXPECT_TRUE(waitForLine(bridge, "mixer   " + mixerArgument() + " (command line)  answered in the last 10 s: never",
                             1000, line));
     EXPECT_TRUE(waitForLine(bridge, "surface queue: depth ", 1000, line));
     EXPECT_FALSE(waitForExit(bridge, 200));
@@ -275,6 +277,146 @@ TEST_F(BridgeBinary, AnswersHelp)
     ASSERT_TRUE(waitForExit(help, 3000));
     std::string line;
     EXPECT_TRUE(waitForLine(help, "  --mixer IP[:PORT]", 100, line));
+}
+
+std::vector<uint8_t> xinfoAnswer(const char* name, const char* model, const char* firmware)
+{
+    uint8_t buffer[200];
+    const int n = encodeOscMessage(buffer, sizeof buffer, "/xinfo", "ssss", "127.0.0.1", name, model, firmware);
+    return std::vector<uint8_t>(buffer, buffer + n);
+}
+
+bool receiveFrom(UdpSocket& socket, const std::vector<uint8_t>& wanted, int timeoutMs, UdpEndpoint* sender = nullptr)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        uint8_t buffer[1024];
+        int length = 0;
+        UdpEndpoint from;
+        if (socket.receive(buffer, sizeof buffer, length, from, 100) != ReceiveStatus::Received) continue;
+        if (std::vector<uint8_t>(buffer, buffer + length) != wanted) continue;
+        if (sender) *sender = from;
+        return true;
+    }
+    return false;
+}
+
+// "--mixer auto": the console emulator answers "/xinfo"; the bridge names it
+// and works with the endpoint the answer came from.
+TEST_F(BridgeBinary, FindsTheOneConsoleThatAnswersXinfo)
+{
+    ChildProcess emulator;
+    ASSERT_TRUE(startProcess(emulator, VELUMBRA_TOOLS_DIR "/velumbra-console-sim", {"--port", "0", "--name", "FOH"}));
+    const int port = waitForListeningPort(emulator, 5000);
+    ASSERT_GT(port, 0);
+    const std::string at = "127.0.0.1:" + std::to_string(port);
+    ASSERT_TRUE(start({"--no-editor", "--listen-port", "0", "--surface", "127.0.0.1:9", "--mixer", "auto",
+                       "--discover-address", at}));
+    std::string line;
+    ASSERT_TRUE(waitForLine(bridge, "Found mixer ", 5000, line));
+    EXPECT_EQ(line, "Found mixer FOH (X32 4.06) at " + at);
+    ASSERT_TRUE(waitForLine(bridge, "Listening to messages...", 30000 * SANITIZER_SLOWDOWN, line));
+    ASSERT_TRUE(writeToProcess(bridge, "i\n"));
+    ASSERT_TRUE(waitForLine(bridge, "mixer   ", 3000, line));
+    EXPECT_EQ(line, "mixer   " + at + " (found)  answered in the last 10 s: yes");
+    ASSERT_TRUE(waitForLine(bridge, "surface ", 1000, line));
+    EXPECT_EQ(line.rfind("surface 127.0.0.1:9 (command line)  ", 0), 0u) << line;
+    ASSERT_TRUE(writeToProcess(bridge, "q\n"));
+    ASSERT_TRUE(waitForExit(bridge, 3000 * SANITIZER_SLOWDOWN));
+    EXPECT_EQ(exitCode(), 0);
+}
+
+// Two consoles answer (front of house and monitors): at a keyboard the
+// operator picks one by its number; without one the bridge names both and
+// ends with exit code 2.
+TEST_F(BridgeBinary, SeveralConsolesAreChosenAtTheKeyboardOrNamedWithoutOne)
+{
+    UdpSocket monitors;
+    ASSERT_TRUE(monitors.open() && monitors.bind(0x7F000001, 0));
+    const std::string foh = mixerArgument();
+    const std::string mon = "127.0.0.1:" + std::to_string(monitors.localPort());
+    const std::vector<std::string> named = {"  1. FOH (X32 4.06) at " + foh, "  2. MON (M32 4.11) at " + mon};
+    for (bool keyboard : {false, true}) {
+        SCOPED_TRACE(keyboard ? "keyboard" : "no keyboard");
+        ChildProcess child;
+        ASSERT_TRUE(startProcess(child, VELUMBRA_BINARY,
+                                 {"--no-editor", "--listen-port", "0", "--surface", "127.0.0.1:9", "--mixer",
+                                  "auto", "--discover-address", foh}));
+        if (!keyboard) closeProcessInput(child);
+        UdpEndpoint asker;
+        ASSERT_TRUE(receiveFrom(console, oscBytes("/xinfo"), 5000, &asker));
+        const std::vector<uint8_t> fromFoh = xinfoAnswer("FOH", "X32", "4.06");
+        const std::vector<uint8_t> fromMon = xinfoAnswer("MON", "M32", "4.11");
+        ASSERT_EQ(console.sendTo(fromFoh.data(), static_cast<int>(fromFoh.size()), asker), int(fromFoh.size()));
+        ASSERT_EQ(monitors.sendTo(fromMon.data(), static_cast<int>(fromMon.size()), asker), int(fromMon.size()));
+        std::string line;
+        if (!keyboard) {
+            ASSERT_TRUE(waitForExit(child, 5000 * SANITIZER_SLOWDOWN));
+            EXPECT_TRUE(WIFEXITED(child.exitStatus) && WEXITSTATUS(child.exitStatus) == 2);
+            ASSERT_TRUE(waitForLine(child, "Several mixers answered and there is no keyboard", 100, line));
+            for (const std::string& mixer : named) EXPECT_TRUE(waitForLine(child, mixer, 100, line)) << mixer;
+            EXPECT_TRUE(waitForLine(child, "Start with --mixer IP (for example --mixer 127.0.0.1)", 100, line));
+            EXPECT_FALSE(waitForLine(child, "Ready for the messages...", 0, line));
+            continue;
+        }
+        for (const std::string& mixer : named) EXPECT_TRUE(waitForLine(child, mixer, 5000, line)) << mixer;
+        ASSERT_TRUE(waitForLine(child, "Which mixer should the bridge use? Enter 1 to 2:", 3000, line));
+        ASSERT_TRUE(writeToProcess(child, "3\n2\n"));  // 3 is no choice: asked again
+        ASSERT_TRUE(waitForLine(child, "Using mixer MON (M32 4.11) at " + mon, 3000, line));
+        EXPECT_TRUE(receiveFrom(monitors, oscBytes("/xremote"), 5000));
+        EXPECT_FALSE(receiveFrom(console, oscBytes("/xremote"), 300));
+        ASSERT_TRUE(writeToProcess(child, "q\n"));
+        ASSERT_TRUE(waitForExit(child, 3000 * SANITIZER_SLOWDOWN));
+    }
+}
+
+// "--surface auto": the first probe names the surface, which gets the
+// keep-alive at once; a second surface's probe is named once and gets nothing.
+TEST_F(BridgeBinary, LearnsTheSurfaceFromItsProbeAndIgnoresASecondOne)
+{
+    if (!loopbackSourceHolds(0x7F000002) || !loopbackSourceHolds(0x7F000003)) {
+        GTEST_SKIP() << "127.0.0.2 and 127.0.0.3 cannot be told apart from 127.0.0.1 here";
+    }
+    ASSERT_TRUE(start({"--no-editor", "--listen-port", "0", "--surface", "auto", "--mixer", mixerArgument()}));
+    std::string line;
+    ASSERT_TRUE(waitForLine(bridge, "surface port ", 5000, line));
+    const UdpEndpoint listening{0x7F000001, static_cast<uint16_t>(std::stoi(line.substr(13)))};
+    ASSERT_TRUE(waitForLine(bridge, "Ready for the messages...", 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "i\n"));
+    ASSERT_TRUE(waitForLine(bridge, "surface not known yet (waiting for its probe)", 3000, line));
+    UdpSocket first, second;
+    ASSERT_TRUE(first.open() && first.bind(0x7F000002, 0));
+    ASSERT_TRUE(second.open() && second.bind(0x7F000003, 0));
+    const std::vector<uint8_t> probe = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7};
+    const std::vector<uint8_t> keepAlive = {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7};
+    // Something other than the probe names nobody.
+    const uint8_t press[3] = {0x90, 0x2C, 0x7F};
+    ASSERT_EQ(second.sendTo(press, 3, listening), 3);
+    ASSERT_EQ(first.sendTo(probe.data(), 8, listening), 8);
+    const std::string firstAt = "127.0.0.2:" + std::to_string(first.localPort());
+    ASSERT_TRUE(waitForLine(bridge, "Found X-Touch at ", 3000, line));
+    EXPECT_EQ(line, "Found X-Touch at " + firstAt);
+    EXPECT_TRUE(receiveFrom(first, keepAlive, 2000));
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(second.sendTo(probe.data(), 8, listening), 8);
+    ASSERT_TRUE(waitForLine(bridge, "Ignoring another X-Touch at 127.0.0.3:" + std::to_string(second.localPort()) +
+                                        ": this bridge serves the one at " + firstAt,
+                            3000, line));
+    uint8_t buffer[64];
+    int length = 0;
+    UdpEndpoint from;
+    EXPECT_EQ(second.receive(buffer, sizeof buffer, length, from, 1000), ReceiveStatus::Interrupted);
+    ASSERT_TRUE(writeToProcess(bridge, "i\n"));
+    ASSERT_TRUE(waitForLine(bridge, "surface " + firstAt + " (learned)  ", 3000, line));
+    const std::vector<std::string> all = outputLines(bridge);
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [](const std::string& l) { return l.rfind("Ignoring another X-Touch", 0) == 0; }),
+              1);
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [](const std::string& l) { return l.rfind("Found X-Touch", 0) == 0; }),
+              1);
+    ASSERT_TRUE(writeToProcess(bridge, "q\n"));
+    ASSERT_TRUE(waitForExit(bridge, 3000 * SANITIZER_SLOWDOWN));
+    EXPECT_EQ(exitCode(), 0);
 }
 
 } // namespace

@@ -45,7 +45,12 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{{"--listen-port", "-1"}, false},
                       OptionCase{{"--sweep-window", "0"}, false},
                       OptionCase{{"--query-timeout", "12x"}, false},
-                      OptionCase{{"--frobnicate"}, true}, OptionCase{{"--mixr", "10.0.0.2"}, true}));
+                      OptionCase{{"--frobnicate"}, true}, OptionCase{{"--mixr", "10.0.0.2"}, true},
+                      OptionCase{{"--mixer", "auto"}, true}, OptionCase{{"--surface=AUTO"}, true},
+                      OptionCase{{"--mixer", "autox"}, false},
+                      OptionCase{{"--discover-address", "10.0.0.255:10023"}, true},
+                      OptionCase{{"--discover-address", "auto"}, false},
+                      OptionCase{{"--discover-address"}, false}));
 
 // Unknown arguments do not stop the bridge; each is kept to be named.
 TEST(OptionParsing, UnknownArgumentsAreKeptInOrderAndTheFirstDashCIsNot)
@@ -76,6 +81,15 @@ TEST(OptionParsing, ValuesLandInTheirFields)
     EXPECT_TRUE(o.noEditor);
     EXPECT_EQ(o.verbose, 2);
     EXPECT_EQ(o.sweepWindow, 16);
+    EXPECT_FALSE(o.mixerAuto || o.surfaceAuto || o.haveDiscoverAddress);
+    const char* automatic[] = {"velumbra", "--mixer", "Auto", "--surface=auto", "--discover-address",
+                               "127.0.0.1:5000"};
+    BridgeOptions a;
+    ASSERT_TRUE(parseOptions(6, automatic, a, error)) << error;
+    EXPECT_TRUE(a.haveMixer && a.mixerAuto && a.haveSurface && a.surfaceAuto);
+    EXPECT_TRUE(a.haveDiscoverAddress);
+    EXPECT_EQ(a.discoverAddress, 0x7F000001u);
+    EXPECT_EQ(a.discoverPort, 5000);
 }
 
 class ConfigFile : public ::testing::Test {
@@ -129,7 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"10.0.0.2|", false, "X32[10.0.0.2]\n"},
         FileCase{"", false, ""},
         FileCase{"mixer|10.0.0.3|", false, "X32[mixer]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2|10.0.0.300|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.300]\n"}));
+        FileCase{"10.0.0.2|10.0.0.300|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.300]\n"},
+        FileCase{"auto|auto|", true, "X32[auto]\nX-Touch[auto]\n"},
+        FileCase{"10.0.0.2|AUTO|", true, "X32[10.0.0.2]\nX-Touch[AUTO]\n"},
+        FileCase{"automatic|10.0.0.3|", false, "X32[automatic]\nX-Touch[10.0.0.3]\n"}));
 
 TEST_F(ConfigFile, MissingFileIsNotKnownAndPrintsNothing)
 {

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "mixer/discovery.h"
 #include "mixer/osc_codec.h"
 
 namespace {
@@ -156,6 +157,58 @@ TEST(OscParse, UnterminatedStringReadsAsEmpty)
     ASSERT_TRUE(readOscString(m, s, sl));
     EXPECT_EQ(sl, 0);
     EXPECT_STREQ(s, "");
+}
+
+// A console's answer to "/xinfo" names it by where it came from; anything
+// else on the discovery socket, or a hostile name, must not pass as one.
+TEST(XinfoAnswer, AcceptsOnlyFourStringsAndKeepsTextPrintable)
+{
+    struct Case {
+        std::vector<uint8_t> datagram;
+        bool accepted;
+        const char* described;
+    };
+    const UdpEndpoint from{0x0A000105, 10023};
+    std::vector<uint8_t> full = encoded("/xinfo", "ssss", "10.0.1.5", "FOH", "X32", "4.06");
+    const Case cases[] = {
+        {full, true, "FOH (X32 4.06) at 10.0.1.5:10023"},
+        {encoded("/xinfo", "ssss", "10.0.1.9", "Mon\x1b[2J\x7f", "M32", "4.11"), true,
+         "Mon?[2J? (M32 4.11) at 10.0.1.5:10023"},
+        {encoded("/xinfo", "ssss", "a", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", "X32C", "4"), true,
+         "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234 (X32C 4) at 10.0.1.5:10023"},
+        {encoded("/xinfo", "sss", "10.0.1.5", "FOH", "X32"), false, ""},
+        {encoded("/xinfo", "ssssi", "10.0.1.5", "FOH", "X32", "4.06", 1), false, ""},
+        {encoded("/xinfo", ""), false, ""},
+        {encoded("/xinfox", "ssss", "10.0.1.5", "FOH", "X32", "4.06"), false, ""},
+        {encoded("/status", "sss", "active", "10.0.1.5", "FOH"), false, ""},
+        {std::vector<uint8_t>(full.begin(), full.begin() + 6), false, ""},
+    };
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        std::vector<uint8_t> datagram = cases[k].datagram;
+        FoundMixer mixer;
+        ASSERT_EQ(parseXinfoAnswer(datagram.data(), static_cast<int>(datagram.size()), from, mixer),
+                  cases[k].accepted) << "case " << k;
+        if (cases[k].accepted) {
+            EXPECT_EQ(describeFoundMixer(mixer), cases[k].described) << "case " << k;
+        }
+    }
+}
+
+// Each console once, by the endpoint it answered from, and never past the list.
+TEST(XinfoAnswer, FoundMixersAreKeptOncePerEndpoint)
+{
+    MixerSearch search;
+    FoundMixer mixer;
+    for (uint16_t port : {10023, 10023, 10024}) {
+        mixer.endpoint = {0x7F000001, port};
+        addFoundMixer(search, mixer);
+    }
+    EXPECT_EQ(search.count, 2);
+    for (int i = 0; i < FOUND_MIXER_MAX + 4; ++i) {
+        mixer.endpoint = {static_cast<uint32_t>(0x0A000000 + i), 10023};
+        addFoundMixer(search, mixer);
+    }
+    EXPECT_EQ(search.count, FOUND_MIXER_MAX);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "../common/sim_common.h"
 #include "meters.h"
+#include "xinfo.h"
 
 ConsoleServer server;
 
@@ -270,6 +271,8 @@ void handleConsoleDatagram(const uint8_t* data, size_t length, const sockaddr_in
         renewSubscriptions(from, alias, nowMs);
     } else if (address == "/batchsubscribe") {
         handleBatchSubscribe(message, from, nowMs);
+    } else if (address == "/xinfo") {
+        answerXinfo(server.socketFd, from);
     } else if (address == "/-action/clearsolo") {
         if (message.args.size() == 1 && message.args[0].type == 'i') clearAllSolos(nowMs);
         else consoleLog("/-action/clearsolo needs one integer: %s", describeOscMessage(message).c_str());

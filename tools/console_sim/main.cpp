@@ -12,6 +12,7 @@
 #include "console_commands.h"
 #include "console_server.h"
 #include "param_store.h"
+#include "xinfo.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ struct Options {
 const char* const kUsage =
     "usage: velumbra-console-sim [--listen IP:PORT | --port N] [--delay-ms N] [--drop-percent P]\n"
     "                            [--seed S] [--silent-after-ms N] [--ignore ADDRESS]... [--verbose]\n"
-    "                            [--script FILE] [--help]\n"
+    "                            [--script FILE] [--name NAME] [--help]\n"
     "  --listen IP:PORT      address to serve (default 127.0.0.1:10023; port 0 picks one)\n"
     "  --port N              port on 127.0.0.1 (0 picks one)\n"
     "  --delay-ms N          delay every answer by N ms\n"
@@ -35,6 +36,7 @@ const char* const kUsage =
     "  --ignore ADDRESS      never answer a query of ADDRESS (may be repeated)\n"
     "  --verbose             log every received message\n"
     "  --script FILE         run the commands in FILE, then those on standard input\n"
+    "  --name NAME           the console's name in its answer to /xinfo (default X32-SIM)\n"
     "commands (standard input, one per line): set ADDRESS VALUE, silent on [MS], silent off,\n"
     "  ignore ADDRESS, ignore none, delay MS, drop P, scene COUNT, dump ADDRESS, dump PREFIX*, wait MS, clients, stats, quit\n";
 
@@ -55,7 +57,7 @@ bool parseOptions(int argc, char** argv, Options& options)
             continue;
         }
         static const char* const known[] = {"--listen", "--port", "--delay-ms", "--drop-percent",
-                                            "--seed", "--silent-after-ms", "--script", "--ignore"};
+                                            "--seed", "--silent-after-ms", "--script", "--ignore", "--name"};
         bool isKnown = false;
         for (const char* name : known) isKnown = isKnown || option == name;
         if (!isKnown) {
@@ -87,6 +89,9 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.silentAfterMs = static_cast<int>(number);
         } else if (option == "--ignore") {
             server.ignored.push_back(value);
+        } else if (option == "--name") {
+            ok = !value.empty() && value.size() < 32;
+            identity.name = value;
         } else if (option == "--script") {
             options.scriptPath = value;
         }
@@ -189,6 +194,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
+    sockaddr_in bound{};
+    socklen_t boundLength = sizeof bound;
+    getsockname(server.socketFd, reinterpret_cast<sockaddr*>(&bound), &boundLength);
+    identity.address = reportedAddress(bound);
     consoleLog("listening on %s", endpointText(options.listen).c_str());
     int result = runLoop(options);
     close(server.socketFd);
