@@ -4,6 +4,7 @@
 set -euo pipefail
 packages=(build-essential cmake libgtest-dev googletest libbenchmark-dev
           libx11-dev libxtst-dev libxrandr-dev xvfb x11-utils
+          openbox
           g++-mingw-w64-x86-64 clang libclang-rt-14-dev libfuzzer-14-dev tmux)
 missing=()
 for p in "${packages[@]}"; do

@@ -184,6 +184,12 @@ void layOutFirstBank()
 
 } // namespace
 
+void findEditorAndLayOutFirstBank()
+{
+    findEditor();
+    layOutFirstBank();
+}
+
 std::string startupStepText()
 {
     std::string text = stepName.load();
@@ -215,6 +221,5 @@ void runStartupSynchronisation(const BridgeOptions& options)
     sendMeterSubscriptions();
     for (int i = 0; i <= 8; ++i) bankSkip[i] = 0;
     initEditorClickPoints();
-    findEditor();
-    layOutFirstBank();
+    findEditorAndLayOutFirstBank();
 }

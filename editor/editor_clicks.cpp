@@ -49,14 +49,36 @@ struct ClickThreadOwner {
     ~ClickThreadOwner() { stopEditorClicks(); }
 } clickThreadOwner;
 
+// Waits (on this thread only) while the window is still moving; once it has
+// been moving this long, clicks are dropped and stay owed until it rests.
+constexpr auto SETTLE_POLL = std::chrono::milliseconds(20);
+constexpr auto SETTLE_GIVE_UP = std::chrono::milliseconds(1000);
+// Since when clicks wait for a moving window; unset while none waits.
+Clock::time_point settleWaitStart{};
+
+// False when the click thread is told to stop meanwhile.
+bool pauseClickThread(std::chrono::milliseconds pause)
+{
+    std::unique_lock<std::mutex> lock(queueMutex);
+    return !queueChanged.wait_for(lock, pause, [] { return stopping; });
+}
+
 bool editorReadyForClick()
 {
-    if (editorFound != 1) return false;
-    updateEditorGeometry();
-    if (editorFound != 1) return false;
-    if (editorCanTakeClicks()) return true;
-    editorClickMissed = 1;
-    return false;
+    for (;;) {
+        EditorReadiness readiness = checkEditorReadiness();
+        if (readiness == EditorReadiness::Ready) {
+            settleWaitStart = Clock::time_point{};
+            return true;
+        }
+        if (readiness == EditorReadiness::Settling) {
+            Clock::time_point now = Clock::now();
+            if (settleWaitStart == Clock::time_point{}) settleWaitStart = now;
+            if (now - settleWaitStart < SETTLE_GIVE_UP && pauseClickThread(SETTLE_POLL)) continue;
+        }
+        editorClickMissed = 1;
+        return false;
+    }
 }
 
 // The effects window's page-group button, from its rectangle now: slots 1-4
@@ -69,6 +91,8 @@ void clickFxPageButtonNow(uint64_t window, int slot)
     if (!desktop->canTakeClicks(window)) return;
     int x = slot <= 4 ? static_cast<int>(rect.left + 825 * editorScaleX) : rect.left + 850;
     int y = slot <= 4 ? static_cast<int>(rect.top + 225 * editorScaleY) : rect.top + 230;
+    // Off its window or off the screens the click would press something else.
+    if (!rectContains(rect, x, y) || !screenPointOnAScreen(x, y)) return;
     desktop->moveCursor(x, y);
     desktop->clickLeftButton();
 }
@@ -84,7 +108,9 @@ void makeClick(const PendingClick& click)
             int x = 0;
             int y = 0;
             dcaGroupClickPoint(click.value, x, y);
-            clickScreenPoint(x, y);
+            // The group row opens beside the window, so only the screens bound it.
+            if (screenPointOnAScreen(x, y)) clickScreenPoint(x, y);
+            else editorClickMissed = 1;
         }
         break;
     case ClickKind::FxPageButton: clickFxPageButtonNow(click.window, click.value); break;
@@ -143,11 +169,20 @@ void queueClick(const PendingClick& click)
     queueChanged.notify_all();
 }
 
+// Without an editor window a click is owed: the editor found later is
+// brought to the surface's bank and page at the next surface action.
+bool editorThereOrOwed()
+{
+    if (editorFound == 1) return true;
+    editorClickMissed = 1;
+    return false;
+}
+
 } // namespace
 
 void clickEditorPoint(int entry)
 {
-    if (editorFound != 1 || entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT) return;
+    if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT || !editorThereOrOwed()) return;
     queueClick({ClickKind::EditorPoint, entry, 0, 0});
 }
 
@@ -158,7 +193,7 @@ void clickEditorBank(int bank)
 
 void clickEditorDcaGroup(int group)
 {
-    if (editorFound != 1 || group < 0 || group > 7) return;
+    if (group < 0 || group > 7 || !editorThereOrOwed()) return;
     queueClick({ClickKind::EditorPoint, DCA_BUTTON_ENTRY, 0, 0});
     queueClick({ClickKind::DcaGroup, group, 0, DCA_GROUP_WAIT_MS});
 }
@@ -230,5 +265,6 @@ void resetEditorClicks()
     std::lock_guard<std::mutex> lock(queueMutex);
     pendingHead = 0;
     lastClickMade = Clock::time_point{};
+    settleWaitStart = Clock::time_point{};
     editorClickMissed = 0;
 }

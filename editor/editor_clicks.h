@@ -2,9 +2,12 @@
 // effects windows. The surface thread only queues; one click thread makes
 // them in order, waits where a click must follow the one before it after a
 // pause, and checks the window again (found, able to take a click) and reads
-// its geometry afresh right before each. A window that is minimised, hidden
-// or empty gets nothing; the next surface action after it can take clicks
-// again brings the editor back to the surface's page and bank.
+// its geometry afresh right before each. A window that is still moving (a
+// window manager animating a restore) is waited for, up to a second. A
+// click that cannot be made - no editor window yet, a window closed,
+// minimised, hidden, empty or still moving, a point off the window or off
+// every screen - is owed: the next surface action once the editor can take
+// clicks brings it back to the surface's bank and page.
 #pragma once
 
 #include <cstdint>
@@ -26,9 +29,9 @@ void focusWindowInTurn(uint64_t window);
 // to the front first.
 void sendEditorFunctionKey(int fkey);
 
-// Called for every surface action: when a click was dropped because the
-// editor could not take it and the editor can take clicks now, queues the
-// clicks that show the surface's current bank (or DCA group) and page.
+// Called for every surface action: when clicks are owed and the editor can
+// take clicks now, queues the clicks that show the surface's current bank
+// (or DCA group) and then its page.
 void resyncEditorAfterMissedClicks();
 
 // The click thread; started by the bridge, or by the first click queued.

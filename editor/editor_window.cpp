@@ -1,5 +1,6 @@
 #include "editor/editor_window.h"
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -36,7 +37,18 @@ constexpr int TITLE_HEIGHT = 20;
 constexpr double PANEL_WIDTH = 187.0;
 constexpr int FIRST_PANEL_ENTRY = 200;
 
+// A window whose rectangle stayed the same this long is not being moved
+// or animated by the window manager; a restore animation moves it every
+// frame (about 16 ms).
+constexpr auto SETTLE_TIME = std::chrono::milliseconds(50);
+
 std::atomic<int> rectErrorCode{0};
+// The rectangle of the last good read, which the geometry came from.
+DesktopRect editorRect;
+// Since when the window has shown settledRect without a break.
+DesktopRect settledRect;
+std::chrono::steady_clock::time_point settledSince;
+bool settleKnown = false;
 // Geometry is read and written as a whole: a click never mixes an old offset
 // with a new scale. Recursive because clicks measure the window again.
 std::recursive_mutex editorMutex;
@@ -61,6 +73,8 @@ void resetGeometry()
     editorBottom = 0;
     editorPanelOffset = 0;
     editorPanelLeft = 0;
+    editorRect = DesktopRect{};
+    settleKnown = false;
 }
 
 void forgetEditorWindow()
@@ -68,6 +82,8 @@ void forgetEditorWindow()
     editorFound = 0;
     editorWindow = 0;
     resetGeometry();
+    // An editor opened again starts on its own bank and page.
+    editorClickMissed = 1;
     consolePrint("Editor window closed.\n");
 }
 
@@ -84,6 +100,22 @@ void applyGeometry(const DesktopRect& r)
     editorBottom = r.top + TITLE_HEIGHT + height;
     editorPanelOffset = (r.right - r.left) - truncToInt(editorScaleX * PANEL_WIDTH);
     editorPanelLeft = editorPanelOffset + r.left;
+    editorRect = r;
+    if (!settleKnown || !(r == settledRect)) {
+        settledRect = r;
+        settledSince = std::chrono::steady_clock::now();
+        settleKnown = true;
+    }
+}
+
+bool onAScreen(DesktopBackend& desktop, int x, int y)
+{
+    std::vector<DesktopRect> screens;
+    desktop.listScreens(screens);
+    for (const DesktopRect& s : screens) {
+        if (rectContains(s, x, y)) return true;
+    }
+    return false;
 }
 
 // The editor's rectangle now; a window that is gone is forgotten.
@@ -182,19 +214,23 @@ void clickEditor(int x, int y, int panelOffset)
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
     long long screenX = static_cast<long long>(truncToInt(x * editorScaleX)) + editorOffsetX + panelOffset;
     long long screenY = static_cast<long long>(truncToInt(y * editorScaleY)) + editorOffsetY;
-    // Left of the window only a panel offset of a too narrow window can
-    // lead; that point would belong to another application.
-    if (screenX >= editorRight || screenY >= editorBottom || screenX < editorOffsetX) return;
     std::shared_ptr<DesktopBackend> desktop = currentDesktop();
-    if (editorFound == 1) {
-        DesktopRect rect;
-        if (readEditorRect(*desktop, rect) == RectRead::WindowGone) return;
-        // A minimised window's rectangle lies far off screen; the cursor
-        // would be clamped into another window.
-        if (!desktop->canTakeClicks(editorWindow)) {
-            editorClickMissed = 1;
-            return;
-        }
+    // A point off the window would press another application's control,
+    // one off every screen would be moved onto a screen edge; either stays
+    // owed until the editor can take it.
+    bool inWindow = screenX < editorRight && screenY < editorBottom && screenX >= editorRect.left &&
+                    screenX < editorRect.right && screenY >= editorRect.top && screenY < editorRect.bottom;
+    if (editorFound != 1 || !inWindow || !onAScreen(*desktop, static_cast<int>(screenX), static_cast<int>(screenY))) {
+        editorClickMissed = 1;
+        return;
+    }
+    DesktopRect rect;
+    if (readEditorRect(*desktop, rect) == RectRead::WindowGone) return;
+    // A minimised window's rectangle lies far off screen; the cursor
+    // would be clamped into another window.
+    if (!desktop->canTakeClicks(editorWindow)) {
+        editorClickMissed = 1;
+        return;
     }
     desktop->moveCursor(static_cast<int>(screenX), static_cast<int>(screenY));
     desktop->clickLeftButton();
@@ -205,6 +241,36 @@ bool isLeftOfPanel(int x)
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (!(editorScaleX > 0.0)) return false;
     return x < truncToInt(editorPanelLeft / editorScaleX);
+}
+
+EditorReadiness checkEditorReadiness()
+{
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
+    if (editorFound != 1) return EditorReadiness::NotFound;
+    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
+    DesktopRect rect;
+    // A failed read tells nothing new; the last good one still counts.
+    RectRead status = readEditorRect(*desktop, rect);
+    if (status == RectRead::WindowGone) return EditorReadiness::NotFound;
+    if (status == RectRead::Ok) applyGeometry(rect);
+    if (!desktop->canTakeClicks(editorWindow)) {
+        // Shown again, it must first hold still for the settle time.
+        settleKnown = false;
+        return EditorReadiness::CannotTakeClicks;
+    }
+    if (!settleKnown) {
+        // Measured before it was hidden: where it will rest is not known yet.
+        settledRect = editorRect;
+        settledSince = std::chrono::steady_clock::now();
+        settleKnown = true;
+    }
+    if (std::chrono::steady_clock::now() - settledSince < SETTLE_TIME) return EditorReadiness::Settling;
+    return EditorReadiness::Ready;
+}
+
+bool screenPointOnAScreen(int x, int y)
+{
+    return onAScreen(*currentDesktop(), x, y);
 }
 
 bool editorCanTakeClicks()

@@ -47,17 +47,29 @@ extern std::atomic<int> foundWindowValid;
 // editorFound goes back to 0 (the dispatcher searches again) and the
 // geometry to its start values, so nothing is clicked.
 void updateEditorGeometry();
-// 1 once a click was dropped because the editor could not take it
-// (minimised, hidden, empty); cleared when the editor is brought back.
+// 1 while the editor owes clicks: one was asked for while no editor window
+// was known, the window closed, or a click was not made because the editor
+// could not take it (minimised, hidden, empty, still moving, its point off
+// the window or off every screen). Cleared when the clicks that bring the
+// editor to the surface's bank and page are queued.
 extern std::atomic<int> editorClickMissed;
 // The editor window is found, visible, not minimised and not empty.
 bool editorCanTakeClicks();
 
+enum class EditorReadiness { NotFound, CannotTakeClicks, Settling, Ready };
+// Reads the editor's rectangle now and says whether a click can be made:
+// Settling while the window has not kept one rectangle for a few tens of
+// milliseconds (a window manager animating it, a drag); a window that was
+// hidden or minimised must hold still again before it is Ready.
+EditorReadiness checkEditorReadiness();
+// True when (x, y) lies on one of the desktop's screens.
+bool screenPointOnAScreen(int x, int y);
+
 // The clicks below are made at once: only the editor click thread (see
 // editor_clicks.h, the path every other click takes) and tests call them.
 // Clicks design point (x, y), shifted right by panelOffset screen pixels;
-// dropped when it falls outside the window, the window is gone or it
-// cannot take a click (then editorClickMissed is set).
+// dropped when the point falls outside the window or off every screen, the
+// window is gone or it cannot take a click (then editorClickMissed is set).
 void clickEditor(int x, int y, int panelOffset);
 bool isLeftOfPanel(int x);
 // Entries from 200 on are panel points (unguarded); below 200 main-area

@@ -23,6 +23,11 @@ inline bool operator==(const DesktopRect& a, const DesktopRect& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+inline bool rectContains(const DesktopRect& r, int x, int y)
+{
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
 struct DesktopWindow {
     uint64_t handle = 0;
     std::string title;  // narrow text; empty when the window has none
@@ -45,6 +50,10 @@ public:
     virtual bool canTakeClicks(uint64_t window) = 0;
     // The monitor holding the largest part of area; false when none does.
     virtual bool monitorOf(const DesktopRect& area, DesktopRect& monitor) = 0;
+    // Every monitor's rectangle in screen coordinates: the only places a
+    // pointer can be. A point outside all of them would be moved onto an
+    // edge by the system and land on whatever lies there.
+    virtual void listScreens(std::vector<DesktopRect>& screens) = 0;
     // Raises the window and gives it the keyboard.
     virtual void focusWindow(uint64_t window) = 0;
     virtual void moveCursor(int x, int y) = 0;

@@ -9,6 +9,7 @@ public:
     RectRead readWindowRect(uint64_t, DesktopRect&) override { return RectRead::WindowGone; }
     bool canTakeClicks(uint64_t) override { return false; }
     bool monitorOf(const DesktopRect&, DesktopRect&) override { return false; }
+    void listScreens(std::vector<DesktopRect>& screens) override { screens.clear(); }
     void focusWindow(uint64_t) override {}
     void moveCursor(int, int) override {}
     void clickLeftButton() override {}

@@ -12,11 +12,13 @@ struct FakeWindow {
     DesktopRect rect;
     bool open = true;
     bool rectFails = false;
+    std::vector<DesktopRect> script;  // rectangles the next reads see, in turn
     FakeWindowState state = FakeWindowState::Shown;
 };
 
 constexpr int FAKE_RECT_ERROR = 5;
 constexpr DesktopRect ICONIC_RECT{-32000, -32000, -31840, -31972};
+constexpr DesktopRect DEFAULT_SCREEN{0, 0, 1920, 1080};
 
 long long overlapArea(const DesktopRect& a, const DesktopRect& b)
 {
@@ -45,6 +47,10 @@ public:
             lastError = FAKE_RECT_ERROR;
             return RectRead::Failed;
         }
+        if (!w->script.empty()) {
+            w->rect = w->script.front();
+            w->script.erase(w->script.begin());
+        }
         rect = w->state == FakeWindowState::Minimised ? ICONIC_RECT : w->rect;
         return RectRead::Ok;
     }
@@ -69,6 +75,13 @@ public:
             }
         }
         return best > 0;
+    }
+
+    void listScreens(std::vector<DesktopRect>& screens) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        screens = monitors;
+        if (screens.empty()) screens.push_back(DEFAULT_SCREEN);
     }
 
     void focusWindow(uint64_t window) override { record(focusEvent(window)); }
@@ -215,6 +228,14 @@ void moveFakeWindow(uint64_t window, DesktopRect rect)
     if (!desktop) return;
     std::lock_guard<std::mutex> lock(desktop->mutex);
     if (FakeWindow* w = desktop->find(window)) w->rect = rect;
+}
+
+void scriptFakeWindowRects(uint64_t window, std::vector<DesktopRect> rects)
+{
+    auto desktop = installed();
+    if (!desktop) return;
+    std::lock_guard<std::mutex> lock(desktop->mutex);
+    if (FakeWindow* w = desktop->find(window)) w->script = std::move(rects);
 }
 
 void closeFakeWindow(uint64_t window)

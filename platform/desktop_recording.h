@@ -38,10 +38,14 @@ void installRecordingDesktop();
 // Adds a top-level window after the existing ones; returns its handle.
 uint64_t addFakeWindow(const char* title, DesktopRect rect);
 void moveFakeWindow(uint64_t window, DesktopRect rect);
+// The next rectangle reads see these in turn, as while a window manager
+// animates it; the window then stays at the last one.
+void scriptFakeWindowRects(uint64_t window, std::vector<DesktopRect> rects);
 // The window disappears: rectangle reads report it gone.
 void closeFakeWindow(uint64_t window);
 // Rectangle reads fail while the window still exists (error code 5).
 void failFakeWindowRect(uint64_t window, bool fail);
+// Until a monitor is added the desktop has one 1920 x 1080 screen at (0, 0).
 void addFakeMonitor(DesktopRect rect);
 // Shown (the start state), minimised (its rectangle then reads as Windows
 // reports an iconic window's, near (-32000, -32000)) or hidden. Only a shown

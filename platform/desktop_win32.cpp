@@ -41,6 +41,13 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+BOOL CALLBACK collectMonitor(HMONITOR, HDC, LPRECT area, LPARAM parameter)
+{
+    auto* screens = reinterpret_cast<std::vector<DesktopRect>*>(parameter);
+    screens->push_back({area->left, area->top, area->right, area->bottom});
+    return TRUE;
+}
+
 // The user32 calls are safe from any thread, so no lock is taken here.
 class Win32Desktop final : public DesktopBackend {
 public:
@@ -95,6 +102,21 @@ public:
         monitor.right = info.rcMonitor.right;
         monitor.bottom = info.rcMonitor.bottom;
         return true;
+    }
+
+    void listScreens(std::vector<DesktopRect>& screens) override
+    {
+        screens.clear();
+        if (EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&screens)) &&
+            !screens.empty())
+            return;
+        screens.clear();
+        // Without a monitor list the virtual screen's bounds are all we know.
+        int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        if (width > 0 && height > 0) screens.push_back({left, top, left + width, top + height});
     }
 
     void focusWindow(uint64_t window) override

@@ -108,27 +108,21 @@ public:
     bool monitorOf(const DesktopRect& area, DesktopRect& monitor) override
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        Display* d = display_.get();
-        int count = 0;
-        XRRMonitorInfo* monitors = hasMonitors_ ? XRRGetMonitors(d, root_, True, &count) : nullptr;
         long long best = 0;
-        for (int i = 0; i < count; ++i) {
-            DesktopRect r{monitors[i].x, monitors[i].y, monitors[i].x + monitors[i].width,
-                          monitors[i].y + monitors[i].height};
+        for (const DesktopRect& r : screensLocked()) {
             long long overlap = overlapArea(area, r);
             if (overlap > best) {
                 best = overlap;
                 monitor = r;
             }
         }
-        if (monitors) XRRFreeMonitors(monitors);
-        if (count > 0) return best > 0;
-        // Without RandR monitors the whole screen is the one monitor.
-        int screen = DefaultScreen(d);
-        DesktopRect whole{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)};
-        if (overlapArea(area, whole) == 0) return false;
-        monitor = whole;
-        return true;
+        return best > 0;
+    }
+
+    void listScreens(std::vector<DesktopRect>& screens) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        screens = screensLocked();
     }
 
     void focusWindow(uint64_t window) override
@@ -188,6 +182,25 @@ public:
     int lastErrorCode() override { return lastXError; }
 
 private:
+    // The active RandR monitors; without them the whole screen is the one monitor.
+    std::vector<DesktopRect> screensLocked()
+    {
+        Display* d = display_.get();
+        std::vector<DesktopRect> screens;
+        int count = 0;
+        XRRMonitorInfo* monitors = hasMonitors_ ? XRRGetMonitors(d, root_, True, &count) : nullptr;
+        for (int i = 0; i < count; ++i) {
+            screens.push_back({monitors[i].x, monitors[i].y, monitors[i].x + monitors[i].width,
+                               monitors[i].y + monitors[i].height});
+        }
+        if (monitors) XRRFreeMonitors(monitors);
+        if (screens.empty()) {
+            int screen = DefaultScreen(d);
+            screens.push_back({0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)});
+        }
+        return screens;
+    }
+
     bool readWindowList(Window w, Atom property, std::vector<Window>& list)
     {
         Atom type;

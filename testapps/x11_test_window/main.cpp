@@ -1,9 +1,11 @@
 // A stand-in for the editor on an X display: one window at a given place
 // and size, titled as asked, that writes every button and key it receives
 // to a log file ("press 1 28 37", "key F3"). F8 hides it for a second, as a
-// minimised window would be. Used by the desktop tests.
+// minimised window would be; F7 asks the window manager to minimise it.
+// Used by the desktop tests.
 //
-// velumbra-x11-test-window DISPLAY X Y WIDTH HEIGHT TITLE net|plain LOGFILE
+// velumbra-x11-test-window DISPLAY X Y WIDTH HEIGHT TITLE net|plain LOGFILE [iconic]
+//   iconic: the window starts minimised
 //   net:   the title goes to _NET_WM_NAME, WM_NAME holds a neutral text
 //   plain: the title goes to WM_NAME only
 #include <X11/Xatom.h>
@@ -52,8 +54,8 @@ void logKey(FILE* log, const char* what, XKeyEvent* event)
 
 int main(int argc, char** argv)
 {
-    if (argc != 9) {
-        std::fprintf(stderr, "usage: %s DISPLAY X Y WIDTH HEIGHT TITLE net|plain LOGFILE\n", argv[0]);
+    if (argc != 9 && argc != 10) {
+        std::fprintf(stderr, "usage: %s DISPLAY X Y WIDTH HEIGHT TITLE net|plain LOGFILE [iconic]\n", argv[0]);
         return 2;
     }
     alarm(LIFETIME_SECONDS);
@@ -75,6 +77,14 @@ int main(int argc, char** argv)
     hints.width = static_cast<int>(width);
     hints.height = static_cast<int>(height);
     XSetWMNormalHints(display, window, &hints);
+    if (argc == 10 && std::strcmp(argv[9], "iconic") == 0) {
+        XWMHints wmHints{};
+        wmHints.flags = StateHint;
+        wmHints.initial_state = IconicState;
+        XSetWMHints(display, window, &wmHints);
+        // A window that starts minimised is never mapped; it is ready at once.
+        logLine(log, "ready %ld %ld %ld\n", static_cast<long>(window), 0, 0);
+    }
     XSelectInput(display, window,
                  ButtonPressMask | ButtonReleaseMask | KeyPressMask | KeyReleaseMask |
                      StructureNotifyMask);
@@ -93,6 +103,10 @@ int main(int argc, char** argv)
             break;
         case KeyPress:
             logKey(log, "key", &event.xkey);
+            if (XLookupKeysym(&event.xkey, 0) == XK_F7) {
+                XIconifyWindow(display, window, screen);
+                XFlush(display);
+            }
             if (XLookupKeysym(&event.xkey, 0) == XK_F8) {
                 XUnmapWindow(display, window);
                 XFlush(display);

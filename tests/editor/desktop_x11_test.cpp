@@ -1,5 +1,6 @@
 // The X11 desktop against a real X server: Xvfb with stand-in editor
-// windows that log the clicks and keys they receive.
+// windows that log the clicks and keys they receive, and under a window
+// manager that animates minimising, with every press on the screen recorded.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,15 +9,18 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <sstream>
 #include <iterator>
 #include <string>
 #include <thread>
 
 #include "app/reset_state.h"
+#include "app/startup.h"
 #include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "platform/console_output.h"
 #include "platform/desktop.h"
+#include "surface/input_dispatch.h"
 
 namespace fs = std::filesystem;
 
@@ -63,7 +67,7 @@ protected:
     {
         setConsoleCapture(nullptr);
         resetAllState();  // closes our connection before the server goes
-        for (const char* name : {"window", "fx", "xvfb"}) stop(name);
+        for (const char* name : {"window", "fx", "recorder", "openbox", "xvfb"}) stop(name);
         std::error_code error;
         if (!folder.empty()) fs::remove_all(folder, error);
     }
@@ -75,12 +79,14 @@ protected:
         ASSERT_EQ(std::system(line.c_str()), 0);
     }
 
-    // A stand-in window at "x y w h" whose title is a _NET_WM_NAME ("net") or a WM_NAME ("plain").
-    void startWindow(const char* name, const char* rect, const char* title, const char* titleKind)
+    // A stand-in window at "x y w h" whose title is a _NET_WM_NAME ("net") or
+    // a WM_NAME ("plain"); "iconic" starts it minimised.
+    void startWindow(const char* name, const char* rect, const char* title, const char* titleKind,
+                     const char* state = "")
     {
         fs::path log = folder / (std::string(name) + ".log");
         start(quoted(fs::path(VELUMBRA_TOOLS_DIR) / "velumbra-x11-test-window") + " " + display + " " + rect +
-                  " '" + title + "' " + titleKind + " " + quoted(log),
+                  " '" + title + "' " + titleKind + " " + quoted(log) + " " + state,
               name);
         ASSERT_TRUE(waitFor([&] { return readText(log).find("ready") != std::string::npos; }))
             << "test window " << name << " did not appear";
@@ -100,6 +106,39 @@ protected:
         (void)std::system(("kill " + std::to_string(pid) + " 2>/dev/null").c_str());
         std::error_code error;
         fs::remove(pidFile, error);
+    }
+
+    // Every press the recorder saw, screen coordinates.
+    std::vector<std::pair<int, int>> recordedPresses()
+    {
+        std::vector<std::pair<int, int>> presses;
+        std::istringstream lines(readText(folder / "presses.log"));
+        std::string word;
+        int button = 0, x = 0, y = 0;
+        while (lines >> word) {
+            if (word == "press" && lines >> button >> x >> y) presses.emplace_back(x, y);
+        }
+        return presses;
+    }
+
+    // Every press on the screen reached the editor and lay inside its window.
+    void expectEveryPressOnTheEditor()
+    {
+        auto windowPresses = [&] {
+            std::string log = readText(folder / "window.log");
+            size_t count = 0;
+            for (size_t at = log.find("press "); at != std::string::npos; at = log.find("press ", at + 1)) ++count;
+            return count;
+        };
+        EXPECT_TRUE(waitFor([&] { return windowPresses() == recordedPresses().size(); }, 3000))
+            << recordedPresses().size() << " presses on the screen, " << windowPresses() << " on the editor";
+        int left = 0, top = 0, right = 0, bottom = 0;
+        ASSERT_TRUE(editorWindowRect(left, top, right, bottom));
+        for (auto [x, y] : recordedPresses()) {
+            EXPECT_TRUE(rectContains(DesktopRect{left, top, right, bottom}, x, y))
+                << "press at " << x << "," << y << " off the editor at " << left << "," << top << " - " << right << ","
+                << bottom;
+        }
     }
 
     fs::path folder;
@@ -167,6 +206,65 @@ TEST_F(DesktopX11Test, EditorWindowIsFoundMeasuredClickedGetsItsKeysAndIsForgott
     EXPECT_EQ(editorRight, 0);
     searchEditorWindow();
     EXPECT_EQ(editorFound, 0);
+}
+
+// openbox animates minimising and restoring: the window is shown while it
+// still moves back, below the screen at first. The start-up with the editor
+// minimised, and clicks asked for during a restore, must wait for it.
+TEST_F(DesktopX11Test, UnderAnAnimatingWindowManagerNoPressLandsOffTheEditor)
+{
+    if (std::system("command -v openbox >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "openbox is not installed; the animated-restore test needs it";
+    start(quoted(fs::path(VELUMBRA_TOOLS_DIR) / "velumbra-x11-pointer-recorder") + " " + display + " " +
+              quoted(folder / "presses.log"),
+          "recorder");
+    ASSERT_TRUE(waitFor([&] { return readText(folder / "presses.log").find("ready") != std::string::npos; }))
+        << "the pointer recorder did not start";
+    // A window shown before openbox starts is taken over by it; one mapped
+    // while it is still starting may never be shown.
+    startWindow("fx", "1100 80 300 200", "FX 3 - Plate", "plain");
+    start("DISPLAY=" + display + " openbox --sm-disable", "openbox");
+    ASSERT_TRUE(useX11Desktop(display.c_str()));
+    // Once openbox manages windows, a shown one has a frame around it.
+    uint64_t probe = 0;
+    ASSERT_TRUE(waitFor([&] {
+        DesktopRect frame;
+        return findWindowByTitle("FX 3", probe) &&
+               currentDesktop()->readWindowRect(probe, frame) == RectRead::Ok && frame.bottom - frame.top > 200;
+    })) << "openbox did not frame the windows";
+
+    startWindow("window", "100 80 900 600", "X32 EDIT - test", "net", "iconic");
+    ASSERT_TRUE(waitFor([] {
+        searchEditorWindow();
+        return editorFound == 1;
+    }));
+    ASSERT_FALSE(editorCanTakeClicks());
+    // The start-up's own focus request restores the editor.
+    findEditorAndLayOutFirstBank();
+    EXPECT_TRUE(waitForEditorClicks());
+    ASSERT_TRUE(waitFor([] { return editorCanTakeClicks(); }, 5000));
+    const uint8_t faderTouch[] = {0x90, 104, 127};
+    dispatchSurfaceMessage(faderTouch, 3);
+    EXPECT_TRUE(waitForEditorClicks());
+    EXPECT_EQ(editorClickMissed, 0);
+    expectEveryPressOnTheEditor();
+    EXPECT_FALSE(recordedPresses().empty());
+
+    // Minimised (F7 to the stand-in), then brought back while clicks are due.
+    size_t pressesBefore = recordedPresses().size();
+    sendFunctionKey(editorWindow, 7);
+    ASSERT_TRUE(waitFor([] { return !editorCanTakeClicks(); }, 5000));
+    clickEditorBank(1);
+    EXPECT_TRUE(waitForEditorClicks());
+    EXPECT_EQ(editorClickMissed, 1);
+    focusEditorWindow();
+    ASSERT_TRUE(waitFor([] { return editorCanTakeClicks(); }, 5000));
+    dispatchSurfaceMessage(faderTouch, 3);
+    clickEditorBank(2);
+    EXPECT_TRUE(waitForEditorClicks());
+    EXPECT_EQ(editorClickMissed, 0);
+    expectEveryPressOnTheEditor();
+    EXPECT_GT(recordedPresses().size(), pressesBefore);
 }
 
 } // namespace
