@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                          queueFaderPosition(2, 7);
                          queueEncoderRing(0, 3, 0);
                      },
-                     {{0xE0, 200, 0}, {0x90, 5, 0}, {0xB0, 0x30, 3, 0xB0, 0x38, 0},
+                     {{0xE0, 72, 1}, {0x90, 5, 0}, {0xB0, 0x30, 3, 0xB0, 0x38, 0},  // step 200 = 72 + 128
                       {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, {0xE1, 7, 0}}},
         CoalesceCase{"a value that came back to what was sent goes nowhere",
                      [] {
@@ -297,7 +297,7 @@ TEST_F(SenderOnLoopback, IdleQueueSendsOnTheCallersThreadAndPacesTheNextMessage)
     EXPECT_EQ(a, std::vector<uint8_t>{1});
     sender = std::thread(surfaceSenderLoop);
     ASSERT_TRUE(receiveOne(b, atB));
-    EXPECT_EQ(b, (std::vector<uint8_t>{0x90, 1, 1, 0xE1, 0x34, 0x12}));
+    EXPECT_EQ(b, (std::vector<uint8_t>{0x90, 1, 1, 0xE1, 0x34, 0x24}));  // 0x1234 in 7-bit halves
     // A late receiver only makes the gap look longer.
     EXPECT_GE(atB - started, static_cast<int64_t>(waitMicros) * 1000);
     std::vector<uint8_t> ring, lamp;

@@ -131,7 +131,8 @@ std::vector<std::string> surfaceDumpLines(bool allLamps)
     lines.push_back(line);
     std::snprintf(line, sizeof line, "malformed %llu", static_cast<unsigned long long>(surface.malformed));
     lines.push_back(line);
-    std::snprintf(line, sizeof line, "probes %llu", static_cast<unsigned long long>(surface.probes));
+    std::snprintf(line, sizeof line, "probes %llu answered %llu", static_cast<unsigned long long>(surface.probes),
+                  static_cast<unsigned long long>(surface.probeAnswers));
     lines.push_back(line);
     std::snprintf(line, sizeof line, "heartbeats %llu", static_cast<unsigned long long>(surface.heartbeats));
     lines.push_back(line);
