@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/udp.h"
+#include "surface/input_dispatch.h"
 #include "surface/output_queue.h"
 #include "surface/surface_learn.h"
 
@@ -91,6 +92,8 @@ std::string linkStatusText()
             mixerIn.perSecond, mixerOut.perSecond, surfaceIn.perSecond, surfaceOut.perSecond);
     addLine(text, "surface queue: depth %d, high-water %d, dropped %llu\n", queue.depth,
             queue.highWater, static_cast<unsigned long long>(queue.dropped));
+    addLine(text, "surface input: %llu incomplete messages dropped\n",
+            static_cast<unsigned long long>(droppedSurfaceMessages()));
     text += "----------------\n";
     return text;
 }

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "display/refresh.h"
+#include "model/fader_scale.h"
 #include "platform/clock.h"
 #include "support/bench_support.h"
 #include "surface_sim/surface_state.h"
@@ -64,10 +65,7 @@ struct Expected {
 };
 
 // The motor-fader value the bridge sends for a level.
-int motorValue(double level)
-{
-    return level > 0.0 ? static_cast<int>(std::min(level, 1.0) * kFaderFullScale) : 0;
-}
+int motorValue(double level) { return faderStepOf(level); }
 
 bool askConsole(LoopbackPeer& desk, uint16_t port, const std::string& address, double& value)
 {

@@ -6,6 +6,7 @@
 #include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
+#include "model/fader_scale.h"
 #include "surface/output_queue.h"
 
 #include <cstdint>
@@ -37,14 +38,7 @@ const StripRecord* recordOf(int strip)
 
 bool isSendPage(int page) { return page >= 8 && page <= 23; }
 
-// A level outside 0..1 (or not a number) would put a status byte into the
-// pitch-bend data; hold it to the fader's travel.
-int faderPosition(double level)
-{
-    if (!(level > 0.0)) return 0;
-    if (level > 1.0) level = 1.0;
-    return static_cast<int>(level * 32636.0);
-}
+int faderPosition(double level) { return faderStepOf(level); }
 
 void showRing(int position, double value)
 {

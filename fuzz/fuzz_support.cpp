@@ -19,6 +19,7 @@
 #include "platform/desktop.h"
 #include "platform/udp.h"
 #include "surface/output_queue.h"
+#include "tools/common/strict_midi.h"
 
 namespace fuzzsupport {
 
@@ -58,41 +59,15 @@ void restoreSampleFxDescriptions()
 
 bool inRange(int value, int low, int high) { return value >= low && value <= high; }
 
-// One queued datagram is a well-formed MIDI stream: a system-exclusive
-// message with only 7-bit bytes inside, or channel messages (running status
-// allowed) with their full data bytes. A stray high byte would make the
-// surface read a different message. The mute-lamp batch of a surface with
-// no strip shown is its status byte alone, which carries nothing.
+// One queued datagram holds only whole MIDI messages as the surface's own
+// parser reads them: a stray high byte would make it read a different one.
 bool isWellFormedMidi(const uint8_t* data, int length)
 {
-    if (length < 1 || data[0] < 0x80) return false;
-    if (length == 1) return data[0] == 0x90;
-    if (data[0] == 0xF0) {
-        if (data[length - 1] != 0xF7) return false;
-        for (int i = 1; i < length - 1; ++i) {
-            if (data[i] >= 0x80) return false;
-        }
-        return true;
-    }
-    int i = 0;
-    uint8_t status = 0;
-    while (i < length) {
-        if (data[i] >= 0x80) {
-            if (data[i] >= 0xF0) return false;
-            status = data[i++];
-        }
-        int need = (status & 0xE0) == 0xC0 ? 1 : 2;  // program change and channel pressure: one
-        if (i + need > length) return false;
-        // The surface takes a fader position as its low byte whole (the
-        // second byte stays below 0x80); every other data byte has 7 bits.
-        bool faderPosition = (status & 0xF0) == 0xE0;
-        for (int k = faderPosition ? 1 : 0; k < need; ++k) {
-            if (data[i + k] >= 0x80) return false;
-        }
-        if (faderPosition) return i + need == length;  // nothing after a position
-        i += need;
-    }
-    return true;
+    if (length < 1) return false;
+    size_t messages = 0;
+    const size_t malformed =
+        readStrictMidi(data, static_cast<size_t>(length), [&](const StrictMidiMessage&) { ++messages; });
+    return malformed == 0 && messages > 0;
 }
 
 } // namespace

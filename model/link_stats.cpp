@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "model/fader_scale.h"
 #include "platform/clock.h"
 #include "platform/console_output.h"
 
@@ -161,7 +162,7 @@ int formatOscLogText(char* line, int capacity, const uint8_t* data, int length)
     return used;
 }
 
-int formatMidiLogText(char* line, int capacity, const uint8_t* data, int length, bool fromSurface)
+int formatMidiLogText(char* line, int capacity, const uint8_t* data, int length)
 {
     if (capacity <= 0) return 0;
     line[0] = '\0';
@@ -179,8 +180,7 @@ int formatMidiLogText(char* line, int capacity, const uint8_t* data, int length,
     } else if (length >= 3 && status == 0xB0) {
         append(line, capacity, used, "  cc %d = %d%s", data[1], data[2], length > 3 ? " (+ more)" : "");
     } else if (length >= 3 && (status & 0xF0) == 0xE0) {
-        double raw = fromSurface ? data[2] * 255.0 + data[1] : data[2] * 256.0 + data[1];
-        double position = raw / 32636.0;
+        double position = faderPositionOfStep(faderStepOfBytes(data[1], data[2]));
         append(line, capacity, used, "  fader %d %.4f", (status & 0x0F) + 1, position);
     } else if (length >= 2 && status == 0xD0) {
         append(line, capacity, used, "  meter %d segment %d", data[1] >> 4, data[1] & 0x0F);
@@ -204,7 +204,7 @@ void noteSurfaceDatagram(LinkDirection direction, const uint8_t* data, int lengt
     int level = logLevel.load(std::memory_order_relaxed);
     if (level == 0 || (level == 1 && isBackgroundMidi(data, length))) return;
     char line[512];
-    formatMidiLogText(line, sizeof line, data, length, direction == LinkDirection::SurfaceIn);
+    formatMidiLogText(line, sizeof line, data, length);
     logLine(direction, line);
 }
 

@@ -19,9 +19,7 @@ void noteSurfaceDatagram(LinkDirection direction, const uint8_t* data, int lengt
 // Log lines, without the time stamp and the line break; the result is the
 // length written (0 when nothing fits).
 int formatOscLogText(char* line, int capacity, const uint8_t* data, int length);
-// Fader positions read differently each way: the surface sends
-// (d2 * 255 + d1), the bridge sends the raw 16-bit value.
-int formatMidiLogText(char* line, int capacity, const uint8_t* data, int length, bool fromSurface);
+int formatMidiLogText(char* line, int capacity, const uint8_t* data, int length);
 
 // Whether a message belongs to the periodic background traffic (meters,
 // heartbeats, keep-alives) that the plain log leaves out.

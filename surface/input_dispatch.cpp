@@ -1,6 +1,8 @@
 #include "surface/input_dispatch.h"
 
+#include <atomic>
 #include <cstdint>
+#include <cstring>
 
 #include "control/page_controls.h"
 #include "control/strip_controls.h"
@@ -9,11 +11,13 @@
 #include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
+#include "model/fader_scale.h"
 #include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
+#include "surface/midi_reader.h"
 #include "surface/output_queue.h"
 #include "surface/self_loop.h"
 #include "surface/surface_learn.h"
@@ -26,7 +30,6 @@ constexpr int RECEIVE_CAPACITY = 1024;
 // the stop request.
 constexpr int EDITOR_FOLLOW_MS = 500;
 constexpr int EDITOR_SEARCH_INTERVAL_MS = 500;
-constexpr int64_t SURFACE_SILENCE_MS = 10000;
 
 constexpr int MAIN_STEREO = 70;
 constexpr uint8_t PRESS = 127;
@@ -272,21 +275,14 @@ void releaseWhileLocked(int note)
 
 double faderPositionOf(uint8_t low, uint8_t high)
 {
-    // The surface's scale: 255 per high step, full scale 32636.
-    float raw = static_cast<float>(high * 255 + low);
-    return static_cast<double>(raw / 32636.0f);
+    return faderPositionOfStep(faderStepOfBytes(low, high));
 }
 
-void dispatchSurfaceMessage(const uint8_t* bytes, int length)
+namespace {
+
+// One channel message with its two data bytes.
+void dispatchChannelMessage(uint8_t status, uint8_t first, uint8_t second)
 {
-    searchEditorIfDue();
-    if (!bytes || length < 3) return;
-    resyncEditorAfterMissedClicks();
-    const uint8_t status = bytes[0];
-    const uint8_t first = bytes[1];
-    const uint8_t second = bytes[2];
-    // MIDI data bytes never have the top bit set; such a message is garbage.
-    if (first > 0x7F || second > 0x7F) return;
     // A fader that moved is no longer where it was last sent, whether or not
     // the move is taken (locked console, a page where faders do nothing).
     if (inRange(status, 0xE0, 0xE8)) forgetSentFader(status - 0xE0 + 1);
@@ -301,6 +297,49 @@ void dispatchSurfaceMessage(const uint8_t* bytes, int length)
     if (status == 0x90) dispatchNote(first, second);
 }
 
+const uint8_t SURFACE_PROBE[8] = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7};
+
+bool isSurfaceProbe(const MidiMessage& message)
+{
+    return message.sysexLength == static_cast<int>(sizeof SURFACE_PROBE) &&
+           std::memcmp(message.sysex, SURFACE_PROBE, sizeof SURFACE_PROBE) == 0;
+}
+
+std::atomic<uint64_t> droppedMessages{0};
+
+}  // namespace
+
+void handleSurfaceProbe()
+{
+    static const uint8_t answer[8] = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x01, 0xF7};
+    queueSurfaceBytes(answer, sizeof answer, 150);
+    // The keep-alive at once ends the probing; the next one is 4 s away.
+    queueHeartbeat();
+    // A surface that restarted holds nothing down any more.
+    for (std::atomic<int>& touched : faderTouched) touched = 0;
+    for (int i = 0; i < 8; ++i) selectHeld[i] = encoderPushed[i] = 0;
+    redrawWholeSurface();
+}
+
+void dispatchSurfaceMessage(const uint8_t* bytes, int length)
+{
+    searchEditorIfDue();
+    if (!bytes || length < 1) return;
+    resyncEditorAfterMissedClicks();
+    MidiReader reader = startMidiReader(bytes, length);
+    MidiMessage message;
+    while (nextMidiMessage(reader, message)) {
+        if (message.sysex) {
+            if (isSurfaceProbe(message)) handleSurfaceProbe();
+        } else if (message.dataLength == 2) {
+            dispatchChannelMessage(message.status, message.data[0], message.data[1]);
+        }
+    }
+    if (reader.dropped > 0) droppedMessages.fetch_add(static_cast<uint64_t>(reader.dropped));
+}
+
+uint64_t droppedSurfaceMessages() { return droppedMessages.load(); }
+
 int surfaceReceiveLoop()
 {
     if (stopRequested) return 0;
@@ -308,9 +347,6 @@ int surfaceReceiveLoop()
     if (!socket) return 0;
     prepareStripMessages();
     uint8_t buffer[RECEIVE_CAPACITY];
-    // A surface that was switched off (or rebooted) forgot what it showed;
-    // the first word from it after a long silence gets everything again.
-    int64_t lastHeardMs = steadyMilliseconds();
     const uint16_t ownPort = socket->localPort();  // bound before this loop starts
     while (!stopRequested) {
         if (editorFound == 1) updateEditorGeometry();
@@ -342,10 +378,6 @@ int surfaceReceiveLoop()
         // Only the configured surface's address counts; its port may vary.
         if (from.address != surfaceLinkEndpoint().address) continue;
         noteSurfaceDatagram(LinkDirection::SurfaceIn, buffer, length);
-        const int64_t nowMs = steadyMilliseconds();
-        const bool cameBack = nowMs - lastHeardMs >= SURFACE_SILENCE_MS;
-        lastHeardMs = nowMs;
-        if (cameBack) redrawWholeSurface();
         dispatchSurfaceMessage(buffer, length);
     }
     return 0;
@@ -353,6 +385,7 @@ int surfaceReceiveLoop()
 
 void resetSurfaceInputState()
 {
+    droppedMessages = 0;
     editorSearched = false;
     lastEditorSearchMs = 0;
 }

@@ -11,10 +11,19 @@
 // can no longer receive ends the process with the "rcvfrom()" line.
 int surfaceReceiveLoop();
 
-// Decodes the MIDI message at the start of one datagram (the rest is
-// ignored) and routes it. Short or malformed messages and everything while
-// the console is locked are dropped. The bytes are not changed.
+// Routes every complete MIDI message of one datagram, in order, with
+// running status; a cut message is dropped and counted. Everything but
+// releases is dropped while the console is locked; a probe is answered
+// even then. The bytes are not changed.
 void dispatchSurfaceMessage(const uint8_t* bytes, int length);
+
+// The surface sent its probe (F0 00 20 32 58 54 00 F7): it has restarted,
+// shows nothing and holds nothing down. Answers it, sends the keep-alive
+// and redraws the whole surface with every send cache forgotten.
+void handleSurfaceProbe();
+
+// Messages from the surface dropped as incomplete since the start.
+uint64_t droppedSurfaceMessages();
 
 // Fader position from the two pitch-bend data bytes.
 double faderPositionOf(uint8_t low, uint8_t high);

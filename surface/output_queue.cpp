@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "display/refresh.h"
+#include "model/fader_scale.h"
 #include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/precise_sleep.h"
@@ -76,6 +77,9 @@ std::condition_variable queueCondition;
 UdpSocket* linkSocket = nullptr;
 UdpEndpoint linkEndpoint;
 
+// MIDI data bytes stay below 0x80: a value beyond that shows as the most.
+uint8_t dataByte(int value) { return static_cast<uint8_t>(value < 0 ? 0 : (value > 0x7F ? 0x7F : value)); }
+
 void pushOrder(int16_t entry)
 {
     order[(orderHead + orderCount) % ORDER_CAPACITY] = entry;
@@ -87,7 +91,6 @@ bool unchanged(int id)
 {
     const Target& t = targets[id];
     if (id == MUTE_BATCH_TARGET) {
-        if (t.waitingLength < 3) return false;   // a bare status always goes
         for (int k = 1; k + 1 < t.waitingLength; k += 2) {
             const Target& lamp = targets[LAMP_TARGETS + (t.waiting[k] & 0x7F)];
             if (lamp.sentLength != 3 || lamp.sent[2] != t.waiting[k + 1]) return false;
@@ -338,23 +341,30 @@ void queueSurfaceBytes(const uint8_t* bytes, int length, int waitMicros)
     wakeSenderLocked();
 }
 
-void queueFaderPosition(int fader, int value)
+void queueFaderPosition(int fader, int step)
 {
     if (fader < 1 || fader > 9) return;
-    const uint8_t bytes[3] = {static_cast<uint8_t>(0xE0 + fader - 1), static_cast<uint8_t>(value & 0xFF),
-                              static_cast<uint8_t>((value >> 8) & 0xFF)};
+    // A data byte with its top bit set would read as a new status byte.
+    if (step < 0) step = 0;
+    if (step > FADER_STEPS) step = FADER_STEPS;
+    const uint8_t bytes[3] = {static_cast<uint8_t>(0xE0 + fader - 1), faderLowByte(step), faderHighByte(step)};
     offer(FADER_TARGETS + fader - 1, bytes, 3, FADER_WAIT);
 }
 
 void queueLamp(uint8_t note, uint8_t velocity)
 {
-    const uint8_t bytes[3] = {0x90, note, velocity};
+    if (note > 0x7F) return;
+    const uint8_t bytes[3] = {0x90, note, dataByte(velocity)};
     offer(LAMP_TARGETS + (note & 0x7F), bytes, 3, OTHER_WAIT);
 }
 
 void queueLampBatch(const uint8_t* batch, int length, int waitMicros)
 {
-    if (!batch || length < 1 || length > SURFACE_MESSAGE_MAX || batch[0] != 0x90) return;
+    // A status byte with no pair after it, or a note without its velocity,
+    // is a cut message to the surface.
+    if (!batch || length < 3 || length % 2 == 0 || length > SURFACE_MESSAGE_MAX || batch[0] != 0x90) return;
+    for (int k = 1; k < length; ++k)
+        if (batch[k] > 0x7F) return;
     // Longer runs than the surface has mute lamps are not the batch.
     if (length > TARGET_BYTES) {
         queueSurfaceBytes(batch, length, waitMicros);
@@ -366,8 +376,8 @@ void queueLampBatch(const uint8_t* batch, int length, int waitMicros)
 void queueEncoderRing(int strip, int first, int second)
 {
     if (strip < 0 || strip > 7) return;
-    const uint8_t bytes[6] = {0xB0, static_cast<uint8_t>(0x30 + strip), static_cast<uint8_t>(first),
-                              0xB0, static_cast<uint8_t>(0x38 + strip), static_cast<uint8_t>(second)};
+    const uint8_t bytes[6] = {0xB0, static_cast<uint8_t>(0x30 + strip), dataByte(first),
+                              0xB0, static_cast<uint8_t>(0x38 + strip), dataByte(second)};
     offer(RING_TARGETS + strip, bytes, 6, OTHER_WAIT);
 }
 

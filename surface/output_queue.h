@@ -31,13 +31,16 @@ UdpSocket* surfaceLinkSocket();
 UdpEndpoint surfaceLinkEndpoint();
 
 // Enqueue operations. None reports a drop. None may be called while the
-// caller holds queueMutex. Faders, lamps, rings and displays go out only
+// caller holds queueMutex. Data bytes out of 0..127 are held to it. Faders, lamps, rings and displays go out only
 // when they differ from what that target was last sent.
 void queueSurfaceBytes(const uint8_t* bytes, int length, int waitMicros);
-void queueFaderPosition(int fader, int value);       // fader 1..9 (9 = master)
+// Fader 1..9 (9 = master) to a step 0..FADER_STEPS (model/fader_scale.h),
+// sent as pitch bend with the step split into two 7-bit data bytes.
+void queueFaderPosition(int fader, int step);
 void queueLamp(uint8_t note, uint8_t velocity);
 // The mute lamps as one running-status datagram (0x90, then note, velocity
-// pairs), left out when every lamp in it already shows that velocity.
+// pairs), left out when every lamp in it already shows that velocity, or
+// when it holds no pair.
 void queueLampBatch(const uint8_t* batch, int length, int waitMicros);
 void queueEncoderRing(int strip, int first, int second);
 // One strip display's system-exclusive message (22 bytes), position 1..8.

@@ -14,6 +14,7 @@
 #include <map>
 #include <sstream>
 
+#include "model/fader_scale.h"
 #include "platform/clock.h"
 
 namespace fs = std::filesystem;
@@ -379,10 +380,8 @@ bool isMeterBlob(const std::vector<uint8_t>& bytes)
 
 std::vector<uint8_t> surfaceFaderMessage(int fader, double position)
 {
-    int raw = static_cast<int>(std::lround(position * 32636.0));
-    int high = std::min(raw / 255, 127);
-    int low = std::min(raw - high * 255, 127);
-    return {static_cast<uint8_t>(0xE0 + fader - 1), static_cast<uint8_t>(low), static_cast<uint8_t>(high)};
+    const int step = faderStepOf(position);
+    return {static_cast<uint8_t>(0xE0 + fader - 1), faderLowByte(step), faderHighByte(step)};
 }
 
 int64_t processCpuNanoseconds(int pid)

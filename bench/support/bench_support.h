@@ -164,7 +164,7 @@ std::vector<uint8_t> oscIntMessage(const std::string& address, int32_t value);
 bool oscNumberOf(const std::vector<uint8_t>& bytes, const char* address, double& value);
 bool oscAddressIs(const std::vector<uint8_t>& bytes, const char* address);
 bool isMeterBlob(const std::vector<uint8_t>& bytes);
-// Pitch bend as the surface sends it: (second x 255 + first) / 32636.
+// Pitch bend as the surface sends it: a 14-bit step in two 7-bit bytes.
 std::vector<uint8_t> surfaceFaderMessage(int fader, double position);
 
 // ---- readings of a process ----

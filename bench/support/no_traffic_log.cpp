@@ -14,7 +14,7 @@ int formatOscLogText(char* line, int capacity, const uint8_t*, int)
     return 0;
 }
 
-int formatMidiLogText(char* line, int capacity, const uint8_t*, int, bool)
+int formatMidiLogText(char* line, int capacity, const uint8_t*, int)
 {
     if (capacity > 0) line[0] = '\0';
     return 0;

@@ -36,9 +36,9 @@ TEST(RefreshStream, RefreshesFromTwoThreadsNeverLoseTheLastChange)
         const std::vector<QueuedSlot> slots = drainSurfaceQueue(false);
         int last = -1;
         for (const QueuedSlot& slot : slots) {
-            if (slot.bytes.size() == 3 && slot.bytes[0] == 0xE2) last = slot.bytes[1] | (slot.bytes[2] << 8);
+            if (slot.bytes.size() == 3 && slot.bytes[0] == 0xE2) last = slot.bytes[1] | (slot.bytes[2] << 7);
         }
-        ASSERT_EQ(last, round % 2 ? 32636 : 0) << "round " << round;
+        ASSERT_EQ(last, round % 2 ? 16383 : 0) << "round " << round;
     }
     resetAllState();
 }

@@ -63,12 +63,10 @@ void buildBankStrips(Model& m, const Banks& banks)
 
 namespace {
 
-// A fader the host has placed shows position x 32636 truncated, read back
-// to four decimals. A fader the hand left stands at its 7-bit position
-// (d1 + 128 d2) / 16383, while the bridge reads those bytes as
-// (255 d2 + d1) / 32636 and the console holds that: the two differ by up to
-// 127 / 32636 (d1 at 127). Anything beyond that is a fader in the wrong place.
-const double kFaderTolerance = 128.0 / 32636.0 + 0.0001;
+// A fader the host has placed shows the nearest of 16384 steps, read back
+// to four decimals; a fader the hand left stands on the step the console
+// holds. Anything beyond that is a fader in the wrong place.
+const double kFaderTolerance = 0.5 / 16383.0 + 0.00006;
 
 // The ring of a value 0..1: 26 positions over 13 dots, an even position
 // lighting one dot, an odd one two neighbours; dots 0-6 are bits of the
@@ -425,6 +423,7 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
     SurfaceView view;
     Values values;
     if (!readSurface(devices, view)) return "no dump from the surface emulator";
+    if (view.malformed != 0) return std::to_string(view.malformed) + " malformed MIDI messages reached the surface";
     // The console holds the selection the bridge last sent or was told.
     if (!consoleDump(devices, "/-stat/", values)) return "no dump from the console emulator";
     double selectedValue = 0.0;

@@ -53,6 +53,7 @@ struct SurfaceView {
     double fader[9] = {};
     int ring[8][2] = {};  // first and second value of each encoder ring
     int lamp[128] = {};  // -1: never set
+    long malformed = 0;  // messages from the bridge its strict parser rejected
 };
 
 bool readSurface(ThreeDevices& devices, SurfaceView& view);

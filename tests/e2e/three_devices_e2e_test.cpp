@@ -31,8 +31,8 @@ std::string homeMismatch(ThreeDevices& devices, int first)
     for (int i = 0; i < 8; ++i) {
         double fader = -1.0;
         if (!consoleFloat(devices, mixPath(first + i) + "/fader", fader)) return "no answer for " + mixPath(first + i);
-        // The bridge truncates position x 32636 to whole steps.
-        if (std::fabs(view.fader[i] - fader) > 0.0005)
+        // The nearest of 16384 steps, shown to four decimals.
+        if (std::fabs(view.fader[i] - fader) > 0.0001)
             return "fader " + std::to_string(i + 1) + " at " + std::to_string(view.fader[i]) + ", console " +
                    std::to_string(fader);
     }
@@ -79,6 +79,21 @@ TEST_F(EndToEnd, FullSceneRecallLosesNoChange)
     std::string line;
     ASSERT_TRUE(waitForLine(devices.console, "scene: ", 3000, line));
     EXPECT_EQ(walkEveryBank(devices, 20000), "") << "the bridge's status:\n" << bridgeStatus(devices);
+}
+
+// A surface that restarts shows nothing and probes for a host; the bridge
+// answers and draws everything again at once, not at the next heartbeat
+// (4 s, and then without displays or rings), and no hand is held any more.
+TEST_F(EndToEnd, ARestartedSurfaceIsRedrawnAtOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_EQ(eventually(kSettleMs, [&] { return homeMismatch(devices, 0); }), "");
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(surfaceCommand(devices, "touch 2 1"));
+        ASSERT_TRUE(surfaceCommand(devices, "restart"));
+        EXPECT_EQ(eventually(2000, [&] { return homeMismatch(devices, 0); }), "");
+    }
 }
 
 // The stop must not wait on a receive loop busy with meters and heartbeats.

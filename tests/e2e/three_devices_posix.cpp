@@ -151,6 +151,8 @@ void parseDumpLine(const std::string& line, SurfaceView& view)
         view.ring[a - 1][1] = c;
     } else if (std::sscanf(line.c_str(), "lamp %d %d", &a, &b) == 2 && a >= 0 && a < 128) {
         view.lamp[a] = b;
+    } else {
+        std::sscanf(line.c_str(), "malformed %ld", &view.malformed);
     }
 }
 

@@ -47,19 +47,20 @@ TEST(TrafficLog, OscLinesShowAddressTagsAndEveryArgumentTypeWithinTheDatagram)
 
 TEST(TrafficLog, MidiLinesDecodeTheMessageKind)
 {
-    const struct { std::vector<uint8_t> bytes; const char* text; bool fromSurface; } cases[] = {
-        {{0x90, 0x33, 0x7F}, "90 33 7F  note 51 vel 127", false},
-        {{0xE0, 0x9D, 0x5F}, "E0 9D 5F  fader 1 0.7500", false},
-        {{0xE8, 0x7F, 0x7F}, "E8 7F 7F  fader 9 0.9962", true},
-        {{0xB0, 0x10, 0x41}, "B0 10 41  cc 16 = 65", false},
-        {{0xB0, 0x30, 0x40, 0xB0, 0x38, 0x00}, "B0 30 40 B0 38 00  cc 48 = 64 (+ more)", false},
-        {{0xD0, 0x38}, "D0 38  meter 3 segment 8", false},
-        {{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, "F0 00 00 66 14 00 F7  sysex 7 bytes", false},
-        {{0x90}, "90", false},
+    const struct { std::vector<uint8_t> bytes; const char* text; } cases[] = {
+        {{0x90, 0x33, 0x7F}, "90 33 7F  note 51 vel 127"},
+        {{0xE0, 0x7F, 0x5F}, "E0 7F 5F  fader 1 0.7500"},  // 12287 of 16383
+        {{0xE8, 0x7F, 0x7F}, "E8 7F 7F  fader 9 1.0000"},
+        {{0xE1, 0x00, 0x40}, "E1 00 40  fader 2 0.5000"},
+        {{0xB0, 0x10, 0x41}, "B0 10 41  cc 16 = 65"},
+        {{0xB0, 0x30, 0x40, 0xB0, 0x38, 0x00}, "B0 30 40 B0 38 00  cc 48 = 64 (+ more)"},
+        {{0xD0, 0x38}, "D0 38  meter 3 segment 8"},
+        {{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, "F0 00 00 66 14 00 F7  sysex 7 bytes"},
+        {{0x90}, "90"},
     };
     for (const auto& c : cases) {
         char line[512];
-        formatMidiLogText(line, sizeof line, c.bytes.data(), static_cast<int>(c.bytes.size()), c.fromSurface);
+        formatMidiLogText(line, sizeof line, c.bytes.data(), static_cast<int>(c.bytes.size()));
         EXPECT_STREQ(line, c.text);
     }
 }

@@ -35,9 +35,9 @@ double BridgeRig::consoleNumber(const std::string& address)
 
 bool BridgeRig::consoleNumberReaches(const std::string& address, double wanted, int withinMs)
 {
-    // The bridge reads a hand's 7-bit position up to 127 / 32636 off.
+    // A hand's position arrives as the nearest of 16384 steps.
     return eventually(withinMs, [&] {
-        return std::fabs(consoleNumber(address) - wanted) < 128.0 / 32636.0 ? "" : "not yet";
+        return std::fabs(consoleNumber(address) - wanted) < 1.0 / 16383.0 ? "" : "not yet";
     }).empty();
 }
 

@@ -50,7 +50,7 @@ std::vector<std::string> untouchedLines(const std::vector<std::string>& dump, co
     std::vector<std::string> kept;
     for (const std::string& line : dump) {
         if (startsWith(line, "meter ") || startsWith(line, "datagrams ") || startsWith(line, "ignored ") ||
-            startsWith(line, "heartbeats "))
+            startsWith(line, "probes ") || startsWith(line, "heartbeats "))
             continue;
         bool isStrip = startsWith(line, "fader ") || startsWith(line, "display ");
         if (isStrip && moved.count(std::atoi(line.c_str() + line.find(' ') + 1))) continue;
@@ -170,6 +170,12 @@ TEST_F(Floods, DatagramsFromOtherHostsAreIgnoredOnBothSockets)
     const double fader7 = consoleNumber("/ch/07/mix/fader");
     ASSERT_FALSE(std::isnan(fader7));
 
+    auto probesLine = [&] {
+        for (const std::string& line : surfaceDumpLines(d))
+            if (startsWith(line, "probes ")) return line;
+        return std::string("no probes line");
+    };
+    const std::string probes = probesLine();
     ProbeSocket strangerToMixer(0x7F000002);
     ProbeSocket strangerToSurface(0x7F000003);
     ASSERT_GT(strangerToMixer.port, 0);
@@ -179,6 +185,7 @@ TEST_F(Floods, DatagramsFromOtherHostsAreIgnoredOnBothSockets)
         ASSERT_TRUE(sendBytes(strangerToMixer, bridgeMixerPort, oscWithString("/ch/05/config/name", "Intrude")));
         ASSERT_TRUE(sendBytes(strangerToSurface, d.bridgePort, surfaceFaderBytes(7, 0.05)));
         ASSERT_TRUE(sendBytes(strangerToSurface, d.bridgePort, {0x90, 0x10, 0x7F}));  // mute 1
+        ASSERT_TRUE(sendBytes(strangerToSurface, d.bridgePort, {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7}));
     }
     // The same kinds of message from the devices themselves go through, and
     // arrive after the strangers' on the same sockets.
@@ -192,6 +199,7 @@ TEST_F(Floods, DatagramsFromOtherHostsAreIgnoredOnBothSockets)
     EXPECT_TRUE(surfaceShows(display5, 100));
     EXPECT_DOUBLE_EQ(consoleNumber("/ch/07/mix/fader"), fader7);
     EXPECT_EQ(consoleValue("/ch/01/mix/on"), "i 1");
+    EXPECT_EQ(probesLine(), probes) << "a stranger's probe is not answered";
 }
 
 } // namespace

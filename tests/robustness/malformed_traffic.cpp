@@ -155,12 +155,11 @@ Bytes malformedMidi(std::mt19937& random)
     switch (random() % 7) {
     case 0:
         return randomBytes(random, random() % 3);
-    case 1: {  // a real status with a data byte that is none
+    case 1: {  // a real status cut by a high byte: what follows is after-touch
         static const uint8_t statuses[] = {0x90, 0xB0, 0xE0, 0xE3, 0xE8};
         Bytes out = {statuses[random() % 5], data(), data()};
-        out[1 + random() % 2] |= 0x80;
-        Bytes tail = randomBytes(random, random() % 8);
-        out.insert(out.end(), tail.begin(), tail.end());
+        out[1 + random() % 2] = static_cast<uint8_t>(0xA0 + random() % 16);
+        for (size_t n = random() % 8; n > 0; --n) out.push_back(data());
         return out;
     }
     case 2:  // data bytes with no status before them
@@ -168,8 +167,7 @@ Bytes malformedMidi(std::mt19937& random)
     case 3: {  // note off, aftertouch, program change, pressure, system
         static const uint8_t statuses[] = {0x80, 0x8F, 0xA0, 0xC0, 0xD0, 0xDF, 0xF0, 0xF7, 0xF8, 0xFF};
         Bytes out = {statuses[random() % std::size(statuses)], data(), data()};
-        Bytes tail = randomBytes(random, random() % 40);
-        out.insert(out.end(), tail.begin(), tail.end());
+        for (size_t n = random() % 40; n > 0; --n) out.push_back(data());
         return out;
     }
     case 4: {  // controllers that are not the eight encoders
@@ -179,8 +177,9 @@ Bytes malformedMidi(std::mt19937& random)
     }
     case 5:  // pitch bend on channels without a fader
         return {static_cast<uint8_t>(0xE9 + random() % 7), data(), data()};
-    default: {  // long noise behind a status the bridge ignores
-        Bytes out = randomBytes(random, 3 + random() % 1200);
+    default: {  // long running status the bridge ignores
+        Bytes out(3 + random() % 1200);
+        for (uint8_t& byte : out) byte = data();
         out[0] = 0xA5;
         return out;
     }
@@ -189,21 +188,7 @@ Bytes malformedMidi(std::mt19937& random)
 
 Bytes surfaceFaderBytes(int fader, double position)
 {
-    // The bridge reads (second x 255 + first) / 32636 with 7-bit bytes.
-    long target = std::lround(position * 32636.0);
-    int bestFirst = 0, bestSecond = 0;
-    long bestError = 1 << 30;
-    for (int second = 0; second < 128; ++second) {
-        long first = target - second * 255L;
-        if (first < 0) first = 0;
-        if (first > 127) first = 127;
-        long error = std::labs(second * 255L + first - target);
-        if (error < bestError) {
-            bestError = error;
-            bestFirst = static_cast<int>(first);
-            bestSecond = second;
-        }
-    }
-    return {static_cast<uint8_t>(0xE0 + fader - 1), static_cast<uint8_t>(bestFirst),
-            static_cast<uint8_t>(bestSecond)};
+    // Two 7-bit bytes of position x 16383, low first.
+    const long step = std::lround(position * 16383.0);
+    return {static_cast<uint8_t>(0xE0 + fader - 1), static_cast<uint8_t>(step % 128), static_cast<uint8_t>(step / 128)};
 }

@@ -21,8 +21,9 @@ Bytes oscWithString(const std::string& address, const std::string& value);
 // terminated is left out: it empties the name by design.)
 Bytes malformedOsc(std::mt19937& random);
 
-// Too short, data bytes with the top bit set, data without a status, and
-// messages the surface never sends for a control. None may reach the console.
+// Too short, messages cut by a high byte, data without a status, and
+// messages the surface never sends for a control, any number of them in one
+// datagram. None may reach the console.
 Bytes malformedMidi(std::mt19937& random);
 
 // MIDI pitch bend for fader 1..9 at position 0..1, as the surface sends it.

@@ -34,10 +34,10 @@ TEST_F(SurfaceDispatch, AReleasedFaderIsSentTheModelsPositionAgain)
         std::vector<uint8_t> expected;
     };
     const Case cases[] = {
-        {"EqualiserPage", 1, 0, 2, {0xE1, 0xBE, 0x3F}},  // strip 1 at 0.5
+        {"EqualiserPage", 1, 0, 2, {0xE1, 0x00, 0x40}},  // strip 1 at 0.5: step 8192
         {"BlankStrip", 0, 0, 3, {0xE2, 0x00, 0x00}},
-        {"Locked", 0, 1, 1, {0xE0, 0xDF, 0x1F}},          // strip 0 at 0.25
-        {"MasterLocked", 0, 1, 9, {0xE8, 0x9D, 0x5F}},    // main stereo at 0.75
+        {"Locked", 0, 1, 1, {0xE0, 0x00, 0x20}},          // strip 0 at 0.25: step 4096
+        {"MasterLocked", 0, 1, 9, {0xE8, 0x7F, 0x5F}},    // main stereo at 0.75: step 12287
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -60,6 +60,80 @@ TEST_F(SurfaceDispatch, AReleasedFaderIsSentTheModelsPositionAgain)
         consoleLock = 0;
         mixer.drain();
     }
+}
+
+// A hand's 14-bit position reaches the console as step / 16383 and comes
+// back to the motor as the very same two bytes, bottom, top and between.
+TEST_F(SurfaceDispatch, AFaderPositionRoundTripsToTheSameStep)
+{
+    showStrips({0});
+    for (int step : {0, 1, 127, 128, 4096, 8191, 8192, 12287, 16256, 16382, 16383}) {
+        SCOPED_TRACE(step);
+        const std::vector<uint8_t> bytes = {0xE0, static_cast<uint8_t>(step % 128), static_cast<uint8_t>(step / 128)};
+        pressNote(104);
+        surfaceSends(bytes);
+        EXPECT_DOUBLE_EQ(strips[0].fader, step / 16383.0);
+        takeQueuedAll();
+        releaseNote(104);
+        const std::vector<std::vector<uint8_t>> sent = takeQueuedAll();
+        EXPECT_NE(std::find(sent.begin(), sent.end(), bytes), sent.end()) << "the motor goes back to the hand's step";
+        mixer.drain();
+    }
+}
+
+// Every complete message of a datagram counts, in order, with running
+// status; a high byte starts a new message, and a cut one is dropped.
+TEST_F(SurfaceDispatch, EveryMessageOfADatagramIsRead)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> datagram;
+        std::vector<std::string> writes;
+        uint64_t dropped;
+    };
+    const Case cases[] = {
+        {"TwoNotes", {0x90, 16, 127, 0x90, 17, 127}, {"/ch/01/mix/on", "/ch/02/mix/on"}, 0},
+        {"RunningStatus", {0x90, 16, 127, 17, 127}, {"/ch/01/mix/on", "/ch/02/mix/on"}, 0},
+        {"LastOneCut", {0x90, 16, 127, 17}, {"/ch/01/mix/on"}, 1},
+        {"FirstCutByAStatus", {0x90, 16, 0x90, 17, 127}, {"/ch/02/mix/on"}, 1},
+        {"StrayDataFirst", {0x7F, 0x10, 0xE1, 0x00, 0x40}, {"/ch/02/mix/fader"}, 1},
+        {"FadersAndAProbeBetween", {0xE0, 0x00, 0x20, 0xF0, 0x00, 0xF7, 0xE1, 0x7F, 0x7F},
+         {"/ch/01/mix/fader", "/ch/02/mix/fader"}, 0},
+        {"CutExclusive", {0xF0, 0x00, 0x20, 0x90, 16, 127}, {"/ch/01/mix/on"}, 1},
+    };
+    showStrips({0, 1});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const uint64_t before = droppedSurfaceMessages();
+        surfaceSends(c.datagram);
+        EXPECT_EQ(addressesOf(mixer.drain()), c.writes);
+        EXPECT_EQ(droppedSurfaceMessages() - before, c.dropped);
+    }
+}
+
+// A restarted surface shows nothing: its probe is answered, also while the
+// console is locked, and everything is drawn again at once, with no hand
+// left on a fader.
+TEST_F(SurfaceDispatch, AProbeRedrawsTheWholeSurfaceAtOnce)
+{
+    showStrips({0, 1, 2, 3, 4, 5, 6, 7});
+    surfaceRefreshEnabled = 1;
+    refreshSurface(0);
+    faderTouched[1] = 1;
+    consoleLock = 1;
+    takeQueuedAll();
+    surfaceSends({0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7});
+    const std::vector<std::vector<uint8_t>> sent = takeQueuedAll();
+    auto count = [&](auto&& matches) { return std::count_if(sent.begin(), sent.end(), matches); };
+    using Bytes = std::vector<uint8_t>;
+    EXPECT_EQ(count([](const Bytes& m) { return m == Bytes{0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x01, 0xF7}; }), 1);
+    EXPECT_EQ(count([](const Bytes& m) { return m == Bytes{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}; }), 1);
+    EXPECT_EQ(count([](const Bytes& m) { return m.size() == 22 && m[0] == 0xF0 && m[4] == 0x58; }), 8) << "displays";
+    EXPECT_EQ(count([](const Bytes& m) { return m.size() == 6 && m[0] == 0xB0; }), 8) << "rings";
+    EXPECT_EQ(count([](const Bytes& m) { return m.size() == 3 && m[0] >= 0xE0 && m[0] <= 0xE8; }), 9) << "faders";
+    EXPECT_EQ(count([](const Bytes& m) { return m == Bytes{0x90, 0x33, 0x7F}; }), 1) << "page lamp";
+    EXPECT_EQ(faderTouched[1], 0);
+    consoleLock = 0;
 }
 
 TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagramsAreDropped)

@@ -58,7 +58,7 @@ TEST_F(SurfaceReceiveLoop, IgnoresDatagramsFromItsOwnSocket)
     sendMasterFader(surface, 0x40);
     Write seen;
     ASSERT_TRUE(mixer.next(seen));
-    EXPECT_EQ(seen, (Write{"/main/st/mix/fader", 'f', 0.5000613}));
+    EXPECT_EQ(seen, (Write{"/main/st/mix/fader", 'f', 8192 / 16383.0}));
 }
 
 // Loopback and every interface address count as this machine's own.

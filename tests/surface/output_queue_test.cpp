@@ -56,20 +56,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(OutputQueue, MessageEncodings)
 {
-    queueFaderPosition(9, 32636);
-    queueFaderPosition(1, 24477);
+    queueFaderPosition(9, 16383);
+    queueFaderPosition(1, 12287);
     queueLamp(0x33, 127);
     queueEncoderRing(2, 64, 0);
     queueHeartbeat();
     queueFaderPosition(10, 1);  // no such fader
     queueMeterLevel(8, 1.0f);   // no such strip
+    // Out of range values never put a top-bit byte into the data.
+    queueFaderPosition(2, 40000);
+    queueFaderPosition(3, -7);
+    queueLamp(0x40, 200);
+    queueEncoderRing(4, 300, -1);
     auto sent = drain();
-    ASSERT_EQ(sent.size(), 5u);
-    EXPECT_EQ(sent[0], (std::vector<uint8_t>{0xE8, 0x7C, 0x7F}));
-    EXPECT_EQ(sent[1], (std::vector<uint8_t>{0xE0, 0x9D, 0x5F}));
-    EXPECT_EQ(sent[2], (std::vector<uint8_t>{0x90, 0x33, 0x7F}));
-    EXPECT_EQ(sent[3], (std::vector<uint8_t>{0xB0, 0x32, 64, 0xB0, 0x3A, 0}));
-    EXPECT_EQ(sent[4], (std::vector<uint8_t>{0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}));
+    const std::vector<std::vector<uint8_t>> expected = {
+        {0xE8, 0x7F, 0x7F}, {0xE0, 0x7F, 0x5F}, {0x90, 0x33, 0x7F}, {0xB0, 0x32, 64, 0xB0, 0x3A, 0},
+        {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, {0xE1, 0x7F, 0x7F}, {0xE2, 0x00, 0x00}, {0x90, 0x40, 0x7F},
+        {0xB0, 0x34, 0x7F, 0xB0, 0x3C, 0x00}};
+    EXPECT_EQ(sent, expected);
 }
 
 TEST_F(OutputQueue, PacingWaitsTravelWithTheMessages)
@@ -122,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                          queueFaderPosition(2, 7);
                          queueEncoderRing(0, 3, 0);
                      },
-                     {{0xE0, 200, 0}, {0x90, 5, 0}, {0xB0, 0x30, 3, 0xB0, 0x38, 0},
+                     {{0xE0, 72, 1}, {0x90, 5, 0}, {0xB0, 0x30, 3, 0xB0, 0x38, 0},  // step 200 = 72 + 128
                       {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7}, {0xE1, 7, 0}}},
         CoalesceCase{"a value that came back to what was sent goes nowhere",
                      [] {
@@ -293,7 +297,7 @@ TEST_F(SenderOnLoopback, IdleQueueSendsOnTheCallersThreadAndPacesTheNextMessage)
     EXPECT_EQ(a, std::vector<uint8_t>{1});
     sender = std::thread(surfaceSenderLoop);
     ASSERT_TRUE(receiveOne(b, atB));
-    EXPECT_EQ(b, (std::vector<uint8_t>{0x90, 1, 1, 0xE1, 0x34, 0x12}));
+    EXPECT_EQ(b, (std::vector<uint8_t>{0x90, 1, 1, 0xE1, 0x34, 0x24}));  // 0x1234 in 7-bit halves
     // A late receiver only makes the gap look longer.
     EXPECT_GE(atB - started, static_cast<int64_t>(waitMicros) * 1000);
     std::vector<uint8_t> ring, lamp;

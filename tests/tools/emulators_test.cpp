@@ -35,10 +35,20 @@ bool becomeRemote(ProbeSocket& socket, int port)
     return sendBytes(socket, port, oscQuery("/xremote")) && ask(socket, port, "/-stat/lock");
 }
 
+const Bytes kProbe = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7};
+const Bytes kKeepAlive = {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7};
+
 struct SurfaceSim {
     ProbeSocket bridge;
     ChildProcess child;
     int port = startSurfaceSim(child, bridge.port);
+
+    // The surface probes from the start until a host sends a keep-alive.
+    bool greet()
+    {
+        Bytes probe;
+        return port > 0 && receiveBytes(bridge, 2000, probe) && probe == kProbe && sendBytes(bridge, port, kKeepAlive);
+    }
 
     // Sends the host's bytes, then a marker lamp; once the emulator shows
     // the marker it has applied the bytes, and then shows line or not.
@@ -92,7 +102,7 @@ TEST(SurfaceSim, SendsWhatTheHardwareSends)
         {"touch 1 0", {{0x90, 0x68, 0x00}}},
     };
     SurfaceSim sim;
-    ASSERT_GT(sim.port, 0);
+    ASSERT_TRUE(sim.greet());
     for (const Sent& sent : cases) {
         SCOPED_TRACE(sent.command);
         ASSERT_TRUE(writeToProcess(sim.child, std::string(sent.command) + "\n"));
@@ -115,14 +125,14 @@ TEST(SurfaceSim, TouchedFaderStaysWhereTheHandLeavesIt)
         const char* shown;
     };
     const Step steps[] = {
-        {nullptr, {0xE3, 0x9D, 0x5F}, "fader 4 0.7500"},
-        {"touch 4 1", {0xE3, 0x9D, 0x5F}, "fader 4 0.7500"},
+        {nullptr, {0xE3, 0x7F, 0x5F}, "fader 4 0.7500"},
+        {"touch 4 1", {0xE3, 0x00, 0x00}, "fader 4 0.7500"},
         {"fader 4 0.5", {0xE3, 0x00, 0x00}, "fader 4 0.5000"},
         {"touch 4 0", {}, "fader 4 0.5000"},
         {nullptr, {0xE3, 0x00, 0x00}, "fader 4 0.0000"},
     };
     SurfaceSim sim;
-    ASSERT_GT(sim.port, 0);
+    ASSERT_TRUE(sim.greet());
     for (const Step& step : steps) {
         SCOPED_TRACE(step.shown);
         if (step.command) {
@@ -134,6 +144,52 @@ TEST(SurfaceSim, TouchedFaderStaysWhereTheHandLeavesIt)
         }
         EXPECT_TRUE(sim.showsAfter(step.fromHost, step.shown));
     }
+}
+
+// Like the device: probes every 2 s until a keep-alive comes, and after a
+// restart (everything dark) at once; reads what the host sends as strictly
+// as its MIDI parser does, and counts what it cannot read.
+TEST(SurfaceSim, ProbesForAHostAndReadsMidiStrictly)
+{
+    SurfaceSim sim;
+    ASSERT_GT(sim.port, 0);
+    Bytes probe;
+    ASSERT_TRUE(receiveBytes(sim.bridge, 2000, probe));
+    EXPECT_EQ(probe, kProbe);
+    auto first = Clock::now();
+    ASSERT_TRUE(receiveBytes(sim.bridge, 3000, probe));
+    EXPECT_EQ(probe, kProbe);
+    EXPECT_GE(msSince(first), 1500) << "one probe about every 2 s";
+    ASSERT_TRUE(sendBytes(sim.bridge, sim.port, kKeepAlive));
+    EXPECT_TRUE(receiveAll(sim.bridge, 2500).empty()) << "a keep-alive ends the probing";
+
+    struct Case {
+        Bytes fromHost;
+        const char* shown;  // after it, with the malformed count
+        int malformed;
+    };
+    const Case cases[] = {
+        {{0xE2, 0x7F, 0x5F}, "fader 3 0.7500", 0},
+        {{0xE2, 0xBE, 0x3F}, "fader 3 0.7500", 2},         // a high data byte cuts E2, then BE 3F
+        {{0x90, 0x10, 0x7F, 0x11, 0x7F}, "lamp 17 127", 0},  // running status
+        {{0x90, 0x12, 0x7F, 0x13}, "lamp 18 127", 1},        // the last note cut
+        {{0x7F, 0x7F, 0x90, 0x14, 0x7F}, "lamp 20 127", 1},  // data without a status
+        {{0xF0, 0x00, 0x00, 0x66, 0x58, 0x20, 0x90, 0x15, 0x7F}, "lamp 21 127", 1},
+        {{0xF7, 0xB0, 0x30, 0x05, 0x38}, "ring 1 5 0", 2},
+    };
+    int malformed = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        malformed += c.malformed;
+        EXPECT_TRUE(sim.showsAfter(c.fromHost, c.shown));
+        EXPECT_TRUE(sim.showsAfter({}, "malformed " + std::to_string(malformed)));
+    }
+
+    ASSERT_TRUE(writeToProcess(sim.child, "restart\n"));
+    ASSERT_TRUE(receiveBytes(sim.bridge, 1000, probe));
+    EXPECT_EQ(probe, kProbe);
+    EXPECT_TRUE(sim.showsAfter({}, "fader 3 0.0000"));
+    EXPECT_TRUE(sim.showsAfter({}, "ring 1 0 0"));
 }
 
 // A block about every 50 ms per subscription: a little-endian count, then

@@ -114,6 +114,7 @@ int runLoop(const Options& options)
     const int64_t kFrameMs = 40;
     while (!stopWasRequested() && !script.quitRequested && !ui.quitRequested) {
         int64_t now = monotonicMs();
+        sendProbeIfDue(now);
         runScript(now);
         checkExpectation(now);
         runScript(now);
@@ -122,6 +123,8 @@ int runLoop(const Options& options)
         int64_t waitMs = 250;
         int64_t due = msUntilScriptDue(now);
         if (due >= 0 && due < waitMs) waitMs = due;
+        int64_t probeDue = msUntilProbe(now);
+        if (probeDue >= 0 && probeDue < waitMs) waitMs = probeDue;
         if (surfaceLink.interactive && ui.dirty) {
             if (now - lastDrawMs >= kFrameMs) {
                 std::string screen = renderScreen();

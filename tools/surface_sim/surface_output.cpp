@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "../../model/fader_scale.h"
 #include "../common/sim_common.h"
 #include "surface_state.h"
 
@@ -30,21 +31,11 @@ std::vector<uint8_t> encoderMessage(int encoder, int value)
     return {0xB0, dataByte(15 + encoder), dataByte(value)};
 }
 
-namespace {
-
-long fourteenBits(double position)
-{
-    long value = std::lround(position * 16383.0);
-    return value < 0 ? 0 : (value > 16383 ? 16383 : value);
-}
-
-}  // namespace
-
 std::vector<uint8_t> faderMessage(int fader, double position)
 {
-    long value = fourteenBits(position);
+    const int step = faderStepOf(position);
     uint8_t status = static_cast<uint8_t>(0xE0 + (fader - 1));
-    return {status, static_cast<uint8_t>(value & 0x7F), static_cast<uint8_t>(value >> 7)};
+    return {status, faderLowByte(step), faderHighByte(step)};
 }
 
 std::vector<uint8_t> touchMessage(int fader, bool touched) { return noteMessage(103 + fader, touched ? 127 : 0); }
@@ -55,8 +46,7 @@ void moveFaderByHand(int fader, double position)
     bool held = surface.touched[fader - 1];
     if (!held) holdFader(fader, true);
     sendToBridge(faderMessage(fader, position));
-    surface.faderValue[fader - 1] =
-        static_cast<int>(std::lround(fourteenBits(position) / 16383.0 * kFaderFullScale));
+    surface.faderValue[fader - 1] = faderStepOf(position);
     if (!held) holdFader(fader, false);
 }
 
@@ -93,6 +83,38 @@ void sendToBridge(const std::vector<uint8_t>& bytes)
     ++surfaceLink.sent;
     if (surfaceLink.verbose && !surfaceLink.interactive) say("sent %s", hexBytes(bytes.data(), bytes.size()).c_str());
     if (surfaceLink.interactive) surfaceLink.lastMessage = "sent " + hexBytes(bytes.data(), bytes.size());
+}
+
+void sendProbeIfDue(int64_t nowMs)
+{
+    static const uint8_t probe[8] = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7};
+    if (surface.heartbeats != surfaceLink.heartbeatsSeen) {
+        surfaceLink.heartbeatsSeen = surface.heartbeats;
+        surfaceLink.keepAliveAtMs = nowMs;
+    }
+    if (!surface.waitingForHost && surfaceLink.keepAliveAtMs != 0 && nowMs - surfaceLink.keepAliveAtMs >= kHostSilenceMs) {
+        surface.waitingForHost = true;
+        surfaceLink.nextProbeMs = nowMs;
+    }
+    if (!surface.waitingForHost || nowMs < surfaceLink.nextProbeMs) return;
+    surfaceLink.nextProbeMs = nowMs + kProbeIntervalMs;
+    ++surface.probes;
+    sendToBridge(std::vector<uint8_t>(probe, probe + sizeof probe));
+}
+
+int64_t msUntilProbe(int64_t nowMs)
+{
+    int64_t due = -1;
+    if (surface.waitingForHost) due = surfaceLink.nextProbeMs;
+    else if (surfaceLink.keepAliveAtMs != 0) due = surfaceLink.keepAliveAtMs + kHostSilenceMs;
+    return due < 0 ? -1 : (due > nowMs ? due - nowMs : 0);
+}
+
+void restartSurface(int64_t nowMs)
+{
+    blankSurface();
+    surfaceLink.nextProbeMs = nowMs;
+    sendProbeIfDue(nowMs);
 }
 
 void say(const char* format, ...)

@@ -15,6 +15,9 @@ struct SurfaceLink {
     bool verbose = false;
     bool interactive = false;
     uint64_t sent = 0;
+    int64_t nextProbeMs = 0;
+    uint64_t heartbeatsSeen = 0;
+    int64_t keepAliveAtMs = 0;  // when the last keep-alive came; 0 = never
     std::string lastMessage;  // the interactive screen's status line
 };
 
@@ -40,6 +43,18 @@ void moveFaderByHand(int fader, double position);
 
 // A hand rests on fader 1..9 (true) or leaves it, across other actions.
 void holdFader(int fader, bool touched);
+
+// The surface waits for a host at power-on, after a restart and after this
+// long without a keep-alive (F0 00 00 66 14 00 F7); while it waits it sends
+// its probe (F0 00 20 32 58 54 00 F7) every kProbeIntervalMs.
+constexpr int64_t kProbeIntervalMs = 2000;
+constexpr int64_t kHostSilenceMs = 8000;
+void sendProbeIfDue(int64_t nowMs);
+// ms until the next probe is due; -1 when the surface is not waiting.
+int64_t msUntilProbe(int64_t nowMs);
+
+// Power cycle: everything shown goes dark and the probing starts at once.
+void restartSurface(int64_t nowMs);
 
 // "90 33 7F" or "90337F" (words from index first on); false on bad hex.
 bool parseHexWords(const std::vector<std::string>& words, size_t first, std::vector<uint8_t>& out);

@@ -11,7 +11,7 @@ ScriptState script;
 
 const char* const kScriptHelp =
     "commands: press NOTE | down NOTE | up NOTE | turn ENC VALUE|+TICKS|-TICKS | fader N POS | "
-    "touch N 0|1 | raw HEX... | wait MS | dump | expect [within MS] LINE | quit";
+    "touch N 0|1 | raw HEX... | restart | wait MS | dump | expect [within MS] LINE | quit";
 
 namespace {
 
@@ -132,6 +132,11 @@ bool runLine(const std::string& line, int64_t nowMs)
     if (verb == "expect") {
         startExpect(words, line, nowMs);
         return !script.expecting;
+    }
+    if (verb == "restart") {
+        restartSurface(nowMs);
+        say("restarted");
+        return true;
     }
     if (verb == "help") {
         say("%s", kScriptHelp);

@@ -1,7 +1,8 @@
 // Scripted control of the emulated surface: one command per line (press,
-// down, up, turn, fader, touch, raw, wait, dump, expect, help, quit), from
-// standard input, a script file or the interactive prompt. A "wait" or a
-// pending "expect" holds the lines after it while datagrams keep arriving.
+// down, up, turn, fader, touch, raw, restart, wait, dump, expect, help,
+// quit), from standard input, a script file or the interactive prompt. A
+// "wait" or a pending "expect" holds the lines after it while datagrams
+// keep arriving.
 // Event-loop thread only.
 #pragma once
 

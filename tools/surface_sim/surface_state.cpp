@@ -3,26 +3,26 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../../model/fader_scale.h"
+#include "../common/strict_midi.h"
+
 SurfaceState surface;
 
 namespace {
 
 const uint8_t kHeartbeat[7] = {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7};
 const uint8_t kDisplayHeader[5] = {0xF0, 0x00, 0x00, 0x66, 0x58};
-
-int dataBytesOf(uint8_t status)
-{
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0: return 1;
-    default: return 2;
-    }
-}
+const uint8_t kProbeAnswer[8] = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x01, 0xF7};
 
 void applySysex(const uint8_t* message, size_t length)
 {
     if (length == sizeof kHeartbeat && std::memcmp(message, kHeartbeat, length) == 0) {
         ++surface.heartbeats;
+        surface.waitingForHost = false;
+        return;
+    }
+    if (length == sizeof kProbeAnswer && std::memcmp(message, kProbeAnswer, length) == 0) {
+        ++surface.probeAnswers;
         return;
     }
     if (length == 22 && std::memcmp(message, kDisplayHeader, 5) == 0 && message[5] >= 0x20 && message[5] <= 0x27) {
@@ -49,7 +49,7 @@ void applyChannelMessage(uint8_t status, const uint8_t* data)
     } else if (status == 0xB0 && data[0] >= 0x38 && data[0] <= 0x3F) {
         surface.ringSecond[data[0] - 0x38] = data[1];
     } else if (kind == 0xE0 && status <= 0xE8) {
-        if (!surface.touched[status - 0xE0]) surface.faderValue[status - 0xE0] = data[0] | (data[1] << 8);
+        if (!surface.touched[status - 0xE0]) surface.faderValue[status - 0xE0] = faderStepOfBytes(data[0], data[1]);
         ++surface.faderMoves[status - 0xE0];
     } else if (status == 0xD0 && (data[0] & 0x0F) <= 8) {
         surface.meterSegment[data[0] >> 4] = data[0] & 0x0F;
@@ -63,52 +63,17 @@ void applyChannelMessage(uint8_t status, const uint8_t* data)
 void applySurfaceDatagram(const uint8_t* data, size_t length)
 {
     ++surface.datagrams;
-    uint8_t running = 0;
-    size_t i = 0;
-    while (i < length) {
-        uint8_t byte = data[i];
-        if (byte == 0xF0) {
-            const void* end = std::memchr(data + i, 0xF7, length - i);
-            if (end == nullptr) {
-                ++surface.ignored;
-                return;
-            }
-            size_t size = static_cast<const uint8_t*>(end) - (data + i) + 1;
-            applySysex(data + i, size);
-            i += size;
-            running = 0;
-            continue;
-        }
-        uint8_t status;
-        if (byte >= 0x80) {
-            status = byte;
-            ++i;
-        } else if (running != 0) {
-            status = running;
-        } else {
-            ++surface.ignored;  // a data byte with no status before it
-            return;
-        }
-        if (status >= 0xF0) {  // other system messages carry nothing we show
-            ++surface.ignored;
-            return;
-        }
-        int count = dataBytesOf(status);
-        if (i + static_cast<size_t>(count) > length) {
-            ++surface.ignored;  // cut short
-            return;
-        }
-        uint8_t bytes[2] = {data[i], count == 2 ? data[i + 1] : uint8_t(0)};
-        applyChannelMessage(status, bytes);
-        i += static_cast<size_t>(count);
-        running = status;
-    }
+    surface.malformed += readStrictMidi(data, length, [](const StrictMidiMessage& message) {
+        if (message.sysex) applySysex(message.sysex, message.sysexLength);
+        else if (message.dataLength >= 1 && message.status < 0xF0) applyChannelMessage(message.status, message.data);
+        else ++surface.ignored;
+    });
 }
 
 double faderPosition(int fader)
 {
     if (fader < 0 || fader > 8) return 0.0;
-    return surface.faderValue[fader] / kFaderFullScale;
+    return faderPositionOfStep(surface.faderValue[fader]);
 }
 
 std::string displayText(const char* text)
@@ -164,9 +129,26 @@ std::vector<std::string> surfaceDumpLines(bool allLamps)
     lines.push_back(line);
     std::snprintf(line, sizeof line, "ignored %llu", static_cast<unsigned long long>(surface.ignored));
     lines.push_back(line);
+    std::snprintf(line, sizeof line, "malformed %llu", static_cast<unsigned long long>(surface.malformed));
+    lines.push_back(line);
+    std::snprintf(line, sizeof line, "probes %llu answered %llu", static_cast<unsigned long long>(surface.probes),
+                  static_cast<unsigned long long>(surface.probeAnswers));
+    lines.push_back(line);
     std::snprintf(line, sizeof line, "heartbeats %llu", static_cast<unsigned long long>(surface.heartbeats));
     lines.push_back(line);
     return lines;
 }
 
 void resetSurfaceState() { surface = SurfaceState{}; }
+
+void blankSurface()
+{
+    SurfaceState counters = surface;
+    surface = SurfaceState{};
+    surface.datagrams = counters.datagrams;
+    surface.ignored = counters.ignored;
+    surface.malformed = counters.malformed;
+    surface.heartbeats = counters.heartbeats;
+    surface.probes = counters.probes;
+    surface.probeAnswers = counters.probeAnswers;
+}

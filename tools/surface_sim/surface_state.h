@@ -16,8 +16,8 @@ struct StripDisplayState {
 
 struct SurfaceState {
     StripDisplayState displays[8];
-    // Where each fader physically stands, in the host's units (position x
-    // 32636): the motor's last position from the host, or the hand's.
+    // Where each fader physically stands, as a step 0..16383 of the 14-bit
+    // pitch bend: the motor's last position from the host, or the hand's.
     int faderValue[9] = {};
     uint64_t faderMoves[9] = {};  // motor-fader messages received per fader
     bool touched[9] = {};  // a hand on the fader: the motor does not fight it
@@ -29,25 +29,28 @@ struct SurfaceState {
     uint64_t heartbeats = 0;
     uint64_t datagrams = 0;
     uint64_t ignored = 0;  // messages not understood (kept out of the state)
+    uint64_t malformed = 0;  // cut messages and stray bytes, as a strict parser finds them
+    // Until a keep-alive arrives the surface waits for a host and probes.
+    bool waitingForHost = true;
+    uint64_t probes = 0;        // probes sent
+    uint64_t probeAnswers = 0;  // host answers to a probe
 };
 
 extern SurfaceState surface;
 
-// Full scale of a motor-fader value: the bridge sends position x 32636.
-constexpr double kFaderFullScale = 32636.0;
-
-// Applies every MIDI message of one datagram. Running status is honoured:
-// data bytes after a complete message repeat the last status. The motor
-// fader's two data bytes are taken whole (the bridge sends 8-bit halves);
-// a touched fader does not move.
+// Applies every MIDI message of one datagram, read as strictly as the
+// device reads it (tools/common/strict_midi.h); malformed messages are
+// counted and left out. A motor-fader position is d1 + 128 x d2; a touched
+// fader does not move. A keep-alive ends the wait for a host.
 void applySurfaceDatagram(const uint8_t* data, size_t length);
 
-// fader 0..8 (8 = master), 0.0 ... about 1.0
+// fader 0..8 (8 = master), 0.0 ... 1.0
 double faderPosition(int fader);
 
 // The state as stable text lines: displays, faders, rings, meters, lamps
-// (only those ever set, unless allLamps), then datagrams, ignored and
-// heartbeats, in that order; "heartbeats N" is always the last line.
+// (only those ever set, unless allLamps), then datagrams, ignored,
+// malformed, probes and heartbeats, in that order; "heartbeats N" is always
+// the last line.
 std::vector<std::string> surfaceDumpLines(bool allLamps);
 
 // A display line as dump shows it: printable ASCII kept, quotes and
@@ -55,3 +58,6 @@ std::vector<std::string> surfaceDumpLines(bool allLamps);
 std::string displayText(const char* text);
 
 void resetSurfaceState();
+// A restart: everything shown goes dark and the surface waits for a host
+// again; the counters stay.
+void blankSurface();

@@ -170,9 +170,10 @@ std::vector<std::string> surfaceLines(const std::string& status)
 {
     std::vector<std::string> lines;
     char title[160];
-    std::snprintf(title, sizeof title, "X-Touch emulator  %s -> bridge %s  hb %llu  in %llu",
+    std::snprintf(title, sizeof title, "X-Touch emulator  %s -> bridge %s  hb %llu  in %llu  malformed %llu%s",
                   ui.localText.c_str(), ui.bridgeText.c_str(), static_cast<unsigned long long>(surface.heartbeats),
-                  static_cast<unsigned long long>(surface.datagrams));
+                  static_cast<unsigned long long>(surface.datagrams),
+                  static_cast<unsigned long long>(surface.malformed), surface.waitingForHost ? "  probing" : "");
     lines.push_back(sgr("1") + padded(title, 79) + kReset);
     lines.push_back("");
     lines.push_back(stripRow(header, ui.focus == 8 ? sgr("7") + " Main" + kReset : " Main"));
