@@ -297,14 +297,6 @@ void dispatchChannelMessage(uint8_t status, uint8_t first, uint8_t second)
     if (status == 0x90) dispatchNote(first, second);
 }
 
-const uint8_t SURFACE_PROBE[8] = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7};
-
-bool isSurfaceProbe(const MidiMessage& message)
-{
-    return message.sysexLength == static_cast<int>(sizeof SURFACE_PROBE) &&
-           std::memcmp(message.sysex, SURFACE_PROBE, sizeof SURFACE_PROBE) == 0;
-}
-
 std::atomic<uint64_t> droppedMessages{0};
 
 }  // namespace
@@ -330,7 +322,7 @@ void dispatchSurfaceMessage(const uint8_t* bytes, int length)
     MidiMessage message;
     while (nextMidiMessage(reader, message)) {
         if (message.sysex) {
-            if (isSurfaceProbe(message)) handleSurfaceProbe();
+            if (isSurfaceProbe(message.sysex, message.sysexLength)) handleSurfaceProbe();
         } else if (message.dataLength == 2) {
             dispatchChannelMessage(message.status, message.data[0], message.data[1]);
         }
@@ -369,12 +361,9 @@ int surfaceReceiveLoop()
         // Our own messages looped back (the surface address set to this
         // machine) would read as fader moves.
         if (isOwnSurfaceDatagram(from, ownPort)) continue;
-        const LearnStep learn = learnSurfaceFrom(buffer, length, from);
-        if (learn == LearnStep::Drop) continue;
-        if (learn == LearnStep::Learned) {
-            queueHeartbeat();  // ends its probing at once
-            redrawWholeSurface();
-        }
+        // A surface learned from its probe is answered and drawn by the
+        // probe's own dispatch below.
+        if (learnSurfaceFrom(buffer, length, from) == LearnStep::Drop) continue;
         // Only the configured surface's address counts; its port may vary.
         if (from.address != surfaceLinkEndpoint().address) continue;
         noteSurfaceDatagram(LinkDirection::SurfaceIn, buffer, length);
