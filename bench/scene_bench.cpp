@@ -18,7 +18,7 @@
 #include <random>
 #include <thread>
 
-#include "display/refresh.h"
+#include "display/encoder_rings.h"
 #include "platform/clock.h"
 #include "support/bench_support.h"
 #include "surface_sim/surface_state.h"
