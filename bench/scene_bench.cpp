@@ -18,7 +18,7 @@
 #include <random>
 #include <thread>
 
-#include "display/refresh.h"
+#include "display/encoder_rings.h"
 #include "model/fader_scale.h"
 #include "platform/clock.h"
 #include "support/bench_support.h"

@@ -16,8 +16,6 @@
 namespace {
 // Parameters with finer steps than this accelerate: ticks are cubed.
 constexpr double FINE_STEP = 0.005;
-// Largest enumeration index that can travel as an OSC int.
-constexpr double HIGHEST_ENUM_INDEX = 2147483647.0;
 
 bool isSlot(int slot)
 {
@@ -101,11 +99,8 @@ void stepParameter(int slot, int position, int value)
     int i = findFxParameter(slot - 1, fx.paramPage, position);
     if (i < 0 || i >= d->paramCount || i >= FX_PARAM_COUNT) return;
     const FxParamDescription& param = d->params[i];
-    bool integer = param.kind == FX_KIND_ENUM;
-    if (!integer && param.kind != FX_KIND_LINF && param.kind != FX_KIND_LOGF) return;
-    if (!(param.step > 0.0) || !std::isfinite(param.step)) return;
-    double bound = integer ? param.max : 1.0;
-    if (!(bound >= 0.0) || bound > HIGHEST_ENUM_INDEX) return;
+    double bound = 0.0;
+    if (!fxParameterBound(param, bound)) return;
 
     double ticks = encoderTicks(value);
     if (param.step < FINE_STEP) ticks = ticks * ticks * ticks;

@@ -88,12 +88,16 @@ void assignEncoder(int controller, int value)
         strips[s].pan = stepUnit(strips[s].pan, value, PAN_STEP);
         sendStripPan(s);
         break;
+    // The mono level of a matrix, main or DCA and the automix weight beyond
+    // channel 8 are not the console's: nothing shown, edited or sent.
     case 3:
+        if (!hasMonoSend(s)) return;
+        strips[s].monoLevel = stepUnit(strips[s].monoLevel, value, MONO_LEVEL_STEP);
+        sendAssignPage();
+        break;
     case 5:
-        if (isValidStrip(s) && encoder == 3)
-            strips[s].monoLevel = stepUnit(strips[s].monoLevel, value, MONO_LEVEL_STEP);
-        if (isValidStrip(s) && encoder == 5)
-            strips[s].automixWeight = stepUnit(strips[s].automixWeight, value, AUTOMIX_WEIGHT_STEP);
+        if (s < 0 || s > 7) return;
+        strips[s].automixWeight = stepUnit(strips[s].automixWeight, value, AUTOMIX_WEIGHT_STEP);
         sendAssignPage();
         break;
     case 7:

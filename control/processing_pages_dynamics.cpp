@@ -14,13 +14,6 @@ constexpr double KNEE_STEP = 0.2;
 // Knee sums of 0.2 steps land a rounding error away from 0 and 1.
 constexpr double KNEE_TOLERANCE = 1e-9;
 
-// Input channels 1-31, buses, matrices and mains; channel 32, aux inputs and
-// effects returns are left out of the buttons, as the page's display does.
-bool takesDynamicsButtons(int strip)
-{
-    return (strip >= 0 && strip <= 30) || (strip >= 48 && strip <= 71);
-}
-
 void stepDynamicsEncoder(StripRecord& r, int encoder, int value)
 {
     bool pushed = encoderPushed[encoder - 1] != 0;
@@ -75,7 +68,7 @@ bool applyDynamicsButton(StripRecord& r, int note)
 
 void sendDynamicsPage(int s)
 {
-    if (!((s >= 0 && s <= 31) || (s >= 48 && s <= 71))) return;
+    if (!hasDynamics(s)) return;
     const StripRecord& r = strips[s];
     sendStripInt(s, "/dyn/on", r.dynOn, 0, 1);
     sendStripInt(s, "/dyn/mode", r.dynMode, 0, 1);
@@ -100,16 +93,20 @@ void sendDynamicsPage(int s)
 void dynamicsEncoder(int controller, int value)
 {
     int encoder = controller - 15;
-    if (encoder == 1) selectAdjacentStrip(isClockwise(value) ? 1 : -1);
-    else if (encoder >= 2 && encoder <= 8 && isValidStrip(selectedStrip))
+    if (encoder == 1) {
+        selectAdjacentStrip(isClockwise(value) ? 1 : -1);
+        sendDynamicsPage(selectedStrip);
+    } else if (encoder >= 2 && encoder <= 8 && hasDynamics(selectedStrip)) {
+        // A strip without dynamics shows none: its encoders edit and send nothing.
         stepDynamicsEncoder(strips[selectedStrip], encoder, value);
-    sendDynamicsPage(selectedStrip);
+        sendDynamicsPage(selectedStrip);
+    }
 }
 
 void dynamicsTopButton(int note)
 {
     int s = selectedStrip;
-    if (!takesDynamicsButtons(s) || !applyDynamicsButton(strips[s], note)) return;
+    if (!hasDynamics(s) || !applyDynamicsButton(strips[s], note)) return;
     sendDynamicsPage(s);
     refreshSurface(0);
 }

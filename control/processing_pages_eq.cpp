@@ -13,26 +13,11 @@ constexpr double EQ_FREQ_STEP = 0.005;
 constexpr double EQ_Q_STEP = 0.0141;
 constexpr double EQ_LOW_CUT_STEP = 0.01;
 
-// Channels, aux inputs and effects returns have four bands on encoders 5-8;
-// buses, matrices and mains six on encoders 3-8. 0 = no band there.
-int bandOnEncoder(int strip, int encoder)
-{
-    if (strip < 0) return 0;
-    if (strip <= 47) return encoder >= 5 && encoder <= 8 ? encoder - 4 : 0;
-    if (strip <= 71) return encoder >= 3 && encoder <= 8 ? encoder - 2 : 0;
-    return 0;
-}
-
-int highestBandType(int strip)
-{
-    return strip <= 63 ? 5 : 13;
-}
-
 void editBand(int strip, EqBand& band, int encoder, int value)
 {
     bool pushed = encoderPushed[encoder - 1] != 0;
     if (eqEncoderLayer == 1) {
-        if (pushed) band.type = stepByOne(band.type, value, 0, highestBandType(strip));
+        if (pushed) band.type = stepByOne(band.type, value, 0, highestEqBandType(strip));
         else band.q = stepUnit(band.q, value, EQ_Q_STEP);
     } else {
         if (pushed) band.f = stepBand(band.f, value, EQ_FREQ_STEP);
@@ -51,7 +36,7 @@ void sendBand(int strip, int b)
     formatText(suffix, sizeof suffix, "/eq/%d/q", b);
     sendStripFloat(strip, suffix, band.q);
     formatText(suffix, sizeof suffix, "/eq/%d/type", b);
-    sendStripInt(strip, suffix, band.type, 0, highestBandType(strip));
+    sendStripInt(strip, suffix, band.type, 0, highestEqBandType(strip));
 }
 } // namespace
 
@@ -82,9 +67,10 @@ void eqEncoder(int controller, int value)
     int s = selectedStrip;
     if (encoder < 3 || encoder > 8 || !isValidStrip(s)) return;
     StripRecord& r = strips[s];
-    int band = bandOnEncoder(s, encoder);
+    int band = eqBandOnEncoder(s, encoder);
     if (encoder == 3 && s <= 31) r.hpf = stepUnit(r.hpf, value, EQ_LOW_CUT_STEP);
     else if (band > 0) editBand(s, r.eq[band], encoder, value);
+    else return;  // shows nothing there, so edits and sends nothing
     sendEqPage(s);
 }
 

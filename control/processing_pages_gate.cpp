@@ -11,12 +11,6 @@ constexpr int HIGHEST_KEY_SOURCE = 64;
 constexpr int HIGHEST_FILTER_TYPE = 8;
 constexpr int HIGHEST_GATE_MODE = 4;
 
-// The gate buttons leave out input channel 32, as the page's display does.
-bool takesGateButtons(int strip)
-{
-    return strip >= 0 && strip <= 30;
-}
-
 void stepGateEncoder(StripRecord& r, int encoder, int value)
 {
     switch (encoder) {
@@ -40,7 +34,7 @@ void stepGateEncoder(StripRecord& r, int encoder, int value)
 void sendGatePage()
 {
     int s = selectedStrip;
-    if (s < 0 || s > 31) return;
+    if (!hasGate(s)) return;
     const StripRecord& r = strips[s];
     sendStripInt(s, "/gate/on", r.gateOn, 0, 1);
     sendStripFloat(s, "/gate/thr", r.gateThr);
@@ -61,17 +55,18 @@ void gateEncoder(int controller, int value)
     int encoder = controller - 15;
     if (encoder == 1) {
         selectAdjacentStrip(isClockwise(value) ? 1 : -1);
-    } else if (isValidStrip(selectedStrip)) {
-        // Any selected strip's fields follow the encoders; only channels are sent.
+        sendGatePage();
+    } else if (encoder >= 2 && encoder <= 8 && hasGate(selectedStrip)) {
+        // A strip without a gate shows none: its encoders edit and send nothing.
         stepGateEncoder(strips[selectedStrip], encoder, value);
+        sendGatePage();
     }
-    sendGatePage();
 }
 
 void gateTopButton(int note)
 {
     int s = selectedStrip;
-    if (!takesGateButtons(s)) return;
+    if (!hasGate(s)) return;
     StripRecord& r = strips[s];
     switch (note) {
     case 1: r.gateOn = toggledFlag(r.gateOn); break;

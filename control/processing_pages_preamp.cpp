@@ -16,12 +16,6 @@ constexpr double DELAY_STEP = 0.003602;
 constexpr int HIGHEST_SOURCE = 64;
 constexpr int HIGHEST_INSERT_SLOT = 22;
 
-// Aux inputs and effects returns have no insert.
-bool hasInsert(int strip)
-{
-    return (strip >= 0 && strip <= 31) || (strip >= 48 && strip <= 71);
-}
-
 void sendHeadamp(int h, bool withPhantom)
 {
     char address[OSC_BUFFER_SIZE];
@@ -146,21 +140,21 @@ void preampEncoder(int controller, int value)
         return;
     }
     int s = selectedStrip;
+    if (!isValidStrip(s)) return;
     bool sourceChanged = false;
-    if (isValidStrip(s)) {
-        StripRecord& r = strips[s];
-        int h = preampHeadamp(s);
-        if (encoder == 2 && encoderPushed[1] != 0) {
-            int before = r.source;
-            r.source = stepByOne(r.source, value, 0, HIGHEST_SOURCE);
-            sourceChanged = r.source != before;
-        } else if (encoder == 2 && h >= 0) headamps[h].gain = stepUnit(headamps[h].gain, value, GAIN_STEP);
-        else if (encoder == 2) r.trim = stepUnit(r.trim, value, GAIN_STEP);
-        else if (encoder == 6 && s <= 31) r.hpf = stepUnit(r.hpf, value, LOW_CUT_STEP);
-        else if (encoder == 7 && s <= 31) r.delayTime = stepUnit(r.delayTime, value, DELAY_STEP);
-        else if (encoder == 8 && hasInsert(s))
-            r.insertSel = stepByOne(r.insertSel, value, 0, HIGHEST_INSERT_SLOT);
-    }
+    StripRecord& r = strips[s];
+    int h = preampHeadamp(s);
+    // Only channels and aux inputs show a source and a gain.
+    if (encoder == 2 && s <= 39 && encoderPushed[1] != 0) {
+        int before = r.source;
+        r.source = stepByOne(r.source, value, 0, HIGHEST_SOURCE);
+        sourceChanged = r.source != before;
+    } else if (encoder == 2 && s <= 39 && h >= 0) headamps[h].gain = stepUnit(headamps[h].gain, value, GAIN_STEP);
+    else if (encoder == 2 && s <= 39) r.trim = stepUnit(r.trim, value, GAIN_STEP);
+    else if (encoder == 6 && s <= 31) r.hpf = stepUnit(r.hpf, value, LOW_CUT_STEP);
+    else if (encoder == 7 && s <= 31) r.delayTime = stepUnit(r.delayTime, value, DELAY_STEP);
+    else if (encoder == 8 && hasInsert(s)) r.insertSel = stepByOne(r.insertSel, value, 0, HIGHEST_INSERT_SLOT);
+    else return;  // shows nothing there, so edits and sends nothing
     sendPreampPage();
     if (sourceChanged) askHeadampIndex(s);
 }

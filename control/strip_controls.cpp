@@ -113,6 +113,18 @@ int stepBackward(int bank, int p)
     return p;
 }
 
+// A selection the current bank does not hold (the console chose it, or a
+// DCA step left it behind) steps onto the surface: next takes the first
+// strip shown, previous the last. BLANK_STRIP when none is shown.
+int shownStripFrom(int direction)
+{
+    for (int k = 0; k < 8; ++k) {
+        int s = bankStrips[direction > 0 ? k : 7 - k];
+        if (isMixStrip(s)) return s;
+    }
+    return BLANK_STRIP;
+}
+
 void buildUserBank(int bank, int scroll)
 {
     int count = usedEntries(bank);
@@ -400,9 +412,13 @@ void selectAdjacentStrip(int direction)
         if (direction < 0) return;
         p = 0;
     }
-    if (p < 0) return;
-    p = direction > 0 ? stepForward(bank, p) : stepBackward(bank, p);
-    int next = bankTable[bank][p];
+    int next;
+    if (p >= 0) {
+        p = direction > 0 ? stepForward(bank, p) : stepBackward(bank, p);
+        next = bankTable[bank][p];
+    } else {
+        next = shownStripFrom(direction);
+    }
     // A list of nothing but DCAs and empty entries keeps the selection.
     if (!isValidStrip(next)) return;
     selectedStrip = next;
@@ -416,6 +432,8 @@ void buildBankStrips(int bank, int scroll)
     if (bank < 0 || bank >= BANK_COUNT || scroll < 0 || scroll >= SCROLL_STEPS) return;
     if (isSpillBank(bank)) buildSpillBank(bank, scroll);
     else buildUserBank(bank, scroll);
+    // The selection lamp follows the selected strip to where it is shown now.
+    selectedBankSlot = bankSlotOf(selectedStrip);
     refreshSurface(0);
 }
 

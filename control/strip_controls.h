@@ -40,11 +40,13 @@ void toggleRoutingSwitch();
 void clearAllSolos();
 
 // Walks the current bank's list from the selected strip, skipping DCAs and
-// empty entries, without wrapping. Leaves the selection alone when the
-// selected strip is not in the current bank.
+// empty entries, without wrapping. A selected strip that the current bank
+// does not hold gives way to the first (next) or last (previous) strip shown.
 void selectAdjacentStrip(int direction);
 
-// Lays out bankStrips for bank 0..15 at scroll step 0..9, then refreshes.
+// Lays out bankStrips for bank 0..15 at scroll step 0..9, moves the
+// selection lamp to where the selected strip is shown (0: not shown), then
+// refreshes.
 void buildBankStrips(int bank, int scroll);
 // Bank up (+1) or down (-1), with lamps, editor click and selection.
 void switchBank(int direction);

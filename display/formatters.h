@@ -30,6 +30,12 @@ int preampHeadamp(int strip);
 // page and encoder position 1..6, or -1.
 int findFxParameter(int unit, int page, int position);
 
+// The highest value the encoders step an effects parameter to: 1 for the
+// continuous kinds, the last index of an "enum". False when the description
+// gives no usable kind, step or range: such a parameter is not edited.
+struct FxParamDescription;
+bool fxParameterBound(const FxParamDescription& param, double& bound);
+
 // The shown value of parameter index (from 0) of effects unit 0..7; "-**-"
 // when the unit, type or parameter is unknown.
 void formatFxValue(char* buffer, int capacity, int unit, int parameter);

@@ -81,3 +81,14 @@ void formatFxValue(char* buffer, int capacity, int unit, int parameter)
         printLookUp(buffer, capacity, param, x);
     }
 }
+
+bool fxParameterBound(const FxParamDescription& param, double& bound)
+{
+    // The largest index that can travel as an OSC int.
+    constexpr double highestEnumIndex = 2147483647.0;
+    bool integer = param.kind == FX_KIND_ENUM;
+    if (!integer && param.kind != FX_KIND_LINF && param.kind != FX_KIND_LOGF) return false;
+    if (!(param.step > 0.0) || !std::isfinite(param.step)) return false;
+    bound = integer ? param.max : 1.0;
+    return bound >= 0.0 && bound <= highestEnumIndex;
+}

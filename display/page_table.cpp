@@ -59,7 +59,7 @@ void rowPreamp(int)
     rowOff({0, 1, 4});
     rowLamp(6, r && r->delayOn != 0);
     rowLamp(2, r && phantomOn(s));
-    rowLamp(7, r && !(s >= 32 && s <= 47) && r->insertOn == 1);
+    rowLamp(7, r && hasInsert(s) && r->insertOn == 1);
     rowLamp(5, r && s <= 31 && r->hpOn == 1);
     rowLamp(3, r && s <= 39 && r->invert == 1);
     rowLamp(4, r && s <= 69 && r->link == 1);
@@ -115,15 +115,13 @@ void rowAssignment(int)
     rowLamp(7, r && muteGroup >= 0 && muteGroup < 6 && r->muteGroups[muteGroup] != 0);
 }
 
-// The gate lamps stop at strip 30: the console's channel 32 shows its gate
-// row dark.
 void rowGate(int)
 {
     int s;
     const StripRecord* r = selectedRecord(s);
     rowOff({0, 3, 4, 5, 7});
     rowLamp(2, r != nullptr);
-    if (r && s <= 30) {
+    if (r && hasGate(s)) {
         rowLamp(1, r->gateOn != 0);
         rowLamp(6, r->gateFilterOn != 0);
         rowLamp(7, keySolo != 0);
@@ -132,13 +130,13 @@ void rowGate(int)
     }
 }
 
-// Strips 31..47 show the dynamics row dark; note 0 is not part of the row on
-// the other strips.
+// Strips without dynamics show the row dark; note 0 is not part of the row
+// on the others.
 void rowDynamics(int)
 {
     int s;
     const StripRecord* r = selectedRecord(s);
-    if (!r || (s >= 31 && s <= 47)) {
+    if (!r || !hasDynamics(s)) {
         rowAllOff(0);
         return;
     }

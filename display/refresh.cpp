@@ -1,5 +1,6 @@
 #include "display/refresh.h"
 
+#include "display/encoder_rings.h"
 #include "display/page_table.h"
 #include "display/strip_display.h"
 #include "display/strip_texts.h"
@@ -10,17 +11,9 @@
 #include "surface/output_queue.h"
 
 #include <cstdint>
+#include <mutex>
 
 std::atomic<int> lastShownPage{-1};
-
-// Dots 0..6 are bits of the first value, dots 7..13 bits of the second; an
-// even entry k lights dot k / 2, an odd one the two dots beside it.
-const int ringDotPattern[26][2] = {
-    {1, 0},   {3, 0},   {2, 0},  {6, 0},  {4, 0},  {12, 0}, {8, 0},
-    {24, 0},  {16, 0},  {48, 0}, {32, 0}, {96, 0}, {64, 0}, {64, 1},
-    {0, 1},   {0, 3},   {0, 2},  {0, 6},  {0, 4},  {0, 12}, {0, 8},
-    {0, 24},  {0, 16},  {0, 48}, {0, 32}, {0, 96},
-};
 
 namespace {
 
@@ -39,12 +32,6 @@ const StripRecord* recordOf(int strip)
 bool isSendPage(int page) { return page >= 8 && page <= 23; }
 
 int faderPosition(double level) { return faderStepOf(level); }
-
-void showRing(int position, double value)
-{
-    const int* pair = ringDotPattern[ringPatternIndex(value)];
-    queueEncoderRing(position, pair[0], pair[1]);
-}
 
 // A fader under a hand is never driven, nor one showing a strip that a hand
 // holds on another fader. Blank positions go to the bottom; a full refresh
@@ -89,6 +76,27 @@ void sendPageEntryLamps(const SurfacePageEntry& entry)
     if (!ownLampIsMode) queueLamp(entry.lampNote, entry.lampVelocity);
 }
 
+// The spill bank on show follows a DCA membership the console changed: the
+// members move at once, so the faders write to the new ones. Checked and
+// written under modelMutex: a bank change on the surface thread stores
+// currentBank before it lays out its strips under the same lock, so its
+// layout always comes last.
+void layOutShownSpillBank()
+{
+    std::lock_guard<std::mutex> lock(modelMutex);
+    int bank = currentBank;
+    int scroll = bankScroll;
+    if (bank < 8 || bank >= BANK_COUNT || scroll < 0 || scroll > 9) return;
+    bool moved = false;
+    for (int i = 0; i < 8; ++i) {
+        int s = i == 0 ? 72 + bank - 8 : bankTable[bank][scroll * 7 + i];
+        if (!isValidStrip(s)) s = BLANK_STRIP;
+        moved = moved || bankStrips[i] != s;
+        bankStrips[i] = s;
+    }
+    if (moved) selectedBankSlot = bankSlotOf(selectedStrip);
+}
+
 void sendPageEntry(int page, const SurfacePageEntry& entry)
 {
     for (int k = 0; k < entry.clickCount; ++k) clickEditorPoint(entry.clicks[k]);
@@ -110,16 +118,6 @@ void sendGroupLamps()
     }
 }
 
-void sendPanRingOfSelected()
-{
-    const StripRecord* selected = recordOf(selectedStrip);
-    if (selected) {
-        showRing(1, selected->pan);
-    } else {
-        queueEncoderRing(1, 0, 0);
-    }
-}
-
 void sendSelectionIndicator()
 {
     int slot = selectedBankSlot;
@@ -138,7 +136,7 @@ int sendStripLamps(int page, uint8_t* muteLampBatch)
         uint8_t position = static_cast<uint8_t>(i);
         if (!r) {
             if (faderTouched[i] == 0) queueFaderPosition(i + 1, 0);
-            queueEncoderRing(i, 0, 0);
+            showEncoderRing(page, i);
             queueLamp(0x10 + position, 0);
             queueLamp(0x08 + position, 0);
             queueLamp(0x00 + position, 0);
@@ -147,7 +145,7 @@ int sendStripLamps(int page, uint8_t* muteLampBatch)
         muteLampBatch[length++] = 0x10 + position;
         muteLampBatch[length++] = lit(r->mute != 0);
         queueLamp(0x08 + position, lit(r->solo != 0));
-        if (page == 0) showRing(i, r->pan);
+        showEncoderRing(page, i);
     }
     return length;
 }
@@ -161,17 +159,6 @@ void sendSoloAndRouting()
     queueLamp(0x56, lit(routSwitch != 0));
 }
 
-}  // namespace
-
-int ringPatternIndex(double value)
-{
-    if (!(value > 0.0)) return 0;
-    double k = value / 0.04;
-    return k >= 25.0 ? 25 : static_cast<int>(k);
-}
-
-namespace {
-
 // A refresh asked for while another thread's is running merges into it: that
 // one runs once more, reading the model afresh, instead of both racing.
 std::atomic<bool> refreshRunning{false};
@@ -180,6 +167,7 @@ std::atomic<bool> refreshWanted{false};
 void refreshOnce()
 {
     rebuildDcaBanks();
+    layOutShownSpillBank();
 
     // One read of the page, so that a page change on another thread cannot
     // mix two pages in one refresh.
@@ -188,7 +176,6 @@ void refreshOnce()
     if (page != lastShownPage && entry.hasEntryBlock) sendPageEntry(page, entry);
 
     sendGroupLamps();
-    if (page == 31) sendPanRingOfSelected();
     sendSelectionIndicator();
 
     // The mute lamps go out as one running-status datagram, one pair per

@@ -21,9 +21,4 @@ void refreshMotorFaders();
 // slot 1 of bank 8 + d, their number in bankCount[8 + d].
 void rebuildDcaBanks();
 
-// Ring pattern pairs for a value 0..1 (26 positions).
-extern const int ringDotPattern[26][2];
-// The ringDotPattern entry for a value: value / 0.04 truncated, held to 0..25.
-int ringPatternIndex(double value);
-
 void resetRefreshState();

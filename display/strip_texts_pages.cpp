@@ -74,7 +74,12 @@ void showPreampPage(int s)
     } else {
         showBlank(6);
     }
-    showLabel(5, "Link", onOff(strip.link != 0));
+    // The mains and DCAs have no stereo link.
+    if (s <= 69) {
+        showLabel(5, "Link", onOff(strip.link != 0));
+    } else {
+        showBlank(5);
+    }
     if (strip.haIndex == -1) {
         showBlank(3);
     } else {
@@ -92,7 +97,7 @@ void showPreampPage(int s)
     } else {
         showBlank(7);
     }
-    if (s >= 32 && s <= 47) {
+    if (!hasInsert(s)) {
         showBlank(8);
     } else {
         char insert[VALUE_SIZE];
@@ -107,9 +112,18 @@ void showPanPage(int s)
     const StripRecord& strip = strips[s];
     char text[VALUE_SIZE];
     showStripName(1, s);
-    panText(strip.pan, text, sizeof text);
-    showLabel(2, "Pan", text);
-    showLabel(3, "M/C", levelText(strip.monoLevel));
+    // DCAs have no pan; the console holds a mono level only up to the buses.
+    if (s < 72) {
+        panText(strip.pan, text, sizeof text);
+        showLabel(2, "Pan", text);
+    } else {
+        showBlank(2);
+    }
+    if (hasMonoSend(s)) {
+        showLabel(3, "M/C", levelText(strip.monoLevel));
+    } else {
+        showBlank(3);
+    }
     showBlank(4);
     if (s <= 7) {
         char group = strip.automixGroup == 1 ? 'X' : (strip.automixGroup == 2 ? 'Y' : ' ');
@@ -129,8 +143,7 @@ void showGatePage(int s)
 {
     const StripRecord& strip = strips[s];
     showStripName(1, s);
-    // Strip 31 (channel 32) is left out here as on the gate page's lamps.
-    if (s >= 31) {
+    if (!hasGate(s)) {
         for (int position = 2; position <= 8; ++position) showBlank(position);
         return;
     }
@@ -146,7 +159,7 @@ void showDynamicsPage(int s)
 {
     const StripRecord& strip = strips[s];
     showStripName(1, s);
-    if (s >= 31 && s <= 47) {
+    if (!hasDynamics(s)) {
         for (int position = 2; position <= 8; ++position) showBlank(position);
         return;
     }

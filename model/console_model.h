@@ -172,3 +172,19 @@ void resetModelState();
 // Strip families by index.
 inline bool isValidStrip(int s) { return s >= 0 && s < STRIP_COUNT; }
 inline int eqBandCountFor(int s) { return s < 48 ? 4 : (s < 72 ? 6 : 0); }
+// Channels, aux inputs and effects returns have four bands on encoders 5-8;
+// buses, matrices and mains six on encoders 3-8. 0 = no band there.
+inline int eqBandOnEncoder(int s, int encoder)
+{
+    if (s >= 0 && s <= 47) return encoder >= 5 && encoder <= 8 ? encoder - 4 : 0;
+    if (s >= 48 && s <= 71) return encoder >= 3 && encoder <= 8 ? encoder - 2 : 0;
+    return 0;
+}
+inline int highestEqBandType(int s) { return s <= 63 ? 5 : 13; }
+// Only input channels 1-32 have a gate; channels, buses, matrices and mains
+// have dynamics; aux inputs and effects returns have no insert.
+inline bool hasGate(int s) { return s >= 0 && s <= 31; }
+inline bool hasDynamics(int s) { return (s >= 0 && s <= 31) || (s >= 48 && s <= 71); }
+inline bool hasInsert(int s) { return (s >= 0 && s <= 31) || (s >= 48 && s <= 71); }
+// The strips whose mono level and mono switch the console holds.
+inline bool hasMonoSend(int s) { return s >= 0 && s <= 63; }

@@ -158,9 +158,11 @@ void storeEncoderPush(int note, int velocity)
     encoderPushed[note - 32] = velocity;
     int page = surfacePage;
     if (velocity == PRESS && (page == 28 || page == 31)) handlePageEncoderPush(page, note);
-    // The dynamics page labels encoders 2 and 3 by their push state: show
-    // the other layer as soon as it changes, not at the next refresh.
-    if (changed && page == 33 && (note == 33 || note == 34)) refreshSurface(0);
+    // On these pages a held encoder edits another value: its ring (and on
+    // the dynamics page its label) shows the other one as soon as the push
+    // changes, not at the next refresh.
+    bool pushSwitchesValue = page == 1 || inRange(page, 2, 5) || inRange(page, 24, 28) || page == 32 || page == 33;
+    if (changed && pushSwitchesValue) refreshSurface(0);
 }
 
 // Touch is kept per physical fader: a hand that holds a fader across a bank

@@ -1,5 +1,6 @@
 // Pre-amp page: head-amp or trim on encoder 2, the routing controls, the link
-// pairs, and the page sent for each strip family.
+// pairs, and the page sent for each strip family; on every page of the
+// selected strip, an encoder the strip shows nothing for sends nothing.
 #include "control/processing_pages.h"
 #include "control/strip_controls_support.h"
 
@@ -125,6 +126,36 @@ TEST_F(PreampPageTest, LinkGivesThePartnerTheSameValueAndPhantomTogglesTheRouted
     mixer.drain();
     press(28, 2);
     EXPECT_EQ(lastWriteTo(mixer.drain(), "/headamp/020/phantom"), (Write{"/headamp/020/phantom", 'i', 1}));
+}
+
+// Page, strip, encoder turned once clockwise, and the write that shows it
+// reached the console; nullptr where the page shows nothing for the encoder.
+struct EncoderCase {
+    int page, strip, encoder;
+    const char* address;
+};
+
+TEST_F(PreampPageTest, AnEncoderSendsOnlyWhatThePageShowsForTheStrip)
+{
+    const EncoderCase cases[] = {
+        {1, 31, 3, "/ch/32/preamp/hpf"}, {1, 32, 3, nullptr},      {1, 48, 3, "/bus/01/eq/1/g"},
+        {1, 72, 5, nullptr},             {28, 39, 2, "/auxin/08/preamp/trim"}, {28, 48, 2, nullptr},
+        {28, 4, 4, nullptr},             {28, 40, 8, nullptr},     {31, 63, 3, "/bus/16/mix/mlevel"},
+        {31, 70, 3, nullptr},            {31, 8, 5, nullptr},      {32, 31, 3, "/ch/32/gate/range"},
+        {32, 48, 2, nullptr},            {33, 31, 2, "/ch/32/dyn/thr"}, {33, 40, 2, nullptr},
+    };
+    for (const EncoderCase& c : cases) {
+        selectStrip(c.strip);
+        mixer.drain();
+        turn(c.page, c.encoder, cw(1));
+        Writes seen = mixer.drain();
+        if (c.address) EXPECT_EQ(lastWriteTo(seen, c.address).address, c.address) << c.page << " " << c.strip;
+        else EXPECT_EQ(seen, Writes{}) << "page " << c.page << " strip " << c.strip << " encoder " << c.encoder;
+    }
+    selectStrip(31);  // channel 32 takes the gate buttons like the others
+    mixer.drain();
+    press(32, 1);
+    EXPECT_EQ(lastWriteTo(mixer.drain(), "/ch/32/gate/on"), (Write{"/ch/32/gate/on", 'i', 1}));
 }
 
 } // namespace

@@ -95,9 +95,15 @@ TEST_F(Banks, SelectStepWalksTheBankSkippingDcasAndBlanksWithoutWrapping)
     pressNote(49);
     EXPECT_EQ(selectedStrip, 2);
     EXPECT_EQ(selectedBankSlot, 2);
+    // A selection the bank does not hold steps onto the surface: next to the
+    // first strip shown, previous to the last.
+    for (auto [note, expected] : {std::pair{49, 1}, std::pair{48, 3}}) {
+        selectedStrip = 20;
+        pressNote(static_cast<uint8_t>(note));
+        EXPECT_EQ(selectedStrip, expected) << "note " << note;
+        EXPECT_EQ(selectedBankSlot, expected);
+    }
     mixer.drain();
-    selectedStrip = 20;  // not in the bank
-    pressNote(49);
     setBank(0, {B, 72});
     selectedStrip = 72;
     pressNote(49);  // only a DCA and a blank: nothing to step to

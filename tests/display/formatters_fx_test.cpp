@@ -1,11 +1,12 @@
 // Effects parameters on the effects pages: finding them by page and position
-// and showing their values.
+// and showing their values; what the encoder rings show, held encoders too.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "app/reset_state.h"
+#include "display/encoder_rings.h"
 #include "display/formatters.h"
 #include "fxdefs/fx_files.h"
 #include "model/console_model.h"
@@ -117,6 +118,39 @@ TEST_F(FormattersFx, LongValuesAreCutToTheBuffer)
     formatFxValue(buffer, 5, 0, 0);
     EXPECT_STREQ(buffer, "+100");
     EXPECT_EQ(buffer[5], 'x');
+}
+
+// A ring shows what its encoder edits, also the value a held encoder
+// switches to (which the end-to-end test never holds while it looks).
+TEST_F(FormattersFx, RingsShowWhatTheEncoderEditsAndAreDarkElsewhere)
+{
+    fxDescriptions1to4[3].params[1].max = 2;  // "Mode": indexes 0..2
+    fxDescriptions1to4[3].pageCount = 2;
+    fxSlots[1].paramPage = 1;
+    fxSlots[1].par[2] = 1;    // Mode "X"
+    fxSlots[1].par[4] = 0.3;  // "Again", at position 1
+    fxSlots[5].type = -1;     // not reported yet
+    selectedStrip = 31;
+    StripRecord& r = strips[31];
+    r.eq[1].f = 0.7, r.source = 32, r.gateKeySrc = 16, r.dynRatio = 11, r.dynThr = 0.2;
+    struct Case {
+        int page, encoder, held;  // held: the encoder held down, 0 none
+        bool lit;
+        double value;
+    };
+    const Case cases[] = {{2, 3, 0, true, 0.3},  {2, 4, 0, true, 0.5},  {2, 8, 0, false, 0.0}, {2, 2, 0, true, 0.0},
+                          {2, 1, 0, false, 0.0}, {2, 1, 1, true, 0.05}, {24, 3, 0, false, 0.0}, {1, 5, 5, true, 0.7},
+                          {28, 2, 2, true, 0.5}, {32, 7, 7, true, 0.25}, {33, 2, 2, true, 1.0}, {33, 2, 0, true, 0.2},
+                          {8, 3, 0, false, 0.0}};
+    for (const Case& c : cases) {
+        std::memset(encoderPushed, 0, sizeof encoderPushed);
+        if (c.held) encoderPushed[c.held - 1] = 127;
+        RingValue ring = encoderRingValue(c.page, c.encoder - 1);
+        EXPECT_EQ(ring.lit, c.lit) << "page " << c.page << " encoder " << c.encoder << " held " << c.held;
+        if (c.lit) {
+            EXPECT_NEAR(ring.value, c.value, 1e-9) << "page " << c.page << " encoder " << c.encoder;
+        }
+    }
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ std::string preferencesText()
 // ---- Actions.
 
 enum class Kind { Hand, Hold, Release, Mute, Solo, Select, Turn, CentrePan, BankUp, BankDown, ScrollOn, ScrollBack,
-                  Home, Page, TopRow, NextStrip, PreviousStrip, PushTurn, SetFader, SetOn, SetName, SetColor, SetPan, SetSolo,
+                  Home, Page, TopRow, NextStrip, PreviousStrip, PushTurn, DcaStep, SetFader, SetOn, SetName, SetColor, SetPan, SetSolo,
                   SetValue };
 
 struct Action {
@@ -138,7 +138,8 @@ std::string commandOf(const Action& action)
     case Kind::ScrollBack: return "press 46";
     case Kind::Home: return "press 51";
     case Kind::Page: return "press " + std::to_string(a);
-    case Kind::TopRow: return "press " + std::to_string(a);
+    case Kind::TopRow:
+    case Kind::DcaStep: return "press " + std::to_string(a);
     case Kind::NextStrip: return "press 49";
     case Kind::PreviousStrip: return "press 48";
     case Kind::SetValue: {  // a: 1 for an integer value
@@ -172,8 +173,15 @@ void selectAdjacentStrip(Model& m, const Banks& banks, int direction)
     int n = banks.count[m.bank] + (m.bank >= 8 && direction > 0 ? 1 : 0);
     int p = 0;
     while (p < 80 && list[p] != m.selected) ++p;
-    if (m.selected < 0 || p == 80) {
-        m.selected = -1;  // not in the bank: left open
+    if (m.selected < 0) return;  // left open
+    if (p == 80) {  // not in the bank: onto the first (last) strip shown
+        for (int k = 0; k < 8; ++k) {
+            const int s = m.shown[direction > 0 ? k : 7 - k];
+            if (s < 72) {
+                m.selected = s;
+                return;
+            }
+        }
         return;
     }
     if (direction > 0 && p < 79) {
@@ -240,6 +248,18 @@ void apply(const Action& action, Model& m, const Banks& banks)
     case Kind::NextStrip: selectAdjacentStrip(m, banks, 1); break;
     case Kind::PreviousStrip: selectAdjacentStrip(m, banks, -1); break;
     case Kind::Home: m.page = 0; break;
+    case Kind::SetValue:
+        if (action.text == "/-stat/selidx") m.selected = static_cast<int>(action.x);
+        break;
+    case Kind::DcaStep: {  // 99 next, 98 previous DCA group; only in a spill bank
+        const int group = std::clamp(m.dcaGroup + (a == 99 ? 1 : -1), 0, 7);
+        refresh = m.bank >= 8 && group != m.dcaGroup;
+        if (!refresh) break;
+        m.dcaGroup = group;
+        m.bank = 8 + group;
+        buildBankStrips(m, banks);
+        break;
+    }
     // A user bank without strips is passed over both ways; up from the last
     // one with strips comes the DCA spill bank, down from the first nothing.
     case Kind::BankUp: {
@@ -259,7 +279,10 @@ void apply(const Action& action, Model& m, const Banks& banks)
         break;
     }
     case Kind::ScrollOn:
-        if (m.scroll < 9 && m.scroll * 8 + 8 < banks.count[m.bank] - m.skip[m.scroll]) ++m.scroll;
+        // A spill bank scrolls by its seven members beside the DCA.
+        if (m.scroll < 9 && (m.bank >= 8 ? m.scroll * 7 + 7 < banks.count[m.bank]
+                                         : m.scroll * 8 + 8 < banks.count[m.bank] - m.skip[m.scroll]))
+            ++m.scroll;
         buildBankStrips(m, banks);
         break;
     case Kind::ScrollBack:
@@ -291,7 +314,7 @@ Action consoleChange(std::mt19937& random, const Model& m)
     char headAmp[24];
     std::snprintf(headAmp, sizeof headAmp, "/headamp/%03d/phantom", pick(0, 40));
     const std::string band = p + "/eq/" + std::to_string(pick(1, 4));
-    switch (pick(0, 10)) {
+    switch (pick(0, 11)) {
     case 0: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/" + send + "/on");
     case 1: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/" + send + "/level");
     case 2: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/mono");
@@ -302,6 +325,7 @@ Action consoleChange(std::mt19937& random, const Model& m)
     case 7: return act(Kind::SetValue, 1, pick(0, 1), headAmp);
     case 8: return act(Kind::SetValue, 1, pick(0, 1), s < 40 ? p + "/preamp/invert" : p + "/eq/on");
     case 9: return act(Kind::SetValue, 1, pick(0, 1), p + "/eq/on");
+    case 10: return act(Kind::SetValue, 1, pick(0, 255), p + "/grp/dca");
     // Aux inputs then take head amps the console did not name at start-up.
     default: return act(Kind::SetValue, 1, pick(0, 9), "/config/routing/IN/AUX");
     }
@@ -325,8 +349,12 @@ Action nextAction(std::mt19937& random, const Model& m)
     // past a fault of the motor faders.
     static const bool noHands = std::getenv("VELUMBRA_MODEL_NO_HANDS") != nullptr;
     int roll = pick(noHands ? 25 : 0, 99);
+    const bool stripPage = m.page == 1 || (m.page >= 28 && m.page <= 33);
+    // Now and then the console selects a strip, often channel 32, the last
+    // one with a gate.
+    if (stripPage && pick(0, 19) == 0) return act(Kind::SetValue, 1, pick(0, 1) ? 31 : pick(0, 71), "/-stat/selidx");
     // On a page of the selected strip, often one of its encoders or buttons.
-    if ((m.page == 1 || (m.page >= 28 && m.page <= 33)) && pick(0, 1) == 0) roll = pick(0, 1) ? 40 : 72;
+    if (stripPage && pick(0, 1) == 0) roll = pick(0, 1) ? 40 : 72;
     // Pages change often enough for a few hundred steps to see them all.
     else if (pick(0, 9) == 0) roll = 65;
     if (roll < 16) return act(Kind::Hand, pick(1, 9), level());
@@ -350,7 +378,10 @@ Action nextAction(std::mt19937& random, const Model& m)
         if (pushable && encoder > 0 && pick(0, 2) == 0) return act(Kind::PushTurn, encoder, x);
         return act(Kind::Turn, encoder, x);
     }
-    // In a DCA spill bank, stepping through its members instead.
+    // In a DCA spill bank, stepping through its members or the DCA groups,
+    // or the console changing who belongs to which DCA, instead.
+    if (roll < 45 && m.bank >= 8 && pick(0, 2) == 0) return act(Kind::DcaStep, pick(98, 99));
+    if (roll < 45 && m.bank >= 8 && pick(0, 1) == 0) return act(Kind::SetValue, 1, pick(0, 255), stripPrefix(pick(0, 63)) + "/grp/dca");
     if (roll < 45 && m.bank >= 8) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
     if (roll < 45) return act(Kind::CentrePan, pick(0, 7));
     // Up more often than down, so that the walk reaches the DCA spill banks.
@@ -366,12 +397,7 @@ Action nextAction(std::mt19937& random, const Model& m)
         const int pages[] = {51, 44, 40, 45, 85, 62, 63, 69, 54, 61, 43, 42, 41};
         return act(Kind::Page, pages[pick(0, 12)]);
     }
-    // Button 6 of the assignment page would change the DCA spill banks,
-    // which the test reads once at the start.
-    if (roll < 74) {
-        int note = pick(0, 7);
-        return act(Kind::TopRow, m.page == 31 && note == 6 ? 7 : note);
-    }
+    if (roll < 74) return act(Kind::TopRow, pick(0, 7));
     if (roll < 77) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
     if (roll < 81) return consoleChange(random, m);
     if (roll < 84) return act(Kind::SetFader, consoleStrip(), level());
@@ -401,9 +427,7 @@ std::vector<Action> pageTour(std::mt19937& random)
             tour.push_back(act(Kind::Turn, encoder, x));
             if (pushable) tour.push_back(act(Kind::PushTurn, encoder, -x));
         }
-        // Button 6 of the assignment page would change the DCA spill banks.
-        for (int note = 0; note < 8; ++note)
-            if (!(button == 43 && note == 6)) tour.push_back(act(Kind::TopRow, note));
+        for (int note = 0; note < 8; ++note) tour.push_back(act(Kind::TopRow, note));
         tour.push_back(act(Kind::Home));
     }
     return tour;
@@ -422,8 +446,8 @@ struct Rig {
     Banks banks;
 };
 
-// The DCA spill banks, from the console's DCA memberships (nothing here
-// changes them): slot 0 empty, then the members in strip order.
+// The DCA spill banks, from the console's DCA memberships: slot 0 empty,
+// then the members in strip order.
 bool readSpillBanks(ThreeDevices& devices, Banks& banks)
 {
     Values values;
@@ -484,6 +508,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         return outcome;
     }
     size_t total = generator ? steps : actions.size();
+    bool membership = false;  // the last action may have changed a DCA membership
     const std::vector<Action> tour = generator ? pageTour(*generator) : std::vector<Action>{};
     for (size_t i = 0; i < total; ++i) {
         if (generator) actions.push_back(i < tour.size() ? tour[i] : nextAction(*generator, m));
@@ -500,8 +525,22 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
             outcome.setupError = "an emulator is gone";
             return outcome;
         }
+        // A DCA membership changed from either side re-spills the bank shown.
+        // Shown in a user bank, the change may reach the console only after
+        // the surface matched: read the banks again before the next action.
+        auto followSpillBanks = [&] {
+            if (!membership || !readSpillBanks(devices, rig.banks)) return membership;
+            if (m.bank >= 8) buildBankStrips(m, rig.banks);
+            return false;
+        };
+        if (followSpillBanks()) {
+            outcome.setupError = "no DCA memberships from the console emulator";
+            return outcome;
+        }
+        membership = (action.kind == Kind::TopRow && action.a == 6 && m.page == 31) ||
+                     (action.kind == Kind::SetValue && action.text.find("/grp/dca") != std::string::npos);
         apply(action, m, rig.banks);
-        mismatch = eventually(settleMs, [&] { return surfaceMismatch(devices, m); });
+        mismatch = eventually(settleMs, [&] { return followSpillBanks() ? "no DCA memberships" : surfaceMismatch(devices, m); });
         Values phantomsAfter;
         bool unused = true;
         if (mismatch.empty() && phantomButton && !hasHeadAmp && phantomState(devices, phantomsAfter, unused) &&

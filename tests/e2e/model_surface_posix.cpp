@@ -82,6 +82,14 @@ void ringOf(double v, int& first, int& second)
     }
 }
 
+// The ring of v, either side of a ring boundary: a value on one may land
+// either side after the console's single-precision store.
+void ringsNear(double v, int rings[2][2])
+{
+    ringOf(v - 1e-5, rings[0][0], rings[0][1]);
+    ringOf(v + 1e-5, rings[1][0], rings[1][1]);
+}
+
 // The texts a Q of v may show: 72 steps k / 71, 10 x 0.03^(k/71) with one
 // decimal, rounded or cut; "10" at 0. A Q shows the text of the console's
 // step nearest to it (the console's own steps arrive rounded either way);
@@ -178,6 +186,13 @@ public:
               << (d.bottoms.empty() ? "*" : d.bottoms[0]) << "\" colour " << d.color << " inv " << d.inverted << " ("
               << why << "); ";
     }
+    void expectRingNear(int i, double v, const std::string& why)
+    {
+        int rings[2][2];
+        ringsNear(v, rings);
+        if (view.ring[i][0] != rings[0][0] || view.ring[i][1] != rings[0][1])
+            expectRing(i, rings[1][0], rings[1][1], "value " + std::to_string(v) + ", " + why);
+    }
     void expectRing(int i, int first, int second, const std::string& why)
     {
         if (view.ring[i][0] != first || view.ring[i][1] != second)
@@ -218,6 +233,17 @@ void expectPageLamps(Check& c, int page)
     }
 }
 
+// The head amp the console names for strip S, or -1.
+int headAmpOf(ThreeDevices& devices, int S)
+{
+    int headAmp = -1;
+    std::string value;
+    if (S <= 39 && consoleValue(devices, "/-ha/" + two(S) + "/index", value)) std::sscanf(value.c_str(), "i %d", &headAmp);
+    return headAmp;
+}
+
+std::string headAmpPath(int h) { return "/headamp/" + (h < 100 ? "0" + two(h) : std::to_string(h)); }
+
 // Row A and the displays of the pages of the selected strip S (below 72).
 void expectSelectedStripPage(Check& c, ThreeDevices& devices, int page, int S, int eqLayer)
 {
@@ -248,10 +274,8 @@ void expectSelectedStripPage(Check& c, ThreeDevices& devices, int page, int S, i
             c.expectDisplay(b + 7 - bands, d, "band " + std::to_string(b) + ", " + why);
         }
     } else if (page == 28) {
-        int headAmp = -1;
-        std::string value;
-        if (S <= 39 && consoleValue(devices, "/-ha/" + two(S) + "/index", value)) std::sscanf(value.c_str(), "i %d", &headAmp);
-        bool phantom = headAmp >= 0 && on("/headamp/" + (headAmp < 100 ? "0" + two(headAmp) : std::to_string(headAmp)) + "/phantom");
+        const int headAmp = headAmpOf(devices, S);
+        bool phantom = headAmp >= 0 && on(headAmpPath(headAmp) + "/phantom");
         for (int n : {0, 1}) c.expectLamp(n, 0, why);
         c.expectLit(6, S <= 31 && on(p + "/delay/on"), "delay, " + why);
         c.expectLit(2, phantom, "phantom, " + why);
@@ -345,7 +369,8 @@ void expectProcessingPage(Check& c, const Model& m, int page, int S)
             panTexts.push_back(text);
         }
         if (panKnown(S)) shown(1, "Pan", panTexts);
-        shown(2, "M/C", {});
+        if (S <= 63) shown(2, "M/C", {});  // the console has no mono level beyond the buses
+        else c.expectDisplay(2, blankDisplay(), why);
         c.expectDisplay(3, blankDisplay(), why);
         if (S <= 7) {
             const int group = static_cast<int>(c.get(p + "/automix/group"));
@@ -363,7 +388,7 @@ void expectProcessingPage(Check& c, const Model& m, int page, int S)
         return;
     }
     const bool gate = page == 32;
-    const bool none = gate ? S >= 31 : (S >= 31 && S <= 47);
+    const bool none = gate ? S >= 32 : (S >= 32 && S <= 47);
     const std::string x = gate ? "/gate/" : "/dyn/";
     const bool keySolo = c.get("/-stat/keysolo") != 0.0;
     if (gate) {
@@ -401,6 +426,54 @@ void expectProcessingPage(Check& c, const Model& m, int page, int S)
     if (key >= 0 && key <= 64 && filter >= 0 && filter <= 8)
         shown(6, keySourceName(key).substr(0, 7), {kFilterTypes[filter]});
     shown(7, "freq", {});
+}
+
+// Every page but home: the ring of encoder k shows what that encoder edits
+// for the selected strip S (below 72), dark where it edits nothing.
+void expectRings(Check& c, ThreeDevices& devices, const Model& m, int page, int S)
+{
+    const std::string p = stripPrefix(S);
+    const std::string why = "page " + std::to_string(page) + ", selected " + p;
+    bool lit[8] = {};
+    auto show = [&](int k, double v) {
+        lit[k] = true;
+        c.expectRingNear(k, v, "ring " + std::to_string(k + 1) + ", " + why);
+    };
+    auto at = [&](int k, const std::string& suffix, double highest = 1.0) { show(k, c.get(p + suffix) / highest); };
+    const char* const times[5] = {"thr", "range", "attack", "hold", "release"};
+    if (page == 1) {
+        if (S <= 31) at(2, "/preamp/hpf");
+        const int bands = S <= 47 ? 4 : 6;
+        for (int b = 1; b <= bands; ++b) at(7 - bands + b, "/eq/" + std::to_string(b) + (m.eqLayer ? "/q" : "/g"));
+    } else if (page == 28) {
+        const int headAmp = headAmpOf(devices, S);
+        if (S <= 39 && headAmp >= 0) show(1, c.get(headAmpPath(headAmp) + "/gain"));
+        else if (S <= 39) at(1, "/preamp/trim");
+        if (S <= 31) {
+            at(5, "/preamp/hpf");
+            at(6, "/delay/time");
+        }
+        if (S <= 31 || S >= 48) at(7, "/insert/sel", 22.0);
+    } else if (page == 29 || page == 30) {
+        for (int k = 0; k < 8; ++k) {
+            if (S <= 47) at(k, "/mix/" + two(k + (page == 29 ? 1 : 9)) + "/level");
+            else if ((S <= 63 || S >= 70) && k < 6) at(k, "/mix/" + two(k + 1) + "/level");
+        }
+    } else if (page == 31) {
+        if (panKnown(S)) at(1, "/mix/pan");
+        lit[1] = true;  // a pan the console was never asked for is not compared
+        if (S <= 63) at(2, "/mix/mlevel");
+        if (S <= 7) at(4, "/automix/weight");
+        show(6, m.chosenDca / 7.0);
+        show(7, m.chosenMute / 5.0);
+    } else if ((page == 32 && S <= 31) || (page == 33 && (S <= 31 || S >= 48))) {
+        const std::string x = page == 32 ? "/gate/" : "/dyn/";
+        for (int k = 1; k <= 5; ++k) at(k, x + (page == 33 && k == 2 ? "mix" : times[k - 1]));
+        at(6, x + "filter/type", 8.0);
+        at(7, x + "filter/f");
+    }
+    for (int k = 0; k < 8; ++k)
+        if (!lit[k]) c.expectRing(k, 0, 0, "encoder " + std::to_string(k + 1) + " edits nothing, " + why);
 }
 
 bool consoleValues(ThreeDevices& devices, const Model& m, int selected, Values& values)
@@ -452,17 +525,8 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
         if (page == 0) {
             c.expectLamp(i, 0, "top row of the home page");
             double pan = 0.0;
-            if (s == kBlank) {
-                c.expectRing(i, 0, 0, where);
-            } else if (panKnown(s) && number(values, p + "/mix/pan", pan)) {
-                // A value on a ring boundary may fall either side after the
-                // console's single-precision store.
-                int lowFirst = 0, lowSecond = 0, highFirst = 0, highSecond = 0;
-                ringOf(pan - 1e-5, lowFirst, lowSecond);
-                ringOf(pan + 1e-5, highFirst, highSecond);
-                if (view.ring[i][0] != lowFirst || view.ring[i][1] != lowSecond)
-                    c.expectRing(i, highFirst, highSecond, "pan " + std::to_string(pan) + ", " + where);
-            }
+            if (s == kBlank || s >= 72) c.expectRing(i, 0, 0, "no pan, " + where);
+            else if (panKnown(s) && number(values, p + "/mix/pan", pan)) c.expectRingNear(i, pan, "pan, " + where);
         } else if (sendPage) {
             c.expectLit(i, s <= 47 && c.get(p + "/mix/" + two(page - 7) + "/on") == 1.0, "send on, " + where);
         } else if (page == 34) {
@@ -472,6 +536,7 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
     if (S >= 0 && S < 72 && page >= 31 && page <= 33 && !m.selectionStale) expectProcessingPage(c, m, page, S);
     else if (S >= 0 && S < 72 && (page == 1 || page >= 28) && page != 34 && !m.selectionStale)
         expectSelectedStripPage(c, devices, page, S, m.eqLayer);
+    if (page != 0 && S >= 0 && S < 72 && !m.selectionStale) expectRings(c, devices, m, page, S);
     if (!m.held[8] && !m.unchecked[8]) c.expectFader(8, c.get("/main/st/mix/fader"), "LR");
     expectPageLamps(c, page);
     bool anySolo = c.get("/-stat/keysolo") != 0.0;
