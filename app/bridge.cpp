@@ -42,6 +42,63 @@ const char* addressSource(bool fromOption, const char* option, bool typed)
     return typed ? "the prompt" : "the configuration file";
 }
 
+// The file's (or typed) addresses with the command line on top. False,
+// with a line saying which, when one is not an address.
+bool resolveEndpoints(const BridgeOptions& options, const AddressPair& addresses,
+                      UdpEndpoint& mixer, UdpEndpoint& surface)
+{
+    mixer.port = options.mixerPort;
+    surface.port = options.surfacePort;
+    if (options.haveMixer) {
+        mixer.address = options.mixerAddress;
+    } else if (!parseAddressField(addresses.mixer, mixer.address, mixer.port)) {
+        consolePrint("No valid mixer address; start with -c to enter one.\n");
+        return false;
+    }
+    if (options.haveSurface) {
+        surface.address = options.surfaceAddress;
+    } else if (!parseAddressField(addresses.surface, surface.address, surface.port)) {
+        consolePrint("No valid X-Touch address; start with -c to enter one.\n");
+        return false;
+    }
+    return true;
+}
+
+// True, after saying why, when the surface endpoint is this machine's own
+// listening socket: the bridge would hear its own messages as surface moves.
+bool refuseSelfLoop(const UdpEndpoint& surface, uint16_t listeningPort)
+{
+    if (!surfaceLoopsBack(surface, listeningPort)) return false;
+    consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
+                 "listens on: the bridge would hear its own messages as surface moves. Set the "
+                 "X-Touch address to the X-Touch's own address.\n",
+                 formatEndpoint(surface).c_str(), ownAddressesText().c_str());
+    return true;
+}
+
+// Asks until the answers are usable, and only then rewrites the file, so a
+// refused answer never lands in it. Returns -1 to go on, or the exit code.
+int promptUntilUsable(const BridgeOptions& options, const std::string& configPath,
+                      AddressPair& addresses, UdpEndpoint& mixer, UdpEndpoint& surface)
+{
+    for (;;) {
+        PromptResult r = promptAddresses(addresses);
+        if (r == PromptResult::EndOfInput) {
+            consolePrint("Cannot ask for the addresses: standard input is closed. Write %s "
+                         "or start with --mixer and --surface.\n",
+                         configPath.c_str());
+            return EXIT_NO_USABLE_CONFIGURATION;
+        }
+        if (r == PromptResult::Stopped) return 0;
+        if (!resolveEndpoints(options, addresses, mixer, surface)) continue;
+        if (!refuseSelfLoop(surface, options.listenPort)) break;
+    }
+    if (!writeConfigFile(configPath, addresses)) {
+        consolePrint("Warning: could not write the configuration file %s\n", configPath.c_str());
+    }
+    return -1;
+}
+
 // Addresses from the file or the prompts, with the command line on top.
 // Returns -1 to go on, or the exit code to end with.
 int settleAddresses(const BridgeOptions& options, const std::string& configPath,
@@ -55,29 +112,11 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
     bool overridden = options.haveMixer && options.haveSurface;
     bool typed = false;
     if (options.forcePrompt || (!known && !overridden)) {
-        PromptResult r = promptAndSaveAddresses(configPath, addresses);
-        if (r == PromptResult::EndOfInput) {
-            consolePrint("Cannot ask for the addresses: standard input is closed. Write %s "
-                         "or start with --mixer and --surface.\n",
-                         configPath.c_str());
-            return 1;
-        }
-        if (r == PromptResult::Stopped) return 0;
+        int result = promptUntilUsable(options, configPath, addresses, mixer, surface);
+        if (result >= 0) return result;
         typed = true;
-    }
-    mixer.port = options.mixerPort;
-    surface.port = options.surfacePort;
-    if (options.haveMixer) {
-        mixer.address = options.mixerAddress;
-    } else if (!parseIpv4(addresses.mixer, mixer.address)) {
-        consolePrint("No valid mixer address; start with -c to enter one.\n");
-        return 1;
-    }
-    if (options.haveSurface) {
-        surface.address = options.surfaceAddress;
-    } else if (!parseIpv4(addresses.surface, surface.address)) {
-        consolePrint("No valid X-Touch address; start with -c to enter one.\n");
-        return 1;
+    } else if (!resolveEndpoints(options, addresses, mixer, surface)) {
+        return EXIT_NO_USABLE_CONFIGURATION;
     }
     consolePrint("Using mixer %s from %s, X-Touch %s from %s\n", formatEndpoint(mixer).c_str(),
                  addressSource(options.haveMixer, "--mixer", typed), formatEndpoint(surface).c_str(),
@@ -116,7 +155,7 @@ int runBridge(int argc, const char* const* argv)
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {
         consolePrint("velumbra: %s\n%s", error.c_str(), usageText());
-        return 2;
+        return EXIT_NO_USABLE_CONFIGURATION;
     }
     if (options.showHelp) {
         consolePrint("%s", usageText());
@@ -142,16 +181,18 @@ int runBridge(int argc, const char* const* argv)
         return 1;
     }
     const std::string configPath = configFilePath(profile);
-    UdpEndpoint mixerEndpoint;
-    UdpEndpoint surfaceEndpoint;
-    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaceEndpoint);
-    if (settled >= 0) return settled;
-
+    // Before the addresses: typed ones are checked against this machine's
+    // own addresses before they are saved.
     int wsa = startSocketLibrary();
     if (wsa != 0) {
         consolePrint("WSAStartup failed: %d\n", wsa);
         return 1;
     }
+    loadOwnAddresses();
+    UdpEndpoint mixerEndpoint;
+    UdpEndpoint surfaceEndpoint;
+    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaceEndpoint);
+    if (settled >= 0) return settled;
     UdpSocket surfaceSocket;
     if (!surfaceSocket.open()) {
         consolePrint("Error creating socket: %d", UdpSocket::lastErrorCode());
@@ -169,14 +210,7 @@ int runBridge(int argc, const char* const* argv)
         return 1;
     }
     if (options.listenPort == 0) consolePrint("surface port %u\n", surfaceSocket.localPort());
-    loadOwnAddresses();
-    if (surfaceLoopsBack(surfaceEndpoint, surfaceSocket.localPort())) {
-        consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
-                     "listens on: the bridge would hear its own messages as surface moves. Set the "
-                     "X-Touch address to the X-Touch's own address.\n",
-                     formatEndpoint(surfaceEndpoint).c_str(), ownAddressesText().c_str());
-        return 1;
-    }
+    if (refuseSelfLoop(surfaceEndpoint, surfaceSocket.localPort())) return EXIT_NO_USABLE_CONFIGURATION;
     // A scene recall pushes thousands of changes at once; let them wait in
     // the socket rather than be dropped while the model catches up.
     mixerSocket.setReceiveBufferSize(RECEIVE_BUFFER_BYTES);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/options.h"
 #include "platform/console_input.h"
 #include "platform/console_output.h"
 #include "platform/profile.h"
@@ -37,7 +38,8 @@ bool readField(std::FILE* file, char* field, int capacity, bool& tooLong)
 bool isValidAddress(const char* text)
 {
     uint32_t address;
-    return parseIpv4(text, address);
+    uint16_t port = 0;
+    return parseAddressField(text, address, port);
 }
 
 PromptResult askOne(const char* prompt, char* target)
@@ -53,11 +55,18 @@ PromptResult askOne(const char* prompt, char* target)
             std::strcpy(target, line);
             return PromptResult::Done;
         }
-        consolePrint("\"%s\" is not an IPv4 address like 192.168.1.10; please try again.\n", line);
+        consolePrint("\"%s\" is not an IPv4 address like 192.168.1.10 (or 192.168.1.10:10023); "
+                     "please try again.\n",
+                     line);
     }
 }
 
 } // namespace
+
+bool parseAddressField(const char* text, uint32_t& address, uint16_t& port)
+{
+    return parseHostPort(text, address, port);
+}
 
 std::string configFilePath(const std::string& profileFolder)
 {
