@@ -65,6 +65,12 @@ PromptResult askOne(const char* prompt, char* target)
 
 bool parseAddressField(const char* text, uint32_t& address, uint16_t& port)
 {
+    // A port is digits only: no sign or blank, which the number reader
+    // would let through, so what is saved reads back as typed.
+    const char* colon = std::strchr(text, ':');
+    if (colon && (colon[1] == '\0' || std::strspn(colon + 1, "0123456789") != std::strlen(colon + 1))) {
+        return false;
+    }
     return parseHostPort(text, address, port);
 }
 

@@ -144,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"255.255.255.255:65535|10.0.0.3|", true, "X32[255.255.255.255:65535]\nX-Touch[10.0.0.3]\n"},
         FileCase{"10.0.0.2:0|10.0.0.3|", false, "X32[10.0.0.2:0]\nX-Touch[10.0.0.3]\n"},
         FileCase{"10.0.0.2:|10.0.0.3|", false, "X32[10.0.0.2:]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2|10.0.0.3:70000|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.3:70000]\n"}));
+        FileCase{"10.0.0.2|10.0.0.3:70000|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.3:70000]\n"},
+        FileCase{"10.0.0.2|10.0.0.3:+4|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.3:+4]\n"}));
 
 TEST_F(ConfigFile, MissingFileIsNotKnownAndPrintsNothing)
 {
