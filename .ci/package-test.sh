@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the native Debian package (cpack) in build-package/ and tests it:
-# what it holds, its maintainer scripts, its unit file (systemd-analyze
-# verify where available), and the bridge as installed (run from the
+# what it holds, lintian (where installed), its maintainer scripts, its unit
+# file (systemd-analyze verify where available), the bridge under the unit's
+# address-family restriction, and the bridge as installed (run from the
 # unpacked package) between the two installed emulators, as the service
 # runs it: no keyboard, SIGUSR1 for the status, SIGTERM to stop.
 #
@@ -85,6 +86,28 @@ has_files() {
 }
 check "programs and unit file installed" has_files usr/bin/velumbra usr/bin/velumbra-console-sim \
   usr/bin/velumbra-surface-sim usr/lib/systemd/system/velumbra.service
+check "manual pages, copyright and changelog installed" has_files usr/share/man/man1/velumbra.1.gz \
+  usr/share/man/man1/velumbra-console-sim.1.gz usr/share/man/man1/velumbra-surface-sim.1.gz \
+  usr/share/doc/velumbra/copyright usr/share/doc/velumbra/changelog.gz
+options_file_ok() {  # a conffile, and by default no option at all
+  grep -qx /etc/default/velumbra "$work/control/conffiles" &&
+    [ "$(grep -v '^#' "$root/etc/default/velumbra" | grep -v '^$')" = 'VELUMBRA_OPTIONS=""' ] ||
+    { echo "  conffiles: $(cat "$work/control/conffiles" 2>/dev/null)"; return 1; }
+}
+check "service options in /etc/default/velumbra, a conffile" options_file_ok
+if command -v lintian >/dev/null 2>&1; then
+  lintian_ok() {  # every error and warning fails; the root notice is not about the package
+    local status out
+    lintian --fail-on error,warning "$deb" >"$work/lintian.txt" 2>&1
+    status=$?
+    out=$(grep -v 'running with root privileges' "$work/lintian.txt")
+    echo "  lintian $(lintian --version | sed 's/^Lintian v//'): exit status $status, ${#out} characters of output"
+    [ -z "$out" ] && [ "$status" = 0 ] || { echo "$out" | sed 's/^/  | /'; return 1; }
+  }
+  check "lintian: no error, no warning" lintian_ok
+else
+  echo "skipped lintian: lintian is not installed"
+fi
 check "effects description files installed" has_files usr/share/velumbra/fx1_4.prm usr/share/velumbra/fx5_8.prm
 control_ok() {
   local depends
@@ -141,10 +164,60 @@ unit_ok() {
   exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
   [ -x "$root${exec_start%% *}" ] && [[ " $exec_start " == *" --no-editor "* ]] &&
     grep -qx 'User=velumbra' "$unit" && grep -qx 'StandardInput=null' "$unit" &&
-    grep -qx 'Restart=on-failure' "$unit" && grep -qx 'StateDirectory=velumbra' "$unit" ||
+    grep -qx 'Restart=on-failure' "$unit" && grep -qx 'StateDirectory=velumbra' "$unit" &&
+    grep -qx 'EnvironmentFile=-/etc/default/velumbra' "$unit" && [[ " $exec_start " == *' $VELUMBRA_OPTIONS '* ]] ||
     { echo "  ExecStart=$exec_start"; return 1; }
 }
-check "unit runs the packaged bridge without editor as user velumbra" unit_ok
+check "unit runs the packaged bridge without editor as user velumbra, with the options file" unit_ok
+# With no addresses and no keyboard the bridge ends with 2, which the unit
+# does not restart: one clear journal line instead of a restart every 5 s.
+no_restart_ok() {
+  local profile=$work/empty-home code
+  mkdir -p "$profile"
+  env -u USERPROFILE HOME="$profile" "$root/usr/bin/velumbra" --no-editor </dev/null >"$work/noconfig.log" 2>&1
+  code=$?
+  grep -qx 'RestartPreventExitStatus=2' "$unit" && [ "$code" = 2 ] &&
+    grep -q '^Cannot ask for the addresses: standard input is closed' "$work/noconfig.log" ||
+    { echo "  exit code $code"; show "$work/noconfig.log"; }
+}
+check "no configuration: exit 2, which the unit does not restart" no_restart_ok
+
+# The self-loop check needs this machine's addresses (getifaddrs, over a
+# netlink socket): under the unit's address-family restriction the bridge
+# must still name a non-loopback address of the machine. Under systemd the
+# restriction is systemd's own; elsewhere a seccomp filter of the same kind.
+families=$(sed -n 's/^RestrictAddressFamilies=//p' "$unit")
+own_address=$(hostname -I 2>/dev/null | tr ' ' '\n' | grep -E '^[0-9]+(\.[0-9]+){3}$' | grep -v '^127\.' | head -n 1)
+restricted_run() {  # restricted_run FAMILIES LOG: the bridge refusing a loop, under FAMILIES
+  local port=45219
+  local args=(--no-editor --mixer 127.0.0.1:9 --surface "127.0.0.1:$port" --listen-port "$port")
+  if [ -d /run/systemd/system ] && command -v systemd-run >/dev/null 2>&1; then
+    systemd-run --quiet --wait --pipe --collect -p RestrictAddressFamilies="$1" \
+      -p Environment="USERPROFILE=$work" "$root/usr/bin/velumbra" "${args[@]}" </dev/null >"$2" 2>&1
+  else
+    USERPROFILE=$work "$work/restrict_families" "${1// /,}" "$root/usr/bin/velumbra" "${args[@]}" \
+      </dev/null >"$2" 2>&1
+  fi
+}
+if [ -z "$own_address" ]; then
+  echo "skipped the address-family check: this machine has no IPv4 address besides loopback"
+elif [ -d /run/systemd/system ] || g++ -std=c++20 -O1 -o "$work/restrict_families" .ci/restrict_families.cpp; then
+  # The filter must bite (AF_INET alone hides the address), or the check proves nothing.
+  filter_bites() {
+    restricted_run AF_INET "$work/inet-only.log"
+    grep -q "this computer's own (127.0.0.1)" "$work/inet-only.log" || show "$work/inet-only.log"
+  }
+  check "the restriction filter hides this machine's addresses without AF_NETLINK" filter_bites
+  families_ok() {
+    restricted_run "$families" "$work/unit-families.log"
+    echo "  RestrictAddressFamilies=$families"
+    grep -q "this computer's own (127.0.0.1.*, $own_address[,)]" "$work/unit-families.log" ||
+      show "$work/unit-families.log"
+  }
+  check "under the unit's address families the bridge still knows $own_address as its own" families_ok
+else
+  check "the address-family filter builds" false
+fi
 if command -v systemd-analyze >/dev/null 2>&1 && [ -d /lib/systemd/system ]; then
   # verify needs the units ours refers to (sysinit.target, ...) in the root.
   verify_root=$work/verify

@@ -16,9 +16,9 @@ stage "dependencies"
 bash .ci/install-deps.sh
 
 stage "native build and tests"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$jobs"
-(cd build && ctest --output-on-failure -j"$jobs" --timeout 300)
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-test -j"$jobs"
+(cd build-test && ctest --output-on-failure -j"$jobs" --timeout 300)
 
 if [ "${QUICK:-0}" = 1 ]; then exit 0; fi
 

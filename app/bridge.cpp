@@ -51,8 +51,20 @@ const char* statusOrigin(bool fromOption, bool typed, bool automatic, const char
     return typed ? "prompt" : "configuration file";
 }
 
-// One address from the command line or the file's text; "auto" leaves it
-// to be found. False when the text is no address.
+std::string addressText(const UdpEndpoint& endpoint, bool automatic)
+{
+    return automatic ? std::string("auto") : formatEndpoint(endpoint);
+}
+
+// Which addresses are left to be found ("auto"), from the command line or
+// else the file's (or typed) text.
+struct AutoAddresses {
+    bool mixer = false;
+    bool surface = false;
+};
+
+// One address from the command line or else the file's (or typed) text;
+// "auto" leaves it to be found. False when the text is no address.
 bool resolveAddress(bool fromOption, bool optionAuto, uint32_t optionAddress, const char* text,
                     UdpEndpoint& endpoint, bool& automatic)
 {
@@ -62,18 +74,69 @@ bool resolveAddress(bool fromOption, bool optionAuto, uint32_t optionAddress, co
         endpoint.address = optionAddress;
         return true;
     }
-    return parseIpv4(text, endpoint.address);
+    return parseAddressField(text, endpoint.address, endpoint.port);
 }
 
-std::string addressText(const UdpEndpoint& endpoint, bool automatic)
+// The file's (or typed) addresses with the command line on top. False,
+// with a line saying which, when one is neither an address nor "auto".
+bool resolveEndpoints(const BridgeOptions& options, const AddressPair& addresses,
+                      UdpEndpoint& mixer, UdpEndpoint& surface, AutoAddresses& automatic)
 {
-    return automatic ? std::string("auto") : formatEndpoint(endpoint);
+    mixer.port = options.mixerPort;
+    surface.port = options.surfacePort;
+    if (!resolveAddress(options.haveMixer, options.mixerAuto, options.mixerAddress, addresses.mixer,
+                        mixer, automatic.mixer)) {
+        consolePrint("No valid mixer address; start with -c to enter one.\n");
+        return false;
+    }
+    if (!resolveAddress(options.haveSurface, options.surfaceAuto, options.surfaceAddress,
+                        addresses.surface, surface, automatic.surface)) {
+        consolePrint("No valid X-Touch address; start with -c to enter one.\n");
+        return false;
+    }
+    return true;
+}
+
+// True, after saying why, when the surface endpoint is this machine's own
+// listening socket: the bridge would hear its own messages as surface moves.
+bool refuseSelfLoop(const UdpEndpoint& surface, bool toBeLearned, uint16_t listeningPort)
+{
+    if (toBeLearned || !surfaceLoopsBack(surface, listeningPort)) return false;
+    consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
+                 "listens on: the bridge would hear its own messages as surface moves. Set the "
+                 "X-Touch address to the X-Touch's own address.\n",
+                 formatEndpoint(surface).c_str(), ownAddressesText().c_str());
+    return true;
+}
+
+// Asks until the answers are usable, and only then rewrites the file, so a
+// refused answer never lands in it. Returns -1 to go on, or the exit code.
+int promptUntilUsable(const BridgeOptions& options, const std::string& configPath,
+                      AddressPair& addresses, UdpEndpoint& mixer, UdpEndpoint& surface,
+                      AutoAddresses& automatic)
+{
+    for (;;) {
+        PromptResult r = promptAddresses(addresses);
+        if (r == PromptResult::EndOfInput) {
+            consolePrint("Cannot ask for the addresses: standard input is closed. Write %s "
+                         "or start with --mixer and --surface (an address or auto).\n",
+                         configPath.c_str());
+            return EXIT_NO_USABLE_CONFIGURATION;
+        }
+        if (r == PromptResult::Stopped) return 0;
+        if (!resolveEndpoints(options, addresses, mixer, surface, automatic)) continue;
+        if (!refuseSelfLoop(surface, automatic.surface, options.listenPort)) break;
+    }
+    if (!writeConfigFile(configPath, addresses)) {
+        consolePrint("Warning: could not write the configuration file %s\n", configPath.c_str());
+    }
+    return -1;
 }
 
 // Addresses from the file or the prompts, with the command line on top.
 // Returns -1 to go on, or the exit code to end with.
 int settleAddresses(const BridgeOptions& options, const std::string& configPath,
-                    UdpEndpoint& mixer, UdpEndpoint& surface, bool& mixerAuto, bool& surfaceAuto)
+                    UdpEndpoint& mixer, UdpEndpoint& surface, AutoAddresses& automatic)
 {
     AddressPair addresses;
     // The file's own echo lines only when nothing overrides it; otherwise
@@ -83,34 +146,19 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
     bool overridden = options.haveMixer && options.haveSurface;
     bool typed = false;
     if (options.forcePrompt || (!known && !overridden)) {
-        PromptResult r = promptAndSaveAddresses(configPath, addresses);
-        if (r == PromptResult::EndOfInput) {
-            consolePrint("Cannot ask for the addresses: standard input is closed. Write %s "
-                         "or start with --mixer and --surface (an address or auto).\n",
-                         configPath.c_str());
-            return 1;
-        }
-        if (r == PromptResult::Stopped) return 0;
+        int result = promptUntilUsable(options, configPath, addresses, mixer, surface, automatic);
+        if (result >= 0) return result;
         typed = true;
+    } else if (!resolveEndpoints(options, addresses, mixer, surface, automatic)) {
+        return EXIT_NO_USABLE_CONFIGURATION;
     }
-    mixer.port = options.mixerPort;
-    surface.port = options.surfacePort;
-    if (!resolveAddress(options.haveMixer, options.mixerAuto, options.mixerAddress, addresses.mixer,
-                        mixer, mixerAuto)) {
-        consolePrint("No valid mixer address; start with -c to enter one.\n");
-        return 1;
-    }
-    if (!resolveAddress(options.haveSurface, options.surfaceAuto, options.surfaceAddress,
-                        addresses.surface, surface, surfaceAuto)) {
-        consolePrint("No valid X-Touch address; start with -c to enter one.\n");
-        return 1;
-    }
-    consolePrint("Using mixer %s from %s, X-Touch %s from %s\n", addressText(mixer, mixerAuto).c_str(),
+    consolePrint("Using mixer %s from %s, X-Touch %s from %s\n",
+                 addressText(mixer, automatic.mixer).c_str(),
                  addressSource(options.haveMixer, "--mixer", typed),
-                 addressText(surface, surfaceAuto).c_str(),
+                 addressText(surface, automatic.surface).c_str(),
                  addressSource(options.haveSurface, "--surface", typed));
-    setAddressOrigins(statusOrigin(options.haveMixer, typed, mixerAuto, "found"),
-                      statusOrigin(options.haveSurface, typed, surfaceAuto, "learned"));
+    setAddressOrigins(statusOrigin(options.haveMixer, typed, automatic.mixer, "found"),
+                      statusOrigin(options.haveSurface, typed, automatic.surface, "learned"));
     return -1;
 }
 
@@ -145,7 +193,7 @@ int runBridge(int argc, const char* const* argv)
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {
         consolePrint("velumbra: %s\n%s", error.c_str(), usageText());
-        return 2;
+        return EXIT_NO_USABLE_CONFIGURATION;
     }
     if (options.showHelp) {
         consolePrint("%s", usageText());
@@ -171,19 +219,19 @@ int runBridge(int argc, const char* const* argv)
         return 1;
     }
     const std::string configPath = configFilePath(profile);
-    UdpEndpoint mixerEndpoint;
-    UdpEndpoint surfaceEndpoint;
-    bool mixerAuto = false;
-    bool surfaceAuto = false;
-    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaceEndpoint, mixerAuto,
-                                  surfaceAuto);
-    if (settled >= 0) return settled;
-
+    // Before the addresses: typed ones are checked against this machine's
+    // own addresses before they are saved.
     int wsa = startSocketLibrary();
     if (wsa != 0) {
         consolePrint("WSAStartup failed: %d\n", wsa);
         return 1;
     }
+    loadOwnAddresses();
+    UdpEndpoint mixerEndpoint;
+    UdpEndpoint surfaceEndpoint;
+    AutoAddresses automatic;
+    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaceEndpoint, automatic);
+    if (settled >= 0) return settled;
     UdpSocket surfaceSocket;
     if (!surfaceSocket.open()) {
         consolePrint("Error creating socket: %d", UdpSocket::lastErrorCode());
@@ -201,19 +249,14 @@ int runBridge(int argc, const char* const* argv)
         return 1;
     }
     if (options.listenPort == 0) consolePrint("surface port %u\n", surfaceSocket.localPort());
-    loadOwnAddresses();
-    if (!surfaceAuto && surfaceLoopsBack(surfaceEndpoint, surfaceSocket.localPort())) {
-        consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
-                     "listens on: the bridge would hear its own messages as surface moves. Set the "
-                     "X-Touch address to the X-Touch's own address.\n",
-                     formatEndpoint(surfaceEndpoint).c_str(), ownAddressesText().c_str());
-        return 1;
+    if (refuseSelfLoop(surfaceEndpoint, automatic.surface, surfaceSocket.localPort())) {
+        return EXIT_NO_USABLE_CONFIGURATION;
     }
-    if (mixerAuto) {
+    if (automatic.mixer) {
         const int found = discoverMixer(options, configPath, mixerEndpoint);
         if (found >= 0) return found;
     }
-    if (surfaceAuto) {
+    if (automatic.surface) {
         surfaceEndpoint = UdpEndpoint{};
         startSurfaceLearning();
         consolePrint("Waiting for the X-Touch to ask for a host on port %u\n", surfaceSocket.localPort());

@@ -39,7 +39,8 @@ bool isValidAddress(const char* text)
 {
     if (isAutoAddress(text)) return true;
     uint32_t address;
-    return parseIpv4(text, address);
+    uint16_t port = 0;
+    return parseAddressField(text, address, port);
 }
 
 PromptResult askOne(const char* prompt, char* target)
@@ -60,11 +61,24 @@ PromptResult askOne(const char* prompt, char* target)
             std::strcpy(target, line);
             return PromptResult::Done;
         }
-        consolePrint("\"%s\" is not an IPv4 address like 192.168.1.10; please try again.\n", line);
+        consolePrint("\"%s\" is not an IPv4 address like 192.168.1.10 (or 192.168.1.10:10023); "
+                     "please try again.\n",
+                     line);
     }
 }
 
 } // namespace
+
+bool parseAddressField(const char* text, uint32_t& address, uint16_t& port)
+{
+    // A port is digits only: no sign or blank, which the number reader
+    // would let through, so what is saved reads back as typed.
+    const char* colon = std::strchr(text, ':');
+    if (colon && (colon[1] == '\0' || std::strspn(colon + 1, "0123456789") != std::strlen(colon + 1))) {
+        return false;
+    }
+    return parseHostPort(text, address, port);
+}
 
 std::string configFilePath(const std::string& profileFolder)
 {

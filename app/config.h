@@ -4,20 +4,27 @@
 // Runs on the entry thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-constexpr int ADDRESS_TEXT_SIZE = 20;   // at most 19 characters of dotted IPv4
+// Dotted IPv4 with an optional ":PORT": at most 21 characters.
+constexpr int ADDRESS_TEXT_SIZE = 22;
 
 struct AddressPair {
     char mixer[ADDRESS_TEXT_SIZE] = {};
     char surface[ADDRESS_TEXT_SIZE] = {};
 };
 
+// One address of the file or a prompt: "IP" or "IP:PORT". The port keeps
+// the value it has when the text names none. False for anything else.
+bool parseAddressField(const char* text, uint32_t& address, uint16_t& port);
+
 // The configuration file's path under the profile folder.
 std::string configFilePath(const std::string& profileFolder);
 
 // Reads both fields, echoing each one read unless echo is false. True only
-// when the file opened and both fields hold valid addresses.
+// when the file opened and both fields hold valid addresses (either form of
+// parseAddressField).
 bool readConfigFile(const std::string& path, AddressPair& addresses, bool echo = true);
 
 // Writes "mixer|surface|". False when the file cannot be written.

@@ -124,24 +124,32 @@ void reportUnanswered()
                  s.unanswered, s.asked, list, s.unanswered > 4 ? ", ..." : "");
 }
 
-void findEditor()
+void searchAndReportEditor()
 {
-    enterStep("looking for the editor");
     consolePrint("searching for X32 Edit or M32 Edit...\n");
-    resetEditorState();
     searchEditorWindow();
-    if (editorFound) {
-        consolePrint("Found\n");
-        int left = 0, top = 0, right = 0, bottom = 0;
-        if (editorWindowRect(left, top, right, bottom)) {
-            consolePrint("x1: %d Y1: %d  x2: %d  y2:%d\n", left, top, right, bottom);
-        } else {
-            consolePrint("error getting window rect -> %d\n", currentDesktop()->lastErrorCode());
-        }
-        updateEditorGeometry();
-    } else {
+    if (!editorFound) {
         consolePrint("Please start X32-Edit or M32-Edit.\n");
+        return;
     }
+    consolePrint("Found\n");
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (editorWindowRect(left, top, right, bottom)) {
+        consolePrint("x1: %d Y1: %d  x2: %d  y2:%d\n", left, top, right, bottom);
+    } else {
+        consolePrint("error getting window rect -> %d\n", currentDesktop()->lastErrorCode());
+    }
+    updateEditorGeometry();
+}
+
+// Without an editor (--no-editor) it is neither searched for nor asked for,
+// so a box's log does not nag at every start; the user banks may still come
+// from a preferences file.
+void findEditor(bool lookForEditor)
+{
+    enterStep(lookForEditor ? "looking for the editor" : "reading the editor preferences");
+    resetEditorState();
+    if (lookForEditor) searchAndReportEditor();
     consolePrint("reading X32-Edit (or M32-Edit) preferences...\n");
     readEditorPreferences();
     if (editorFound) focusEditorWindow();
@@ -184,9 +192,9 @@ void layOutFirstBank()
 
 } // namespace
 
-void findEditorAndLayOutFirstBank()
+void findEditorAndLayOutFirstBank(bool lookForEditor)
 {
-    findEditor();
+    findEditor(lookForEditor);
     layOutFirstBank();
 }
 
@@ -221,5 +229,5 @@ void runStartupSynchronisation(const BridgeOptions& options)
     sendMeterSubscriptions();
     for (int i = 0; i <= 8; ++i) bankSkip[i] = 0;
     initEditorClickPoints();
-    findEditorAndLayOutFirstBank();
+    findEditorAndLayOutFirstBank(!options.noEditor);
 }

@@ -10,7 +10,7 @@ void runStartupSynchronisation(const BridgeOptions& options);
 
 // Its last part: finds the editor, reads its banks, brings it to the front
 // and lays out bank 0, clicking the editor to match.
-void findEditorAndLayOutFirstBank();
+void findEditorAndLayOutFirstBank(bool lookForEditor);
 
 // The step start-up is in, for the status block ("reading the strips
 // (strip 12 of 80)"); any thread.

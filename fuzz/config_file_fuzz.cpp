@@ -6,7 +6,6 @@
 
 #include "app/config.h"
 #include "fuzz_support.h"
-#include "platform/udp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -21,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Accepted addresses are what the endpoints are built from, and a
         // file written from them reads back the same.
         uint32_t address;
-        FUZZ_CHECK(parseIpv4(addresses.mixer, address));
-        FUZZ_CHECK(parseIpv4(addresses.surface, address));
+        uint16_t port = 0;
+        FUZZ_CHECK(parseAddressField(addresses.mixer, address, port));
+        FUZZ_CHECK(parseAddressField(addresses.surface, address, port));
         FUZZ_CHECK(writeConfigFile(path, addresses));
         AddressPair again;
         FUZZ_CHECK(readConfigFile(path, again));

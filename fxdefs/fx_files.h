@@ -60,8 +60,9 @@ void resetFxDescriptions();
 
 // For each description file missing from the user profile, copies the one
 // shipped with the bridge there (from "fxdata" beside the program, else from
-// "../share/velumbra") and prints one line; an existing file is never
-// replaced. Entry thread, before the files are read.
+// "../share/velumbra", else the copy built into the program) and prints one
+// line; an existing file is never replaced. Entry thread, before the files
+// are read.
 void installShippedFxFiles();
 
 // Print their progress line, read "\AppData\Roaming\Velumbra\fx1_4.prm"

@@ -18,7 +18,8 @@ bridge=$build/velumbra
 for program in "$console_sim" "$surface_sim" "$bridge"; do
     if [[ ! -x $program ]]; then
         echo "demo: $program is missing; build first:" >&2
-        echo "  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release && cmake --build build -j2" >&2
+        echo "  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELUMBRA_BUILD_TESTS=OFF -DVELUMBRA_BUILD_BENCH=OFF" >&2
+        echo "  cmake --build build -j2" >&2
         exit 1
     fi
 done

@@ -138,19 +138,32 @@ TEST_F(BridgeBinary, NamesTheAddressesInUseSendsKeepAliveAndStopsOnQ)
     EXPECT_TRUE(waitForLine(bridge, "Cleanining up and stopping...", 100, line));
 }
 
-TEST_F(BridgeBinary, ForcedPromptRewritesTheFile)
+// A typed surface address that points back at the bridge is refused before
+// anything is saved; the file may hold ports, as the prompts may.
+TEST_F(BridgeBinary, ForcedPromptChecksBeforeItRewritesTheFile)
 {
-    writeConfig("127.0.0.5|127.0.0.6|");
-    ASSERT_TRUE(startAgainstStandIn({"-C"}));
+    UdpSocket probe;
+    ASSERT_TRUE(probe.open() && probe.bind(0x7F000001, 0));
+    const std::string port = std::to_string(probe.localPort());
+    probe.close();
+    const std::string before = "127.0.0.5:10023|127.0.0.6:10111|";
+    writeConfig(before);
+    ASSERT_TRUE(start({"-C", "--no-editor", "--listen-port", port}));
     std::string line;
+    ASSERT_TRUE(waitForLine(bridge, "X32[127.0.0.5:10023]", 5000, line));
     ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X32 mixer:", 5000, line));
     ASSERT_TRUE(writeToProcess(bridge, "10.1.2.3.4\n"));  // not an address: asked again
+    ASSERT_TRUE(waitForLine(bridge, "\"10.1.2.3.4\" is not an IPv4 address", 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, mixerArgument() + "\n127.0.0.1:" + port + "\n"));
+    ASSERT_TRUE(waitForLine(bridge, "The X-Touch address 127.0.0.1:" + port + " is this computer's own",
+                            5000, line));
+    EXPECT_EQ(readConfig(), before);
     ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X32 mixer:", 5000, line));
-    ASSERT_TRUE(writeToProcess(bridge, "10.1.2.3\n"));
-    ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X-Touch controller:", 5000, line));
-    ASSERT_TRUE(writeToProcess(bridge, "10.1.2.4\n"));
+    ASSERT_TRUE(writeToProcess(bridge, mixerArgument() + "\n10.1.2.4\n"));
+    ASSERT_TRUE(waitForLine(bridge, "Using mixer ", 5000, line));
+    EXPECT_EQ(line, "Using mixer " + mixerArgument() + " from the prompt, X-Touch 10.1.2.4:10111 from the prompt");
     ASSERT_TRUE(waitForLine(bridge, "Ready for the messages...", 5000, line));
-    EXPECT_EQ(readConfig(), "10.1.2.3|10.1.2.4|");
+    EXPECT_EQ(readConfig(), mixerArgument() + "|10.1.2.4|");
     ASSERT_TRUE(writeToProcess(bridge, "q\n"));
     ASSERT_TRUE(waitForExit(bridge, 3000));
     EXPECT_EQ(exitCode(), 0);
@@ -201,7 +214,7 @@ TEST_F(BridgeBinary, PromptAtEndOfInputFailsClearly)
     ASSERT_TRUE(start({"--no-editor", "--listen-port", "0"}));  // no file, no overrides
     closeProcessInput(bridge);
     ASSERT_TRUE(waitForExit(bridge, 3000));
-    EXPECT_NE(exitCode(), 0);
+    EXPECT_EQ(exitCode(), 2);  // a service does not restart on this code
     std::string line;
     EXPECT_TRUE(waitForLine(bridge, "Cannot ask for the addresses: standard input is closed", 100, line));
     EXPECT_FALSE(fs::exists(configPath()));
@@ -246,7 +259,7 @@ TEST_F(BridgeBinary, RefusesASurfaceAddressThatLoopsBackToItself)
                                  {"--no-editor", "--mixer", mixerArgument(), "--surface",
                                   std::string(host) + ":" + port, "--listen-port", port}));
         ASSERT_TRUE(waitForExit(child, 3000));
-        EXPECT_TRUE(WIFEXITED(child.exitStatus) && WEXITSTATUS(child.exitStatus) == 1);
+        EXPECT_TRUE(WIFEXITED(child.exitStatus) && WEXITSTATUS(child.exitStatus) == 2);
         std::string line;
         EXPECT_TRUE(waitForLine(child, std::string("The X-Touch address ") + host + ":" + port +
                                            " is this computer's own (127.0.0.1",

@@ -16,6 +16,12 @@ struct OptionCase {
     std::vector<const char*> args;
     bool ok;
 };
+void PrintTo(const OptionCase& c, std::ostream* os)
+{
+    *os << "velumbra";
+    for (const char* a : c.args) *os << ' ' << a;
+    *os << (c.ok ? " accepted" : " refused");
+}
 
 class OptionParsing : public ::testing::TestWithParam<OptionCase> {};
 
@@ -123,6 +129,10 @@ struct FileCase {
     bool known;
     const char* echoed;
 };
+void PrintTo(const FileCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.content)) << (c.known ? " known" : " not known");
+}
 
 class ConfigFileCases : public ConfigFile, public ::testing::WithParamInterface<FileCase> {};
 
@@ -146,7 +156,13 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"10.0.0.2|10.0.0.300|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.300]\n"},
         FileCase{"auto|auto|", true, "X32[auto]\nX-Touch[auto]\n"},
         FileCase{"10.0.0.2|AUTO|", true, "X32[10.0.0.2]\nX-Touch[AUTO]\n"},
-        FileCase{"automatic|10.0.0.3|", false, "X32[automatic]\nX-Touch[10.0.0.3]\n"}));
+        FileCase{"automatic|10.0.0.3|", false, "X32[automatic]\nX-Touch[10.0.0.3]\n"},
+        FileCase{"10.0.0.2:10024|10.0.0.3:10112|", true, "X32[10.0.0.2:10024]\nX-Touch[10.0.0.3:10112]\n"},
+        FileCase{"255.255.255.255:65535|10.0.0.3|", true, "X32[255.255.255.255:65535]\nX-Touch[10.0.0.3]\n"},
+        FileCase{"10.0.0.2:0|10.0.0.3|", false, "X32[10.0.0.2:0]\nX-Touch[10.0.0.3]\n"},
+        FileCase{"10.0.0.2:|10.0.0.3|", false, "X32[10.0.0.2:]\nX-Touch[10.0.0.3]\n"},
+        FileCase{"10.0.0.2|10.0.0.3:70000|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.3:70000]\n"},
+        FileCase{"10.0.0.2|10.0.0.3:+4|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.3:+4]\n"}));
 
 TEST_F(ConfigFile, MissingFileIsNotKnownAndPrintsNothing)
 {

@@ -137,6 +137,7 @@ struct ParamCase {
     char tag;
     double sent;
 };
+void PrintTo(const ParamCase& c, std::ostream* os) { *os << c.name; }
 
 class FxParameterTest : public FxEditingTest, public ::testing::WithParamInterface<ParamCase> {};
 

@@ -80,6 +80,7 @@ struct PreampButtonCase {
     int expected;         // field after one press
     const char* address;  // where the new value shows in the page; nullptr: nothing sent
 };
+void PrintTo(const PreampButtonCase& c, std::ostream* os) { *os << c.name; }
 
 class PreampButtonTest : public PreampPageTest, public ::testing::WithParamInterface<PreampButtonCase> {};
 

@@ -21,6 +21,8 @@ struct ThreeDevices {
     int consolePort = 0;
     int surfacePort = 0;
     int bridgePort = 0;  // the bridge's local surface port
+    std::string bridgeProgram;   // empty: the build's own bridge
+    bool seedFxFiles = true;     // put the source tree's effects files in the profile
 
     ThreeDevices() = default;
     ThreeDevices(const ThreeDevices&) = delete;

@@ -6,10 +6,14 @@
 #include <sys/wait.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "e2e/model_surface.h"
 #include "e2e/three_devices.h"
+#include "fxdefs/fx_files.h"
+#include "platform/console_output.h"
 
 namespace {
 
@@ -107,6 +111,69 @@ TEST_F(EndToEnd, StopsOnQWhileTrafficFlows)
     EXPECT_EQ(WEXITSTATUS(devices.bridge.exitStatus), 0);
     std::string line;
     EXPECT_TRUE(waitForLine(devices.bridge, "Cleanining up and stopping...", 100, line));
+}
+
+std::string fileText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The program copied alone into an empty folder, with a profile that holds
+// no effects files: what it carries in itself must name the effects.
+TEST_F(EndToEnd, ProgramCopiedAloneNamesTheEffectParameters)
+{
+    const std::filesystem::path alone = profileFolder(devices) / "alone";
+    std::filesystem::create_directories(alone);
+    ASSERT_TRUE(std::filesystem::copy_file(VELUMBRA_BINARY, alone / "velumbra"));
+    devices.bridgeProgram = (alone / "velumbra").string();
+    devices.seedFxFiles = false;
+    ASSERT_NO_FATAL_FAILURE(start());
+    int builtIn = 0;
+    for (const std::string& l : outputLines(devices.bridge))
+        builtIn += l.find("was missing: wrote the built-in one to ") != std::string::npos;
+    EXPECT_EQ(builtIn, 2) << bridgeTail(devices, 40);
+    const std::filesystem::path written = devices.profile / "AppData" / "Roaming" / "Velumbra" / "fx1_4.prm";
+    const std::filesystem::path shipped = std::filesystem::path(VELUMBRA_SOURCE_DIR) / "fxdata" / "fx1_4.prm";
+    EXPECT_TRUE(fileText(written) == fileText(shipped)) << written << " differs from " << shipped;
+
+    // What the effects page of slot 1 must show, read from the source tree's
+    // file for the type the console holds.
+    int type = -1;
+    ASSERT_TRUE(consoleInt(devices, "/fx/1/type", type));
+    ASSERT_TRUE(type >= 0 && type < FX_TYPES_1TO4) << type;
+    resetFxDescriptions();
+    std::string readerOutput;
+    setConsoleCapture(&readerOutput);
+    const bool read = readFxDescriptionFile(shipped.string(), fxDescriptions1to4, FX_TYPES_1TO4, FX_LINE_CAPACITY_1TO4);
+    setConsoleCapture(nullptr);
+    ASSERT_TRUE(read) << readerOutput;
+    const FxDescription& fx = fxDescriptions1to4[type];
+    std::string expected[6];
+    int named = 0;
+    for (int q = 0; q < fx.paramCount && fx.params[q].kind >= 0; ++q) {
+        const FxParamDescription& p = fx.params[q];
+        if (p.page == 1 && p.position >= 1 && p.position <= 6 && expected[p.position - 1].empty()) {
+            expected[p.position - 1] = std::string(p.name).substr(0, 7);
+            ++named;
+        }
+    }
+    ASSERT_GT(named, 0) << "the shipped file names nothing on page 1 of type " << type;
+
+    ASSERT_TRUE(surfaceCommand(devices, "press 70"));
+    EXPECT_EQ(eventually(kSettleMs, [&]() -> std::string {
+                  SurfaceView view;
+                  if (!readSurface(devices, view)) return "no dump";
+                  if (view.displayBottom[0] != fx.name) return "effect shown as \"" + view.displayBottom[0] + "\"";
+                  for (int i = 0; i < 6; ++i) {
+                      if (!expected[i].empty() && view.displayTop[i + 2] != expected[i])
+                          return "display " + std::to_string(i + 3) + " shows \"" + view.displayTop[i + 2] +
+                                 "\", not \"" + expected[i] + "\"";
+                  }
+                  return "";
+              }),
+              "");
+    resetFxDescriptions();
 }
 
 } // namespace

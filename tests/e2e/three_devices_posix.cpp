@@ -22,6 +22,7 @@ bool makeProfile(ThreeDevices& devices, std::string& why)
 {
     std::error_code error;
     fs::path fxFolder = profileFolder(devices) / "AppData" / "Roaming" / "Velumbra";
+    if (!devices.seedFxFiles) return true;
     fs::create_directories(fxFolder, error);
     for (const char* name : {"fx1_4.prm", "fx5_8.prm"}) {
         fs::copy_file(fs::path(VELUMBRA_SOURCE_DIR) / "fxdata" / name, fxFolder / name,
@@ -44,7 +45,8 @@ bool startBridge(ThreeDevices& devices, const std::vector<std::string>& extra)
                                           "127.0.0.1:" + std::to_string(devices.surfacePort), "--listen-port",
                                           std::to_string(devices.bridgePort), "--no-editor"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    bool started = startProcess(devices.bridge, VELUMBRA_BINARY, arguments);
+    const std::string program = devices.bridgeProgram.empty() ? VELUMBRA_BINARY : devices.bridgeProgram;
+    bool started = startProcess(devices.bridge, program, arguments);
     if (saved) ::setenv("USERPROFILE", savedText.c_str(), 1);
     else ::unsetenv("USERPROFILE");
     return started;

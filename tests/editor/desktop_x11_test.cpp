@@ -240,7 +240,7 @@ TEST_F(DesktopX11Test, UnderAnAnimatingWindowManagerNoPressLandsOffTheEditor)
     }));
     ASSERT_FALSE(editorCanTakeClicks());
     // The start-up's own focus request restores the editor.
-    findEditorAndLayOutFirstBank();
+    findEditorAndLayOutFirstBank(true);
     EXPECT_TRUE(waitForEditorClicks());
     ASSERT_TRUE(waitFor([] { return editorCanTakeClicks(); }, 5000));
     const uint8_t faderTouch[] = {0x90, 104, 127};

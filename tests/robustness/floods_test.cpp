@@ -114,6 +114,7 @@ struct FloodCase {
     const char* name;
     uint32_t seed;
 };
+void PrintTo(const FloodCase& c, std::ostream* os) { *os << "seed " << c.seed; }
 
 class InProcessOscFlood : public InProcessFloods, public ::testing::WithParamInterface<FloodCase> {};
 

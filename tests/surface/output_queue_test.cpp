@@ -33,6 +33,7 @@ struct MeterCase {
     float level;
     int segment;
 };
+void PrintTo(const MeterCase& c, std::ostream* os) { *os << "level " << c.level << " -> segment " << c.segment; }
 
 class MeterThresholds : public OutputQueue, public ::testing::WithParamInterface<MeterCase> {};
 
@@ -101,6 +102,7 @@ struct CoalesceCase {
     std::function<void()> after;
     std::vector<Bytes> expected;
 };
+void PrintTo(const CoalesceCase& c, std::ostream* os) { *os << c.what; }
 
 class Coalescing : public OutputQueue, public ::testing::WithParamInterface<CoalesceCase> {};
 
