@@ -89,9 +89,9 @@ check "programs and unit file installed" has_files usr/bin/velumbra usr/bin/velu
 check "manual pages, copyright and changelog installed" has_files usr/share/man/man1/velumbra.1.gz \
   usr/share/man/man1/velumbra-console-sim.1.gz usr/share/man/man1/velumbra-surface-sim.1.gz \
   usr/share/doc/velumbra/copyright usr/share/doc/velumbra/changelog.gz
-options_file_ok() {  # a conffile, and by default no option at all
+options_file_ok() {  # a conffile, and by default both devices found
   grep -qx /etc/default/velumbra "$work/control/conffiles" &&
-    [ "$(grep -v '^#' "$root/etc/default/velumbra" | grep -v '^$')" = 'VELUMBRA_OPTIONS=""' ] ||
+    [ "$(grep -v '^#' "$root/etc/default/velumbra" | grep -v '^$')" = 'VELUMBRA_OPTIONS="--mixer auto --surface auto"' ] ||
     { echo "  conffiles: $(cat "$work/control/conffiles" 2>/dev/null)"; return 1; }
 }
 check "service options in /etc/default/velumbra, a conffile" options_file_ok

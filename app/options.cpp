@@ -183,13 +183,14 @@ const char* usageText()
            "Other arguments are ignored, each named in one line at the start.\n"
            "\n"
            "The addresses are kept in Documents/Velumbra.cfg under the profile folder\n"
-           "(USERPROFILE, else HOME) as \"MIXER|SURFACE|\", each IP or IP:PORT.\n"
+           "(USERPROFILE, else HOME) as \"MIXER|SURFACE|\", each IP, IP:PORT or auto.\n"
            "\n"
            "Keys, also during start-up: q + Enter stops, s + Enter asks for new\n"
            "addresses and stops, i + Enter prints the link status.\n"
            "\n"
            "Exit status: 0 stopped; 1 a failure (no profile folder, a socket, the\n"
            "listening port taken); 2 nothing usable to run with (a bad option, no\n"
-           "addresses and no keyboard to ask, a surface address that is this\n"
+           "addresses and no keyboard to ask, several consoles found and no keyboard\n"
+           "to choose one, a surface address that is this\n"
            "computer's own).\n";
 }
