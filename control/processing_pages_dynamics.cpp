@@ -92,9 +92,10 @@ void sendDynamicsPage(int s)
     sendStripInt(s, "/dyn/filter/on", r.dynFilterOn, 0, 1);
     sendStripFloat(s, "/dyn/filter/f", r.dynFilterF);
     sendStripInt(s, "/dyn/filter/type", r.dynFilterType, 0, HIGHEST_FILTER_TYPE);
-    sendStripInt(s, "/dyn/keysrc", r.dynKeySrc, 0, HIGHEST_KEY_SOURCE);
-    const char* keySoloAddress = s == 70 ? "/main/st/keysolo" : s == 71 ? "/main/m/keysolo" : "/-stat/keysolo";
-    sendIntTo(keySoloAddress, keySolo, 0, 1);
+    // Matrices and mains have no key source; the key solo is the console's
+    // one switch, whichever strip the page shows.
+    if (s <= 63) sendStripInt(s, "/dyn/keysrc", r.dynKeySrc, 0, HIGHEST_KEY_SOURCE);
+    sendIntTo("/-stat/keysolo", keySolo, 0, 1);
 }
 
 void dynamicsEncoder(int controller, int value)
