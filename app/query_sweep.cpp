@@ -204,6 +204,8 @@ void queryLinksAndSwitches()
         // Matrices pan too, though the strip queries leave it out.
         if (strip >= 64 && strip < 70) ask("%s/mix/pan", root);
     }
+    // With the routing switch on, the inputs come through the playback blocks.
+    for (const char* block : {"1-8", "9-16", "17-24", "25-32"}) ask("/config/routing/PLAY/%s", block);
     for (int g = 1; g <= 6; ++g) ask("/config/mute/%d", g);
     for (int n = 1; n <= STRIP_SOLO_COUNT; ++n) ask("/-stat/solosw/%02d", n);
     queryAndWait("/config/routing/routswitch");

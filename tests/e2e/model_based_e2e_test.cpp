@@ -20,13 +20,16 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iomanip>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "e2e/model_edits.h"
 #include "e2e/model_surface.h"
 #include "e2e/three_devices.h"
 
@@ -240,6 +243,9 @@ void apply(const Action& action, Model& m, const Banks& banks)
     case Kind::NextStrip: selectAdjacentStrip(m, banks, 1); break;
     case Kind::PreviousStrip: selectAdjacentStrip(m, banks, -1); break;
     case Kind::Home: m.page = 0; break;
+    case Kind::SetValue:
+        if (action.text == "/-stat/selidx") m.selected = static_cast<int>(action.x);
+        break;
     // A user bank without strips is passed over both ways; up from the last
     // one with strips comes the DCA spill bank, down from the first nothing.
     case Kind::BankUp: {
@@ -291,7 +297,22 @@ Action consoleChange(std::mt19937& random, const Model& m)
     char headAmp[24];
     std::snprintf(headAmp, sizeof headAmp, "/headamp/%03d/phantom", pick(0, 40));
     const std::string band = p + "/eq/" + std::to_string(pick(1, 4));
-    switch (pick(0, 10)) {
+    // The stereo link of s's odd-even pair within its kind (s is 0..63).
+    static const int kindStart[4] = {0, 32, 40, 48};
+    static const char* const kindWord[4] = {"chlink", "auxlink", "fxlink", "buslink"};
+    const int kind = s < 32 ? 0 : (s < 40 ? 1 : (s < 48 ? 2 : 3));
+    const int firstOfPair = ((s - kindStart[kind]) & ~1) + 1;
+    const std::string link = std::string("/config/") + kindWord[kind] + "/" + std::to_string(firstOfPair) + "-" +
+                             std::to_string(firstOfPair + 1);
+    const int inserted = pick(0, 2) == 0 ? pick(64, 71) : s;
+    switch (pick(0, 15)) {
+    case 11: return act(Kind::SetValue, 1, pick(0, 1), link);
+    case 12:
+        if (inserted >= 32 && inserted < 48) return act(Kind::SetValue, 1, pick(0, 1), p + "/eq/on");
+        return act(Kind::SetValue, 1, pick(0, 1), stripPrefix(inserted) + (pick(0, 1) ? "/insert/on" : "/insert/pos"));
+    case 13: return act(Kind::SetValue, 1, pick(0, 1), "/config/mute/" + std::to_string(pick(1, 6)));
+    case 14: return act(Kind::SetValue, 1, pick(0, 1), "/config/routing/routswitch");
+    case 15: return act(Kind::SetValue, 1, pick(0, 71), "/-stat/selidx");
     case 0: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/" + send + "/on");
     case 1: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/" + send + "/level");
     case 2: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/mono");
@@ -360,8 +381,12 @@ Action nextAction(std::mt19937& random, const Model& m)
     if (roll < 56) return m.bank == 0 && m.scroll > 0 ? act(Kind::ScrollBack) : act(Kind::BankDown);
     if (roll < 61) return act(Kind::ScrollOn);
     if (roll < 64) return act(Kind::ScrollBack);
-    // Home, or the automix enable buttons (89, 90), which leave the page as it is.
-    if (roll < 65) return act(pick(0, 2) == 0 ? Kind::Home : Kind::Page, pick(89, 90));
+    // Home, or the automix enable (89, 90), mute group (74-79) and routing
+    // switch (86) buttons, which leave the page as it is.
+    if (roll < 65) {
+        const int globals[] = {89, 90, 74, 75, 76, 77, 78, 79, 86};
+        return act(pick(0, 2) == 0 ? Kind::Home : Kind::Page, globals[pick(0, 8)]);
+    }
     if (roll < 70) {
         const int pages[] = {51, 44, 40, 45, 85, 62, 63, 69, 54, 61, 43, 42, 41};
         return act(Kind::Page, pages[pick(0, 12)]);
@@ -419,8 +444,36 @@ struct Outcome {
 
 struct Rig {
     std::string prefsPath;
+    std::string startScript;  // the console's random start state
     Banks banks;
 };
+
+// A random start state for what the strip queries do not read: stereo
+// links, inserts, matrix pans, mute groups, solos, the routing switch, the
+// selection; and DCA memberships and channel inserts beside them.
+std::string startState(std::mt19937& random)
+{
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::ostringstream script;
+    const struct { const char* word; int count; } links[] = {
+        {"chlink", 32}, {"auxlink", 8}, {"fxlink", 8}, {"buslink", 16}, {"mtxlink", 6}};
+    for (const auto& link : links)
+        for (int n = 1; n < link.count; n += 2)
+            script << "set /config/" << link.word << "/" << n << "-" << n + 1 << " " << pick(0, 1) << "\n";
+    for (int s = 0; s < 72; ++s) {
+        const std::string p = stripPrefix(s);
+        if (s < 32 || s >= 48) {
+            script << "set " << p << "/insert/on " << pick(0, 1) << "\nset " << p << "/insert/pos " << pick(0, 1)
+                   << "\nset " << p << "/insert/sel " << pick(0, 22) << "\n";
+        }
+        if (s >= 64 && s < 70) script << "set " << p << "/mix/pan " << pick(0, 20) * 0.05 << "\n";
+        if (s < 64 && pick(0, 3) == 0) script << "set " << p << "/grp/dca " << pick(0, 255) << "\n";
+        if (pick(0, 5) == 0) script << "set /-stat/solosw/" << std::setw(2) << std::setfill('0') << s + 1 << " 1\n";
+    }
+    for (int g = 1; g <= 6; ++g) script << "set /config/mute/" << g << " " << pick(0, 1) << "\n";
+    script << "set /config/routing/routswitch " << pick(0, 1) << "\nset /-stat/selidx " << pick(0, 71) << "\n";
+    return script.str();
+}
 
 // The DCA spill banks, from the console's DCA memberships (nothing here
 // changes them): slot 0 empty, then the members in strip order.
@@ -442,19 +495,51 @@ bool readSpillBanks(ThreeDevices& devices, Banks& banks)
     return true;
 }
 
-// The phantom switches of all head amps, and whether the console names a
-// head amp for its selected strip.
-bool phantomState(ThreeDevices& devices, Values& phantoms, bool& selectedHasHeadAmp)
+// The head amp the console names for its selected strip S, or -1.
+int selectedHeadAmp(ThreeDevices& devices, const Values& console)
 {
-    Values status;
-    std::string index;
-    if (!consoleDump(devices, "/headamp/", phantoms) || !consoleDump(devices, "/-stat/selidx", status)) return false;
     double selected = -1.0;
-    number(status, "/-stat/selidx", selected);
+    number(console, "/-stat/selidx", selected);
     char address[24];
     std::snprintf(address, sizeof address, "/-ha/%02d/index", static_cast<int>(selected));
-    selectedHasHeadAmp = selected >= 0 && selected < 40 && consoleValue(devices, address, index) && index != "i -1";
-    return true;
+    std::string index;
+    int headAmp = -1;
+    if (selected >= 0 && selected < 40 && consoleValue(devices, address, index)) std::sscanf(index.c_str(), "i %d", &headAmp);
+    return headAmp;
+}
+
+// How many messages for addresses it does not hold the console emulator
+// has had so far, from its statistics; -1 when it did not answer.
+long unknownAddresses(ThreeDevices& devices)
+{
+    std::string line;
+    unsigned long long unknown = 0;
+    if (!writeToProcess(devices.console, "stats\n") || !waitForLine(devices.console, "received ", 3000, line)) return -1;
+    const size_t at = line.find(" unknown ");
+    if (at == std::string::npos || std::sscanf(line.c_str() + at, " unknown %llu", &unknown) != 1) return -1;
+    return static_cast<long>(unknown);
+}
+
+// The last such message, as the emulator logged it.
+std::string lastUnknownAddress(ThreeDevices& devices)
+{
+    std::string last;
+    for (const std::string& line : outputLines(devices.console))
+        if (line.rfind("unknown address", 0) == 0) last = line;
+    return last;
+}
+
+// What the action may change on the console, from the action alone: a
+// console-side set its own address, a surface action what its control edits.
+std::set<std::string> editsOf(ThreeDevices& devices, const Action& action, const Model& m, const Values& console)
+{
+    if (onConsole(action)) {
+        std::istringstream words(commandOf(action));
+        std::string verb, address;
+        words >> verb >> address;
+        return {address};
+    }
+    return surfaceEdits(commandOf(action), m, console, m.page == 28 ? selectedHeadAmp(devices, console) : -1);
 }
 
 // Runs actions from a fresh start; with a generator, first draws steps new
@@ -465,7 +550,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     Outcome outcome;
     ThreeDevices devices;
     std::string why;
-    if (!startThreeDevices(devices, kStartupMs, why, {}, {"--prefs", rig.prefsPath})) {
+    if (!startThreeDevices(devices, kStartupMs, why, {"--script", rig.startScript}, {"--prefs", rig.prefsPath})) {
         outcome.setupError = why;
         return outcome;
     }
@@ -476,7 +561,22 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     Model m;
     buildBankStrips(m, rig.banks);
     m.dcaGroup = 0;
+    // Start-up keeps the selection the console holds; the first changes are
+    // the console's whole state.
+    Values console, changed;
+    if (!consoleChanges(devices, console, changed)) {
+        outcome.setupError = "no changes from the console emulator";
+        return outcome;
+    }
+    double selected = 0.0;
+    number(console, "/-stat/selidx", selected);
+    m.selected = static_cast<int>(selected);
     std::string mismatch = eventually(kSettleMs * 2, [&] { return surfaceMismatch(devices, m); });
+    // Start-up itself changes nothing on the console.
+    if (mismatch.empty())
+        mismatch = consoleChanges(devices, console, changed) ? untouchedMismatch(changed, console, {}) : "no console changes";
+    long unknown = unknownAddresses(devices);
+    if (mismatch.empty() && unknown != 0) mismatch = "start-up sent an address the console does not hold: " + lastUnknownAddress(devices);
     if (!mismatch.empty()) {
         outcome.failedAt = 0;
         outcome.mismatch = "after start-up: " + mismatch;
@@ -488,12 +588,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     for (size_t i = 0; i < total; ++i) {
         if (generator) actions.push_back(i < tour.size() ? tour[i] : nextAction(*generator, m));
         const Action& action = actions[i];
-        // The pre-amp page's phantom button works only for a strip the
-        // console gave a head amp.
-        Values phantomsBefore;
-        bool hasHeadAmp = true;
-        bool phantomButton = action.kind == Kind::TopRow && action.a == 2 && m.page == 28 && !m.selectionStale &&
-                             phantomState(devices, phantomsBefore, hasHeadAmp);
+        const std::set<std::string> allowed = editsOf(devices, action, m, console);
         bool sent = onConsole(action) ? consoleCommand(devices, commandOf(action))
                                       : surfaceCommand(devices, commandOf(action));
         if (!sent) {
@@ -502,11 +597,14 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         }
         apply(action, m, rig.banks);
         mismatch = eventually(settleMs, [&] { return surfaceMismatch(devices, m); });
-        Values phantomsAfter;
-        bool unused = true;
-        if (mismatch.empty() && phantomButton && !hasHeadAmp && phantomState(devices, phantomsAfter, unused) &&
-            phantomsAfter != phantomsBefore)
-            mismatch = "the phantom button switched a head amp of a strip without one";
+        // Nothing but what the action edits has changed on the console.
+        if (mismatch.empty()) {
+            mismatch = consoleChanges(devices, console, changed) ? untouchedMismatch(changed, console, allowed)
+                                                                 : "no console changes";
+            if (!mismatch.empty()) mismatch = "settings the action does not edit changed: " + mismatch;
+        }
+        const long unknownNow = mismatch.empty() ? unknownAddresses(devices) : unknown;
+        if (unknownNow != unknown) mismatch = "an address the console does not hold: " + lastUnknownAddress(devices);
         if (!mismatch.empty()) {
             outcome.failedAt = i;
             outcome.mismatch = mismatch;
@@ -564,9 +662,12 @@ TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
     Rig rig;
     rig.prefsPath = (std::filesystem::temp_directory_path() /
                      ("velumbra-model-prefs-" + std::to_string(::getpid()) + ".txt")).string();
+    rig.startScript = rig.prefsPath + ".console";
     {
         std::ofstream prefs(rig.prefsPath);
         prefs << preferencesText();
+        std::mt19937 startRandom(static_cast<uint32_t>(seed) * 7919u + 1u);
+        std::ofstream(rig.startScript) << startState(startRandom);
     }
     std::vector<BankList> lists = userBanks();
     for (int b = 0; b < 8; ++b) {
@@ -578,7 +679,10 @@ TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
     std::mt19937 random(static_cast<uint32_t>(seed));
     std::vector<Action> actions;
     Outcome outcome = run(rig, actions, &random, static_cast<size_t>(steps));
-    if (!outcome.setupError.empty()) std::remove(rig.prefsPath.c_str());
+    if (!outcome.setupError.empty()) {
+        std::remove(rig.prefsPath.c_str());
+        std::remove(rig.startScript.c_str());
+    }
     ASSERT_EQ(outcome.setupError, "");
     if (outcome.failedAt != SIZE_MAX) {
         std::string mismatch = outcome.mismatch;
@@ -596,6 +700,7 @@ TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
         ADD_FAILURE() << text.str();
     }
     std::remove(rig.prefsPath.c_str());
+    std::remove(rig.startScript.c_str());
 }
 
 }  // namespace

@@ -35,8 +35,8 @@ std::string mixPath(int s) { return s >= 72 ? stripPrefix(s) : stripPrefix(s) + 
 
 std::string stripLabel(int s) { return familyText(s, true); }
 
-// The others (matrices, mono, DCAs) start from a pan of the bridge's own.
-bool panKnown(int s) { return s < 64 || s == 70; }
+// The mono main and the DCAs have no pan.
+bool panKnown(int s) { return s < 71; }
 
 bool number(const Values& values, const std::string& address, double& out)
 {
@@ -409,7 +409,8 @@ bool consoleValues(ThreeDevices& devices, const Model& m, int selected, Values& 
 {
     for (int s : m.shown)
         if (s != kBlank && !consoleDump(devices, stripPrefix(s) + "/", values)) return false;
-    bool ok = consoleDump(devices, "/main/st/mix/", values) && consoleDump(devices, "/config/amixenable/", values);
+    bool ok = consoleDump(devices, "/main/st/mix/", values) && consoleDump(devices, "/config/amixenable/", values) &&
+              consoleDump(devices, "/config/mute/", values) && consoleDump(devices, "/config/routing/routswitch", values);
     if (m.page == 1 || m.page >= 28)
         ok = ok && consoleDump(devices, stripPrefix(selected) + "/", values);
     if (m.page == 28) ok = ok && consoleDump(devices, "/headamp/", values);
@@ -481,5 +482,7 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
     c.expectLit(0x54, anySolo, "solo active");
     c.expectLit(0x59, c.get("/config/amixenable/X") != 0.0, "automix X");
     c.expectLit(0x5A, c.get("/config/amixenable/Y") != 0.0, "automix Y");
+    for (int g = 1; g <= 6; ++g) c.expectLit(0x49 + g, c.get("/config/mute/" + std::to_string(g)) != 0.0, "mute group");
+    c.expectLit(0x56, c.get("/config/routing/routswitch") != 0.0, "routing switch");
     return c.wrong.str();
 }

@@ -13,7 +13,7 @@ namespace {
 
 const char* const kHelp =
     "commands: set ADDRESS VALUE | silent on [MS] | silent off | ignore ADDRESS | ignore none | delay MS | drop PERCENT | "
-    "scene COUNT | dump ADDRESS | dump PREFIX* | wait MS | clients | stats | quit";
+    "scene COUNT | dump ADDRESS | dump PREFIX* | changes | wait MS | clients | stats | quit";
 
 std::string formatArg(const OscArg& arg)
 {
@@ -103,6 +103,24 @@ void runDump(const std::string& what)
     else consoleLog("unknown address %s", what.c_str());
 }
 
+// What "changes" printed last, per parameter; empty before its first use,
+// so that the first "changes" prints the whole state.
+std::vector<std::string> changeBaseline;
+
+void runChanges()
+{
+    changeBaseline.resize(params.size());
+    int count = 0;
+    for (size_t i = 0; i < params.size(); ++i) {
+        std::string value = formatParamValue(params[i]);
+        if (value == changeBaseline[i]) continue;
+        consoleLog("%s %s", params[i].address.c_str(), value.c_str());
+        changeBaseline[i] = std::move(value);
+        ++count;
+    }
+    consoleLog("changed %d", count);
+}
+
 void runClients(int64_t nowMs)
 {
     for (const RemoteClient& client : server.clients)
@@ -158,6 +176,8 @@ bool runLine(const std::string& line, int64_t nowMs)
         recallRandomScene(static_cast<int>(number), nowMs);
     } else if (verb == "dump" && words.size() == 2) {
         runDump(words[1]);
+    } else if (verb == "changes" && words.size() == 1) {
+        runChanges();
     } else if (verb == "wait" && wordNumber(words, 1, 0, 86400000L, number)) {
         commands.resumeAtMs = nowMs + number;
         return false;

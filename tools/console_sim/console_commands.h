@@ -1,6 +1,7 @@
 // Operator commands of the console emulator, one per line, from a script
 // file and from standard input: set, silent, delay, drop, scene, dump,
-// wait, clients, stats, help, quit. Runs on the event-loop thread.
+// changes (every value unlike what the last "changes" printed), wait,
+// clients, stats, help, quit. Runs on the event-loop thread.
 #pragma once
 
 #include <cstdint>

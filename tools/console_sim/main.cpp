@@ -36,7 +36,7 @@ const char* const kUsage =
     "  --verbose             log every received message\n"
     "  --script FILE         run the commands in FILE, then those on standard input\n"
     "commands (standard input, one per line): set ADDRESS VALUE, silent on [MS], silent off,\n"
-    "  ignore ADDRESS, ignore none, delay MS, drop P, scene COUNT, dump ADDRESS, dump PREFIX*, wait MS, clients, stats, quit\n";
+    "  ignore ADDRESS, ignore none, delay MS, drop P, scene COUNT, dump ADDRESS, dump PREFIX*, changes, wait MS, clients, stats, quit\n";
 
 bool parseOptions(int argc, char** argv, Options& options)
 {
