@@ -21,7 +21,8 @@ bool takesDynamicsButtons(int strip)
     return (strip >= 0 && strip <= 30) || (strip >= 48 && strip <= 71);
 }
 
-void stepDynamicsEncoder(StripRecord& r, int encoder, int value)
+// keySource: the strip has one (not the matrices and mains).
+void stepDynamicsEncoder(StripRecord& r, int encoder, int value, bool keySource)
 {
     bool pushed = encoderPushed[encoder - 1] != 0;
     switch (encoder) {
@@ -37,7 +38,8 @@ void stepDynamicsEncoder(StripRecord& r, int encoder, int value)
     case 5: r.dynHold = stepUnit(r.dynHold, value, 0.01); break;
     case 6: r.dynRelease = stepUnit(r.dynRelease, value, 0.01); break;
     case 7:
-        if (pushed) r.dynKeySrc = stepByTicks(r.dynKeySrc, value, 0, HIGHEST_KEY_SOURCE);
+        if (pushed && keySource) r.dynKeySrc = stepByTicks(r.dynKeySrc, value, 0, HIGHEST_KEY_SOURCE);
+        else if (pushed) break;
         else r.dynFilterType = stepByOne(r.dynFilterType, value, 0, HIGHEST_FILTER_TYPE);
         break;
     case 8: r.dynFilterF = stepUnit(r.dynFilterF, value, 0.005); break;
@@ -103,7 +105,7 @@ void dynamicsEncoder(int controller, int value)
     int encoder = controller - 15;
     if (encoder == 1) selectAdjacentStrip(isClockwise(value) ? 1 : -1);
     else if (encoder >= 2 && encoder <= 8 && isValidStrip(selectedStrip))
-        stepDynamicsEncoder(strips[selectedStrip], encoder, value);
+        stepDynamicsEncoder(strips[selectedStrip], encoder, value, selectedStrip <= 63);
     sendDynamicsPage(selectedStrip);
 }
 

@@ -22,12 +22,11 @@ bool hasInsert(int strip)
     return (strip >= 0 && strip <= 31) || (strip >= 48 && strip <= 71);
 }
 
-void sendHeadamp(int h, bool withPhantom)
+void sendHeadamp(int h)
 {
     char address[OSC_BUFFER_SIZE];
     formatText(address, sizeof address, "/headamp/%03d/gain", h);
     sendFloatTo(address, headamps[h].gain);
-    if (!withPhantom) return;
     formatText(address, sizeof address, "/headamp/%03d/phantom", h);
     sendIntTo(address, headamps[h].phantom, 0, 1);
 }
@@ -54,7 +53,7 @@ void sendChannelPreamp(int s)
 {
     const StripRecord& r = strips[s];
     int h = preampHeadamp(s);
-    if (h >= 0) sendHeadamp(h, true);
+    if (h >= 0) sendHeadamp(h);
     sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
     sendStripInt(s, "/delay/on", r.delayOn, 0, 1);
     sendStripFloat(s, "/delay/time", r.delayTime);
@@ -70,7 +69,8 @@ void sendAuxPreamp(int s)
 {
     const StripRecord& r = strips[s];
     int h = preampHeadamp(s);
-    if (h >= 0) sendHeadamp(h, false);
+    // Its phantom too: button 2 switches it for an aux input as for a channel.
+    if (h >= 0) sendHeadamp(h);
     sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
     sendStripFloat(s, "/preamp/trim", r.trim);
     sendStripInt(s, "/preamp/invert", r.invert, 0, 1);

@@ -1,4 +1,4 @@
-#include "e2e/model_edits.h"
+#include "e2e/model_surface.h"
 
 #include <cstdio>
 #include <sstream>
@@ -14,163 +14,139 @@ std::string two(int n)
     return text;
 }
 
-struct Edit {
-    Edit(const Model& model, int selected, int amp)
-        : m(model), page(model.page), S(selected), p(S >= 0 && S < 72 ? stripPrefix(S) : "/none"), headAmp(amp)
-    {
-    }
-
-    const Model& m;
+// A page control of the selected strip S: top-row button or encoder n and
+// what it edits ("unpushed|pushed" when holding the encoder changes it), for
+// S up to upTo or from 48 (buses) to alsoUpTo. "/..." follows the strip's
+// prefix, "!..." is the whole address; "#link", "#phantom" and "#gain" are
+// worked out below.
+struct PageControl {
     int page;
+    bool encoder;
+    int n;
+    const char* edits;
+    int upTo, alsoUpTo;
+};
+
+const PageControl pageControls[] = {
+    {1, false, 1, "/eq/on", 71, 0}, {1, false, 2, "/preamp/hpon", 31, 0}, {1, true, 3, "/preamp/hpf", 31, 0},
+    {28, false, 2, "#phantom", 39, 0}, {28, false, 3, "/preamp/invert", 39, 0}, {28, false, 4, "#link", 69, 0},
+    {28, false, 5, "/preamp/hpon", 31, 0}, {28, false, 6, "/delay/on", 31, 0}, {28, false, 7, "/insert/on", 31, 71},
+    {28, true, 2, "#gain|/config/source", 39, 0}, {28, true, 6, "/preamp/hpf", 31, 0},
+    {28, true, 7, "/delay/time", 31, 0}, {28, true, 8, "/insert/sel", 31, 71}, {31, false, 1, "/mix/st", 63, 0},
+    {31, false, 2, "/mix/mono", 63, 0}, {31, false, 4, "/automix/group", 7, 0}, {31, false, 6, "/grp/dca", 63, 0},
+    {31, false, 7, "/grp/mute", 63, 0}, {31, true, 2, "/mix/pan", 70, 0}, {31, true, 3, "/mix/mlevel", 63, 0},
+    {31, true, 5, "/automix/weight", 7, 0}, {32, false, 1, "/gate/on", 30, 0}, {32, false, 2, "/gate/mode", 30, 0},
+    {32, false, 6, "/gate/filter/on", 30, 0}, {32, false, 7, "!/-stat/keysolo", 30, 0},
+    {32, true, 2, "/gate/thr", 31, 0}, {32, true, 3, "/gate/range", 31, 0}, {32, true, 4, "/gate/attack", 31, 0},
+    {32, true, 5, "/gate/hold", 31, 0}, {32, true, 6, "/gate/release", 31, 0},
+    {32, true, 7, "/gate/filter/type|/gate/keysrc", 31, 0}, {32, true, 8, "/gate/filter/f", 31, 0},
+    {33, false, 1, "/dyn/on", 30, 71}, {33, false, 2, "/dyn/mode", 30, 71}, {33, false, 3, "/dyn/knee", 30, 71},
+    {33, false, 4, "/dyn/det", 30, 71}, {33, false, 5, "/dyn/env", 30, 71}, {33, false, 6, "/dyn/filter/on", 30, 71},
+    {33, false, 7, "!/-stat/keysolo", 30, 71}, {33, true, 2, "/dyn/thr|/dyn/ratio", 31, 71},
+    {33, true, 3, "/dyn/mix|/dyn/mgain", 31, 71}, {33, true, 4, "/dyn/attack", 31, 71},
+    {33, true, 5, "/dyn/hold", 31, 71}, {33, true, 6, "/dyn/release", 31, 71},
+    {33, true, 7, "/dyn/filter/type|/dyn/keysrc", 31, 71}, {33, true, 8, "/dyn/filter/f", 31, 71},
+};
+
+bool serves(int upTo, int alsoUpTo, int S) { return S >= 0 && (S <= upTo || (S >= 48 && S <= alsoUpTo)); }
+
+struct Edit {
+    const Model& m;
     int S;  // the console's selected strip
-    std::string p;
     int headAmp;
-    bool pushed[8] = {};
+    bool pushed[8];
     std::set<std::string> out;
 
-    void add(const std::string& address) { out.insert(address); }
-    void addStrip(const std::string& suffix) { add(p + suffix); }
+    void addOf(int s, const std::string& suffix) { out.insert(stripPrefix(s) + suffix); }
 
-    // The odd-even pair of S within its kind: "/config/chlink/5-6".
-    void addLink()
+    void pageControl(bool encoder, int n)
     {
-        const struct { int first; int count; const char* word; } kinds[] = {
-            {0, 32, "chlink"}, {32, 8, "auxlink"}, {40, 8, "fxlink"}, {48, 16, "buslink"}, {64, 6, "mtxlink"}};
-        for (const auto& k : kinds) {
-            if (S < k.first || S >= k.first + k.count) continue;
-            const int n = ((S - k.first) & ~1) + 1;
-            add(std::string("/config/") + k.word + "/" + std::to_string(n) + "-" + std::to_string(n + 1));
+        for (const PageControl& c : pageControls) {
+            if (c.page != m.page || c.encoder != encoder || c.n != n || !serves(c.upTo, c.alsoUpTo, S)) continue;
+            const std::string both = c.edits;
+            const size_t bar = both.find('|');
+            const std::string what = bar == std::string::npos ? both : encoder && pushed[n - 1] ? both.substr(bar + 1) : both.substr(0, bar);
+            char address[40];
+            if (what == "#link") {
+                // The odd-even pair of S within its kind: "/config/chlink/5-6".
+                const int first[] = {0, 32, 40, 48, 64};
+                const char* const words[] = {"chlink", "auxlink", "fxlink", "buslink", "mtxlink"};
+                const int k = S < 32 ? 0 : S < 40 ? 1 : S < 48 ? 2 : S < 64 ? 3 : 4;
+                const int pair = ((S - first[k]) & ~1) + 1;
+                std::snprintf(address, sizeof address, "/config/%s/%d-%d", words[k], pair, pair + 1);
+                out.insert(address);
+            } else if (what[0] == '#') {
+                std::snprintf(address, sizeof address, "/headamp/%03d/%s", headAmp, what == "#gain" ? "gain" : "phantom");
+                if (headAmp >= 0) out.insert(address);
+                else if (what == "#gain") addOf(S, "/preamp/trim");
+            } else {
+                what[0] == '!' ? (void)out.insert(what.substr(1)) : addOf(S, what);
+            }
         }
+    }
+
+    void sends(bool encoder, int n)
+    {
+        const int send = S <= 47 ? n + (m.page == 30 ? 8 : 0) : ((S >= 48 && S <= 63) || S >= 70) && n <= 6 ? n : 0;
+        if (S >= 0 && send > 0) addOf(S, "/mix/" + two(send) + (encoder ? "/level" : "/on"));
     }
 
     void fader(int n)
     {
-        if (n == 9) return add("/main/st/mix/fader");
+        if (n == 9) return (void)out.insert("/main/st/mix/fader");
         const int s = m.shown[n - 1];
         if (s == kBlank) return;
-        add(mixPath(s) + "/fader");
-        if (m.page >= 8 && m.page <= 23 && s <= 47) add(stripPrefix(s) + "/mix/" + two(m.page - 7) + "/level");
-        if (m.page == 34 && s <= 63) add(stripPrefix(s) + "/mix/mlevel");
+        out.insert(mixPath(s) + "/fader");
+        if (m.page >= 8 && m.page <= 23 && s <= 47) addOf(s, "/mix/" + two(m.page - 7) + "/level");
+        if (m.page == 34 && s <= 63) addOf(s, "/mix/mlevel");
     }
 
     void topRow(int n)
     {
-        const bool channel = S <= 31;
-        switch (page) {
-        case 1:
-            if (n == 1) addStrip("/eq/on");
-            if (n == 2 && channel) addStrip("/preamp/hpon");
-            break;
-        case 28: {
-            const char* const suffixes[8] = {"", "", "", "/preamp/invert", "", "/preamp/hpon", "/delay/on", "/insert/on"};
-            if (n == 2 && headAmp >= 0) {
-                char address[32];
-                std::snprintf(address, sizeof address, "/headamp/%03d/phantom", headAmp);
-                add(address);
-            }
-            if (n == 3 && S <= 39) addStrip(suffixes[n]);
-            if (n == 4 && S <= 69) addLink();
-            if ((n == 5 || n == 6) && channel) addStrip(suffixes[n]);
-            if (n == 7 && (channel || (S >= 48 && S <= 71))) addStrip(suffixes[n]);
-            break;
-        }
-        case 29:
-        case 30: {
-            const int send = S <= 47 ? n + 1 + (page == 30 ? 8 : 0) : ((S >= 48 && S <= 63) || S >= 70) && n < 6 ? n + 1 : 0;
-            if (send > 0) addStrip("/mix/" + two(send) + "/on");
-            break;
-        }
-        case 31: {
-            const char* const suffixes[8] = {"", "/mix/st", "/mix/mono", "", "/automix/group", "", "/grp/dca", "/grp/mute"};
-            if (n == 4 && S <= 7) addStrip(suffixes[n]);
-            else if (n != 4 && S <= 63 && *suffixes[n]) addStrip(suffixes[n]);
-            break;
-        }
-        case 32: {
-            const char* const suffixes[8] = {"", "/gate/on", "/gate/mode", "", "", "", "/gate/filter/on", ""};
-            if (S <= 30 && n == 7) add("/-stat/keysolo");
-            else if (S <= 30 && *suffixes[n]) addStrip(suffixes[n]);
-            break;
-        }
-        case 33: {
-            const char* const suffixes[8] = {"", "/dyn/on", "/dyn/mode", "/dyn/knee", "/dyn/det", "/dyn/env", "/dyn/filter/on", ""};
-            const bool takes = S <= 30 || (S >= 48 && S <= 71);
-            if (takes && n == 7) add("/-stat/keysolo");
-            else if (takes && *suffixes[n]) addStrip(suffixes[n]);
-            break;
-        }
-        default:
-            if (page >= 8 && page <= 23 && m.shown[n] <= 47) add(stripPrefix(m.shown[n]) + "/mix/" + two(page - 7) + "/on");
-            if (page == 34 && m.shown[n] <= 63) add(stripPrefix(m.shown[n]) + "/mix/mono");
-            break;
-        }
+        const int s = m.shown[n];
+        if (m.page == 29 || m.page == 30) sends(false, n + 1);
+        else if (m.page >= 8 && m.page <= 23 && s <= 47) addOf(s, "/mix/" + two(m.page - 7) + "/on");
+        else if (m.page == 34 && s <= 63) addOf(s, "/mix/mono");
+        else pageControl(false, n);
     }
 
-    // A press of note (or its down half).
+    // A press of note n, or the down half of one.
     void note(int n)
     {
-        const int at = n & 7;
+        const int s = m.shown[n & 7];
         if (n >= 0 && n <= 7) topRow(n);
-        if (n >= 8 && n <= 15 && m.shown[at] != kBlank) add("/-stat/solosw/" + two(m.shown[at] + 1));
-        if (n >= 16 && n <= 23 && m.shown[at] != kBlank) add(mixPath(m.shown[at]) + "/on");
-        if ((n >= 24 && n <= 31) || n == 48 || n == 49 || n == 96 || n == 97) add("/-stat/selidx");
+        if (n >= 8 && n <= 15 && s != kBlank) out.insert("/-stat/solosw/" + two(s + 1));
+        if (n >= 16 && n <= 23 && s != kBlank) out.insert(mixPath(s) + "/on");
+        if ((n >= 24 && n <= 31) || n == 48 || n == 49 || n == 96 || n == 97) out.insert("/-stat/selidx");
         if (n >= 32 && n <= 39) {
-            pushed[at] = true;
-            if (page == 0 && m.shown[at] < 71) add(stripPrefix(m.shown[at]) + "/mix/pan");
-            if (page == 28 && n == 39 && (S <= 31 || (S >= 48 && S <= 71))) addStrip("/insert/pos");
-            if (page == 31 && n == 33 && S <= 70) addStrip("/mix/pan");
+            pushed[n - 32] = true;
+            if (m.page == 0 && s < 71) addOf(s, "/mix/pan");
+            if (m.page == 28 && n == 39 && serves(31, 71, S)) addOf(S, "/insert/pos");
+            if (m.page == 31 && n == 33 && serves(70, 0, S)) addOf(S, "/mix/pan");
         }
-        if (n >= 74 && n <= 79) add("/config/mute/" + std::to_string(n - 73));
-        if (n == 86) add("/config/routing/routswitch");
-        if (n == 89 || n == 90) add(n == 89 ? "/config/amixenable/X" : "/config/amixenable/Y");
+        if (n >= 74 && n <= 79) out.insert("/config/mute/" + std::to_string(n - 73));
+        if (n == 86) out.insert("/config/routing/routswitch");
+        for (int k = 1; n == 84 && k <= 80; ++k) out.insert("/-stat/solosw/" + two(k));
+        if (n == 89 || n == 90) out.insert(n == 89 ? "/config/amixenable/X" : "/config/amixenable/Y");
     }
 
     void encoder(int e)
     {
-        const bool push = pushed[e - 1];
-        if (e == 1 && (page == 1 || page == 28 || (page >= 31 && page <= 33))) return add("/-stat/selidx");
-        if (page == 0) {
-            if (m.shown[e - 1] < 71) add(stripPrefix(m.shown[e - 1]) + "/mix/pan");
-        } else if (page == 1) {
-            encoderOfEqualiser(e, push);
-        } else if (page == 28) {
-            if (e == 2 && push && S <= 39) addStrip("/config/source");
-            if (e == 2 && !push && headAmp >= 0) {
-                char address[32];
-                std::snprintf(address, sizeof address, "/headamp/%03d/gain", headAmp);
-                add(address);
-            }
-            if (e == 2 && !push && headAmp < 0 && S <= 39) addStrip("/preamp/trim");
-            if (e == 6 && S <= 31) addStrip("/preamp/hpf");
-            if (e == 7 && S <= 31) addStrip("/delay/time");
-            if (e == 8 && (S <= 31 || (S >= 48 && S <= 71))) addStrip("/insert/sel");
+        const int page = m.page;
+        if (e == 1 && (page == 1 || page == 28 || (page >= 31 && page <= 33))) {
+            out.insert("/-stat/selidx");
+        } else if (page == 0) {
+            if (m.shown[e - 1] < 71) addOf(m.shown[e - 1], "/mix/pan");
         } else if (page == 29 || page == 30) {
-            const int send = S <= 47 ? e + (page == 30 ? 8 : 0) : ((S >= 48 && S <= 63) || S >= 70) && e <= 6 ? e : 0;
-            if (send > 0) addStrip("/mix/" + two(send) + "/level");
-        } else if (page == 31) {
-            if (e == 2 && S <= 70) addStrip("/mix/pan");
-            if (e == 3 && S <= 63) addStrip("/mix/mlevel");
-            if (e == 5 && S <= 7) addStrip("/automix/weight");
-        } else if (page == 32 && S <= 31) {
-            const char* const suffixes[9] = {"", "", "/gate/thr", "/gate/range", "/gate/attack", "/gate/hold",
-                                             "/gate/release", "", "/gate/filter/f"};
-            addStrip(e == 7 ? (push ? "/gate/keysrc" : "/gate/filter/type") : suffixes[e]);
-        } else if (page == 33 && (S <= 31 || (S >= 48 && S <= 71))) {
-            const char* const suffixes[9] = {"", "", "", "", "/dyn/attack", "/dyn/hold", "/dyn/release", "", "/dyn/filter/f"};
-            if (e == 2) addStrip(push ? "/dyn/ratio" : "/dyn/thr");
-            else if (e == 3) addStrip(push ? "/dyn/mgain" : "/dyn/mix");
-            else if (e == 7) addStrip(push ? "/dyn/keysrc" : "/dyn/filter/type");
-            else addStrip(suffixes[e]);
+            sends(true, e);
+        } else if (page == 1 && S >= 0 && !(e == 3 && S <= 31)) {
+            // Bands on encoders 5-8 (four bands) or 3-8 (six); the layer and push pick the field.
+            const int band = S <= 47 ? (e >= 5 ? e - 4 : 0) : (S <= 71 && e >= 3 ? e - 2 : 0);
+            const char* field = m.eqLayer == 1 ? (pushed[e - 1] ? "type" : "q") : (pushed[e - 1] ? "f" : "g");
+            if (band > 0) addOf(S, "/eq/" + std::to_string(band) + "/" + field);
+        } else {
+            pageControl(true, e);
         }
-    }
-
-    void encoderOfEqualiser(int e, bool push)
-    {
-        if (e == 3 && S <= 31) return addStrip("/preamp/hpf");
-        const int band = S <= 47 ? (e >= 5 ? e - 4 : 0) : (S <= 71 && e >= 3 ? e - 2 : 0);
-        if (band == 0) return;
-        const char* field = m.eqLayer == 1 ? (push ? "type" : "q") : (push ? "f" : "g");
-        addStrip("/eq/" + std::to_string(band) + "/" + field);
     }
 };
 
@@ -180,7 +156,7 @@ std::set<std::string> surfaceEdits(const std::string& command, const Model& m, c
 {
     double selected = 0.0;
     number(before, "/-stat/selidx", selected);
-    Edit edit(m, static_cast<int>(selected), headAmp);
+    Edit edit{m, selected < 72 ? static_cast<int>(selected) : -1, headAmp, {}, {}};
     std::istringstream lines(command);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
@@ -192,23 +168,21 @@ std::set<std::string> surfaceEdits(const std::string& command, const Model& m, c
         else if (verb == "turn" && n >= 1 && n <= 8) edit.encoder(n);
         else if (verb == "up" && n >= 32 && n <= 39) edit.pushed[n - 32] = false;
     }
-    edit.out.erase("");
     return edit.out;
 }
 
-bool consoleChanges(ThreeDevices& devices, Values& values, Values& changed)
+bool consoleChanges(ThreeDevices& devices, Values& values, Values& changed, long& unknown)
 {
     changed.clear();
     if (!writeToProcess(devices.console, "changes\n")) return false;
     std::string line;
     while (waitForLine(devices.console, "", 3000, line)) {
-        if (line.rfind("changed ", 0) == 0) return true;
+        if (line.rfind("changed ", 0) == 0) return std::sscanf(line.c_str(), "changed %*d unknown %ld", &unknown) == 1;
         const size_t space = line.find(' ');
         // Other lines (logged writes, clients) do not start with an address.
         if (line.empty() || line[0] != '/' || space == std::string::npos) continue;
         const std::string address = line.substr(0, space);
-        auto old = values.find(address);
-        changed[address] = old == values.end() ? "(none)" : old->second;
+        changed[address] = values.count(address) ? values[address] : "(none)";
         values[address] = line.substr(space + 1);
     }
     return false;
@@ -217,10 +191,7 @@ bool consoleChanges(ThreeDevices& devices, Values& values, Values& changed)
 std::string untouchedMismatch(const Values& changed, const Values& now, const std::set<std::string>& allowed)
 {
     std::ostringstream wrong;
-    for (const auto& [address, was] : changed) {
-        auto found = now.find(address);
-        if (!allowed.count(address))
-            wrong << address << " changed from " << was << " to " << (found == now.end() ? "?" : found->second) << "; ";
-    }
+    for (const auto& [address, was] : changed)
+        if (!allowed.count(address)) wrong << address << " changed from " << was << " to " << now.at(address) << "; ";
     return wrong.str();
 }

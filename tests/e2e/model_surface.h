@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "e2e/three_devices.h"
@@ -51,3 +52,17 @@ void buildBankStrips(Model& m, const Banks& banks);
 
 // Empty when the surface shows what the console holds; else what differs.
 std::string surfaceMismatch(ThreeDevices& devices, const Model& m);
+
+// The oracle for untouched settings: the console addresses a surface command
+// ("press 16", "down 39\nturn 8 +3\nup 39") edits, from the command, the
+// model and the console's values before it, never from the bridge. headAmp:
+// the head amp the console names for its selected strip, or -1.
+std::set<std::string> surfaceEdits(const std::string& command, const Model& m, const Values& before, int headAmp);
+
+// The console emulator's "changes" (first its whole state) folded into values:
+// changed gets each moved address with its old value, unknown the count of
+// messages to addresses the console does not hold.
+bool consoleChanges(ThreeDevices& devices, Values& values, Values& changed, long& unknown);
+
+// Empty when every changed address is allowed, else each other one.
+std::string untouchedMismatch(const Values& changed, const Values& now, const std::set<std::string>& allowed);

@@ -29,28 +29,6 @@ TEST_F(ReplyDispatch, EffectsParametersTakeIntsAndFloats)
     EXPECT_EQ(counted(), 4);
 }
 
-// A link names an odd-even pair within its kind; both strips of the pair
-// carry it, their neighbours keep theirs.
-TEST_F(ReplyDispatch, LinksLandOnBothStripsOfTheirPair)
-{
-    const struct { const char* address; int first; } cases[] = {
-        {"/config/chlink/1-2", 0}, {"/config/chlink/31-32", 30}, {"/config/auxlink/3-4", 34},
-        {"/config/fxlink/7-8", 46}, {"/config/buslink/15-16", 62}, {"/config/mtxlink/5-6", 68},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.address);
-        resetConsoleModel();
-        resetCounters();
-        for (int k : {c.first - 1, c.first + 2}) strips[k].link = 7;
-        deliver(c.address, "i", 1);
-        EXPECT_EQ(strips[c.first].link, 1);
-        EXPECT_EQ(strips[c.first + 1].link, 1);
-        EXPECT_EQ(strips[c.first - 1].link, 7);
-        EXPECT_EQ(strips[c.first + 2].link, 7);
-        EXPECT_EQ(counted(), 1);
-    }
-}
-
 class ReplyMalformed : public ReplyTest {
 protected:
     void SetUp() override
