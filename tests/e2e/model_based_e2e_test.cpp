@@ -298,12 +298,10 @@ Action consoleChange(std::mt19937& random, const Model& m)
     const int pair = 2 * pick(0, 7) + 1;
     const std::string link = std::string(pick(0, 1) ? "/config/chlink/" : "/config/buslink/") + std::to_string(pair) +
                              "-" + std::to_string(pair + 1);
-    const int inserted = pick(0, 2) == 0 ? pick(64, 71) : s;
+    const int inserted = s >= 32 && s < 48 ? pick(48, 71) : s;  // aux inputs and returns have no insert
     switch (pick(0, 15)) {
     case 11: return act(Kind::SetValue, 1, pick(0, 1), link);
-    case 12:
-        if (inserted >= 32 && inserted < 48) return act(Kind::SetValue, 1, pick(0, 1), p + "/eq/on");
-        return act(Kind::SetValue, 1, pick(0, 1), stripPrefix(inserted) + (pick(0, 1) ? "/insert/on" : "/insert/pos"));
+    case 12: return act(Kind::SetValue, 1, pick(0, 1), stripPrefix(inserted) + (pick(0, 1) ? "/insert/on" : "/insert/pos"));
     case 13: return act(Kind::SetValue, 1, pick(0, 1), "/config/mute/" + std::to_string(pick(1, 6)));
     case 14: return act(Kind::SetValue, 1, pick(0, 1), "/config/routing/routswitch");
     case 15: return act(Kind::SetValue, 1, pick(0, 71), "/-stat/selidx");
@@ -462,9 +460,8 @@ bool readSpillBanks(ThreeDevices& devices, Banks& banks)
     return true;
 }
 
-// What the action may change on the console, from the action alone: a
-// console-side set its own address, a surface action what its control edits
-// (on the pre-amp page with the head amp the console names for the strip).
+// What the action may change on the console: a set its own address, a surface
+// action what its control edits (with the head amp the console names for S).
 std::set<std::string> editsOf(ThreeDevices& devices, const Action& action, const Model& m, const Values& console)
 {
     std::istringstream words(commandOf(action));
@@ -472,8 +469,7 @@ std::set<std::string> editsOf(ThreeDevices& devices, const Action& action, const
     if (words >> verb >> address && onConsole(action)) return {address};
     double S = -1.0;
     int headAmp = -1;
-    if (!number(console, "/-stat/selidx", S) || m.page != 28 || S >= 40 ||
-        !consoleInt(devices, "/-ha/" + std::string(S < 10 ? "0" : "") + std::to_string(static_cast<int>(S)) + "/index", headAmp))
+    if (!number(console, "/-stat/selidx", S) || m.page != 28 || S >= 40 || !consoleInt(devices, "/-ha/" + two(int(S)) + "/index", headAmp))
         headAmp = -1;
     return surfaceEdits(commandOf(action), m, console, headAmp);
 }
@@ -507,8 +503,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         return outcome;
     }
     double selected = 0.0;
-    number(console, "/-stat/selidx", selected);
-    m.selected = static_cast<int>(selected);
+    m.selected = number(console, "/-stat/selidx", selected) ? static_cast<int>(selected) : 0;
     std::string mismatch = eventually(kSettleMs * 2, [&] { return surfaceMismatch(devices, m); });
     // Start-up itself changes nothing on the console.
     if (mismatch.empty())
@@ -527,10 +522,9 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         const Action& action = actions[i];
         const std::set<std::string> allowed = editsOf(devices, action, m, console);
         // A switch pressed on the surface switches from the console's state.
-        const bool toggles = action.kind == Kind::Mute || action.kind == Kind::Solo
-                                 ? m.shown[action.a] != kBlank
-                                 : action.kind == Kind::Page && (action.a == 86 || action.a == 89 || action.a == 90 ||
-                                                                 (action.a >= 74 && action.a <= 79));
+        const int a = action.a;
+        const bool toggles = action.kind == Kind::Page ? a == 86 || a == 89 || a == 90 || (a >= 74 && a <= 79)
+                                                       : (action.kind == Kind::Mute || action.kind == Kind::Solo) && m.shown[a] != kBlank;
         bool sent = onConsole(action) ? consoleCommand(devices, commandOf(action))
                                       : surfaceCommand(devices, commandOf(action));
         if (!sent) {
@@ -539,8 +533,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         }
         apply(action, m, rig.banks);
         mismatch = eventually(settleMs, [&] { return surfaceMismatch(devices, m); });
-        // Nothing but what the action edits has changed on the console; a
-        // write of the action before may land late.
+        // Only what the action (or, landing late, the one before) edits may change on the console.
         unknownBefore = unknown;
         Values moved;
         if (mismatch.empty()) mismatch = eventually(toggles ? settleMs : 0, [&] {

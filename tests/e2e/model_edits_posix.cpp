@@ -7,18 +7,9 @@
 
 namespace {
 
-std::string two(int n)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", n);
-    return text;
-}
-
-// A page control of the selected strip S: top-row button or encoder n and
-// what it edits ("unpushed|pushed" when holding the encoder changes it), for
-// S up to upTo or from 48 (buses) to alsoUpTo. "/..." follows the strip's
-// prefix, "!..." is the whole address; "#link", "#phantom" and "#gain" are
-// worked out below.
+// Top-row button or encoder n of a page of the selected strip S (up to upTo,
+// or 48 to alsoUpTo) and what it edits, "unpushed|pushed": "/..." after the
+// strip's prefix, "!..." a whole address, "#..." worked out below.
 struct PageControl {
     int page;
     bool encoder;
@@ -63,66 +54,48 @@ struct Edit {
     {
         for (const PageControl& c : pageControls) {
             if (c.page != m.page || c.encoder != encoder || c.n != n || !serves(c.upTo, c.alsoUpTo, S)) continue;
-            const std::string both = c.edits;
-            const size_t bar = both.find('|');
-            const std::string what = bar == std::string::npos ? both : encoder && pushed[n - 1] ? both.substr(bar + 1) : both.substr(0, bar);
+            std::string what = c.edits;
+            const size_t bar = what.find('|');
+            if (bar != std::string::npos) what = encoder && pushed[n - 1] ? what.substr(bar + 1) : what.substr(0, bar);
             char address[40];
-            if (what == "#link") {
-                // The odd-even pair of S within its kind: "/config/chlink/5-6".
-                const int first[] = {0, 32, 40, 48, 64};
-                const char* const words[] = {"chlink", "auxlink", "fxlink", "buslink", "mtxlink"};
-                const int k = S < 32 ? 0 : S < 40 ? 1 : S < 48 ? 2 : S < 64 ? 3 : 4;
-                const int pair = ((S - first[k]) & ~1) + 1;
-                std::snprintf(address, sizeof address, "/config/%s/%d-%d", words[k], pair, pair + 1);
-                out.insert(address);
-            } else if (what[0] == '#') {
-                std::snprintf(address, sizeof address, "/headamp/%03d/%s", headAmp, what == "#gain" ? "gain" : "phantom");
-                if (headAmp >= 0) out.insert(address);
-                else if (what == "#gain") addOf(S, "/preamp/trim");
-            } else {
-                what[0] == '!' ? (void)out.insert(what.substr(1)) : addOf(S, what);
-            }
+            // A link names the odd-even pair of S within its kind: "/config/chlink/5-6".
+            const int first[] = {0, 32, 40, 48, 64};
+            const char* const kinds[] = {"chlink", "auxlink", "fxlink", "buslink", "mtxlink"};
+            const int k = S < 32 ? 0 : S < 40 ? 1 : S < 48 ? 2 : S < 64 ? 3 : 4, pair = ((S - first[k]) & ~1) + 1;
+            if (what == "#link") std::snprintf(address, sizeof address, "/config/%s/%d-%d", kinds[k], pair, pair + 1);
+            else std::snprintf(address, sizeof address, "/headamp/%03d/%s", headAmp, what == "#gain" ? "gain" : "phantom");
+            if (what[0] != '#') what[0] == '!' ? (void)out.insert(what.substr(1)) : addOf(S, what);
+            else if (what == "#link" || headAmp >= 0) out.insert(address);
+            else if (what == "#gain") addOf(S, "/preamp/trim");
         }
     }
 
-    void sends(bool encoder, int n)
+    void sends(int n, const char* field)  // pages 29 and 30: buses and mains have six
     {
         const int send = S <= 47 ? n + (m.page == 30 ? 8 : 0) : ((S >= 48 && S <= 63) || S >= 70) && n <= 6 ? n : 0;
-        if (S >= 0 && send > 0) addOf(S, "/mix/" + two(send) + (encoder ? "/level" : "/on"));
+        if (S >= 0 && send > 0) addOf(S, "/mix/" + two(send) + field);
     }
 
-    void fader(int n)
+    // A press of note n, or the down half of one; on the send and mono pages
+    // the faders and top row act on the strip above them.
+    void note(int n, bool fader = false)
     {
-        if (n == 9) return (void)out.insert("/main/st/mix/fader");
-        const int s = m.shown[n - 1];
-        if (s == kBlank) return;
-        out.insert(mixPath(s) + "/fader");
-        if (m.page >= 8 && m.page <= 23 && s <= 47) addOf(s, "/mix/" + two(m.page - 7) + "/level");
-        if (m.page == 34 && s <= 63) addOf(s, "/mix/mlevel");
-    }
-
-    void topRow(int n)
-    {
-        const int s = m.shown[n];
-        if (m.page == 29 || m.page == 30) sends(false, n + 1);
-        else if (m.page >= 8 && m.page <= 23 && s <= 47) addOf(s, "/mix/" + two(m.page - 7) + "/on");
-        else if (m.page == 34 && s <= 63) addOf(s, "/mix/mono");
-        else pageControl(false, n);
-    }
-
-    // A press of note n, or the down half of one.
-    void note(int n)
-    {
-        const int s = m.shown[n & 7];
-        if (n >= 0 && n <= 7) topRow(n);
+        const int s = m.shown[n & 7], page = m.page;
+        const bool sendFaders = page >= 8 && page <= 23 && s <= 47, monoFaders = page == 34 && s <= 63;
+        if (fader && n == 8) return (void)out.insert("/main/st/mix/fader");
+        if (fader && s != kBlank) out.insert(mixPath(s) + "/fader");
+        if (fader) return sendFaders ? addOf(s, "/mix/" + two(page - 7) + "/level") : monoFaders ? addOf(s, "/mix/mlevel") : void();
+        if (n <= 7 && (page == 29 || page == 30)) sends(n + 1, "/on");
+        else if (n <= 7 && (sendFaders || monoFaders)) addOf(s, sendFaders ? "/mix/" + two(page - 7) + "/on" : "/mix/mono");
+        else if (n <= 7 && !(page >= 8 && page <= 23) && page != 34) pageControl(false, n);
         if (n >= 8 && n <= 15 && s != kBlank) out.insert("/-stat/solosw/" + two(s + 1));
         if (n >= 16 && n <= 23 && s != kBlank) out.insert(mixPath(s) + "/on");
         if ((n >= 24 && n <= 31) || n == 48 || n == 49 || n == 96 || n == 97) out.insert("/-stat/selidx");
         if (n >= 32 && n <= 39) {
             pushed[n - 32] = true;
-            if (m.page == 0 && s < 71) addOf(s, "/mix/pan");
-            if (m.page == 28 && n == 39 && serves(31, 71, S)) addOf(S, "/insert/pos");
-            if (m.page == 31 && n == 33 && serves(70, 0, S)) addOf(S, "/mix/pan");
+            if (page == 0 && s < 71) addOf(s, "/mix/pan");
+            if (page == 28 && n == 39 && serves(31, 71, S)) addOf(S, "/insert/pos");
+            if (page == 31 && n == 33 && serves(70, 0, S)) addOf(S, "/mix/pan");
         }
         if (n >= 74 && n <= 79) out.insert("/config/mute/" + std::to_string(n - 73));
         if (n == 86) out.insert("/config/routing/routswitch");
@@ -133,20 +106,14 @@ struct Edit {
     void encoder(int e)
     {
         const int page = m.page;
-        if (e == 1 && (page == 1 || page == 28 || (page >= 31 && page <= 33))) {
-            out.insert("/-stat/selidx");
-        } else if (page == 0) {
-            if (m.shown[e - 1] < 71) addOf(m.shown[e - 1], "/mix/pan");
-        } else if (page == 29 || page == 30) {
-            sends(true, e);
-        } else if (page == 1 && S >= 0 && !(e == 3 && S <= 31)) {
-            // Bands on encoders 5-8 (four bands) or 3-8 (six); the layer and push pick the field.
-            const int band = S <= 47 ? (e >= 5 ? e - 4 : 0) : (S <= 71 && e >= 3 ? e - 2 : 0);
-            const char* field = m.eqLayer == 1 ? (pushed[e - 1] ? "type" : "q") : (pushed[e - 1] ? "f" : "g");
-            if (band > 0) addOf(S, "/eq/" + std::to_string(band) + "/" + field);
-        } else {
-            pageControl(true, e);
-        }
+        // Bands on encoders 5-8 (four bands) or 3-8 (six); the layer and push pick the field.
+        const int band = S <= 47 ? (e >= 5 ? e - 4 : 0) : (S <= 71 && e >= 3 ? e - 2 : 0);
+        const char* field = m.eqLayer == 1 ? (pushed[e - 1] ? "type" : "q") : (pushed[e - 1] ? "f" : "g");
+        if (e == 1 && (page == 1 || page == 28 || (page >= 31 && page <= 33))) out.insert("/-stat/selidx");
+        else if (page == 0 && m.shown[e - 1] < 71) addOf(m.shown[e - 1], "/mix/pan");
+        else if (page == 29 || page == 30) sends(e, "/level");
+        else if (page == 1 && S >= 0 && !(e == 3 && S <= 31) && band > 0) addOf(S, "/eq/" + std::to_string(band) + "/" + field);
+        else if (page != 0) pageControl(true, e);
     }
 };
 
@@ -163,7 +130,7 @@ std::set<std::string> surfaceEdits(const std::string& command, const Model& m, c
         std::string verb;
         int n = 0;
         words >> verb >> n;
-        if (verb == "fader") edit.fader(n);
+        if (verb == "fader" && n >= 1 && n <= 9) edit.note(n - 1, true);
         else if (verb == "press" || verb == "down") edit.note(n);
         else if (verb == "turn" && n >= 1 && n <= 8) edit.encoder(n);
         else if (verb == "up" && n >= 32 && n <= 39) edit.pushed[n - 32] = false;

@@ -19,6 +19,7 @@ constexpr int kBlank = 80;
 std::string stripPrefix(int s);   // "/ch/01", "/main/st", "/dca/1"
 std::string mixPath(int s);       // where its fader and on switch live
 std::string stripLabel(int s);    // "Ch 1", "Fx rt 3", "M/C"
+std::string two(int n);           // "07"
 // Strips whose pan the bridge reads from the console at start-up.
 bool panKnown(int s);
 // A dumped number ("f 0.5", "i 1"); false when absent.
@@ -59,9 +60,8 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m);
 // the head amp the console names for its selected strip, or -1.
 std::set<std::string> surfaceEdits(const std::string& command, const Model& m, const Values& before, int headAmp);
 
-// The console emulator's "changes" (first its whole state) folded into values:
-// changed gets each moved address with its old value, unknown the count of
-// messages to addresses the console does not hold.
+// The console emulator's "changes" (first its whole state) into values; changed:
+// the moved addresses' old values; unknown: messages to addresses it lacks.
 bool consoleChanges(ThreeDevices& devices, Values& values, Values& changed, long& unknown);
 
 // Empty when every changed address is allowed, else each other one.

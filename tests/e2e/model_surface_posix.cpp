@@ -35,6 +35,13 @@ std::string mixPath(int s) { return s >= 72 ? stripPrefix(s) : stripPrefix(s) + 
 
 std::string stripLabel(int s) { return familyText(s, true); }
 
+std::string two(int n)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return text;
+}
+
 // The mono main and the DCAs have no pan.
 bool panKnown(int s) { return s < 71; }
 
@@ -191,13 +198,6 @@ public:
     Values& values;
     std::ostringstream wrong;
 };
-
-std::string two(int n)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", n);
-    return text;
-}
 
 // The page's lamp among the eight mode lamps and the send and effects lamps.
 void expectPageLamps(Check& c, int page)
