@@ -54,6 +54,8 @@ bool rereadStrips(int generation)
         if (!rereadGoesOn(generation)) return false;
         queryStrip(strip);
     }
+    if (!rereadGoesOn(generation)) return false;
+    queryLinksAndSwitches();
     return true;
 }
 

@@ -5,6 +5,9 @@
 
 namespace {
 
+// Solo switches 01..80: one per strip, DCAs included.
+constexpr int STRIP_SOLO_COUNT = 80;
+
 // Formats one address and asks it.
 template <typename... Args>
 void ask(const char* format, Args... args)
@@ -180,6 +183,33 @@ void queryRouting()
         ask("/config/routing/IN/%s", block);
     }
     for (int n = 1; n <= 32; ++n) ask("/config/userrout/in/%02d", n);
+}
+
+void queryLinksAndSwitches()
+{
+    struct LinkKind {
+        const char* word;
+        int strips;
+    };
+    for (LinkKind kind : {LinkKind{"chlink", 32}, LinkKind{"auxlink", 8}, LinkKind{"fxlink", 8},
+                          LinkKind{"buslink", 16}, LinkKind{"mtxlink", 6}}) {
+        for (int n = 1; n < kind.strips; n += 2) ask("/config/%s/%d-%d", kind.word, n, n + 1);
+    }
+    char root[24];
+    for (int strip = 48; strip <= 71; ++strip) {
+        if (strip < 64) std::snprintf(root, sizeof root, "/bus/%02d", strip - 47);
+        else if (strip < 70) std::snprintf(root, sizeof root, "/mtx/%02d", strip - 63);
+        else std::snprintf(root, sizeof root, "%s", strip == 70 ? "/main/st" : "/main/m");
+        askAll(root, {"/insert/on", "/insert/pos", "/insert/sel"});
+        // Matrices pan too, though the strip queries leave it out.
+        if (strip >= 64 && strip < 70) ask("%s/mix/pan", root);
+    }
+    // With the routing switch on, the inputs come through the playback blocks.
+    for (const char* block : {"1-8", "9-16", "17-24", "25-32"}) ask("/config/routing/PLAY/%s", block);
+    for (int g = 1; g <= 6; ++g) ask("/config/mute/%d", g);
+    for (int n = 1; n <= STRIP_SOLO_COUNT; ++n) ask("/-stat/solosw/%02d", n);
+    queryAndWait("/config/routing/routswitch");
+    queryAndWait("/-stat/selidx");
 }
 
 void queryStrip(int strip)

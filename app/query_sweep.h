@@ -37,6 +37,12 @@ bool queryEffects(const std::function<bool()>& goOn);
 // The 37 routing queries and the queries of one strip (0..79; others ask nothing).
 void queryRouting();
 void queryStrip(int strip);
+// After the strip queries (which reset each strip first): the stereo links,
+// the inserts of buses, matrices and mains, the matrix pans, the playback
+// routing blocks, the mute-group masters, the solo switches, the routing
+// switch and the selected strip. Every value a surface action may write is
+// then one read from the console.
+void queryLinksAndSwitches();
 
 QuerySummary querySummary();
 

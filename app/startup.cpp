@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "app/options.h"
@@ -107,6 +108,17 @@ void sweepStrips()
     printDone("done.\n");
 }
 
+// Asked after the strips, whose resets would otherwise wipe the links,
+// inserts and solos again.
+void readLinksAndSwitches()
+{
+    consolePrint("requesting links, inserts and switches...\n");
+    enterStep("reading the links, inserts and switches");
+    queryLinksAndSwitches();
+    finishQueries();
+    printDone("done.\n");
+}
+
 void reportUnanswered()
 {
     QuerySummary s = querySummary();
@@ -156,19 +168,11 @@ void findEditor(bool lookForEditor)
     consolePrint("done.\n");
 }
 
-void sendSelectZero()
-{
-    if (!sendToMixerQuietly("/-stat/selidx", "i", 0)) {
-        consolePrint("Error sending channel select to mixer\n");
-    }
-}
-
 void layOutFirstBank()
 {
     if (!sendToMixerQuietly("/-stat/chfaderbank", "i", 0)) {
         consolePrint("Error sending channel select to mixer\n");
     }
-    sendSelectZero();
     clickEditorBank(0);
     queueLamp(97, 127);
     queueLamp(96, 0);
@@ -177,16 +181,18 @@ void layOutFirstBank()
     surfacePage = 0;
     lastShownPage = -1;
     queueLamp(51, 127);
-    routSwitch = 0;
     clickEditorBank(0);
     clickEditorBank(0);
+    // The routing switch and the selection stay as the console holds them:
+    // start-up changes no console setting.
+    {
+        std::lock_guard<std::mutex> lock(modelMutex);
+        selectedBankSlot = bankSlotOf(selectedStrip);
+    }
     startupComplete = 1;
-    selectedStrip = 0;
-    selectedBankSlot = bankSlotOf(0);
     clickEditorPoint(216);
     clickEditorPoint(150);
     clickEditorPoint(150);
-    sendSelectZero();
     refreshSurface(0);
 }
 
@@ -224,6 +230,8 @@ void runStartupSynchronisation(const BridgeOptions& options)
     queryConsoleSettings();
     if (stopRequested) return;
     sweepStrips();
+    if (stopRequested) return;
+    readLinksAndSwitches();
     if (stopRequested) return;
     reportUnanswered();
     sendMeterSubscriptions();

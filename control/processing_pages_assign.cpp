@@ -84,7 +84,8 @@ void assignEncoder(int controller, int value)
         selectAdjacentStrip(isClockwise(value) ? 1 : -1);
         break;
     case 2:
-        if (s < 0 || s > 71) return;
+        // The mono main (71) has no pan.
+        if (s < 0 || s > 70) return;
         strips[s].pan = stepUnit(strips[s].pan, value, PAN_STEP);
         sendStripPan(s);
         break;
@@ -124,7 +125,7 @@ void assignTopButton(int note)
 void assignPanCentrePush()
 {
     int s = selectedStrip;
-    if (s < 0 || s > 71) return;
+    if (s < 0 || s > 70) return;
     strips[s].pan = 0.5;
     sendStripPan(s);
     refreshSurface(0);

@@ -14,7 +14,8 @@ constexpr double KNEE_STEP = 0.2;
 // Knee sums of 0.2 steps land a rounding error away from 0 and 1.
 constexpr double KNEE_TOLERANCE = 1e-9;
 
-void stepDynamicsEncoder(StripRecord& r, int encoder, int value)
+// keySource: the strip has one (not the matrices and mains).
+void stepDynamicsEncoder(StripRecord& r, int encoder, int value, bool keySource)
 {
     bool pushed = encoderPushed[encoder - 1] != 0;
     switch (encoder) {
@@ -30,7 +31,8 @@ void stepDynamicsEncoder(StripRecord& r, int encoder, int value)
     case 5: r.dynHold = stepUnit(r.dynHold, value, 0.01); break;
     case 6: r.dynRelease = stepUnit(r.dynRelease, value, 0.01); break;
     case 7:
-        if (pushed) r.dynKeySrc = stepByTicks(r.dynKeySrc, value, 0, HIGHEST_KEY_SOURCE);
+        if (pushed && keySource) r.dynKeySrc = stepByTicks(r.dynKeySrc, value, 0, HIGHEST_KEY_SOURCE);
+        else if (pushed) break;
         else r.dynFilterType = stepByOne(r.dynFilterType, value, 0, HIGHEST_FILTER_TYPE);
         break;
     case 8: r.dynFilterF = stepUnit(r.dynFilterF, value, 0.005); break;
@@ -85,9 +87,10 @@ void sendDynamicsPage(int s)
     sendStripInt(s, "/dyn/filter/on", r.dynFilterOn, 0, 1);
     sendStripFloat(s, "/dyn/filter/f", r.dynFilterF);
     sendStripInt(s, "/dyn/filter/type", r.dynFilterType, 0, HIGHEST_FILTER_TYPE);
-    sendStripInt(s, "/dyn/keysrc", r.dynKeySrc, 0, HIGHEST_KEY_SOURCE);
-    const char* keySoloAddress = s == 70 ? "/main/st/keysolo" : s == 71 ? "/main/m/keysolo" : "/-stat/keysolo";
-    sendIntTo(keySoloAddress, keySolo, 0, 1);
+    // Matrices and mains have no key source; the key solo is the console's
+    // one switch, whichever strip the page shows.
+    if (s <= 63) sendStripInt(s, "/dyn/keysrc", r.dynKeySrc, 0, HIGHEST_KEY_SOURCE);
+    sendIntTo("/-stat/keysolo", keySolo, 0, 1);
 }
 
 void dynamicsEncoder(int controller, int value)
@@ -98,7 +101,7 @@ void dynamicsEncoder(int controller, int value)
         sendDynamicsPage(selectedStrip);
     } else if (encoder >= 2 && encoder <= 8 && hasDynamics(selectedStrip)) {
         // A strip without dynamics shows none: its encoders edit and send nothing.
-        stepDynamicsEncoder(strips[selectedStrip], encoder, value);
+        stepDynamicsEncoder(strips[selectedStrip], encoder, value, selectedStrip <= 63);
         sendDynamicsPage(selectedStrip);
     }
 }

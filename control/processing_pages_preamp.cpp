@@ -16,12 +16,11 @@ constexpr double DELAY_STEP = 0.003602;
 constexpr int HIGHEST_SOURCE = 64;
 constexpr int HIGHEST_INSERT_SLOT = 22;
 
-void sendHeadamp(int h, bool withPhantom)
+void sendHeadamp(int h)
 {
     char address[OSC_BUFFER_SIZE];
     formatText(address, sizeof address, "/headamp/%03d/gain", h);
     sendFloatTo(address, headamps[h].gain);
-    if (!withPhantom) return;
     formatText(address, sizeof address, "/headamp/%03d/phantom", h);
     sendIntTo(address, headamps[h].phantom, 0, 1);
 }
@@ -48,7 +47,7 @@ void sendChannelPreamp(int s)
 {
     const StripRecord& r = strips[s];
     int h = preampHeadamp(s);
-    if (h >= 0) sendHeadamp(h, true);
+    if (h >= 0) sendHeadamp(h);
     sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
     sendStripInt(s, "/delay/on", r.delayOn, 0, 1);
     sendStripFloat(s, "/delay/time", r.delayTime);
@@ -64,7 +63,8 @@ void sendAuxPreamp(int s)
 {
     const StripRecord& r = strips[s];
     int h = preampHeadamp(s);
-    if (h >= 0) sendHeadamp(h, false);
+    // Its phantom too: button 2 switches it for an aux input as for a channel.
+    if (h >= 0) sendHeadamp(h);
     sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
     sendStripFloat(s, "/preamp/trim", r.trim);
     sendStripInt(s, "/preamp/invert", r.invert, 0, 1);

@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr int FIRST_MATRIX = 64;
+constexpr int MAIN_MONO = 71;
 constexpr int FIRST_DCA = 72;
 constexpr int FIRST_SPILL_BANK = 8;
 constexpr int SCROLL_STEPS = 10;
@@ -30,6 +32,9 @@ int stripAt(int position)
 }
 
 bool isMixStrip(int s) { return s >= 0 && s < FIRST_DCA; }
+// The mono main has no pan; matrices and mains belong to no mute group.
+bool hasPan(int s) { return isMixStrip(s) && s != MAIN_MONO; }
+bool hasMuteGroups(int s) { return s >= 0 && s < FIRST_MATRIX; }
 bool isDca(int s) { return s >= FIRST_DCA && s < STRIP_COUNT; }
 bool isSpillBank(int bank) { return bank >= FIRST_SPILL_BANK && bank < BANK_COUNT; }
 
@@ -262,7 +267,7 @@ void sendStripFader(int strip)
 
 void sendStripPan(int strip)
 {
-    if (!isMixStrip(strip)) return;
+    if (!hasPan(strip)) return;
     sendPrebuiltFloat(stripMessages().pan[strip], static_cast<float>(strips[strip].pan));
 }
 
@@ -284,7 +289,7 @@ void sendChannelSelect(int strip)
 void sendMuteGroupMembership()
 {
     int s = selectedStrip;
-    if (!isMixStrip(s)) return;
+    if (!hasMuteGroups(s)) return;
     int mask = 0;
     for (int k = 0; k < 6; ++k) {
         if (strips[s].muteGroups[k]) mask |= 1 << k;
@@ -295,7 +300,7 @@ void sendMuteGroupMembership()
 void turnBankStripPan(int position, int value)
 {
     int s = stripAt(position);
-    if (!isMixStrip(s)) return;
+    if (!hasPan(s)) return;
     double pan = strips[s].pan;
     // A turn that would reach or pass either end is ignored.
     if (value < 65) {
@@ -313,7 +318,7 @@ void centreBankStripPan(int position) { centreStripPan(stripAt(position)); }
 
 void centreStripPan(int strip)
 {
-    if (!isMixStrip(strip)) return;
+    if (!hasPan(strip)) return;
     storePan(strip, 0.5);
     sendStripPan(strip);
     refreshSurface(0);
@@ -370,7 +375,7 @@ void pressMuteGroup(int group)
     if (selectIsHeld) {
         // Holding select edits the selected strip's membership instead.
         int s = selectedStrip;
-        if (isMixStrip(s)) {
+        if (hasMuteGroups(s)) {
             strips[s].muteGroups[g] = strips[s].muteGroups[g] ? 0 : 1;
             sendMuteGroupMembership();
         }

@@ -50,6 +50,7 @@ constexpr unsigned INPUTS = CH | AUX | FXR;
 constexpr unsigned MIXED = INPUTS | BUS | MTX | MAIN;
 constexpr unsigned DYNAMICS = CH | BUS | MTX | MAIN;
 constexpr unsigned EVERY = MIXED | DCA;
+constexpr unsigned INSERTS = CH | BUS | MTX | MAIN;
 
 #define INT_ROW(sec, par, sub, field, fam) {sec, false, par, sub, Store::Int, &StripRecord::field, nullptr, fam}
 #define DBL_ROW(sec, par, sub, field, fam) {sec, false, par, sub, Store::Double, nullptr, &StripRecord::field, fam}
@@ -113,9 +114,9 @@ const StripReplyRow stripReplyRows[] = {
     DBL_ROW("preamp", "trim", nullptr, trim, CH | AUX),
     INT_ROW("delay", "on", nullptr, delayOn, CH),
     DBL_ROW("delay", "time", nullptr, delayTime, CH),
-    INT_ROW("insert", "on", nullptr, insertOn, CH),
-    INT_ROW("insert", "pos", nullptr, insertPos, CH),
-    INT_ROW("insert", "sel", nullptr, insertSel, CH),
+    INT_ROW("insert", "on", nullptr, insertOn, INSERTS),
+    INT_ROW("insert", "pos", nullptr, insertPos, INSERTS),
+    INT_ROW("insert", "sel", nullptr, insertSel, INSERTS),
 
     SPECIAL_ROW("config", false, "name", Store::Name, EVERY),
     SPECIAL_ROW("config", false, "color", Store::Color, EVERY),

@@ -1,6 +1,7 @@
 // Console status, configuration and effects replies. The status and
 // configuration stores are made in the same modelMutex section as the count,
 // so a thread holding the mutex never sees one half done.
+#include <cstdio>
 #include <mutex>
 
 #include "mixer/address_tokens.h"
@@ -64,6 +65,45 @@ int* configTarget(const AddressTokens& tokens)
         return n > 0 ? &muteGroupOn[n - 1] : nullptr;
     }
     return nullptr;
+}
+
+struct LinkKind {
+    const char* word;  // "chlink"
+    int firstStrip;
+    int strips;
+};
+
+const LinkKind linkKinds[] = {
+    {"chlink", 0, 32}, {"auxlink", 32, 8}, {"fxlink", 40, 8}, {"buslink", 48, 16}, {"mtxlink", 64, 6},
+};
+
+// "/config/chlink/5-6": the strip index of the pair's first strip (strip
+// 4 here), or -1. The pair must be odd-even within the kind.
+int linkedPairStart(const AddressTokens& tokens)
+{
+    if (tokens.count != 3) return -1;
+    for (const LinkKind& kind : linkKinds) {
+        if (!tokenIs(tokens, 1, kind.word)) continue;
+        for (int first = 1; first < kind.strips; first += 2) {
+            char pair[24];
+            std::snprintf(pair, sizeof pair, "%d-%d", first, first + 1);
+            if (tokenIs(tokens, 2, pair)) return kind.firstStrip + first - 1;
+        }
+        return -1;
+    }
+    return -1;
+}
+
+// Both strips of the pair carry the flag, stored and counted in one locked section.
+void storeLink(int pairStart, int32_t value)
+{
+    {
+        std::lock_guard<std::mutex> lock(modelMutex);
+        strips[pairStart].link = value;
+        strips[pairStart + 1].link = value;
+        ++replyCounter;
+    }
+    notifyReplyObserver();
 }
 
 // Stores value into target and counts it in one locked section.
@@ -141,8 +181,10 @@ void handleConfigReply(char* address, ParsedOscMessage& message)
     AddressTokens tokens;
     splitAddress(address, tokens);
     int* target = configTarget(tokens);
+    int pairStart = target ? -1 : linkedPairStart(tokens);
     int32_t value;
     if (target && readOscInt(message, value)) storeCounted(target, value);
+    else if (pairStart >= 0 && readOscInt(message, value)) storeLink(pairStart, value);
     refreshAfterReply();
 }
 

@@ -288,7 +288,9 @@ void dispatchChannelMessage(uint8_t status, uint8_t first, uint8_t second)
     // A fader that moved is no longer where it was last sent, whether or not
     // the move is taken (locked console, a page where faders do nothing).
     if (inRange(status, 0xE0, 0xE8)) forgetSentFader(status - 0xE0 + 1);
-    if (consoleLock == 1) {
+    // Until start-up has read the console, an action would write values the
+    // bridge does not know yet: the surface is locked as for a locked console.
+    if (consoleLock == 1 || startupComplete.load() != 1) {
         if (status == 0x90 && second == 0) releaseWhileLocked(first);
         return;
     }

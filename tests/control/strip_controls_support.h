@@ -182,6 +182,8 @@ protected:
     void SetUp() override
     {
         resetAllState();
+        // The surface takes actions only once start-up has read the console.
+        startupComplete = 1;
         installRecordingDesktop();
         mixer.open();
     }

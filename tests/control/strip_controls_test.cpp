@@ -1,5 +1,5 @@
-// Pan, solo, select, mute groups and the global buttons, driven by surface
-// datagrams and checked on what reaches the console stand-in. (Mute buttons
+// Mute-group buttons, driven by surface datagrams and checked on what reaches
+// the console stand-in. (Mute, solo, clear-solo and routing-switch buttons
 // are compared with the console end to end.)
 #include "control/strip_controls.h"
 #include "control/strip_controls_support.h"
@@ -7,18 +7,6 @@
 namespace {
 
 using StripControls = SurfaceControlTest;
-
-TEST_F(StripControls, SoloClearSoloAndRoutingSwitch)
-{
-    showStrips({0, 1, 2, 75});
-    for (uint8_t note : {10, 11, 10, 84, 86, 86}) pressNote(note);
-    EXPECT_EQ(strips[2].solo, 0);
-    EXPECT_EQ(strips[75].solo, 1);  // clear solo leaves it to the console's report
-    EXPECT_EQ(routSwitch, 0);
-    EXPECT_EQ(mixer.drain(), (Writes{{"/-stat/solosw/03", 'i', 1}, {"/-stat/solosw/76", 'i', 1},
-                                     {"/-stat/solosw/03", 'i', 0}, {"/-action/clearsolo", 'i', 1},
-                                     {"/config/routing/routswitch", 'i', 1}, {"/config/routing/routswitch", 'i', 0}}));
-}
 
 TEST_F(StripControls, MuteGroupButtonSwitchesTheGroupOrWithSelectHeldTheSelectedStrip)
 {

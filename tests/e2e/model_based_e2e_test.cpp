@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -314,7 +315,16 @@ Action consoleChange(std::mt19937& random, const Model& m)
     char headAmp[24];
     std::snprintf(headAmp, sizeof headAmp, "/headamp/%03d/phantom", pick(0, 40));
     const std::string band = p + "/eq/" + std::to_string(pick(1, 4));
-    switch (pick(0, 11)) {
+    const int pair = 2 * pick(0, 7) + 1;
+    const std::string link = std::string(pick(0, 1) ? "/config/chlink/" : "/config/buslink/") + std::to_string(pair) +
+                             "-" + std::to_string(pair + 1);
+    const int inserted = s >= 32 && s < 48 ? pick(48, 71) : s;  // aux inputs and returns have no insert
+    switch (pick(0, 16)) {
+    case 11: return act(Kind::SetValue, 1, pick(0, 1), link);
+    case 12: return act(Kind::SetValue, 1, pick(0, 1), stripPrefix(inserted) + (pick(0, 1) ? "/insert/on" : "/insert/pos"));
+    case 13: return act(Kind::SetValue, 1, pick(0, 1), "/config/mute/" + std::to_string(pick(1, 6)));
+    case 14: return act(Kind::SetValue, 1, pick(0, 1), "/config/routing/routswitch");
+    case 15: return act(Kind::SetValue, 1, pick(0, 71), "/-stat/selidx");
     case 0: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/" + send + "/on");
     case 1: return act(Kind::SetValue, 0, pick(0, 4) * 0.25, p + "/mix/" + send + "/level");
     case 2: return act(Kind::SetValue, 1, pick(0, 1), p + "/mix/mono");
@@ -391,8 +401,12 @@ Action nextAction(std::mt19937& random, const Model& m)
     if (roll < 56) return m.bank == 0 && m.scroll > 0 ? act(Kind::ScrollBack) : act(Kind::BankDown);
     if (roll < 61) return act(Kind::ScrollOn);
     if (roll < 64) return act(Kind::ScrollBack);
-    // Home, or the automix enable buttons (89, 90), which leave the page as it is.
-    if (roll < 65) return act(pick(0, 2) == 0 ? Kind::Home : Kind::Page, pick(89, 90));
+    // Home, or the automix enable (89, 90), mute group (74-79), routing
+    // switch (86) and clear-solo (84) buttons, which leave the page as it is.
+    if (roll < 65) {
+        const int globals[] = {89, 90, 74, 75, 76, 77, 78, 79, 86, 84};
+        return act(pick(0, 2) == 0 ? Kind::Home : Kind::Page, globals[pick(0, 9)]);
+    }
     if (roll < 70) {
         const int pages[] = {51, 44, 40, 45, 85, 62, 63, 69, 54, 61, 43, 42, 41};
         return act(Kind::Page, pages[pick(0, 12)]);
@@ -443,6 +457,7 @@ struct Outcome {
 
 struct Rig {
     std::string prefsPath;
+    long seed = 1;  // of the console's random start state
     Banks banks;
 };
 
@@ -466,19 +481,18 @@ bool readSpillBanks(ThreeDevices& devices, Banks& banks)
     return true;
 }
 
-// The phantom switches of all head amps, and whether the console names a
-// head amp for its selected strip.
-bool phantomState(ThreeDevices& devices, Values& phantoms, bool& selectedHasHeadAmp)
+// What the action may change on the console: a set its own address, a surface
+// action what its control edits (with the head amp the console names for S).
+std::set<std::string> editsOf(ThreeDevices& devices, const Action& action, const Model& m, const Values& console)
 {
-    Values status;
-    std::string index;
-    if (!consoleDump(devices, "/headamp/", phantoms) || !consoleDump(devices, "/-stat/selidx", status)) return false;
-    double selected = -1.0;
-    number(status, "/-stat/selidx", selected);
-    char address[24];
-    std::snprintf(address, sizeof address, "/-ha/%02d/index", static_cast<int>(selected));
-    selectedHasHeadAmp = selected >= 0 && selected < 40 && consoleValue(devices, address, index) && index != "i -1";
-    return true;
+    std::istringstream words(commandOf(action));
+    std::string verb, address;
+    if (words >> verb >> address && onConsole(action)) return {address};
+    double S = -1.0;
+    int headAmp = -1;
+    if (!number(console, "/-stat/selidx", S) || m.page != 28 || S >= 40 || !consoleInt(devices, "/-ha/" + two(int(S)) + "/index", headAmp))
+        headAmp = -1;
+    return surfaceEdits(commandOf(action), m, console, headAmp);
 }
 
 // Runs actions from a fresh start; with a generator, first draws steps new
@@ -489,7 +503,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     Outcome outcome;
     ThreeDevices devices;
     std::string why;
-    if (!startThreeDevices(devices, kStartupMs, why, {}, {"--prefs", rig.prefsPath})) {
+    if (!startThreeDevices(devices, kStartupMs, why, {"--seed", std::to_string(rig.seed), "--shuffle"}, {"--prefs", rig.prefsPath})) {
         outcome.setupError = why;
         return outcome;
     }
@@ -500,7 +514,22 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     Model m;
     buildBankStrips(m, rig.banks);
     m.dcaGroup = 0;
+    // Start-up keeps the selection the console holds; the first changes are
+    // the console's whole state.
+    Values console, changed;
+    long unknown = 0, unknownBefore = 0;
+    std::set<std::string> allowedBefore;
+    if (!consoleChanges(devices, console, changed, unknown)) {
+        outcome.setupError = "no changes from the console emulator";
+        return outcome;
+    }
+    double selected = 0.0;
+    m.selected = number(console, "/-stat/selidx", selected) ? static_cast<int>(selected) : 0;
     std::string mismatch = eventually(kSettleMs * 2, [&] { return surfaceMismatch(devices, m); });
+    // Start-up itself changes nothing on the console.
+    if (mismatch.empty())
+        mismatch = consoleChanges(devices, console, changed, unknown) ? untouchedMismatch(changed, console, {}) : "no dump";
+    if (mismatch.empty() && unknown != 0) mismatch = "start-up sent addresses the console does not hold";
     if (!mismatch.empty()) {
         outcome.failedAt = 0;
         outcome.mismatch = "after start-up: " + mismatch;
@@ -513,12 +542,11 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     for (size_t i = 0; i < total; ++i) {
         if (generator) actions.push_back(i < tour.size() ? tour[i] : nextAction(*generator, m));
         const Action& action = actions[i];
-        // The pre-amp page's phantom button works only for a strip the
-        // console gave a head amp.
-        Values phantomsBefore;
-        bool hasHeadAmp = true;
-        bool phantomButton = action.kind == Kind::TopRow && action.a == 2 && m.page == 28 && !m.selectionStale &&
-                             phantomState(devices, phantomsBefore, hasHeadAmp);
+        const std::set<std::string> allowed = editsOf(devices, action, m, console);
+        // A switch pressed on the surface switches from the console's state.
+        const int a = action.a;
+        const bool toggles = action.kind == Kind::Page ? a == 86 || a == 89 || a == 90 || (a >= 74 && a <= 79)
+                                                       : (action.kind == Kind::Mute || action.kind == Kind::Solo) && m.shown[a] != kBlank;
         bool sent = onConsole(action) ? consoleCommand(devices, commandOf(action))
                                       : surfaceCommand(devices, commandOf(action));
         if (!sent) {
@@ -541,11 +569,20 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
                      (action.kind == Kind::SetValue && action.text.find("/grp/dca") != std::string::npos);
         apply(action, m, rig.banks);
         mismatch = eventually(settleMs, [&] { return followSpillBanks() ? "no DCA memberships" : surfaceMismatch(devices, m); });
-        Values phantomsAfter;
-        bool unused = true;
-        if (mismatch.empty() && phantomButton && !hasHeadAmp && phantomState(devices, phantomsAfter, unused) &&
-            phantomsAfter != phantomsBefore)
-            mismatch = "the phantom button switched a head amp of a strip without one";
+        // Only what the action (or, landing late, the one before) edits may change on the console.
+        unknownBefore = unknown;
+        Values moved;
+        if (mismatch.empty()) mismatch = eventually(toggles ? settleMs : 0, [&] {
+            if (!consoleChanges(devices, console, changed, unknown)) return std::string("no dump");
+            moved.insert(changed.begin(), changed.end());
+            bool left = toggles && allowed.size() == 1 && !moved.count(*allowed.begin());
+            return left ? "the press left " + *allowed.begin() + " as it was" : std::string();
+        });
+        allowedBefore.insert(allowed.begin(), allowed.end());
+        const std::string untouched = mismatch.empty() ? untouchedMismatch(moved, console, allowedBefore) : "";
+        if (!untouched.empty()) mismatch = "settings the action does not edit changed: " + untouched;
+        if (mismatch.empty() && unknown != unknownBefore) mismatch = "sent to an address the console does not hold";
+        allowedBefore = allowed;
         if (!mismatch.empty()) {
             outcome.failedAt = i;
             outcome.mismatch = mismatch;
@@ -603,6 +640,7 @@ TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
     Rig rig;
     rig.prefsPath = (std::filesystem::temp_directory_path() /
                      ("velumbra-model-prefs-" + std::to_string(::getpid()) + ".txt")).string();
+    rig.seed = seed;
     {
         std::ofstream prefs(rig.prefsPath);
         prefs << preferencesText();

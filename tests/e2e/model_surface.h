@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "e2e/three_devices.h"
@@ -18,6 +19,7 @@ constexpr int kBlank = 80;
 std::string stripPrefix(int s);   // "/ch/01", "/main/st", "/dca/1"
 std::string mixPath(int s);       // where its fader and on switch live
 std::string stripLabel(int s);    // "Ch 1", "Fx rt 3", "M/C"
+std::string two(int n);           // "07"
 // Strips whose pan the bridge reads from the console at start-up.
 bool panKnown(int s);
 // A dumped number ("f 0.5", "i 1"); false when absent.
@@ -51,3 +53,16 @@ void buildBankStrips(Model& m, const Banks& banks);
 
 // Empty when the surface shows what the console holds; else what differs.
 std::string surfaceMismatch(ThreeDevices& devices, const Model& m);
+
+// The oracle for untouched settings: the console addresses a surface command
+// ("press 16", "down 39\nturn 8 +3\nup 39") edits, from the command, the
+// model and the console's values before it, never from the bridge. headAmp:
+// the head amp the console names for its selected strip, or -1.
+std::set<std::string> surfaceEdits(const std::string& command, const Model& m, const Values& before, int headAmp);
+
+// The console emulator's "changes" (first its whole state) into values; changed:
+// the moved addresses' old values; unknown: messages to addresses it lacks.
+bool consoleChanges(ThreeDevices& devices, Values& values, Values& changed, long& unknown);
+
+// Empty when every changed address is allowed, else each other one.
+std::string untouchedMismatch(const Values& changed, const Values& now, const std::set<std::string>& allowed);

@@ -35,8 +35,15 @@ std::string mixPath(int s) { return s >= 72 ? stripPrefix(s) : stripPrefix(s) + 
 
 std::string stripLabel(int s) { return familyText(s, true); }
 
-// The others (matrices, mono, DCAs) start from a pan of the bridge's own.
-bool panKnown(int s) { return s < 64 || s == 70; }
+std::string two(int n)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return text;
+}
+
+// The mono main and the DCAs have no pan.
+bool panKnown(int s) { return s < 71; }
 
 bool number(const Values& values, const std::string& address, double& out)
 {
@@ -204,13 +211,6 @@ public:
     Values& values;
     std::ostringstream wrong;
 };
-
-std::string two(int n)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", n);
-    return text;
-}
 
 // The page's lamp among the eight mode lamps and the send and effects lamps.
 void expectPageLamps(Check& c, int page)
@@ -480,7 +480,8 @@ bool consoleValues(ThreeDevices& devices, const Model& m, int selected, Values& 
 {
     for (int s : m.shown)
         if (s != kBlank && !consoleDump(devices, stripPrefix(s) + "/", values)) return false;
-    bool ok = consoleDump(devices, "/main/st/mix/", values) && consoleDump(devices, "/config/amixenable/", values);
+    bool ok = consoleDump(devices, "/main/st/mix/", values) && consoleDump(devices, "/config/amixenable/", values) &&
+              consoleDump(devices, "/config/mute/", values) && consoleDump(devices, "/config/routing/routswitch", values);
     if (m.page == 1 || m.page >= 28)
         ok = ok && consoleDump(devices, stripPrefix(selected) + "/", values);
     if (m.page == 28) ok = ok && consoleDump(devices, "/headamp/", values);
@@ -545,5 +546,7 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
     c.expectLit(0x54, anySolo, "solo active");
     c.expectLit(0x59, c.get("/config/amixenable/X") != 0.0, "automix X");
     c.expectLit(0x5A, c.get("/config/amixenable/Y") != 0.0, "automix Y");
+    for (int g = 1; g <= 6; ++g) c.expectLit(0x49 + g, c.get("/config/mute/" + std::to_string(g)) != 0.0, "mute group");
+    c.expectLit(0x56, c.get("/config/routing/routswitch") != 0.0, "routing switch");
     return c.wrong.str();
 }

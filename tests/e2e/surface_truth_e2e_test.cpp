@@ -1,11 +1,9 @@
 // What a hand on the surface leaves behind: motor faders that return to the
-// console's value, touch that belongs to the physical fader, and a pre-amp
-// page that switches only what it shows. The bridge between both emulators.
+// console's value and touch that belongs to the physical fader. The bridge
+// between both emulators.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -108,39 +106,6 @@ TEST_F(SurfaceTruth, AFaderHeldAcrossAScrollFollowsTheConsoleAfterwards)
     ASSERT_TRUE(surfaceCommand(devices, "press 46"));
     ASSERT_TRUE(consoleCommand(devices, "set /ch/01/mix/fader 0.3"));
     expectFaderFollows(1, "/ch/01/mix/fader");
-}
-
-// Channel 1 under user routing: the bridge can work out a head-amp for it,
-// but the console reports none. The page shows the trim, so encoder 2 turns
-// the trim and button 2 switches no phantom power.
-TEST_F(SurfaceTruth, PreampPageWithoutAHeadampSwitchesNoPhantomPower)
-{
-    std::filesystem::path script = profileFolder(devices) / "routing.txt";
-    std::ofstream(script) << "set /config/routing/IN/1-8 20\n";
-    ASSERT_NO_FATAL_FAILURE(start({"--script", script.string()}));
-
-    int phantom = -1;
-    double gain = -1, trim = -1;
-    ASSERT_TRUE(consoleInt(devices, "/headamp/000/phantom", phantom));
-    ASSERT_TRUE(consoleFloat(devices, "/headamp/000/gain", gain));
-    ASSERT_TRUE(consoleFloat(devices, "/ch/01/preamp/trim", trim));
-    ASSERT_TRUE(surfaceCommand(devices, "press 24"));  // select channel 1
-    ASSERT_TRUE(surfaceCommand(devices, "press 40"));  // pre-amp page
-    ASSERT_TRUE(surfaceCommand(devices, "press 2"));   // phantom
-    ASSERT_TRUE(surfaceCommand(devices, "turn 2 +3"));
-    double newTrim = trim;
-    ASSERT_TRUE(waitFor([&] { return consoleFloat(devices, "/ch/01/preamp/trim", newTrim) && newTrim > trim; },
-                        kWithinMs))
-        << "encoder 2 should turn the trim";
-    int phantomAfter = -1;
-    double gainAfter = -1;
-    ASSERT_TRUE(consoleInt(devices, "/headamp/000/phantom", phantomAfter));
-    ASSERT_TRUE(consoleFloat(devices, "/headamp/000/gain", gainAfter));
-    EXPECT_EQ(phantomAfter, phantom);
-    EXPECT_EQ(gainAfter, gain);
-    char shown[16];
-    std::snprintf(shown, sizeof shown, "%+2.2f", newTrim * 36.0 - 18.0);
-    EXPECT_TRUE(displayShows(2, false, shown)) << "display 2 should show the trim " << shown;
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ const Reply validReplies[] = {
     {"/headamp/007/gain", 'f'}, {"/headamp/127/phantom", 'i'}, {"/-stat/solosw/71", 'i'}, {"/-stat/selidx", 'i'},
     {"/-stat/keysolo", 'i'}, {"/-stat/lock", 'i'}, {"/config/amixenable/X", 'i'}, {"/config/userrout/in/32", 'i'},
     {"/config/routing/AES50B/33-40", 'i'}, {"/config/routing/routswitch", 'i'}, {"/config/mute/6", 'i'},
-    {"/fx/3/type", 'i'}, {"/fx/3/par/64", 'f'},
+    {"/fx/3/type", 'i'}, {"/fx/3/par/64", 'f'}, {"/config/chlink/31-32", 'i'}, {"/config/fxlink/1-2", 'i'},
+    {"/bus/16/insert/sel", 'i'}, {"/mtx/01/insert/on", 'i'}, {"/main/m/insert/pos", 'i'},
 };
 
 TEST_F(ReplyMalformed, EachValidReplyBrokenIsDropped)
@@ -106,7 +107,7 @@ TEST_F(ReplyMalformed, AddressesOutsideTheModelOrItsPatternsAreIgnored)
         {"/fxrtn/01/preamp/invert", 'i'}, {"/fxrtn/01/config/source", 'i'}, {"/fxrtn/01/dyn/thr", 'f'},
         {"/auxin/01/gate/on", 'i'}, {"/auxin/01/dyn/on", 'i'}, {"/auxin/01/preamp/hpon", 'i'},
         {"/auxin/01/automix/group", 'i'}, {"/auxin/01/delay/on", 'i'}, {"/bus/01/preamp/invert", 'i'},
-        {"/bus/01/config/source", 'i'}, {"/bus/01/gate/thr", 'f'}, {"/bus/01/insert/on", 'i'},
+        {"/bus/01/config/source", 'i'}, {"/bus/01/gate/thr", 'f'}, {"/bus/01/delay/on", 'i'},
         {"/main/st/grp/dca", 'i'}, {"/main/m/mix/mono", 'i'}, {"/main/st/mix/st", 'i'},
         {"/main/st/mix/mlevel", 'f'}, {"/main/st/preamp/trim", 'f'}, {"/dca/1/mix/pan", 'f'},
         {"/dca/1/mix/fader", 'f'}, {"/dca/1/mix/on", 'i'}, {"/dca/1/pan", 'f'}, {"/dca/1/eq/1/f", 'f'},
@@ -135,7 +136,9 @@ TEST_F(ReplyMalformed, AddressesOutsideTheModelOrItsPatternsAreIgnored)
         {"/config/userrout/out/01", 'i'}, {"/config/routing/IN/33-40", 'i'}, {"/config/routing/OUT/1-8", 'i'},
         {"/config/routing/CARD/AUX", 'i'}, {"/config/routing/OUT/AUX", 'i'}, {"/config/routing/PLAY/33-40", 'i'},
         {"/config/routing/IN/41-48", 'i'}, {"/config/routing/CARD/1-4", 'i'}, {"/config/routing/in/1-8", 'i'},
-        {"/config/routing/AES50A", 'i'}, {"/config/routing/IN/1-8/x", 'i'}, {"/config/chlink/1-2", 'i'},
+        {"/config/routing/AES50A", 'i'}, {"/config/routing/IN/1-8/x", 'i'}, {"/config/chlink/2-3", 'i'},
+        {"/config/chlink/33-34", 'i'}, {"/config/mtxlink/7-8", 'i'}, {"/config/auxlink/1-2/x", 'i'},
+        {"/config/buslink", 'i'}, {"/auxin/01/insert/on", 'i'}, {"/fxrtn/01/insert/sel", 'i'},
         {"/config/mute", 'i'}, {"/fx/1/type/x", 'i'}, {"/fx/1/par", 'f'}, {"/fx/1/parameter/01", 'f'},
         {"/status", 'i'}, {"/chx/01/mix/fader", 'f'}, {"ch/01/mix/fader", 'f'}, {"/fx", 'i'},
         {"/main/mix/fader", 'f'}, {"/meter", 'i'}, {"/ch/4294967297/mix/fader", 'f'},

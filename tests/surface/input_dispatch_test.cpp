@@ -136,6 +136,7 @@ TEST_F(SurfaceDispatch, AProbeRedrawsTheWholeSurfaceAtOnce)
     consoleLock = 0;
 }
 
+// Also before start-up has read the console.
 TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagramsAreDropped)
 {
     showStrips({0});
@@ -147,6 +148,10 @@ TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagra
     surfaceSends({0xE8, 0x7F, 0x7F});
     EXPECT_EQ(faderTouched[0] + selectHeld[0] + encoderPushed[3] + faderTouched[8] + strips[0].mute, 0);
     consoleLock = 0;
+    startupComplete = 0;  // start-up has not read the console yet
+    for (uint8_t note : {16, 8}) pressNote(note);
+    EXPECT_EQ(strips[0].mute + strips[0].solo, 0);
+    startupComplete = 1;
     surfaceSends({0xE0, 0x7F});
     surfaceSends({0x90, 0x10});
     surfaceSends({0xE0, 0x80, 0x10});  // data bytes never have the top bit set

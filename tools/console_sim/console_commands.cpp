@@ -13,7 +13,7 @@ namespace {
 
 const char* const kHelp =
     "commands: set ADDRESS VALUE | silent on [MS] | silent off | ignore ADDRESS | ignore none | delay MS | drop PERCENT | "
-    "scene COUNT | dump ADDRESS | dump PREFIX* | wait MS | clients | stats | quit";
+    "scene COUNT | shuffle | dump ADDRESS | dump PREFIX* | changes | wait MS | clients | stats | quit";
 
 std::string formatArg(const OscArg& arg)
 {
@@ -103,6 +103,24 @@ void runDump(const std::string& what)
     else consoleLog("unknown address %s", what.c_str());
 }
 
+// What "changes" printed last, per parameter; empty before its first use,
+// so that the first "changes" prints the whole state.
+std::vector<std::string> changeBaseline;
+
+void runChanges()
+{
+    changeBaseline.resize(params.size());
+    int count = 0;
+    for (size_t i = 0; i < params.size(); ++i) {
+        std::string value = formatParamValue(params[i]);
+        if (value == changeBaseline[i]) continue;
+        consoleLog("%s %s", params[i].address.c_str(), value.c_str());
+        changeBaseline[i] = std::move(value);
+        ++count;
+    }
+    consoleLog("changed %d unknown %llu", count, static_cast<unsigned long long>(server.unknown));
+}
+
 void runClients(int64_t nowMs)
 {
     for (const RemoteClient& client : server.clients)
@@ -158,6 +176,10 @@ bool runLine(const std::string& line, int64_t nowMs)
         recallRandomScene(static_cast<int>(number), nowMs);
     } else if (verb == "dump" && words.size() == 2) {
         runDump(words[1]);
+    } else if (verb == "shuffle" && words.size() == 1) {
+        shuffleSettings(nowMs);
+    } else if (verb == "changes" && words.size() == 1) {
+        runChanges();
     } else if (verb == "wait" && wordNumber(words, 1, 0, 86400000L, number)) {
         commands.resumeAtMs = nowMs + number;
         return false;
@@ -201,6 +223,41 @@ void recallRandomScene(int count, int64_t nowMs)
         pushParam(param, nullptr, nowMs);
     }
     consoleLog("scene: %d changes", count);
+}
+
+void shuffleSettings(int64_t nowMs)
+{
+    auto pick = [](int low, int high) { return std::uniform_int_distribution<int>(low, high)(server.random); };
+    auto put = [nowMs](const std::string& address, OscArg value) {
+        if (Param* param = findParam(address); param && storeParamValue(*param, value)) pushParam(*param, nullptr, nowMs);
+    };
+    char address[40];
+    const struct { const char* word; int count; } links[] = {
+        {"chlink", 32}, {"auxlink", 8}, {"fxlink", 8}, {"buslink", 16}, {"mtxlink", 6}};
+    for (const auto& link : links) {
+        for (int n = 1; n < link.count; n += 2) {
+            std::snprintf(address, sizeof address, "/config/%s/%d-%d", link.word, n, n + 1);
+            put(address, oscInt(pick(0, 1)));
+        }
+    }
+    for (int s = 0; s < 72; ++s) {
+        const std::string p = stripPrefix(s);
+        if (s < 32 || s >= 48) {
+            put(p + "/insert/on", oscInt(pick(0, 1)));
+            put(p + "/insert/pos", oscInt(pick(0, 1)));
+            put(p + "/insert/sel", oscInt(pick(0, 22)));
+        }
+        if (s >= 64 && s < 70) put(p + "/mix/pan", oscFloat(static_cast<float>(pick(0, 20)) * 0.05f));
+        if (s < 64 && pick(0, 3) == 0) put(p + "/grp/dca", oscInt(pick(0, 255)));
+        std::snprintf(address, sizeof address, "/-stat/solosw/%02d", s + 1);
+        put(address, oscInt(pick(0, 5) == 0 ? 1 : 0));
+    }
+    for (int g = 1; g <= 6; ++g) put("/config/mute/" + std::to_string(g), oscInt(pick(0, 1)));
+    put("/config/routing/routswitch", oscInt(pick(0, 1)));
+    put("/-stat/selidx", oscInt(pick(0, 71)));
+    // Channels 1-8 under user routing: head amps the console does not name.
+    if (pick(0, 1)) put("/config/routing/IN/1-8", oscInt(20));
+    consoleLog("shuffled");
 }
 
 void runQueuedCommands(int64_t nowMs)

@@ -1,6 +1,7 @@
 // Operator commands of the console emulator, one per line, from a script
-// file and from standard input: set, silent, delay, drop, scene, dump,
-// wait, clients, stats, help, quit. Runs on the event-loop thread.
+// file and from standard input: set, silent, delay, drop, scene, shuffle,
+// dump, changes (every value unlike what the last "changes" printed), wait,
+// clients, stats, help, quit. Runs on the event-loop thread.
 #pragma once
 
 #include <cstdint>
@@ -23,3 +24,8 @@ int64_t msUntilCommandsResume(int64_t nowMs);
 
 // Applies count random changes as one scene recall and pushes each of them.
 void recallRandomScene(int count, int64_t nowMs);
+
+// Random show settings beside the start values (links, inserts, matrix
+// pans, DCA members, solos, mute groups, routing switch, selection, user
+// routing of channels 1-8), all pushed.
+void shuffleSettings(int64_t nowMs);

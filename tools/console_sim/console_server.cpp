@@ -37,7 +37,9 @@ int headAmpIndexOfStrip(int strip)
     if (source < 1 || source > 32) return -1;
     int input = source - 1;
     static const char* const blocks[4] = {"1-8", "9-16", "17-24", "25-32"};
-    int block = intValueOf(std::string("/config/routing/IN/") + blocks[input / 8], -1);
+    // The routing switch puts the playback blocks in place of the input blocks.
+    const char* row = intValueOf("/config/routing/routswitch", 0) == 1 ? "PLAY" : "IN";
+    int block = intValueOf(std::string("/config/routing/") + row + "/" + blocks[input / 8], -1);
     int base;
     if (block >= 0 && block <= 3) base = block * 8;
     else if (block >= 4 && block <= 9) base = 32 + (block - 4) * 8;

@@ -26,19 +26,21 @@ struct Options {
 const char* const kUsage =
     "usage: velumbra-console-sim [--listen IP:PORT | --port N] [--delay-ms N] [--drop-percent P]\n"
     "                            [--seed S] [--silent-after-ms N] [--ignore ADDRESS]... [--verbose]\n"
-    "                            [--script FILE] [--name NAME] [--help]\n"
+    "                            [--script FILE] [--shuffle] [--name NAME] [--help]\n"
     "  --listen IP:PORT      address to serve (default 127.0.0.1:10023; port 0 picks one)\n"
     "  --port N              port on 127.0.0.1 (0 picks one)\n"
     "  --delay-ms N          delay every answer by N ms\n"
     "  --drop-percent P      drop P% of the answers (random, see --seed)\n"
-    "  --seed S              seed of the random drops and scenes (default 1)\n"
+    "  --seed S              seed of the random drops, scenes and shuffles (default 1)\n"
     "  --silent-after-ms N   stop answering anything N ms after start\n"
     "  --ignore ADDRESS      never answer a query of ADDRESS (may be repeated)\n"
     "  --verbose             log every received message\n"
     "  --script FILE         run the commands in FILE, then those on standard input\n"
+    "  --shuffle             start from random show settings (the shuffle command, see --seed)\n"
     "  --name NAME           the console's name in its answer to /xinfo (default X32-SIM)\n"
     "commands (standard input, one per line): set ADDRESS VALUE, silent on [MS], silent off,\n"
-    "  ignore ADDRESS, ignore none, delay MS, drop P, scene COUNT, dump ADDRESS, dump PREFIX*, wait MS, clients, stats, quit\n";
+    "  ignore ADDRESS, ignore none, delay MS, drop P, scene COUNT, shuffle, dump ADDRESS,\n"
+    "  dump PREFIX*, changes, wait MS, clients, stats, quit\n";
 
 bool parseOptions(int argc, char** argv, Options& options)
 {
@@ -50,6 +52,10 @@ bool parseOptions(int argc, char** argv, Options& options)
         long number = 0;
         if (option == "--verbose") {
             server.verbose = true;
+            continue;
+        }
+        if (option == "--shuffle") {
+            commands.lines.push_back("shuffle");
             continue;
         }
         if (option == "--help" || option == "-h") {
