@@ -33,9 +33,11 @@ bool isSendPage(int page) { return page >= 8 && page <= 23; }
 
 int faderPosition(double level) { return faderStepOf(level); }
 
-// A fader under a hand is never driven, nor one showing a strip that a hand
-// holds on another fader. Blank positions go to the bottom; a full refresh
-// sends those among their lamps instead (withBlanks false).
+// Only a fader under a hand is left alone: another fader showing the same
+// strip (the master and a fader showing LR) follows the hand, so that every
+// fader without a hand shows what the console holds. Blank positions go to
+// the bottom; a full refresh sends those among their lamps instead
+// (withBlanks false).
 void sendMotorFaders(int page, bool withBlanks)
 {
     for (int i = 0; i < 8; ++i) {
@@ -48,13 +50,12 @@ void sendMotorFaders(int page, bool withBlanks)
         }
         if (isSendPage(page) && s >= 48) continue;
         if (page == 34 && s >= 64) continue;
-        if (stripTouched(s)) continue;
         double level = isSendPage(page) ? r->sends[page - 7].level
                        : page == 34     ? r->monoLevel
                                         : r->fader;
         queueFaderPosition(i + 1, faderPosition(level));
     }
-    if (faderTouched[8] == 0 && !stripTouched(70)) queueFaderPosition(9, faderPosition(strips[70].fader));
+    if (faderTouched[8] == 0) queueFaderPosition(9, faderPosition(strips[70].fader));
 }
 
 // The mode lamps and the cleared send and effects blocks of a page.

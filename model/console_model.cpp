@@ -53,16 +53,6 @@ int bankSlotOf(int strip)
     return 0;
 }
 
-bool stripTouched(int strip)
-{
-    if (!isValidStrip(strip)) return false;
-    if (strip == 70 && faderTouched[8] != 0) return true;
-    for (int i = 0; i < 8; ++i) {
-        if (faderTouched[i] != 0 && bankStrips[i] == strip) return true;
-    }
-    return false;
-}
-
 namespace {
 bool isBusOrMain(int strip)
 {

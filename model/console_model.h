@@ -152,8 +152,6 @@ extern std::atomic<int> startupComplete;
 void countReply();
 // Highest surface slot 1..8 that shows the strip, 0 when none does.
 int bankSlotOf(int strip);
-// True while a touched fader shows the strip (the master shows strip 70).
-bool stripTouched(int strip);
 
 // The send (1..16) that position e (1..8) of the send pages shows for the
 // strip, 0 for none: channels, aux inputs and effects returns send to buses
