@@ -106,15 +106,6 @@ bool applyPreampButton(int s, int note)
         return false;
     }
 }
-// A new source may feed the strip from another head-amp; the console says
-// which, so the page then shows and edits that one.
-void askHeadampIndex(int strip)
-{
-    if (strip < 0 || strip > 39) return;
-    char address[OSC_BUFFER_SIZE];
-    formatText(address, sizeof address, "/-ha/%02d/index", strip);
-    sendToMixer(address, "");
-}
 } // namespace
 
 void sendPreampPage()
@@ -156,6 +147,7 @@ void preampEncoder(int controller, int value)
     else if (encoder == 8 && hasInsert(s)) r.insertSel = stepByOne(r.insertSel, value, 0, HIGHEST_INSERT_SLOT);
     else return;  // shows nothing there, so edits and sends nothing
     sendPreampPage();
+    // Another source may come through another head amp: the console says which.
     if (sourceChanged) askHeadampIndex(s);
 }
 

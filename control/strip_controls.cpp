@@ -394,6 +394,8 @@ void toggleRoutingSwitch()
 {
     routSwitch = routSwitch ? 0 : 1;
     sendToMixer("/config/routing/routswitch", "i", routSwitch);
+    // The other routing row feeds the channels from other head amps.
+    askEveryHeadampIndex();
     // The console does not echo a change back to its sender: redraw the lamp now.
     refreshSurface(0);
 }

@@ -12,6 +12,8 @@
 #include "platform/udp.h"
 
 namespace {
+// Channels 1-32 and aux inputs 1-8: the strips a head amp can feed.
+constexpr int HEADAMP_STRIP_COUNT = 40;
 std::mutex linkMutex;
 UdpSocket* linkSocket = nullptr;
 UdpEndpoint linkEndpoint;
@@ -145,4 +147,17 @@ bool sendPrebuiltFloat(const PrebuiltOscMessage& message, float value)
 bool sendPrebuiltInt(const PrebuiltOscMessage& message, int value)
 {
     return sendPrebuilt(message, static_cast<uint32_t>(value));
+}
+
+void askHeadampIndex(int strip)
+{
+    if (strip < 0 || strip >= HEADAMP_STRIP_COUNT) return;
+    char address[OSC_BUFFER_SIZE];
+    formatText(address, sizeof address, "/-ha/%02d/index", strip);
+    sendToMixer(address, "");
+}
+
+void askEveryHeadampIndex()
+{
+    for (int strip = 0; strip < HEADAMP_STRIP_COUNT; ++strip) askHeadampIndex(strip);
 }

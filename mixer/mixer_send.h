@@ -18,6 +18,13 @@ bool sendToMixerQuietly(const char* address, const char* typeTags, ...);
 // Sends bytes already encoded; false on failure (nothing printed).
 bool sendRawToMixer(const unsigned char* data, int length);
 
+// The console works out which head amp feeds an input strip (its source
+// through the routing blocks and the routing switch) and answers that under
+// /-ha/NN/index. After a change to any of those it is asked again, for strip
+// 0..39 or for all forty; other strips have no head amp.
+void askHeadampIndex(int strip);
+void askEveryHeadampIndex();
+
 // A message with one argument whose address and type tag are encoded once,
 // at start; a send only writes the argument's four bytes.
 constexpr int PREBUILT_OSC_SIZE = 48;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "mixer/address_tokens.h"
+#include "mixer/mixer_send.h"
 #include "mixer/reply_handlers.h"
 #include "model/console_model.h"
 
@@ -277,6 +278,8 @@ bool handleStripReply(const AddressTokens& tokens, ParsedOscMessage& message, co
     if (row->indexed && (!parseAddressNumber(kToken, k) || !indexInRange(*row, strip, family, k)))
         return false;
     if (!storeField(*row, strips[strip], k, message)) return false;
+    // Another source may come through another head amp: the console says which.
+    if (row->intField == &StripRecord::source && startupComplete.load() == 1) askHeadampIndex(strip);
     bool motors = row->store == Store::Fader && family.faderDrivesMotors;
     if (motors) driveMotorFaders();
     noteCountedReply();

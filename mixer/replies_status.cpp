@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "mixer/address_tokens.h"
+#include "mixer/mixer_send.h"
 #include "mixer/reply_handlers.h"
 #include "model/console_model.h"
 
@@ -183,8 +184,15 @@ void handleConfigReply(char* address, ParsedOscMessage& message)
     int* target = configTarget(tokens);
     int pairStart = target ? -1 : linkedPairStart(tokens);
     int32_t value;
-    if (target && readOscInt(message, value)) storeCounted(target, value);
-    else if (pairStart >= 0 && readOscInt(message, value)) storeLink(pairStart, value);
+    if (target && readOscInt(message, value)) {
+        storeCounted(target, value);
+        // The console now feeds inputs from other head amps; the start-up
+        // sweep asks for them itself.
+        bool routing = tokenIs(tokens, 1, "routing") || tokenIs(tokens, 1, "userrout");
+        if (routing && startupComplete.load() == 1) askEveryHeadampIndex();
+    } else if (pairStart >= 0 && readOscInt(message, value)) {
+        storeLink(pairStart, value);
+    }
     refreshAfterReply();
 }
 

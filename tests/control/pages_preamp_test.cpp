@@ -3,8 +3,11 @@
 // selected strip, an encoder the strip shows nothing for sends nothing.
 // (Which head amp a button switches and a link's partner are compared with
 // the console end to end.)
+#include <cstdio>
+
 #include "control/processing_pages.h"
 #include "control/strip_controls_support.h"
+#include "mixer/reply_dispatch.h"
 
 namespace {
 
@@ -58,7 +61,27 @@ TEST_F(PreampPageTest, GainEditsTheRoutedHeadampOrElseTheTrim)
     EXPECT_EQ(lastWriteTo(seen, "/ch/05/preamp/trim"), (Write{"/ch/05/preamp/trim", 'f', 0.506944}));
 }
 
-TEST_F(PreampPageTest, ANewSourceAsksTheConsoleForTheStripsHeadamp)
+// The console works out which head amp feeds an input from its source and
+// the routing; after a change to either, from here or from the console, the
+// page asks it again instead of showing the old head amp.
+std::vector<std::string> headampQueries(const Writes& seen)
+{
+    std::vector<std::string> asked;
+    for (const Write& w : seen)
+        if (w.address.rfind("/-ha/", 0) == 0) asked.push_back(w.address);
+    return asked;
+}
+
+void consolePushes(const char* address, int32_t value)
+{
+    uint8_t buffer[OSC_BUFFER_SIZE];
+    int length = encodeOscMessage(buffer, sizeof buffer, address, "i", value);
+    ParsedOscMessage message;
+    ASSERT_TRUE(length > 0 && parseOscMessage(buffer, length, message));
+    dispatchReply(message);
+}
+
+TEST_F(PreampPageTest, ANewSourceOrRoutingAsksTheConsoleForHeadamps)
 {
     selectStrip(4);
     mixer.drain();
@@ -70,8 +93,24 @@ TEST_F(PreampPageTest, ANewSourceAsksTheConsoleForTheStripsHeadamp)
     EXPECT_EQ(seen.back().address, "/-ha/04/index");
     strips[4].source = 64;  // the highest source
     turn(28, 2, cw(1));  // at the top already: nothing new to ask
-    seen = mixer.drain();
-    for (const Write& w : seen) EXPECT_NE(w.address, "/-ha/04/index");
+    EXPECT_TRUE(headampQueries(mixer.drain()).empty());
+
+    std::vector<std::string> everyInput;
+    for (int strip = 0; strip < 40; ++strip) {
+        char address[16];
+        std::snprintf(address, sizeof address, "/-ha/%02d/index", strip);
+        everyInput.push_back(address);
+    }
+    pressNote(0x56);  // routing switch
+    EXPECT_EQ(headampQueries(mixer.drain()), everyInput);
+    consolePushes("/config/routing/routswitch", 0);
+    EXPECT_EQ(headampQueries(mixer.drain()), everyInput);
+    consolePushes("/config/userrout/in/03", 40);
+    EXPECT_EQ(headampQueries(mixer.drain()), everyInput);
+    consolePushes("/ch/07/config/source", 3);
+    EXPECT_EQ(headampQueries(mixer.drain()), std::vector<std::string>{"/-ha/06/index"});
+    consolePushes("/config/mute/2", 1);
+    EXPECT_TRUE(headampQueries(mixer.drain()).empty());
 }
 
 using R = StripRecord;
