@@ -518,7 +518,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     // the console's whole state.
     Values console, changed;
     long unknown = 0, unknownBefore = 0;
-    std::set<std::string> allowedBefore;
+    std::set<std::string> allowedBefore, allowedTwoBefore;
     if (!consoleChanges(devices, console, changed, unknown)) {
         outcome.setupError = "no changes from the console emulator";
         return outcome;
@@ -569,7 +569,8 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
                      (action.kind == Kind::SetValue && action.text.find("/grp/dca") != std::string::npos);
         apply(action, m, rig.banks);
         mismatch = eventually(settleMs, [&] { return followSpillBanks() ? "no DCA memberships" : surfaceMismatch(devices, m); });
-        // Only what the action (or, landing late, the one before) edits may change on the console.
+        // Only what the action (or, landing late on a loaded machine, one of
+        // the two before) edits may change on the console.
         unknownBefore = unknown;
         Values moved;
         if (mismatch.empty()) mismatch = eventually(toggles ? settleMs : 0, [&] {
@@ -578,10 +579,13 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
             bool left = toggles && allowed.size() == 1 && !moved.count(*allowed.begin());
             return left ? "the press left " + *allowed.begin() + " as it was" : std::string();
         });
-        allowedBefore.insert(allowed.begin(), allowed.end());
-        const std::string untouched = mismatch.empty() ? untouchedMismatch(moved, console, allowedBefore) : "";
+        std::set<std::string> allowedNow = allowedBefore;
+        allowedNow.insert(allowedTwoBefore.begin(), allowedTwoBefore.end());
+        allowedNow.insert(allowed.begin(), allowed.end());
+        const std::string untouched = mismatch.empty() ? untouchedMismatch(moved, console, allowedNow) : "";
         if (!untouched.empty()) mismatch = "settings the action does not edit changed: " + untouched;
         if (mismatch.empty() && unknown != unknownBefore) mismatch = "sent to an address the console does not hold";
+        allowedTwoBefore = allowedBefore;
         allowedBefore = allowed;
         if (!mismatch.empty()) {
             outcome.failedAt = i;
