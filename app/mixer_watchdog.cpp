@@ -5,12 +5,12 @@
 #include <thread>
 
 #include "app/query_sweep.h"
+#include "diag/link_stats.h"
 #include "display/mixer_gone.h"
 #include "display/refresh.h"
 #include "mixer/keepalive.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
-#include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
