@@ -130,8 +130,6 @@ int64_t nextPassMs(const WatchdogState& state, int64_t nowMs, int64_t lastReceiv
 
 void setMixerSilenceLimit(int ms) { silenceLimitMs = std::max(ms, MIN_SILENCE_MS); }
 
-bool mixerRereadRunning() { return rereadActive.load(); }
-
 unsigned stepWatchdog(WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, bool startupDone,
                       bool rereadRunning, int silenceMs, bool keepAlivePass)
 {
