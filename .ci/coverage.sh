@@ -24,7 +24,7 @@ fi
 python3 - "$root" "$dir" <<'EOF'
 import gzip, json, os, subprocess, sys, tempfile
 root, build = sys.argv[1], sys.argv[2]
-own = ("app/", "mixer/", "model/", "surface/", "control/", "display/",
+own = ("app/", "mixer/", "model/", "diag/", "surface/", "control/", "display/",
        "editor/", "fxdefs/", "platform/")
 objdirs = [os.path.join(build, "CMakeFiles", d) for d in ("velumbra_core.dir", "velumbra.dir")]
 notes = []

@@ -5,12 +5,12 @@
 #include <thread>
 
 #include "app/query_sweep.h"
+#include "diag/link_stats.h"
 #include "display/mixer_gone.h"
 #include "display/refresh.h"
 #include "mixer/keepalive.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
-#include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
@@ -129,8 +129,6 @@ int64_t nextPassMs(const WatchdogState& state, int64_t nowMs, int64_t lastReceiv
 }
 
 void setMixerSilenceLimit(int ms) { silenceLimitMs = std::max(ms, MIN_SILENCE_MS); }
-
-bool mixerRereadRunning() { return rereadActive.load(); }
 
 unsigned stepWatchdog(WatchdogState& state, int64_t nowMs, int64_t lastReceivedMs, bool startupDone,
                       bool rereadRunning, int silenceMs, bool keepAlivePass)

@@ -43,9 +43,6 @@ void setMixerSilenceLimit(int ms);
 // Returns 0 once stopped and the re-read thread (if any) has ended.
 int mixerWatchdogLoop();
 
-// True while a re-read is running (tests and the status block).
-bool mixerRereadRunning();
-
 // The decision of one watchdog pass, kept apart from threads and sockets.
 struct WatchdogState {
     bool armed = false;          // start-up was seen complete

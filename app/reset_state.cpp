@@ -4,6 +4,8 @@
 #include "app/query_sweep.h"
 #include "app/status_report.h"
 #include "control/processing_pages.h"
+#include "diag/link_stats.h"
+#include "diag/traffic_log.h"
 #include "display/refresh.h"
 #include "display/strip_display.h"
 #include "editor/editor_clicks.h"
@@ -13,7 +15,6 @@
 #include "mixer/keepalive.h"
 #include "mixer/reply_dispatch.h"
 #include "model/console_model.h"
-#include "model/link_stats.h"
 #include "platform/desktop.h"
 #include "platform/stop_signal.h"
 #include "surface/input_dispatch.h"
@@ -41,6 +42,7 @@ void resetAllState()
     resetMixerWatchdog();
     resetKeepAlivePasses();
     resetLinkStats();
+    resetTrafficLog();
     resetSelfLoopState();
     resetSurfaceLearning();
     resetAddressOrigins();

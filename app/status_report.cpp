@@ -6,10 +6,10 @@
 
 #include "app/query_sweep.h"
 #include "app/startup.h"
+#include "diag/link_stats.h"
 #include "editor/editor_window.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
-#include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/udp.h"

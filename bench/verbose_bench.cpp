@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "model/link_stats.h"
+#include "diag/traffic_log.h"
 #include "platform/clock.h"
 #include "support/bench_support.h"
 

@@ -42,7 +42,6 @@ constexpr int FIRST_PANEL_ENTRY = 200;
 // frame (about 16 ms).
 constexpr auto SETTLE_TIME = std::chrono::milliseconds(50);
 
-std::atomic<int> rectErrorCode{0};
 // The rectangle of the last good read, which the geometry came from.
 DesktopRect editorRect;
 // Since when the window has shown settledRect without a break.
@@ -304,22 +303,16 @@ void focusEditorWindow()
 bool editorWindowRect(int& left, int& top, int& right, int& bottom)
 {
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
-    rectErrorCode = 0;
     if (editorFound != 1) return false;
     std::shared_ptr<DesktopBackend> desktop = currentDesktop();
     DesktopRect rect;
-    if (readEditorRect(*desktop, rect) != RectRead::Ok) {
-        rectErrorCode = desktop->lastErrorCode();
-        return false;
-    }
+    if (readEditorRect(*desktop, rect) != RectRead::Ok) return false;
     left = rect.left;
     top = rect.top;
     right = rect.right;
     bottom = rect.bottom;
     return true;
 }
-
-int editorRectErrorCode() { return rectErrorCode; }
 
 void editorMonitorEdges(int& monitorLeft, int& monitorBottom)
 {
@@ -365,7 +358,6 @@ void resetEditorState()
     editorWindow = 0;
     foundWindow = 0;
     foundWindowValid = 0;
-    rectErrorCode = 0;
     editorClickMissed = 0;
     resetGeometry();
     initEditorClickPoints();

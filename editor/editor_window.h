@@ -81,9 +81,8 @@ void focusEditorWindow();
 
 // For the DCA spill step: the editor window's rectangle read again now, and
 // the left and bottom edges of the monitor that holds it (0, 0 when none).
+// A failed read leaves its system error code with the desktop backend.
 bool editorWindowRect(int& left, int& top, int& right, int& bottom);
-// The system error code of the last failed editorWindowRect.
-int editorRectErrorCode();
 void editorMonitorEdges(int& monitorLeft, int& monitorBottom);
 // Moves the cursor to (x, y) twice, then left button down and up; not clipped.
 void clickScreenPoint(int x, int y);

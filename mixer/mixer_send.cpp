@@ -6,8 +6,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "diag/traffic_log.h"
 #include "mixer/osc_codec.h"
-#include "model/link_stats.h"
 #include "platform/console_output.h"
 #include "platform/udp.h"
 

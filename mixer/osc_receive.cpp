@@ -2,10 +2,10 @@
 
 #include <atomic>
 
+#include "diag/traffic_log.h"
 #include "mixer/mixer_send.h"
 #include "mixer/osc_codec.h"
 #include "mixer/reply_dispatch.h"
-#include "model/link_stats.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"

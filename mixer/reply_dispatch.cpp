@@ -13,8 +13,6 @@ namespace {
 using ReplyObserver = void (*)(const char*);
 
 std::atomic<ReplyObserver> replyObserver{nullptr};
-std::atomic<void (*)(int)> surfaceRefreshTarget{nullptr};
-std::atomic<void (*)()> motorFaderTarget{nullptr};
 
 // The observer and the unsplit address of the message being dispatched.
 // Only the OSC receive thread touches these two.
@@ -80,17 +78,9 @@ void dispatchReply(ParsedOscMessage& message)
 
 void setReplyObserver(void (*observer)(const char* address)) { replyObserver = observer; }
 
-void setReplyRefreshTargets(void (*surfaceRefresh)(int strip), void (*motorFaders)())
-{
-    surfaceRefreshTarget = surfaceRefresh;
-    motorFaderTarget = motorFaders;
-}
-
 void resetReplyDispatch()
 {
     replyObserver = nullptr;
-    surfaceRefreshTarget = nullptr;
-    motorFaderTarget = nullptr;
     activeObserver = nullptr;
     originalAddress[0] = '\0';
 }
@@ -116,17 +106,10 @@ void noteCountedReply()
 void refreshAfterReply()
 {
     if (startupComplete.load() != 1) return;
-    void (*target)(int) = surfaceRefreshTarget.load();
-    if (target) target(0);
-    else refreshSurface(0);
+    refreshSurface(0);
 }
 
-void driveMotorFaders()
-{
-    void (*target)() = motorFaderTarget.load();
-    if (target) target();
-    else refreshMotorFaders();
-}
+void driveMotorFaders() { refreshMotorFaders(); }
 
 // /-ha/NN/index: NN is the strip index itself (from 00). The third word is
 // not compared. After start-up it refreshes: a new source on the pre-amp

@@ -15,9 +15,5 @@ void dispatchReply(ParsedOscMessage& message);
 // Lets the start-up query-and-wait tell its own answer from pushed changes.
 void setReplyObserver(void (*observer)(const char* address));
 
-// Tests: replace what the handlers call to refresh the surface (nullptr
-// restores refreshSurface / refreshMotorFaders).
-void setReplyRefreshTargets(void (*surfaceRefresh)(int strip), void (*motorFaders)());
-
-// No observer, the real refresh functions.
+// No observer.
 void resetReplyDispatch();

@@ -3,9 +3,9 @@
 #include <condition_variable>
 #include <cstring>
 
+#include "diag/traffic_log.h"
 #include "display/refresh.h"
 #include "model/fader_scale.h"
-#include "model/link_stats.h"
 #include "platform/clock.h"
 #include "platform/precise_sleep.h"
 #include "platform/stop_signal.h"

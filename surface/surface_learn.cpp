@@ -37,8 +37,6 @@ void startSurfaceLearning()
 
 bool surfaceAwaitingProbe() { return learning && !learned; }
 
-bool surfaceWasLearned() { return learning && learned; }
-
 bool isSurfaceProbe(const uint8_t* bytes, int length)
 {
     static const uint8_t probe[8] = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7};

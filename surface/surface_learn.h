@@ -15,8 +15,6 @@ void startSurfaceLearning();
 
 // Learning was started and no surface is known yet.
 bool surfaceAwaitingProbe();
-// Learning was started and a surface was learned.
-bool surfaceWasLearned();
 
 // F0 00 20 32 58 54 00 F7, alone in the datagram.
 bool isSurfaceProbe(const uint8_t* bytes, int length);

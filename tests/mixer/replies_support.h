@@ -1,5 +1,5 @@
 // Helpers for the reply tests: real datagrams through the parse step and the
-// dispatcher, refresh and observer recorders, and a whole-model snapshot.
+// dispatcher, an observer recorder and a whole-model snapshot.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,9 +17,6 @@
 
 namespace replytest {
 
-inline int surfaceRefreshes = 0;
-inline int motorFaderDrives = 0;
-inline int counterAtMotorDrive = -1;
 inline std::vector<std::string> observedAddresses;
 inline bool mutexFreeAtObserver = true;
 
@@ -91,16 +88,14 @@ inline std::string modelDifference(const ModelSnapshot& before)
     return "";
 }
 
-// Every reply test starts from the start-up model with recorders in place.
+// Every reply test starts from the start-up model with the observer recorder
+// in place. The real refresh functions run: before start-up completes only
+// the motor faders are driven, into a surface queue that has no link.
 class ReplyTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         resetAllState();
-        setReplyRefreshTargets([](int) { ++surfaceRefreshes; }, [] {
-            ++motorFaderDrives;
-            counterAtMotorDrive = counted();
-        });
         setReplyObserver([](const char* address) {
             // A lock still held by the handler would deadlock a real observer.
             if (modelMutex.try_lock()) modelMutex.unlock();
@@ -115,8 +110,6 @@ protected:
     {
         std::lock_guard<std::mutex> lock(modelMutex);
         replyCounter = 0;
-        surfaceRefreshes = motorFaderDrives = 0;
-        counterAtMotorDrive = -1;
         observedAddresses.clear();
         mutexFreeAtObserver = true;
     }

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "app/reset_state.h"
+#include "diag/message_text.h"
+#include "diag/traffic_log.h"
 #include "mixer/osc_codec.h"
-#include "model/link_stats.h"
 #include "platform/console_output.h"
 
 namespace {

@@ -1,68 +1,12 @@
-#include "model/link_stats.h"
+#include "diag/message_text.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "model/fader_scale.h"
-#include "platform/clock.h"
-#include "platform/console_output.h"
 
 namespace {
-
-constexpr int BUCKETS = 16;
-constexpr int WINDOW_SECONDS = 10;
-
-struct Bucket {
-    std::atomic<int64_t> second{-1};
-    std::atomic<uint64_t> count{0};
-};
-
-struct Counter {
-    std::atomic<uint64_t> total{0};
-    std::atomic<int64_t> lastMs{0};
-    Bucket buckets[BUCKETS];
-};
-
-std::atomic<int> logLevel{0};
-std::atomic<int64_t> startMs{0};
-Counter counters[4];
-
-void count(LinkDirection direction)
-{
-    Counter& c = counters[static_cast<int>(direction)];
-    int64_t now = steadyMilliseconds();
-    c.total.fetch_add(1, std::memory_order_relaxed);
-    c.lastMs.store(now, std::memory_order_relaxed);
-    int64_t second = now / 1000;
-    Bucket& b = c.buckets[second % BUCKETS];
-    if (b.second.load(std::memory_order_relaxed) != second) {
-        b.second.store(second, std::memory_order_relaxed);
-        b.count.store(0, std::memory_order_relaxed);
-    }
-    b.count.fetch_add(1, std::memory_order_relaxed);
-}
-
-double secondsSinceStart()
-{
-    int64_t start = startMs.load(std::memory_order_relaxed);
-    return static_cast<double>(steadyMilliseconds() - start) / 1000.0;
-}
-
-const char* arrow(LinkDirection d)
-{
-    switch (d) {
-    case LinkDirection::MixerIn: return "osc<";
-    case LinkDirection::MixerOut: return "osc>";
-    case LinkDirection::SurfaceIn: return "midi<";
-    default: return "midi>";
-    }
-}
-
-void logLine(LinkDirection direction, const char* text)
-{
-    consolePrint("%.3f %s %s\n", secondsSinceStart(), arrow(direction), text);
-}
 
 uint32_t bigEndian32(const uint8_t* p)
 {
@@ -85,30 +29,6 @@ bool append(char* line, int capacity, int& used, const char* format, ...)
 }
 
 } // namespace
-
-void setTrafficLogLevel(int level)
-{
-    if (startMs.load() == 0) startMs = steadyMilliseconds();
-    logLevel = level;
-}
-
-int trafficLogLevel() { return logLevel.load(std::memory_order_relaxed); }
-
-bool isBackgroundOsc(const uint8_t* data, int length)
-{
-    if (length < 6) return false;
-    const char* address = reinterpret_cast<const char*>(data);
-    return std::strncmp(address, "/meter", 6) == 0 || std::strncmp(address, "/xremote", 8) == 0 ||
-           std::strncmp(address, "/renew", 6) == 0 || std::strncmp(address, "/batchsubscribe", 15) == 0;
-}
-
-bool isBackgroundMidi(const uint8_t* data, int length)
-{
-    if (length < 1) return false;
-    if (data[0] == 0xD0) return true;
-    static const uint8_t heartbeat[7] = {0xF0, 0x00, 0x00, 0x66, 0x14, 0x00, 0xF7};
-    return length == 7 && std::memcmp(data, heartbeat, 7) == 0;
-}
 
 int formatOscLogText(char* line, int capacity, const uint8_t* data, int length)
 {
@@ -186,50 +106,4 @@ int formatMidiLogText(char* line, int capacity, const uint8_t* data, int length)
         append(line, capacity, used, "  meter %d segment %d", data[1] >> 4, data[1] & 0x0F);
     }
     return used;
-}
-
-void noteMixerDatagram(LinkDirection direction, const uint8_t* data, int length)
-{
-    count(direction);
-    int level = logLevel.load(std::memory_order_relaxed);
-    if (level == 0 || (level == 1 && isBackgroundOsc(data, length))) return;
-    char line[512];
-    formatOscLogText(line, sizeof line, data, length);
-    logLine(direction, line);
-}
-
-void noteSurfaceDatagram(LinkDirection direction, const uint8_t* data, int length)
-{
-    count(direction);
-    int level = logLevel.load(std::memory_order_relaxed);
-    if (level == 0 || (level == 1 && isBackgroundMidi(data, length))) return;
-    char line[512];
-    formatMidiLogText(line, sizeof line, data, length);
-    logLine(direction, line);
-}
-
-LinkActivity linkActivity(LinkDirection direction)
-{
-    const Counter& c = counters[static_cast<int>(direction)];
-    int64_t second = steadyMilliseconds() / 1000;
-    uint64_t recent = 0;
-    for (const Bucket& b : c.buckets) {
-        int64_t s = b.second.load(std::memory_order_relaxed);
-        if (s > second - WINDOW_SECONDS && s <= second) recent += b.count.load(std::memory_order_relaxed);
-    }
-    return {c.total.load(), c.lastMs.load(), static_cast<double>(recent) / WINDOW_SECONDS};
-}
-
-void resetLinkStats()
-{
-    logLevel = 0;
-    startMs = steadyMilliseconds();
-    for (Counter& c : counters) {
-        c.total = 0;
-        c.lastMs = 0;
-        for (Bucket& b : c.buckets) {
-            b.second = -1;
-            b.count = 0;
-        }
-    }
 }
