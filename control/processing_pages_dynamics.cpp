@@ -7,9 +7,6 @@
 #include "model/console_model.h"
 
 namespace {
-constexpr int HIGHEST_RATIO = 11;
-constexpr int HIGHEST_KEY_SOURCE = 64;
-constexpr int HIGHEST_FILTER_TYPE = 8;
 constexpr double KNEE_STEP = 0.2;
 // Knee sums of 0.2 steps land a rounding error away from 0 and 1.
 constexpr double KNEE_TOLERANCE = 1e-9;

@@ -7,8 +7,6 @@
 #include "model/console_model.h"
 
 namespace {
-constexpr int HIGHEST_KEY_SOURCE = 64;
-constexpr int HIGHEST_FILTER_TYPE = 8;
 constexpr int HIGHEST_GATE_MODE = 4;
 
 void stepGateEncoder(StripRecord& r, int encoder, int value)

@@ -13,8 +13,6 @@ namespace {
 constexpr double GAIN_STEP = 0.006944;
 constexpr double LOW_CUT_STEP = 0.01;
 constexpr double DELAY_STEP = 0.003602;
-constexpr int HIGHEST_SOURCE = 64;
-constexpr int HIGHEST_INSERT_SLOT = 22;
 
 void sendHeadamp(int h)
 {

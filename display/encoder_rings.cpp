@@ -22,13 +22,6 @@ int ringPatternIndex(double value)
 
 namespace {
 
-// The console's ranges of the choices the encoders step through.
-constexpr int HIGHEST_SOURCE = 64;
-constexpr int HIGHEST_INSERT_SLOT = 22;
-constexpr int HIGHEST_KEY_SOURCE = 64;
-constexpr int HIGHEST_FILTER_TYPE = 8;
-constexpr int HIGHEST_RATIO = 11;
-
 constexpr RingValue DARK{false, 0.0};
 
 RingValue level(double v) { return {true, v}; }

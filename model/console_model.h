@@ -179,6 +179,13 @@ inline int eqBandOnEncoder(int s, int encoder)
     return 0;
 }
 inline int highestEqBandType(int s) { return s <= 63 ? 5 : 13; }
+// The console's highest choice of the stepped settings: input source,
+// insert slot, gate and dynamics key source, key filter type, ratio.
+constexpr int HIGHEST_SOURCE = 64;
+constexpr int HIGHEST_INSERT_SLOT = 22;
+constexpr int HIGHEST_KEY_SOURCE = 64;
+constexpr int HIGHEST_FILTER_TYPE = 8;
+constexpr int HIGHEST_RATIO = 11;
 // Only input channels 1-32 have a gate; channels, buses, matrices and mains
 // have dynamics; aux inputs and effects returns have no insert.
 inline bool hasGate(int s) { return s >= 0 && s <= 31; }
