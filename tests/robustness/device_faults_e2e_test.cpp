@@ -214,38 +214,4 @@ TEST_F(DeviceFaults, SurfaceWorksDuringTheRereadAndAStopEndsItPromptly)
     EXPECT_EQ(bridgeLineCount("Mixer state read again."), 0);
 }
 
-// What a surface that was switched off and on again shows: display 8 and
-// fader 8 lost, sent straight to the emulator as if by the bridge.
-void forgetStripEight(int surfacePort)
-{
-    ProbeSocket bridgeStandIn;
-    Bytes display = {0xF0, 0x00, 0x00, 0x66, 0x58, 0x27, 0x00};
-    for (const char* text : {"Lost\0\0\0", "\0\0\0\0\0\0\0"}) display.insert(display.end(), text, text + 7);
-    display.push_back(0xF7);
-    sendBytes(bridgeStandIn, surfacePort, display);
-    sendBytes(bridgeStandIn, surfacePort, {0xE7, 0x00, 0x00});
-}
-
-TEST_F(DeviceFaults, OnlyTheSurfacesProbeHasItRedrawnWhole)
-{
-    ASSERT_TRUE(startRig());
-    const std::string display8 = "display 8 color 1 inv 0 top \"Ch 8\" bottom \"OH R\"";
-    ASSERT_TRUE(surfaceShows(display8, 3000));
-    ASSERT_TRUE(surfaceShows(faderLine(8, 0.65), 1000));
-
-    // An ordinary datagram is only dispatched: what the surface lost stays lost.
-    forgetStripEight(d.surfacePort);
-    const std::string lost = "display 8 color 0 inv 0 top \"Lost\" bottom \"\"";
-    ASSERT_TRUE(surfaceShows(lost, 1000));
-    ASSERT_TRUE(surfaceCommand("raw A0 00 00"));  // aftertouch: ignored by the bridge
-    ASSERT_TRUE(surfaceCommand("fader 4 0.3"));   // taken after the aftertouch
-    ASSERT_TRUE(consoleNumberReaches("/ch/04/mix/fader", 0.3, 3000));
-    EXPECT_TRUE(surfaceShows(lost, 100));
-
-    // The probe of a surface that restarted has everything sent again.
-    ASSERT_TRUE(surfaceCommand("raw F0 00 20 32 58 54 00 F7"));
-    EXPECT_TRUE(surfaceShows(display8, 1000));
-    EXPECT_TRUE(surfaceShows(faderLine(8, 0.65), 1000));
-}
-
 } // namespace
