@@ -86,7 +86,7 @@ void sendDynamicsPage(int s)
     sendStripInt(s, "/dyn/filter/type", r.dynFilterType, 0, HIGHEST_FILTER_TYPE);
     // Matrices and mains have no key source; the key solo is the console's
     // one switch, whichever strip the page shows.
-    if (s <= 63) sendStripInt(s, "/dyn/keysrc", r.dynKeySrc, 0, HIGHEST_KEY_SOURCE);
+    if (hasDynamicsKeySource(s)) sendStripInt(s, "/dyn/keysrc", r.dynKeySrc, 0, HIGHEST_KEY_SOURCE);
     sendIntTo("/-stat/keysolo", keySolo, 0, 1);
 }
 
@@ -98,7 +98,7 @@ void dynamicsEncoder(int controller, int value)
         sendDynamicsPage(selectedStrip);
     } else if (encoder >= 2 && encoder <= 8 && hasDynamics(selectedStrip)) {
         // A strip without dynamics shows none: its encoders edit and send nothing.
-        stepDynamicsEncoder(strips[selectedStrip], encoder, value, selectedStrip <= 63);
+        stepDynamicsEncoder(strips[selectedStrip], encoder, value, hasDynamicsKeySource(selectedStrip));
         sendDynamicsPage(selectedStrip);
     }
 }

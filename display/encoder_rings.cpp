@@ -156,8 +156,8 @@ RingValue dynamicsRing(int, int encoder)
     case 5: return level(r->dynHold);
     case 6: return level(r->dynRelease);
     case 7:
-        return pushed(7) ? choice(r->dynKeySrc, 0, HIGHEST_KEY_SOURCE)
-                         : choice(r->dynFilterType, 0, HIGHEST_FILTER_TYPE);
+        if (!pushed(7)) return choice(r->dynFilterType, 0, HIGHEST_FILTER_TYPE);
+        return hasDynamicsKeySource(s) ? choice(r->dynKeySrc, 0, HIGHEST_KEY_SOURCE) : DARK;
     case 8: return level(r->dynFilterF);
     default: return DARK;
     }

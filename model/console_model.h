@@ -190,6 +190,8 @@ constexpr int HIGHEST_RATIO = 11;
 // have dynamics; aux inputs and effects returns have no insert.
 inline bool hasGate(int s) { return s >= 0 && s <= 31; }
 inline bool hasDynamics(int s) { return (s >= 0 && s <= 31) || (s >= 48 && s <= 71); }
+// Matrices and mains have dynamics but no key source.
+inline bool hasDynamicsKeySource(int s) { return (s >= 0 && s <= 31) || (s >= 48 && s <= 63); }
 inline bool hasInsert(int s) { return (s >= 0 && s <= 31) || (s >= 48 && s <= 71); }
 // The strips whose mono level and mono switch the console holds.
 inline bool hasMonoSend(int s) { return s >= 0 && s <= 63; }

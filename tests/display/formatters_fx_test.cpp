@@ -151,6 +151,11 @@ TEST_F(FormattersFx, RingsShowWhatTheEncoderEditsAndAreDarkElsewhere)
             EXPECT_NEAR(ring.value, c.value, 1e-9) << "page " << c.page << " encoder " << c.encoder;
         }
     }
+    // Main LR has dynamics but no key source: its held key-source encoder shows nothing.
+    selectedStrip = 70;
+    EXPECT_TRUE(encoderRingValue(33, 6).lit);
+    encoderPushed[6] = 127;
+    EXPECT_FALSE(encoderRingValue(33, 6).lit);
 }
 
 }  // namespace
