@@ -17,7 +17,7 @@
 #include "model/console_model.h"
 #include "platform/desktop.h"
 #include "platform/stop_signal.h"
-#include "surface/input_dispatch.h"
+#include "control/surface_dispatch.h"
 #include "surface/output_queue.h"
 #include "surface/self_loop.h"
 #include "surface/surface_learn.h"

@@ -177,7 +177,9 @@ void layOutFirstBank()
     queueLamp(97, 127);
     queueLamp(96, 0);
     buildBankStrips(0, 0);
-    refreshSurface(0);
+    // The editor shows the page the refresh is about to enter.
+    if (lastShownPage != surfacePage) clickEditorPageEntry(surfacePage);
+    refreshSurface();
     surfacePage = 0;
     lastShownPage = -1;
     queueLamp(51, 127);
@@ -193,7 +195,8 @@ void layOutFirstBank()
     clickEditorPoint(216);
     clickEditorPoint(150);
     clickEditorPoint(150);
-    refreshSurface(0);
+    clickEditorPageEntry(surfacePage);
+    refreshSurface();
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/udp.h"
-#include "surface/input_dispatch.h"
+#include "control/surface_dispatch.h"
 #include "surface/output_queue.h"
 #include "surface/surface_learn.h"
 

@@ -50,13 +50,13 @@ void arrange()
 void report(const char* label, void (*change)(int))
 {
     arrange();
-    refreshSurface(0);
+    refreshSurface();
     drain();
     Queued total;
     int64_t start = steadyNanoseconds();
     for (int k = 0; k < ROUNDS; ++k) {
         change(k);
-        refreshSurface(0);
+        refreshSurface();
         Queued q = drain();
         total.messages += q.messages;
         total.wireMicros += q.wireMicros;
@@ -72,7 +72,7 @@ int main()
 {
     std::printf("refresh: one surface refresh, in process, averaged over %d\n", ROUNDS);
     arrange();
-    refreshSurface(0);
+    refreshSurface();
     Queued first = drain();
     std::printf("  %-34s %6s    %11d messages, %6lld us of wire time\n", "first refresh (page entry too):", "",
                 first.messages, static_cast<long long>(first.wireMicros));

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "control/page_change.h"
 #include "control/processing_pages_steps.h"
 #include "display/formatters.h"
-#include "display/refresh.h"
 #include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "fxdefs/fx_files.h"
@@ -158,7 +158,6 @@ void fxEncoder(int slot, int controller, int value)
     if (fxSlots[slot].type < 0) return;
     if (controller == 17) {
         stepPage(slot, value);
-        refreshSurface(0);
         return;
     }
     stepParameter(slot, controller - 17, value);
@@ -187,16 +186,16 @@ void syncEditorFxPage(int slot)
     clickFxPageButton(window, slot, clicks);
 }
 
-void showFxSlot(int note)
+SurfaceChange showFxSlot(int note)
 {
     int slot;
     if (note >= 70 && note <= 73) slot = note - 69;
     else if (note >= 80 && note <= 83) slot = note - 75;
-    else return;
-    surfacePage = slot <= 4 ? slot + 1 : slot + 19;
-    refreshSurface(0);
+    else return NOTHING_CHANGED;
+    SurfaceChange change = changeSurfacePage(slot <= 4 ? slot + 1 : slot + 19);
     uint64_t window = 0;
     if (findFxWindow(slot, window)) focusWindowInTurn(window);
+    return change;
 }
 
 void openFxSlotInEditor(int page)

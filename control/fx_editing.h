@@ -6,6 +6,8 @@
 // blocks for as long as the editor clicks take.
 #pragma once
 
+#include "display/surface_change.h"
+
 // Highest effect type the slot (1..8) accepts: 60 for slots 1-4, 33 for 5-8.
 int fxTypeLimit(int slot);
 
@@ -15,9 +17,9 @@ void fxEncoder(int slot, int controller, int value);
 void sendFxType(int slot, int type);
 // Clicks the editor's "FX n" window to the page group of the slot's paramPage.
 void syncEditorFxPage(int slot);
-// Slot buttons (notes 70-73, 80-83): page change, refresh, the editor's
-// "FX n" window to the front.
-void showFxSlot(int note);
+// Slot buttons (notes 70-73, 80-83): page change, the editor's "FX n"
+// window to the front.
+SurfaceChange showFxSlot(int note);
 // Top-row button 0 on an effects page: the editor's main window gets the
 // slot's function key (F1..F8).
 void openFxSlotInEditor(int page);

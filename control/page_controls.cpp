@@ -26,36 +26,34 @@ void handlePageEncoder(int page, int k, int value)
     }
 }
 
-void handlePageTopButton(int page, int note)
+SurfaceChange handlePageTopButton(int page, int note)
 {
-    if (note < 0 || note > 7) return;
+    if (note < 0 || note > 7) return NOTHING_CHANGED;
     if (fxSlotOfPage(page) != 0) {
         if (note == 0) openFxSlotInEditor(page);
-        return;
+        return NOTHING_CHANGED;
     }
-    if ((page >= 8 && page <= 23) || page == 34) {
-        faderPageTopButton(page, note);
-        return;
-    }
+    if ((page >= 8 && page <= 23) || page == 34) return faderPageTopButton(page, note);
     switch (page) {
-    case 1: eqTopButton(note); break;
-    case 28: preampTopButton(note); break;
-    case 29: sendsTopButton(0, note); break;
-    case 30: sendsTopButton(1, note); break;
-    case 31: assignTopButton(note); break;
-    case 32: gateTopButton(note); break;
-    case 33: dynamicsTopButton(note); break;
-    default: break;
+    case 1: return eqTopButton(note);
+    case 28: return preampTopButton(note);
+    case 29: return sendsTopButton(0, note);
+    case 30: return sendsTopButton(1, note);
+    case 31: return assignTopButton(note);
+    case 32: return gateTopButton(note);
+    case 33: return dynamicsTopButton(note);
+    default: return NOTHING_CHANGED;
     }
 }
 
-void handlePageEncoderPush(int page, int note)
+SurfaceChange handlePageEncoderPush(int page, int note)
 {
-    if (page == 28 && note == 39) preampInsertPosPush();
-    else if (page == 31 && note == 33) assignPanCentrePush();
+    if (page == 28 && note == 39) return preampInsertPosPush();
+    if (page == 31 && note == 33) return assignPanCentrePush();
+    return NOTHING_CHANGED;
 }
 
-void handleFxSlotButton(int note)
+SurfaceChange handleFxSlotButton(int note)
 {
-    showFxSlot(note);
+    return showFxSlot(note);
 }

@@ -2,18 +2,20 @@
 // dispatcher reaches them. All run on the surface receive thread.
 #pragma once
 
+#include "display/surface_change.h"
+
 // Encoder k (0..7) turned by the raw relative value on pages 1, 2-5, 24-27,
-// 28-33; the caller refreshes the surface afterwards. The other handlers
-// refresh where their page asks for it.
+// 28-33; the surface shows every turn anew. The other handlers return what
+// their page shows anew.
 void handlePageEncoder(int page, int k, int value);
 // Top-row button (note 0..7 pressed) on pages 1, 2-5, 8-23, 24-34.
-void handlePageTopButton(int page, int note);
+SurfaceChange handlePageTopButton(int page, int note);
 // Encoder push pressed (note 32..39, velocity 127) on pages 28 and 31.
-void handlePageEncoderPush(int page, int note);
+SurfaceChange handlePageEncoderPush(int page, int note);
 // Effects slot page buttons (notes 70-73, 80-83, pressed).
-void handleFxSlotButton(int note);
+SurfaceChange handleFxSlotButton(int note);
 // Automix enable buttons: which 0 = X (note 89), 1 = Y (note 90).
-void toggleAutomixEnable(int which);
+SurfaceChange toggleAutomixEnable(int which);
 // Sends strip s's send k+1 level and on flag (k 0..15: buses 1-16 for strips
 // 0..47, matrices 1-6 for buses and mains), or its mono level and flag when
 // k is 16 (strips 0..63). Nothing for any other strip or k.

@@ -4,40 +4,41 @@
 // receive thread and writes the model without modelMutex; each page sender
 // transmits the whole page of the selected strip, one datagram per value.
 // Encoder handlers take the controller (16..23) and the raw relative value;
-// the caller refreshes the surface after them.
+// the surface shows every turn anew. Button handlers return what changed.
 #pragma once
 
+#include "display/surface_change.h"
 // The EQ page's encoder layer, eqEncoderLayer, lives in the model.
 #include "model/console_model.h"
 
 void eqEncoder(int controller, int value);
-void eqTopButton(int note);
+SurfaceChange eqTopButton(int note);
 void sendEqPage(int strip);
 
 void preampEncoder(int controller, int value);
-void preampTopButton(int note);
-// Encoder 8 pushed on the pre-amp page: insert position toggled, refresh.
-void preampInsertPosPush();
+SurfaceChange preampTopButton(int note);
+// Encoder 8 pushed on the pre-amp page: insert position toggled.
+SurfaceChange preampInsertPosPush();
 void sendPreampPage();
 
 // bank 0: page 29 (buses 1-8), 1: page 30 (buses 9-16).
 void sendsEncoder(int bank, int controller, int value);
-void sendsTopButton(int bank, int note);
+SurfaceChange sendsTopButton(int bank, int note);
 // Top row of pages 8-23 (send on) and 34 (mono on) for bankStrips[note].
-void faderPageTopButton(int page, int note);
+SurfaceChange faderPageTopButton(int page, int note);
 
 void assignEncoder(int controller, int value);
-void assignTopButton(int note);
-// Encoder 2 pushed on the assignment page: pan centred, refresh.
-void assignPanCentrePush();
+SurfaceChange assignTopButton(int note);
+// Encoder 2 pushed on the assignment page: pan centred.
+SurfaceChange assignPanCentrePush();
 void sendAssignPage();
 
 void gateEncoder(int controller, int value);
-void gateTopButton(int note);
+SurfaceChange gateTopButton(int note);
 void sendGatePage();
 
 void dynamicsEncoder(int controller, int value);
-void dynamicsTopButton(int note);
+SurfaceChange dynamicsTopButton(int note);
 void sendDynamicsPage(int strip);
 
 // "/config/amixenable/X" then "/config/amixenable/Y".

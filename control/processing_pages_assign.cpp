@@ -5,7 +5,6 @@
 
 #include "control/processing_pages_steps.h"
 #include "control/strip_controls.h"
-#include "display/refresh.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
 #include "platform/console_output.h"
@@ -103,32 +102,30 @@ void assignEncoder(int controller, int value)
         break;
     case 7:
         chosenDcaGroup = stepByTicks(clampInt(chosenDcaGroup, 0, 7), value, 0, 7);
-        refreshSurface(0);
         break;
     case 8:
         chosenMuteGroup = stepByTicks(clampInt(chosenMuteGroup, 0, 5), value, 0, 5);
-        refreshSurface(0);
         break;
     default:
         break;
     }
 }
 
-void assignTopButton(int note)
+SurfaceChange assignTopButton(int note)
 {
     int s = selectedStrip;
-    if (!isValidStrip(s) || !applyAssignButton(s, note)) return;
+    if (!isValidStrip(s) || !applyAssignButton(s, note)) return NOTHING_CHANGED;
     sendAssignPage();
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void assignPanCentrePush()
+SurfaceChange assignPanCentrePush()
 {
     int s = selectedStrip;
-    if (s < 0 || s > 70) return;
+    if (s < 0 || s > 70) return NOTHING_CHANGED;
     strips[s].pan = 0.5;
     sendStripPan(s);
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
 void sendAutomixEnable()
@@ -137,11 +134,11 @@ void sendAutomixEnable()
     sendIntTo("/config/amixenable/Y", automixEnableY, 0, 1);
 }
 
-void toggleAutomixEnable(int which)
+SurfaceChange toggleAutomixEnable(int which)
 {
     if (which == 0) automixEnableX = toggledFlag(automixEnableX);
     else if (which == 1) automixEnableY = toggledFlag(automixEnableY);
-    else return;
+    else return NOTHING_CHANGED;
     sendAutomixEnable();
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }

@@ -3,7 +3,6 @@
 
 #include "control/processing_pages_steps.h"
 #include "control/strip_controls.h"
-#include "display/refresh.h"
 #include "model/console_model.h"
 
 namespace {
@@ -103,10 +102,10 @@ void dynamicsEncoder(int controller, int value)
     }
 }
 
-void dynamicsTopButton(int note)
+SurfaceChange dynamicsTopButton(int note)
 {
     int s = selectedStrip;
-    if (!hasDynamics(s) || !applyDynamicsButton(strips[s], note)) return;
+    if (!hasDynamics(s) || !applyDynamicsButton(strips[s], note)) return NOTHING_CHANGED;
     sendDynamicsPage(s);
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }

@@ -74,10 +74,10 @@ void eqEncoder(int controller, int value)
     sendEqPage(s);
 }
 
-void eqTopButton(int note)
+SurfaceChange eqTopButton(int note)
 {
     int s = selectedStrip;
-    if (s < 0 || s > 71) return;
+    if (s < 0 || s > 71) return NOTHING_CHANGED;
     StripRecord& r = strips[s];
     if (note == 1) {
         r.eqOn = toggledFlag(r.eqOn);
@@ -88,6 +88,7 @@ void eqTopButton(int note)
         sendEqPage(s);
         queueLamp(2, r.hpOn == 1 ? 127 : 0);
     }
+    return NOTHING_CHANGED;
 }
 
 void resetProcessingPages()

@@ -3,7 +3,6 @@
 
 #include "control/processing_pages_steps.h"
 #include "control/strip_controls.h"
-#include "display/refresh.h"
 #include "model/console_model.h"
 
 namespace {
@@ -61,21 +60,21 @@ void gateEncoder(int controller, int value)
     }
 }
 
-void gateTopButton(int note)
+SurfaceChange gateTopButton(int note)
 {
     int s = selectedStrip;
-    if (!hasGate(s)) return;
+    if (!hasGate(s)) return NOTHING_CHANGED;
     StripRecord& r = strips[s];
     switch (note) {
     case 1: r.gateOn = toggledFlag(r.gateOn); break;
     case 2:
         r.gateMode = r.gateMode >= 0 && r.gateMode < HIGHEST_GATE_MODE ? r.gateMode + 1 : 0;
         sendGatePage();
-        return;  // the mode button does not refresh
+        return NOTHING_CHANGED;  // the mode button shows nothing anew
     case 6: r.gateFilterOn = toggledFlag(r.gateFilterOn); break;
     case 7: keySolo = toggledFlag(keySolo); break;
-    default: return;
+    default: return NOTHING_CHANGED;
     }
     sendGatePage();
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }

@@ -4,7 +4,6 @@
 #include "control/processing_pages_steps.h"
 #include "control/strip_controls.h"
 #include "display/formatters.h"
-#include "display/refresh.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
 #include "platform/console_output.h"
@@ -88,7 +87,6 @@ bool applyPreampButton(int s, int note)
         if (s > 69) return false;
         r.link = toggledFlag(r.link);
         strips[s ^ 1].link = r.link;  // the partner: s + 1 for even s, s - 1 for odd
-        refreshSurface(0);
         return true;
     case 5:
     case 6:
@@ -149,19 +147,19 @@ void preampEncoder(int controller, int value)
     if (sourceChanged) askHeadampIndex(s);
 }
 
-void preampTopButton(int note)
+SurfaceChange preampTopButton(int note)
 {
     int s = selectedStrip;
-    if (!isValidStrip(s) || !applyPreampButton(s, note)) return;
+    if (!isValidStrip(s) || !applyPreampButton(s, note)) return NOTHING_CHANGED;
     sendPreampPage();
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void preampInsertPosPush()
+SurfaceChange preampInsertPosPush()
 {
     int s = selectedStrip;
-    if (!hasInsert(s)) return;
+    if (!hasInsert(s)) return NOTHING_CHANGED;
     strips[s].insertPos = toggledFlag(strips[s].insertPos);
     sendPreampPage();
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }

@@ -4,7 +4,6 @@
 #include "control/processing_pages.h"
 
 #include "control/processing_pages_steps.h"
-#include "display/refresh.h"
 #include "model/console_model.h"
 #include "platform/console_output.h"
 
@@ -37,7 +36,7 @@ void sendsEncoder(int bank, int controller, int value)
     sendStripSend(s, m - 1);
 }
 
-void sendsTopButton(int bank, int note)
+SurfaceChange sendsTopButton(int bank, int note)
 {
     int s = selectedStrip;
     int m = note >= 0 && note <= 7 ? sendAtPosition(s, bank, note + 1) : 0;
@@ -45,12 +44,12 @@ void sendsTopButton(int bank, int note)
         strips[s].sends[m].on = toggledFlag(strips[s].sends[m].on);
         sendStripSend(s, m - 1);
     }
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void faderPageTopButton(int page, int note)
+SurfaceChange faderPageTopButton(int page, int note)
 {
-    if (note < 0 || note > 7) return;
+    if (note < 0 || note > 7) return NOTHING_CHANGED;
     int s = bankStrips[note];
     // Only the strips whose faders the page turns into send or mono faders.
     if (page >= 8 && page <= 23 && s >= 0 && s <= 47) {
@@ -61,7 +60,7 @@ void faderPageTopButton(int page, int note)
         strips[s].mono = toggledFlag(strips[s].mono);
         sendStripSend(s, 16);
     } else {
-        return;
+        return NOTHING_CHANGED;
     }
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }

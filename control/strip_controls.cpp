@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "display/refresh.h"
+#include "display/surface_change.h"
 #include "editor/editor_clicks.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
@@ -314,40 +314,40 @@ void turnBankStripPan(int position, int value)
     sendStripPan(s);
 }
 
-void centreBankStripPan(int position) { centreStripPan(stripAt(position)); }
+SurfaceChange centreBankStripPan(int position) { return centreStripPan(stripAt(position)); }
 
-void centreStripPan(int strip)
+SurfaceChange centreStripPan(int strip)
 {
-    if (!hasPan(strip)) return;
+    if (!hasPan(strip)) return NOTHING_CHANGED;
     storePan(strip, 0.5);
     sendStripPan(strip);
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void toggleBankStripMute(int position)
+SurfaceChange toggleBankStripMute(int position)
 {
     int s = stripAt(position);
-    if (s < 0) return;
+    if (s < 0) return NOTHING_CHANGED;
     strips[s].mute = strips[s].mute ? 0 : 1;
     sendStripMute(s);
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void toggleBankStripSolo(int position)
+SurfaceChange toggleBankStripSolo(int position)
 {
     int s = stripAt(position);
-    if (s < 0) return;
+    if (s < 0) return NOTHING_CHANGED;
     strips[s].solo = strips[s].solo ? 0 : 1;
     char address[OSC_BUFFER_SIZE];
     if (formatText(address, sizeof address, "/-stat/solosw/%02d", s + 1) > 0) {
         sendToMixer(address, "i", strips[s].solo);
     }
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void pressStripSelect(int position)
+SurfaceChange pressStripSelect(int position)
 {
-    if (position < 0 || position > 7) return;
+    if (position < 0 || position > 7) return NOTHING_CHANGED;
     selectHeld[position] = 1;
     int s = stripAt(position);
     if (isMixStrip(s)) {
@@ -356,19 +356,19 @@ void pressStripSelect(int position)
         sendChannelSelect(s);
     }
     // Also for a DCA or empty strip: the held select changes the group lamps.
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void releaseStripSelect(int position)
+SurfaceChange releaseStripSelect(int position)
 {
-    if (position < 0 || position > 7) return;
+    if (position < 0 || position > 7) return NOTHING_CHANGED;
     selectHeld[position] = 0;
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void pressMuteGroup(int group)
+SurfaceChange pressMuteGroup(int group)
 {
-    if (group < 1 || group > 6) return;
+    if (group < 1 || group > 6) return NOTHING_CHANGED;
     int g = group - 1;
     bool selectIsHeld = std::any_of(std::begin(selectHeld), std::end(selectHeld),
                                     [](int held) { return held == 1; });
@@ -387,17 +387,17 @@ void pressMuteGroup(int group)
             sendToMixer(address, "i", muteGroupOn[g]);
         }
     }
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void toggleRoutingSwitch()
+SurfaceChange toggleRoutingSwitch()
 {
     routSwitch = routSwitch ? 0 : 1;
     sendToMixer("/config/routing/routswitch", "i", routSwitch);
     // The other routing row feeds the channels from other head amps.
     askEveryHeadampIndex();
     // The console does not echo a change back to its sender: redraw the lamp now.
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
 void clearAllSolos()
@@ -406,17 +406,17 @@ void clearAllSolos()
     sendToMixer("/-action/clearsolo", "i", 1);
 }
 
-void selectAdjacentStrip(int direction)
+SurfaceChange selectAdjacentStrip(int direction)
 {
     int bank = currentBank;
-    if (bank < 0 || bank >= BANK_COUNT || (direction != 1 && direction != -1)) return;
+    if (bank < 0 || bank >= BANK_COUNT || (direction != 1 && direction != -1)) return NOTHING_CHANGED;
     int selected = selectedStrip;
-    if (!isValidStrip(selected)) return;
+    if (!isValidStrip(selected)) return NOTHING_CHANGED;
     int p = positionInBank(bank, selected);
     // A spill bank's own DCA on surface strip 1 is not among its members: it
     // stands before the first one, so there is nothing before it.
     if (p < 0 && isSpillBank(bank) && selected == FIRST_DCA + bank - FIRST_SPILL_BANK) {
-        if (direction < 0) return;
+        if (direction < 0) return NOTHING_CHANGED;
         p = 0;
     }
     int next;
@@ -427,29 +427,30 @@ void selectAdjacentStrip(int direction)
         next = shownStripFrom(direction);
     }
     // A list of nothing but DCAs and empty entries keeps the selection.
-    if (!isValidStrip(next)) return;
+    if (!isValidStrip(next)) return NOTHING_CHANGED;
     selectedStrip = next;
     selectedBankSlot = bankSlotOf(next);
-    refreshSurface(0);
     sendChannelSelect(next);
+    return SURFACE_CHANGED;
 }
 
-void buildBankStrips(int bank, int scroll)
+SurfaceChange buildBankStrips(int bank, int scroll)
 {
-    if (bank < 0 || bank >= BANK_COUNT || scroll < 0 || scroll >= SCROLL_STEPS) return;
+    if (bank < 0 || bank >= BANK_COUNT || scroll < 0 || scroll >= SCROLL_STEPS) return NOTHING_CHANGED;
     if (isSpillBank(bank)) buildSpillBank(bank, scroll);
     else buildUserBank(bank, scroll);
     // The selection lamp follows the selected strip to where it is shown now.
     selectedBankSlot = bankSlotOf(selectedStrip);
-    refreshSurface(0);
+    return SURFACE_CHANGED;
 }
 
-void switchBank(int direction)
+SurfaceChange switchBank(int direction)
 {
-    if (direction != 1 && direction != -1) return;
+    if (direction != 1 && direction != -1) return NOTHING_CHANGED;
     if (currentBank < 0 || currentBank >= BANK_COUNT) currentBank = 0;
-    // One refresh at the end instead of one per layout step; restored rather
-    // than forced on, so a press during start-up does not enable it early.
+    // A console reply meanwhile must not show a bank half laid out; the
+    // receiving loop refreshes once the switch returns. Restored rather than
+    // forced on, so a press during start-up does not enable it early.
     int refreshWas = surfaceRefreshEnabled;
     surfaceRefreshEnabled = 0;
     bankScroll = 0;
@@ -468,14 +469,14 @@ void switchBank(int direction)
     surfaceRefreshEnabled = refreshWas;
     int slot = bankSlotOf(selectedStrip);
     selectedBankSlot = slot ? slot : fallbackSlot;
-    refreshSurface(0);
     sendChannelSelect(selectedStrip);
+    return SURFACE_CHANGED;
 }
 
-void scrollBank(int direction)
+SurfaceChange scrollBank(int direction)
 {
     int bank = currentBank;
-    if (bank < 0 || bank >= BANK_COUNT) return;
+    if (bank < 0 || bank >= BANK_COUNT) return NOTHING_CHANGED;
     if (bankScroll < 0 || bankScroll >= SCROLL_STEPS) bankScroll = 0;
     if (direction > 0) {
         bool more;
@@ -489,9 +490,9 @@ void scrollBank(int direction)
     } else if (direction < 0) {
         if (bankScroll > 0) --bankScroll;
     } else {
-        return;
+        return NOTHING_CHANGED;
     }
-    buildBankStrips(bank, bankScroll);
+    return buildBankStrips(bank, bankScroll);
 }
 
 void selectFirstBankStrip()

@@ -1,10 +1,13 @@
 // The strip controls that work on every page: faders, home-page pan, mute,
 // solo, select, mute groups, the global solo-clear and routing-switch
 // buttons, and the bank navigation that decides which eight console strips
-// the surface shows. Each action changes the console model and sends the
-// matching OSC write. Everything here runs on the surface receive thread
+// the surface shows. Each action changes the console model, sends the
+// matching OSC write and returns what the surface must show anew; the
+// caller shows it. Everything here runs on the surface receive thread
 // (buildBankStrips also on the entry thread during start-up).
 #pragma once
+
+#include "display/surface_change.h"
 
 // Writes the strip's address root ("/ch/01" ... "/main/m") followed by
 // suffix into buffer. Strips 0..71 only; -1 for a DCA, BLANK_STRIP, an
@@ -25,33 +28,32 @@ void sendMuteGroupMembership();       // the selected strip's "/.../grp/mute" ma
 // value: steps the shown strip's pan by ticks of 0.01 without reaching 0 or 1.
 void turnBankStripPan(int position, int value);
 // Pan of the shown strip (position 0..7) or of a strip index back to 0.5.
-void centreBankStripPan(int position);
-void centreStripPan(int strip);
+SurfaceChange centreBankStripPan(int position);
+SurfaceChange centreStripPan(int strip);
 
 // Buttons of surface position 0..7.
-void toggleBankStripMute(int position);
-void toggleBankStripSolo(int position);
-void pressStripSelect(int position);
-void releaseStripSelect(int position);
+SurfaceChange toggleBankStripMute(int position);
+SurfaceChange toggleBankStripSolo(int position);
+SurfaceChange pressStripSelect(int position);
+SurfaceChange releaseStripSelect(int position);
 
 // Mute-group button of group 1..6 (surface notes 74..79).
-void pressMuteGroup(int group);
-void toggleRoutingSwitch();
+SurfaceChange pressMuteGroup(int group);
+SurfaceChange toggleRoutingSwitch();
 void clearAllSolos();
 
 // Walks the current bank's list from the selected strip, skipping DCAs and
 // empty entries, without wrapping. A selected strip that the current bank
 // does not hold gives way to the first (next) or last (previous) strip shown.
-void selectAdjacentStrip(int direction);
+SurfaceChange selectAdjacentStrip(int direction);
 
 // Lays out bankStrips for bank 0..15 at scroll step 0..9, moves the
-// selection lamp to where the selected strip is shown (0: not shown), then
-// refreshes.
-void buildBankStrips(int bank, int scroll);
+// selection lamp to where the selected strip is shown (0: not shown).
+SurfaceChange buildBankStrips(int bank, int scroll);
 // Bank up (+1) or down (-1), with lamps, editor click and selection.
-void switchBank(int direction);
+SurfaceChange switchBank(int direction);
 // Scroll forward (+1) or back (-1) within the current bank.
-void scrollBank(int direction);
+SurfaceChange scrollBank(int direction);
 // After a bank button: select the strip on surface strip 1 (kept when that
 // position is empty) and send the selection without a refresh.
 void selectFirstBankStrip();

@@ -4,8 +4,6 @@
 #include "display/page_table.h"
 #include "display/strip_display.h"
 #include "display/strip_texts.h"
-#include "editor/editor_clicks.h"
-#include "editor/editor_window.h"
 #include "model/console_model.h"
 #include "model/fader_scale.h"
 #include "surface/output_queue.h"
@@ -98,9 +96,9 @@ void layOutShownSpillBank()
     if (moved) selectedBankSlot = bankSlotOf(selectedStrip);
 }
 
+// The editor was clicked to the page where the page changed.
 void sendPageEntry(int page, const SurfacePageEntry& entry)
 {
-    for (int k = 0; k < entry.clickCount; ++k) clickEditorPoint(entry.clicks[k]);
     lastShownPage = page;
     sendPageEntryLamps(entry);
 }
@@ -194,7 +192,7 @@ void refreshOnce()
 
 }  // namespace
 
-void refreshSurface(int)
+void refreshSurface()
 {
     if (surfaceRefreshEnabled < 1) return;
     refreshWanted = true;
@@ -219,7 +217,21 @@ void redrawWholeSurface()
         const SurfacePageEntry& entry = surfacePageEntry(page);
         if (entry.hasEntryBlock) sendPageEntryLamps(entry);
     }
-    refreshSurface(0);
+    refreshSurface();
+}
+
+void showSurfaceChange(SurfaceChange change)
+{
+    if (change & SURFACE_LOST) {
+        redrawWholeSurface();
+        return;
+    }
+    // A refresh sends the faders too, unless refreshes are held back.
+    if ((change & (SURFACE_CHANGED | PAGE_CHANGED)) && surfaceRefreshEnabled >= 1) {
+        refreshSurface();
+        return;
+    }
+    if (change & FADERS_CHANGED) refreshMotorFaders();
 }
 
 void refreshMotorFaders()

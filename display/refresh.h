@@ -5,18 +5,23 @@
 
 #include <atomic>
 
+#include "display/surface_change.h"
+
 // -1 = send the page-entry block next time. Atomic: refreshes run on the
 // start-up, OSC and surface threads.
 extern std::atomic<int> lastShownPage;
 
-// The whole surface for the page shown; the argument does not change what
-// is sent. Does nothing while surfaceRefreshEnabled is below 1.
-void refreshSurface(int strip);
+// The whole surface for the page shown. Does nothing while
+// surfaceRefreshEnabled is below 1.
+void refreshSurface();
 // Everything again, caches forgotten, for a surface that lost its state;
 // no editor clicks.
 void redrawWholeSurface();
 // The eight channel faders and the master fader only.
 void refreshMotorFaders();
+// What a handler returned, shown once: a lost surface redrawn whole, a
+// changed surface or page refreshed, or only the motor faders driven.
+void showSurfaceChange(SurfaceChange change);
 // Banks 8..15 from the DCA memberships: DCA d's members in strip order from
 // slot 1 of bank 8 + d, their number in bankCount[8 + d].
 void rebuildDcaBanks();

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "display/page_table.h"
-#include "editor/dca_spill.h"
+#include "editor/dca_row.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
 #include "platform/desktop.h"
@@ -186,6 +186,13 @@ void clickEditorPoint(int entry)
     queueClick({ClickKind::EditorPoint, entry, 0, 0});
 }
 
+void clickEditorPageEntry(int page)
+{
+    const SurfacePageEntry& entry = surfacePageEntry(page);
+    if (!entry.hasEntryBlock) return;
+    for (int k = 0; k < entry.clickCount; ++k) clickEditorPoint(entry.clicks[k]);
+}
+
 void clickEditorBank(int bank)
 {
     if (bank >= 0 && bank <= 8) clickEditorPoint(BANK_BUTTON_ENTRY + bank);
@@ -223,8 +230,7 @@ void resyncEditorAfterMissedClicks()
     int bank = currentBank;
     if (bank >= 0 && bank < 8) clickEditorBank(bank);
     else if (bank >= 8 && bank < BANK_COUNT) clickEditorDcaGroup(bank - 8);
-    const SurfacePageEntry& page = surfacePageEntry(surfacePage);
-    for (int k = 0; k < page.clickCount; ++k) clickEditorPoint(page.clicks[k]);
+    clickEditorPageEntry(surfacePage);
 }
 
 void startEditorClicks()

@@ -16,6 +16,8 @@
 // points, below 200 main-area points clicked only left of the panel.
 // Ignored without an editor window.
 void clickEditorPoint(int entry);
+// The editor views of surface page 0..34, clicked as the page is entered.
+void clickEditorPageEntry(int page);
 // The editor's button of user bank 0..7, or for 8 its DCA button.
 void clickEditorBank(int bank);
 // The DCA button, then 100 ms after it the button of DCA group 0..7.

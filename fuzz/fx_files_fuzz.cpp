@@ -48,7 +48,7 @@ void showAndEdit(int unit, int type)
         FUZZ_CHECK(std::memchr(text, 0, sizeof text) != nullptr);
     }
     surfacePage = slot <= 4 ? slot + 1 : slot + 19;
-    refreshSurface(0);
+    refreshSurface();
     fuzzsupport::drainSurfaceQueue();
 
     // Through the pages (encoder 2), turning every parameter encoder both ways.
@@ -60,7 +60,7 @@ void showAndEdit(int unit, int type)
             fxEncoder(slot, controller, 64);
             fxEncoder(slot, controller, 127);
         }
-        refreshSurface(0);
+        refreshSurface();
         fuzzsupport::drainSurfaceQueue();
         FUZZ_CHECK(fxSlots[slot].paramPage >= 1);
         FUZZ_CHECK(fxSlots[slot].editorPageGroup >= 1 && fxSlots[slot].editorPageGroup <= 3);

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "fuzz_support.h"
-#include "mixer/osc_receive.h"
+#include "app/osc_receive.h"
 #include "model/console_model.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include "fuzz_support.h"
 #include "model/console_model.h"
 #include "platform/desktop_recording.h"
-#include "surface/input_dispatch.h"
+#include "app/surface_receive.h"
 
 namespace {
 constexpr size_t HEADER_SIZE = 13;
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // A copy of exactly the datagram, so a read past it is caught.
         uint8_t* datagram = new uint8_t[length > 0 ? length : 1];
         for (size_t i = 0; i < length; ++i) datagram[i] = data[at + i];
-        dispatchSurfaceMessage(datagram, static_cast<int>(length));
+        handleSurfaceDatagram(datagram, static_cast<int>(length));
         delete[] datagram;
         at += length;
 

@@ -266,7 +266,7 @@ bool indexInRange(const StripReplyRow& row, int strip, const StripFamily& family
     return k >= 1 && k <= last;
 }
 
-// True when the reply was a stored fader that already drove the motor faders.
+// True when the reply was a stored fader that the motor faders show.
 bool handleStripReply(const AddressTokens& tokens, ParsedOscMessage& message, const StripFamily& family)
 {
     int strip = stripOf(tokens, family);
@@ -280,25 +280,24 @@ bool handleStripReply(const AddressTokens& tokens, ParsedOscMessage& message, co
     if (!storeField(*row, strips[strip], k, message)) return false;
     // Another source may come through another head amp: the console says which.
     if (row->intField == &StripRecord::source && startupComplete.load() == 1) askHeadampIndex(strip);
-    bool motors = row->store == Store::Fader && family.faderDrivesMotors;
-    if (motors) driveMotorFaders();
     noteCountedReply();
-    return motors;
+    return row->store == Store::Fader && family.faderDrivesMotors;
 }
 
 const StripFamily channelFamily = {CH, true, 1, 32, -1, 16, true};
 
 } // namespace
 
-void handleStripFamilyReply(char* address, ParsedOscMessage& message, const StripFamily& family)
+SurfaceChange handleStripFamilyReply(char* address, ParsedOscMessage& message, const StripFamily& family)
 {
     AddressTokens tokens;
     splitAddress(address, tokens);
-    if (handleStripReply(tokens, message, family)) return;
-    refreshAfterReply();
+    // A stored fader drives the motor faders at once, start-up or not;
+    // anything else, stored or not, refreshes the surface.
+    return handleStripReply(tokens, message, family) ? FADERS_CHANGED : SURFACE_CHANGED;
 }
 
-void handleChannelReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleChannelReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, channelFamily);
+    return handleStripFamilyReply(address, message, channelFamily);
 }

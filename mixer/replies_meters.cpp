@@ -68,32 +68,35 @@ void sendShownMeters(int block)
 } // namespace
 
 // Input channels 1-32.
-void handleMeterBlob1(ParsedOscMessage& message)
+SurfaceChange handleMeterBlob1(ParsedOscMessage& message)
 {
     const uint8_t* block = readMeterBlock(message, METER1_BYTES);
-    if (!block) return;
+    if (!block) return NOTHING_CHANGED;
     for (int k = 0; k < 32; ++k) strips[k].meter = meterValue(block, k);
     sendShownMeters(1);
+    return NOTHING_CHANGED;
 }
 
 // Buses 1-16 and matrices 1-6, then main left/right and mono.
-void handleMeterBlob2(ParsedOscMessage& message)
+SurfaceChange handleMeterBlob2(ParsedOscMessage& message)
 {
     const uint8_t* block = readMeterBlock(message, METER2_BYTES);
-    if (!block) return;
+    if (!block) return NOTHING_CHANGED;
     for (int k = 0; k < 22; ++k) strips[48 + k].meter = meterValue(block, k);
     float left = meterValue(block, 22);
     float right = meterValue(block, 23);
     strips[70].meter = left > right ? left : right;
     strips[71].meter = meterValue(block, 24);
     sendShownMeters(2);
+    return NOTHING_CHANGED;
 }
 
 // Aux inputs 1-8 and effects returns 1-8 from values 6..21.
-void handleMeterBlob3(ParsedOscMessage& message)
+SurfaceChange handleMeterBlob3(ParsedOscMessage& message)
 {
     const uint8_t* block = readMeterBlock(message, METER3_BYTES);
-    if (!block) return;
+    if (!block) return NOTHING_CHANGED;
     for (int k = 6; k < 22; ++k) strips[26 + k].meter = meterValue(block, k);
     sendShownMeters(3);
+    return NOTHING_CHANGED;
 }

@@ -156,7 +156,7 @@ void handleFxParameter(FxSlot& slot, int parameter, ParsedOscMessage& message)
 
 } // namespace
 
-void handleStatReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleStatReply(char* address, ParsedOscMessage& message)
 {
     AddressTokens tokens;
     splitAddress(address, tokens);
@@ -174,10 +174,10 @@ void handleStatReply(char* address, ParsedOscMessage& message)
         }
         if (target && readOscInt(message, value)) storeCounted(target, value);
     }
-    refreshAfterReply();
+    return SURFACE_CHANGED;
 }
 
-void handleConfigReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleConfigReply(char* address, ParsedOscMessage& message)
 {
     AddressTokens tokens;
     splitAddress(address, tokens);
@@ -193,30 +193,29 @@ void handleConfigReply(char* address, ParsedOscMessage& message)
     } else if (pairStart >= 0 && readOscInt(message, value)) {
         storeLink(pairStart, value);
     }
-    refreshAfterReply();
+    return SURFACE_CHANGED;
 }
 
 // /fx/n/type and /fx/n/par/pp, n 1..8, pp 1..64.
-void handleFxReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleFxReply(char* address, ParsedOscMessage& message)
 {
     AddressTokens tokens;
     splitAddress(address, tokens);
     int n = numberedWord(tokens, 1, 1, FX_SLOT_COUNT);
-    if (n < 0) return;
+    if (n < 0) return NOTHING_CHANGED;
     if (tokens.count == 3 && tokenIs(tokens, 2, "type")) {
         int32_t value;
         if (readOscInt(message, value)) {
             fxSlots[n].type = value;
             noteCountedReply();
         }
-        refreshAfterReply();
-        return;
+        return SURFACE_CHANGED;
     }
-    if (tokens.count != 4 || !tokenIs(tokens, 2, "par")) return;
+    if (tokens.count != 4 || !tokenIs(tokens, 2, "par")) return NOTHING_CHANGED;
     int parameter = numberedWord(tokens, 3, 1, FX_PARAM_COUNT);
-    if (parameter < 0) return;
+    if (parameter < 0) return NOTHING_CHANGED;
     handleFxParameter(fxSlots[n], parameter, message);
     // Every parameter refreshes once start-up is over: a change made on the
     // console must show at once, and a refresh sends only what changed.
-    refreshAfterReply();
+    return SURFACE_CHANGED;
 }

@@ -15,37 +15,37 @@ const StripFamily dcaFamily = {STRIP_FAMILY_DCA, true, 1, 8, 71, 0, true};
 
 } // namespace
 
-void handleAuxInReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleAuxInReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, auxInFamily);
+    return handleStripFamilyReply(address, message, auxInFamily);
 }
 
-void handleFxReturnReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleFxReturnReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, fxReturnFamily);
+    return handleStripFamilyReply(address, message, fxReturnFamily);
 }
 
-void handleBusReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleBusReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, busFamily);
+    return handleStripFamilyReply(address, message, busFamily);
 }
 
-void handleMatrixReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleMatrixReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, matrixFamily);
+    return handleStripFamilyReply(address, message, matrixFamily);
 }
 
-void handleMainStereoReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleMainStereoReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, mainStereoFamily);
+    return handleStripFamilyReply(address, message, mainStereoFamily);
 }
 
-void handleMainMonoReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleMainMonoReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, mainMonoFamily);
+    return handleStripFamilyReply(address, message, mainMonoFamily);
 }
 
-void handleDcaReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleDcaReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, dcaFamily);
+    return handleStripFamilyReply(address, message, dcaFamily);
 }

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstring>
 
-#include "display/refresh.h"
 #include "mixer/address_tokens.h"
 #include "mixer/reply_handlers.h"
 #include "model/console_model.h"
@@ -19,13 +18,13 @@ std::atomic<ReplyObserver> replyObserver{nullptr};
 ReplyObserver activeObserver = nullptr;
 char originalAddress[1024];
 
-void routeMeter1(char*, ParsedOscMessage& m) { handleMeterBlob1(m); }
-void routeMeter2(char*, ParsedOscMessage& m) { handleMeterBlob2(m); }
-void routeMeter3(char*, ParsedOscMessage& m) { handleMeterBlob3(m); }
+SurfaceChange routeMeter1(char*, ParsedOscMessage& m) { return handleMeterBlob1(m); }
+SurfaceChange routeMeter2(char*, ParsedOscMessage& m) { return handleMeterBlob2(m); }
+SurfaceChange routeMeter3(char*, ParsedOscMessage& m) { return handleMeterBlob3(m); }
 
 struct ReplyRoute {
     const char* prefix;
-    void (*handler)(char* address, ParsedOscMessage& message);
+    SurfaceChange (*handler)(char* address, ParsedOscMessage& message);
 };
 
 // First matching prefix wins; "/fx/" must stay after "/fxrtn/" is tested,
@@ -59,21 +58,22 @@ void keepOriginalAddress(const char* address, size_t length)
 
 } // namespace
 
-void dispatchReply(ParsedOscMessage& message)
+SurfaceChange dispatchReply(ParsedOscMessage& message)
 {
-    if (!message.address || message.length <= 0) return;
+    if (!message.address || message.length <= 0) return NOTHING_CHANGED;
     const void* end = std::memchr(message.address, 0, static_cast<size_t>(message.length));
-    if (!end) return;
+    if (!end) return NOTHING_CHANGED;
     size_t addressLength = static_cast<size_t>(static_cast<const char*>(end) - message.address);
 
     for (const ReplyRoute& route : replyRoutes) {
         if (std::strncmp(message.address, route.prefix, std::strlen(route.prefix)) != 0) continue;
         activeObserver = replyObserver.load();
         if (activeObserver) keepOriginalAddress(message.address, addressLength);
-        route.handler(message.address, message);
+        SurfaceChange change = route.handler(message.address, message);
         activeObserver = nullptr;
-        return;
+        return change;
     }
+    return NOTHING_CHANGED;
 }
 
 void setReplyObserver(void (*observer)(const char* address)) { replyObserver = observer; }
@@ -103,35 +103,27 @@ void noteCountedReply()
     notifyReplyObserver();
 }
 
-void refreshAfterReply()
-{
-    if (startupComplete.load() != 1) return;
-    refreshSurface(0);
-}
-
-void driveMotorFaders() { refreshMotorFaders(); }
-
 // /-ha/NN/index: NN is the strip index itself (from 00). The third word is
-// not compared. After start-up it refreshes: a new source on the pre-amp
-// page changes which head-amp the page shows.
-void handleHeadampIndexReply(char* address, ParsedOscMessage& message)
+// not compared. A new source on the pre-amp page changes which head-amp the
+// page shows.
+SurfaceChange handleHeadampIndexReply(char* address, ParsedOscMessage& message)
 {
     AddressTokens tokens;
     splitAddress(address, tokens);
     int strip;
-    if (tokens.count != 3 || !parseAddressNumber(tokens.token[1], strip)) return;
+    if (tokens.count != 3 || !parseAddressNumber(tokens.token[1], strip)) return NOTHING_CHANGED;
     int32_t value;
-    if (!isValidStrip(strip) || !readOscInt(message, value)) return;
+    if (!isValidStrip(strip) || !readOscInt(message, value)) return NOTHING_CHANGED;
     // -1 means no head-amp; anything else outside the table would later be
     // used to index headamps.
-    if (value < -1 || value >= HEADAMP_COUNT) return;
+    if (value < -1 || value >= HEADAMP_COUNT) return NOTHING_CHANGED;
     strips[strip].haIndex = value;
     noteCountedReply();
-    refreshAfterReply();
+    return SURFACE_CHANGED;
 }
 
 // /headamp/NNN/gain (float) and /headamp/NNN/phantom (int).
-void handleHeadampReply(char* address, ParsedOscMessage& message)
+SurfaceChange handleHeadampReply(char* address, ParsedOscMessage& message)
 {
     AddressTokens tokens;
     splitAddress(address, tokens);
@@ -151,5 +143,5 @@ void handleHeadampReply(char* address, ParsedOscMessage& message)
             }
         }
     }
-    refreshAfterReply();
+    return SURFACE_CHANGED;
 }

@@ -8,24 +8,25 @@
 // address that fall outside the model's arrays store nothing.
 #pragma once
 
+#include "display/surface_change.h"
 #include "mixer/osc_codec.h"
 
-void handleChannelReply(char* address, ParsedOscMessage& message);
-void handleAuxInReply(char* address, ParsedOscMessage& message);
-void handleFxReturnReply(char* address, ParsedOscMessage& message);
-void handleBusReply(char* address, ParsedOscMessage& message);
-void handleMatrixReply(char* address, ParsedOscMessage& message);
-void handleMainStereoReply(char* address, ParsedOscMessage& message);
-void handleMainMonoReply(char* address, ParsedOscMessage& message);
-void handleDcaReply(char* address, ParsedOscMessage& message);
-void handleStatReply(char* address, ParsedOscMessage& message);
-void handleConfigReply(char* address, ParsedOscMessage& message);
-void handleHeadampIndexReply(char* address, ParsedOscMessage& message);
-void handleHeadampReply(char* address, ParsedOscMessage& message);
-void handleFxReply(char* address, ParsedOscMessage& message);
-void handleMeterBlob1(ParsedOscMessage& message);
-void handleMeterBlob2(ParsedOscMessage& message);
-void handleMeterBlob3(ParsedOscMessage& message);
+SurfaceChange handleChannelReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleAuxInReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleFxReturnReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleBusReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleMatrixReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleMainStereoReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleMainMonoReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleDcaReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleStatReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleConfigReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleHeadampIndexReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleHeadampReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleFxReply(char* address, ParsedOscMessage& message);
+SurfaceChange handleMeterBlob1(ParsedOscMessage& message);
+SurfaceChange handleMeterBlob2(ParsedOscMessage& message);
+SurfaceChange handleMeterBlob3(ParsedOscMessage& message);
 
 // One strip family as the shared strip scheme sees it.
 struct StripFamily {
@@ -46,9 +47,10 @@ constexpr unsigned STRIP_FAMILY_MATRIX = 1u << 4;
 constexpr unsigned STRIP_FAMILY_MAIN = 1u << 5;
 constexpr unsigned STRIP_FAMILY_DCA = 1u << 6;
 
-// Splits address, stores the one field it names for that family, counts it
-// and refreshes as the family requires.
-void handleStripFamilyReply(char* address, ParsedOscMessage& message, const StripFamily& family);
+// Splits address, stores the one field it names for that family and counts
+// it; returns the motor faders for a stored fader of a family whose faders
+// drive them, the whole surface otherwise.
+SurfaceChange handleStripFamilyReply(char* address, ParsedOscMessage& message, const StripFamily& family);
 
 // True when at least one argument byte lies inside the datagram. A string
 // tag with no bytes at all is a missing argument, not an empty string.
@@ -59,7 +61,3 @@ void noteCountedReply();
 // The reply observer alone, for handlers that incremented replyCounter in
 // their own locked section. Must be called with no lock held.
 void notifyReplyObserver();
-// refreshSurface(0) once startupComplete is set.
-void refreshAfterReply();
-// refreshMotorFaders() at once, start-up or not.
-void driveMotorFaders();

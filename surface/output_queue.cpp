@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "diag/traffic_log.h"
-#include "display/refresh.h"
 #include "model/fader_scale.h"
 #include "platform/clock.h"
 #include "platform/precise_sleep.h"
@@ -502,19 +501,6 @@ int surfaceSenderLoop()
         if (taken != RAW_ENTRY && isShortTarget(taken)) joinShortMessages(message);
         sendLocked(lock, message.data, message.length, message.waitMicros);
     }
-}
-
-int surfaceHeartbeatLoop()
-{
-    while (!stopRequested) {
-        queueHeartbeat();
-        // Anything lost on the network, or a fader left where a hand put it,
-        // is repaired now rather than at the console's next change.
-        forgetSentLampsAndFaders();
-        refreshSurface(0);
-        if (sleepUnlessStopped(4000)) break;
-    }
-    return 0;
 }
 
 void wakeSurfaceSender()

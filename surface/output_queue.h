@@ -89,9 +89,8 @@ struct SurfaceQueueStats {
 };
 SurfaceQueueStats surfaceQueueStats();
 
-// Thread entries; both return 0 once stopRequested is set.
+// Thread entry; returns 0 once stopRequested is set.
 int surfaceSenderLoop();
-int surfaceHeartbeatLoop();
 
 // Wakes a sender blocked on an empty queue (used on stop).
 void wakeSurfaceSender();

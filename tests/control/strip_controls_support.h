@@ -21,7 +21,7 @@
 #include "platform/console_output.h"
 #include "platform/desktop_recording.h"
 #include "platform/udp.h"
-#include "surface/input_dispatch.h"
+#include "app/surface_receive.h"
 #include "surface/output_queue.h"
 
 constexpr uint32_t LOOPBACK = 0x7F000001;  // 127.0.0.1
@@ -114,7 +114,7 @@ struct ConsoleStandIn {
 
 inline void surfaceSends(std::vector<uint8_t> datagram)
 {
-    dispatchSurfaceMessage(datagram.data(), static_cast<int>(datagram.size()));
+    handleSurfaceDatagram(datagram.data(), static_cast<int>(datagram.size()));
 }
 inline void pressNote(uint8_t note) { surfaceSends({0x90, note, 127}); }
 inline void releaseNote(uint8_t note) { surfaceSends({0x90, note, 0}); }

@@ -51,7 +51,7 @@ inline std::vector<Bytes> bytesOf(const std::vector<QueuedSlot>& slots)
 
 inline std::vector<Bytes> refreshAndDrain()
 {
-    refreshSurface(0);
+    refreshSurface();
     return bytesOf(drainSurfaceQueue());
 }
 

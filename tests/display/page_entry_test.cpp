@@ -6,6 +6,7 @@
 #include <string>
 
 #include "display/display_test_support.h"
+#include "control/page_change.h"
 #include "editor/editor_clicks.h"
 
 namespace {
@@ -84,8 +85,11 @@ TEST(RefreshPageEntry, LightsOnlyThePagesOwnLampAndClicksItsViewWhenEntered)
         SCOPED_TRACE("page " + std::to_string(c.page));
         startOnPage(0);
         lastShownPage = c.page == 0 ? -1 : 0;
-        surfacePage = c.page;
-        std::vector<Bytes> slots = refreshAndDrain();
+        surfacePage = lastShownPage;
+        // The control that enters the page clicks the editor; the refresh
+        // after it sends the entry block.
+        showSurfaceChange(changeSurfacePage(c.page));
+        std::vector<Bytes> slots = bytesOf(drainSurfaceQueue());
         std::vector<Bytes> block = expectedEntryBlock(c);
         ASSERT_GT(slots.size(), block.size());
         EXPECT_EQ(std::vector<Bytes>(slots.begin(), slots.begin() + long(block.size())), block);
@@ -98,10 +102,11 @@ TEST(RefreshPageEntry, LightsOnlyThePagesOwnLampAndClicksItsViewWhenEntered)
         EXPECT_TRUE(waitForEditorClicks());
         EXPECT_EQ(recordedDesktopEvents(), clicks);
 
-        // Shown again: no block, no click.
+        // Entered again: no block, no click.
         EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
-        EXPECT_TRUE(pageLampsOf(refreshAndDrain()).empty());
+        showSurfaceChange(changeSurfacePage(c.page));
+        EXPECT_TRUE(pageLampsOf(bytesOf(drainSurfaceQueue())).empty());
         EXPECT_TRUE(waitForEditorClicks());
         EXPECT_TRUE(recordedDesktopEvents().empty());
     }

@@ -14,14 +14,14 @@ TEST(RefreshStream, RefreshesFromTwoThreadsNeverLoseTheLastChange)
 {
     arrangeStartedBridge();
     strips[2].fader = 0.75;
-    refreshSurface(0);
+    refreshSurface();
     drainSurfaceQueue(false);
     for (int round = 0; round < 20; ++round) {
         std::atomic<bool> done{false};
         std::atomic<int> passes{0};
         std::thread other([&] {
             while (!done) {
-                refreshSurface(0);
+                refreshSurface();
                 ++passes;
             }
         });
@@ -29,7 +29,7 @@ TEST(RefreshStream, RefreshesFromTwoThreadsNeverLoseTheLastChange)
         const int steps = 1000;
         for (int k = 1; k <= steps; ++k) {
             strips[2].fader = (round % 2 ? k : steps - k) / double(steps);
-            refreshSurface(0);
+            refreshSurface();
         }
         done = true;
         other.join();

@@ -20,7 +20,7 @@
 #include "editor/editor_window.h"
 #include "platform/console_output.h"
 #include "platform/desktop.h"
-#include "surface/input_dispatch.h"
+#include "app/surface_receive.h"
 
 namespace fs = std::filesystem;
 
@@ -244,7 +244,7 @@ TEST_F(DesktopX11Test, UnderAnAnimatingWindowManagerNoPressLandsOffTheEditor)
     EXPECT_TRUE(waitForEditorClicks());
     ASSERT_TRUE(waitFor([] { return editorCanTakeClicks(); }, 5000));
     const uint8_t faderTouch[] = {0x90, 104, 127};
-    dispatchSurfaceMessage(faderTouch, 3);
+    handleSurfaceDatagram(faderTouch, 3);
     EXPECT_TRUE(waitForEditorClicks());
     EXPECT_EQ(editorClickMissed, 0);
     expectEveryPressOnTheEditor();
@@ -259,7 +259,7 @@ TEST_F(DesktopX11Test, UnderAnAnimatingWindowManagerNoPressLandsOffTheEditor)
     EXPECT_EQ(editorClickMissed, 1);
     focusEditorWindow();
     ASSERT_TRUE(waitFor([] { return editorCanTakeClicks(); }, 5000));
-    dispatchSurfaceMessage(faderTouch, 3);
+    handleSurfaceDatagram(faderTouch, 3);
     clickEditorBank(2);
     EXPECT_TRUE(waitForEditorClicks());
     EXPECT_EQ(editorClickMissed, 0);

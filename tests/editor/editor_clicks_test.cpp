@@ -8,7 +8,9 @@
 
 #include "control/strip_controls_support.h"
 #include "display/refresh.h"
-#include "editor/dca_spill.h"
+#include "control/dca_spill.h"
+#include "control/surface_dispatch.h"
+#include "editor/dca_row.h"
 #include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 
@@ -186,7 +188,7 @@ TEST_F(DcaSpill, ClicksTheEditorCannotTakeAreOwedAndMadeAtTheNextSurfaceAction)
         currentBank = 2;
         surfacePage = 0;
         surfaceRefreshEnabled = 1;
-        refreshSurface(0);
+        refreshSurface();
         EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
 

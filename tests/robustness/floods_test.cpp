@@ -10,12 +10,12 @@
 
 #include "app/reset_state.h"
 #include "mixer/mixer_send.h"
-#include "mixer/osc_receive.h"
+#include "app/osc_receive.h"
 #include "model/console_model.h"
 #include "platform/desktop.h"
 #include "platform/udp.h"
 #include "robustness/malformed_traffic.h"
-#include "surface/input_dispatch.h"
+#include "app/surface_receive.h"
 
 namespace {
 
@@ -145,14 +145,14 @@ TEST_P(InProcessMidiFlood, MalformedSurfaceMessagesSendNothingWhileValidOnesAmid
     const ModelImage before = takeImage();
     for (int n = 0; n < 40000; ++n) {
         Bytes bytes = malformedMidi(random);
-        dispatchSurfaceMessage(bytes.empty() ? nullptr : bytes.data(), static_cast<int>(bytes.size()));
+        handleSurfaceDatagram(bytes.empty() ? nullptr : bytes.data(), static_cast<int>(bytes.size()));
     }
     EXPECT_EQ(firstDifference(before, takeImage()), "");
     EXPECT_TRUE(consoleHeardNothing(50));
 
     // The same path still works: fader 5 moves channel 5.
     Bytes fader = surfaceFaderBytes(5, 0.5);
-    dispatchSurfaceMessage(fader.data(), static_cast<int>(fader.size()));
+    handleSurfaceDatagram(fader.data(), static_cast<int>(fader.size()));
     EXPECT_NEAR(strips[4].fader, 0.5, 0.001);
     uint8_t buffer[512];
     int length = 0;

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
+#include "app/surface_heartbeat.h"
 #include "surface/output_queue.h"
 
 namespace {

@@ -5,11 +5,6 @@
 // effect list and are not checked on a console.
 #include "fx_kinds.h"
 
-#include <cstdio>
-#include <string>
-
-#include "param_store.h"
-
 namespace {
 
 const char* const kKinds1to4[61] = {
@@ -113,13 +108,6 @@ const char* const kKinds5to8[34] = {
     "iifffiifff",  // 33 SUB
 };
 
-std::string parAddress(int slot, int n)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "/fx/%d/par/%02d", slot, n);
-    return text;
-}
-
 }  // namespace
 
 const char* fxKinds(int slot, int type)
@@ -127,20 +115,4 @@ const char* fxKinds(int slot, int type)
     if (slot >= 1 && slot <= 4 && type >= 0 && type < 61) return kKinds1to4[type];
     if (slot >= 5 && slot <= 8 && type >= 0 && type < 34) return kKinds5to8[type];
     return "";
-}
-
-void shapeFxSlot(int slot)
-{
-    std::string kinds = fxKinds(slot, intValueOf("/fx/" + std::to_string(slot) + "/type", -1));
-    for (int n = 1; n <= 64; ++n) {
-        Param* param = findParam(parAddress(slot, n));
-        if (param == nullptr) continue;
-        // Beyond the type's parameters the console is assumed to answer 0.0.
-        bool used = n <= static_cast<int>(kinds.size());
-        param->type = used ? kinds[n - 1] : 'f';
-        param->i = 0;
-        param->f = used && param->type == 'f' ? 0.5f : 0.0f;
-        param->low = 0;
-        param->high = 1;
-    }
 }

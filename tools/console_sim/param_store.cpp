@@ -212,6 +212,24 @@ void addStatusHeadampsAndEffects()
     }
 }
 
+// Gives the 64 parameters of a slot the kinds of its current type, with
+// start values 0.5 (continuous) and 0 (integer); unused ones answer 0.0.
+void shapeFxSlot(int slot)
+{
+    std::string kinds = fxKinds(slot, intValueOf("/fx/" + std::to_string(slot) + "/type", -1));
+    for (int n = 1; n <= 64; ++n) {
+        Param* param = findParam("/fx/" + std::to_string(slot) + "/par/" + twoDigits(n));
+        if (param == nullptr) continue;
+        // Beyond the type's parameters the console is assumed to answer 0.0.
+        bool used = n <= static_cast<int>(kinds.size());
+        param->type = used ? kinds[n - 1] : 'f';
+        param->i = 0;
+        param->f = used && param->type == 'f' ? 0.5f : 0.0f;
+        param->low = 0;
+        param->high = 1;
+    }
+}
+
 }  // namespace
 
 void buildParamStore()

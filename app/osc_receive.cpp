@@ -1,11 +1,13 @@
-#include "mixer/osc_receive.h"
+#include "app/osc_receive.h"
 
 #include <atomic>
 
 #include "diag/traffic_log.h"
+#include "display/refresh.h"
 #include "mixer/mixer_send.h"
 #include "mixer/osc_codec.h"
 #include "mixer/reply_dispatch.h"
+#include "model/console_model.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
@@ -20,7 +22,11 @@ bool handleMixerDatagram(uint8_t* datagram, int length)
 {
     ParsedOscMessage message;
     if (!parseOscMessage(datagram, length, message)) return false;
-    dispatchReply(message);
+    SurfaceChange change = dispatchReply(message);
+    // Until start-up has read the console the surface shows only its
+    // faders; start-up draws the rest once.
+    if (startupComplete.load() != 1) change = static_cast<SurfaceChange>(change & FADERS_CHANGED);
+    showSurfaceChange(change);
     return true;
 }
 

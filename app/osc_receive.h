@@ -7,7 +7,8 @@
 // any sender (tests).
 void setMixerSourceFilter(uint32_t address);
 
-// Parses one datagram and hands it to dispatchReply; false when dropped.
+// Parses one datagram, hands it to dispatchReply and shows what it changed
+// (before start-up completes, only the motor faders); false when dropped.
 bool handleMixerDatagram(uint8_t* datagram, int length);
 
 // Thread entry: receives until stopRequested (the socket is interrupted on

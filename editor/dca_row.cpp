@@ -1,12 +1,8 @@
-#include "editor/dca_spill.h"
+#include "editor/dca_row.h"
 
 #include <algorithm>
 
-#include "control/strip_controls.h"
-#include "display/refresh.h"
-#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
-#include "model/console_model.h"
 
 namespace {
 
@@ -55,21 +51,4 @@ void dcaGroupClickPoint(int group, int& x, int& y)
     dcaRowBase(x1, y1);
     x = x1 + scaled(45, editorScaleX) * group;
     y = y1;
-}
-
-void stepDcaSpill(int direction)
-{
-    if (direction != 1 && direction != -1) return;
-    int group = currentDcaGroup;
-    if (group < 0 || group > 7) group = 0;
-    if (direction > 0 && group >= 7) return;
-    if (direction < 0 && group < 1) return;
-    group += direction;
-    currentDcaGroup = group;
-
-    clickEditorDcaGroup(group);
-
-    currentBank = 8 + group;
-    buildBankStrips(currentBank, bankScroll);
-    refreshSurface(0);
 }

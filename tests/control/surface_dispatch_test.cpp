@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "control/processing_pages.h"
+#include "control/surface_dispatch.h"
 #include "control/strip_controls_support.h"
 #include "display/refresh.h"
 #include "editor/editor_window.h"
@@ -139,7 +140,7 @@ TEST_F(SurfaceDispatch, AProbeRedrawsTheWholeSurfaceAtOnce)
 {
     showStrips({0, 1, 2, 3, 4, 5, 6, 7});
     surfaceRefreshEnabled = 1;
-    refreshSurface(0);
+    refreshSurface();
     faderTouched[1] = 1;
     consoleLock = 1;
     takeQueuedAll();
@@ -178,7 +179,7 @@ TEST_F(SurfaceDispatch, LockedConsoleTakesOnlyReleasesAndShortOrMalformedDatagra
     surfaceSends({0xE0, 0x80, 0x10});  // data bytes never have the top bit set
     surfaceSends({0x91, 0x10, 127});   // note-on on channel 2
     surfaceSends({0x80, 0x10, 127});   // note-off is not handled
-    dispatchSurfaceMessage(nullptr, 3);
+    handleSurfaceDatagram(nullptr, 3);
     EXPECT_EQ(strips[70].fader + strips[0].fader + strips[0].mute, 0.0);
     EXPECT_TRUE(mixer.drain().empty());
 }

@@ -1,0 +1,68 @@
+#include "app/surface_receive.h"
+
+#include "control/strip_controls.h"
+#include "control/surface_dispatch.h"
+#include "diag/traffic_log.h"
+#include "display/refresh.h"
+#include "editor/editor_window.h"
+#include "platform/console_output.h"
+#include "platform/stop_signal.h"
+#include "platform/udp.h"
+#include "surface/output_queue.h"
+#include "surface/self_loop.h"
+#include "surface/surface_learn.h"
+
+namespace {
+
+constexpr int RECEIVE_CAPACITY = 1024;
+// While an editor window is followed, the loop wakes at least this often to
+// follow it with the surface idle; otherwise it blocks until a datagram or
+// the stop request.
+constexpr int EDITOR_FOLLOW_MS = 500;
+
+} // namespace
+
+void handleSurfaceDatagram(const uint8_t* bytes, int length)
+{
+    showSurfaceChange(dispatchSurfaceMessage(bytes, length));
+}
+
+int surfaceReceiveLoop()
+{
+    if (stopRequested) return 0;
+    UdpSocket* socket = surfaceLinkSocket();
+    if (!socket) return 0;
+    prepareStripMessages();
+    uint8_t buffer[RECEIVE_CAPACITY];
+    const uint16_t ownPort = socket->localPort();  // bound before this loop starts
+    while (!stopRequested) {
+        if (editorFound == 1) updateEditorGeometry();
+        flushConsole();
+        int length = 0;
+        UdpEndpoint from;
+        const int timeoutMs = editorFound == 1 ? EDITOR_FOLLOW_MS : -1;
+        ReceiveStatus status = socket->receive(buffer, sizeof buffer, length, from, timeoutMs);
+        if (status == ReceiveStatus::Interrupted) {
+            // A time-out, or a wake-up for the stop request; never spin on a
+            // socket left interrupted.
+            sleepUnlessStopped(5);
+            continue;
+        }
+        if (status == ReceiveStatus::Failed) {
+            if (stopRequested) break;
+            // The platform layer retries what is transient; this is not.
+            fatalSystemError("rcvfrom()");
+        }
+        // Our own messages looped back (the surface address set to this
+        // machine) would read as fader moves.
+        if (isOwnSurfaceDatagram(from, ownPort)) continue;
+        // A surface learned from its probe is answered and drawn by the
+        // probe's own dispatch below.
+        if (learnSurfaceFrom(buffer, length, from) == LearnStep::Drop) continue;
+        // Only the configured surface's address counts; its port may vary.
+        if (from.address != surfaceLinkEndpoint().address) continue;
+        noteSurfaceDatagram(LinkDirection::SurfaceIn, buffer, length);
+        handleSurfaceDatagram(buffer, length);
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+// The thread that receives every datagram from the surface.
+#pragma once
+
+#include <cstdint>
+
+// Dispatches one datagram from the surface and shows what it changed, once.
+void handleSurfaceDatagram(const uint8_t* bytes, int length);
+
+// Thread entry. Receives from the surface link socket (setSurfaceLink) and
+// handles every datagram whose source address is the surface's; other
+// senders are ignored. Returns 0 once stopRequested is set. A socket that
+// can no longer receive ends the process with the "rcvfrom()" line.
+int surfaceReceiveLoop();
