@@ -1,0 +1,32 @@
+# Fails when a source file includes a header from a folder on a higher floor,
+# so that data keeps flowing one way: the loops call the handlers, handlers
+# the display, the display the surface queue, and everything the model and
+# the platform.
+#   cmake -DSOURCE_DIR=path/to/checkout -P check_layout.cmake
+set(floors app control mixer editor display surface diag fxdefs model platform)
+set(violations "")
+set(checked 0)
+foreach(folder ${floors})
+  list(FIND floors ${folder} own)
+  file(GLOB files ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
+  foreach(file ${files})
+    file(STRINGS ${file} includes REGEX "^#include \"[a-z_]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"([a-z_]+)/.*" "\\1" target "${line}")
+      list(FIND floors ${target} theirs)
+      math(EXPR checked "${checked} + 1")
+      if(theirs GREATER_EQUAL 0 AND theirs LESS own)
+        file(RELATIVE_PATH name ${SOURCE_DIR} ${file})
+        list(APPEND violations "${name}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(checked EQUAL 0)
+  message(FATAL_ERROR "no include read under ${SOURCE_DIR}")
+endif()
+if(violations)
+  list(JOIN violations "\n  " text)
+  message(FATAL_ERROR "includes that run back up a floor (${floors}, top first):\n  ${text}")
+endif()
+message(STATUS "${checked} includes, none runs back up a floor")
