@@ -1,51 +1,39 @@
-// The strip families other than the input channels. Each names its address
-// numbers, its strip indexes and its sends; which suffixes it answers is
-// part of the shared row table.
+// The strip families other than the input channels. The family table names
+// their address numbers, strip indexes and sends; which suffixes each
+// answers is part of the shared row table.
 #include "mixer/reply_handlers.h"
-
-namespace {
-
-const StripFamily auxInFamily = {STRIP_FAMILY_AUX_IN, true, 1, 8, 31, 16, false};
-const StripFamily fxReturnFamily = {STRIP_FAMILY_FX_RETURN, true, 1, 8, 39, 16, true};
-const StripFamily busFamily = {STRIP_FAMILY_BUS, true, 1, 16, 47, 6, true};
-const StripFamily matrixFamily = {STRIP_FAMILY_MATRIX, true, 1, 6, 63, 0, true};
-const StripFamily mainStereoFamily = {STRIP_FAMILY_MAIN, false, 0, 0, 70, 6, true};
-const StripFamily mainMonoFamily = {STRIP_FAMILY_MAIN, false, 0, 0, 71, 6, true};
-const StripFamily dcaFamily = {STRIP_FAMILY_DCA, true, 1, 8, 71, 0, true};
-
-} // namespace
 
 void handleAuxInReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, auxInFamily);
+    handleStripFamilyReply(address, message, stripFamilies[FAMILY_AUX_IN]);
 }
 
 void handleFxReturnReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, fxReturnFamily);
+    handleStripFamilyReply(address, message, stripFamilies[FAMILY_FX_RETURN]);
 }
 
 void handleBusReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, busFamily);
+    handleStripFamilyReply(address, message, stripFamilies[FAMILY_BUS]);
 }
 
 void handleMatrixReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, matrixFamily);
+    handleStripFamilyReply(address, message, stripFamilies[FAMILY_MATRIX]);
 }
 
 void handleMainStereoReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, mainStereoFamily);
+    handleStripFamilyReply(address, message, stripFamilies[FAMILY_MAIN_STEREO]);
 }
 
 void handleMainMonoReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, mainMonoFamily);
+    handleStripFamilyReply(address, message, stripFamilies[FAMILY_MAIN_MONO]);
 }
 
 void handleDcaReply(char* address, ParsedOscMessage& message)
 {
-    handleStripFamilyReply(address, message, dcaFamily);
+    handleStripFamilyReply(address, message, stripFamilies[FAMILY_DCA]);
 }
