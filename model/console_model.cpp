@@ -62,12 +62,6 @@ int sendAtPosition(int strip, int bank, int e)
     return e <= count ? e : 0;
 }
 
-int sendCountOf(int strip)
-{
-    const StripFamily* f = stripFamilyOf(strip);
-    return f ? f->sendCount : 0;
-}
-
 void resetStrip(int strip)
 {
     if (!isValidStrip(strip)) return;

@@ -160,7 +160,11 @@ int bankSlotOf(int strip);
 // 1-16 (bank 1 shows 9-16); buses and mains to matrices 1-6 on both banks.
 int sendAtPosition(int strip, int bank, int e);
 // Highest send the console has for the strip: 16 buses, or 6 matrices.
-int sendCountOf(int strip);
+inline int sendCountOf(int strip)
+{
+    const StripFamily* f = stripFamilyOf(strip);
+    return f ? f->sendCount : 0;
+}
 
 // Start values of one strip record (empty name, haIndex -1, band count by family).
 void resetStrip(int strip);
@@ -205,3 +209,23 @@ inline bool hasDynamicsKeySource(int s) { return familyHas(s, &StripFamily::hasD
 inline bool hasInsert(int s) { return familyHas(s, &StripFamily::hasInsert); }
 // The strips whose mono level and mono switch the console holds.
 inline bool hasMonoSend(int s) { return familyHas(s, &StripFamily::hasMonoSend); }
+// Channels and aux inputs: source, gain and polarity, maybe through a head amp.
+inline bool canHaveHeadamp(int s) { return familyHas(s, &StripFamily::hasHeadamp); }
+// Input channels only: low cut and delay.
+inline bool hasLowCutAndDelay(int s) { return familyHas(s, &StripFamily::hasLowCutAndDelay); }
+// Strips the console links in odd-even pairs (not the mains or DCAs).
+inline bool hasLink(int s)
+{
+    const StripFamily* f = stripFamilyOf(s);
+    return f && f->linkWord;
+}
+// Everything but the mono main and the DCAs pans.
+inline bool hasPan(int s) { return familyHas(s, &StripFamily::hasPan); }
+// Strips with audio, that is every strip but a DCA.
+inline bool isAudioStrip(int s) { return familyHas(s, &StripFamily::hasAudio); }
+// Automix weights and groups: channels 1-8.
+inline bool hasAutomix(int s) { return isChannel(s) && stripNumberOf(s) <= AUTOMIX_CHANNEL_COUNT; }
+// Channels, aux inputs and effects returns send to the sixteen buses.
+constexpr int BUS_SEND_COUNT = 16;
+inline bool sendsToBuses(int s) { return sendCountOf(s) == BUS_SEND_COUNT; }
+
