@@ -48,14 +48,14 @@ void sendMotorFaders(int page, bool withBlanks)
             if (withBlanks) queueFaderPosition(i + 1, 0);
             continue;
         }
-        if (isSendPage(page) && s >= 48) continue;
-        if (page == 34 && s >= 64) continue;
+        if (isSendPage(page) && !sendsToBuses(s)) continue;
+        if (page == 34 && !hasMonoSend(s)) continue;
         double level = isSendPage(page) ? r->sends[page - 7].level
                        : page == 34     ? r->monoLevel
                                         : r->fader;
         queueFaderPosition(i + 1, faderPosition(level));
     }
-    if (faderTouched[8] == 0) queueFaderPosition(9, faderPosition(strips[70].fader));
+    if (faderTouched[8] == 0) queueFaderPosition(9, faderPosition(strips[MAIN_STEREO].fader));
 }
 
 // The mode lamps and the cleared send and effects blocks of a page.
@@ -90,7 +90,7 @@ void layOutShownSpillBank()
     if (bank < 8 || bank >= BANK_COUNT || scroll < 0 || scroll > 9) return;
     bool moved = false;
     for (int i = 0; i < 8; ++i) {
-        int s = i == 0 ? 72 + bank - 8 : bankTable[bank][scroll * 7 + i];
+        int s = i == 0 ? FIRST_DCA + bank - 8 : bankTable[bank][scroll * 7 + i];
         if (!isValidStrip(s)) s = BLANK_STRIP;
         moved = moved || bankStrips[i] != s;
         bankStrips[i] = s;
@@ -235,7 +235,7 @@ void rebuildDcaBanks()
         int* bank = bankTable[8 + d];
         int count = 0;
         bank[0] = BLANK_STRIP;
-        for (int s = 0; s <= 71; ++s) {
+        for (int s = 0; s < FIRST_DCA; ++s) {
             if (strips[s].dcaGroups[d] > 0) bank[1 + count++] = s;
         }
         for (int slot = 1 + count; slot < BANK_SLOTS; ++slot) bank[slot] = BLANK_STRIP;
