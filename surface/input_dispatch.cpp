@@ -31,7 +31,6 @@ constexpr int RECEIVE_CAPACITY = 1024;
 constexpr int EDITOR_FOLLOW_MS = 500;
 constexpr int EDITOR_SEARCH_INTERVAL_MS = 500;
 
-constexpr int MAIN_STEREO = 70;
 constexpr uint8_t PRESS = 127;
 
 bool editorSearched = false;
@@ -64,12 +63,12 @@ void moveStripFader(int position, double level)
     int s = bankStrips[position];
     if (!isValidStrip(s)) return;
     int page = surfacePage;
-    if (inRange(page, 8, 23) && s <= 47) {
+    if (inRange(page, 8, 23) && sendsToBuses(s)) {
         strips[s].sends[page - 7].level = level;
         sendStripSend(s, page - 8);
         return;
     }
-    if (page == 34 && s <= 63) {
+    if (page == 34 && hasMonoSend(s)) {
         strips[s].monoLevel = level;
         sendStripSend(s, 16);
         return;
