@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "model/strip_families.h"
+#include "model/surface_pages.h"
 
 constexpr int STRIP_COUNT = LAST_DCA + 1;
 constexpr int BLANK_STRIP = STRIP_COUNT;   // an empty surface position or bank slot
