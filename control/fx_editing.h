@@ -6,6 +6,8 @@
 // blocks for as long as the editor clicks take.
 #pragma once
 
+#include "model/surface_pages.h"
+
 // Highest effect type the slot (1..8) accepts: 60 for slots 1-4, 33 for 5-8.
 int fxTypeLimit(int slot);
 
@@ -21,5 +23,4 @@ void showFxSlot(int note);
 // Top-row button 0 on an effects page: the editor's main window gets the
 // slot's function key (F1..F8).
 void openFxSlotInEditor(int page);
-// The slot an effects page edits (2-5 -> 1-4, 24-27 -> 5-8), 0 for others.
-int fxSlotOfPage(int page);
+// The slot an effects page edits is fxSlotOfPage (model/surface_pages.h).

@@ -15,13 +15,13 @@ void handlePageEncoder(int page, int k, int value)
         return;
     }
     switch (page) {
-    case 1: eqEncoder(controller, value); break;
-    case 28: preampEncoder(controller, value); break;
-    case 29: sendsEncoder(0, controller, value); break;
-    case 30: sendsEncoder(1, controller, value); break;
-    case 31: assignEncoder(controller, value); break;
-    case 32: gateEncoder(controller, value); break;
-    case 33: dynamicsEncoder(controller, value); break;
+    case PAGE_EQ: eqEncoder(controller, value); break;
+    case PAGE_PREAMP: preampEncoder(controller, value); break;
+    case PAGE_SENDS_1_TO_8: sendsEncoder(0, controller, value); break;
+    case PAGE_SENDS_9_TO_16: sendsEncoder(1, controller, value); break;
+    case PAGE_ASSIGN: assignEncoder(controller, value); break;
+    case PAGE_GATE: gateEncoder(controller, value); break;
+    case PAGE_DYNAMICS: dynamicsEncoder(controller, value); break;
     default: break;
     }
 }
@@ -33,26 +33,26 @@ void handlePageTopButton(int page, int note)
         if (note == 0) openFxSlotInEditor(page);
         return;
     }
-    if ((page >= 8 && page <= 23) || page == 34) {
+    if (isSendFaderPage(page) || page == PAGE_MONO_FADERS) {
         faderPageTopButton(page, note);
         return;
     }
     switch (page) {
-    case 1: eqTopButton(note); break;
-    case 28: preampTopButton(note); break;
-    case 29: sendsTopButton(0, note); break;
-    case 30: sendsTopButton(1, note); break;
-    case 31: assignTopButton(note); break;
-    case 32: gateTopButton(note); break;
-    case 33: dynamicsTopButton(note); break;
+    case PAGE_EQ: eqTopButton(note); break;
+    case PAGE_PREAMP: preampTopButton(note); break;
+    case PAGE_SENDS_1_TO_8: sendsTopButton(0, note); break;
+    case PAGE_SENDS_9_TO_16: sendsTopButton(1, note); break;
+    case PAGE_ASSIGN: assignTopButton(note); break;
+    case PAGE_GATE: gateTopButton(note); break;
+    case PAGE_DYNAMICS: dynamicsTopButton(note); break;
     default: break;
     }
 }
 
 void handlePageEncoderPush(int page, int note)
 {
-    if (page == 28 && note == 39) preampInsertPosPush();
-    else if (page == 31 && note == 33) assignPanCentrePush();
+    if (page == PAGE_PREAMP && note == 39) preampInsertPosPush();
+    else if (page == PAGE_ASSIGN && note == 33) assignPanCentrePush();
 }
 
 void handleFxSlotButton(int note)

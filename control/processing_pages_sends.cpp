@@ -53,11 +53,11 @@ void faderPageTopButton(int page, int note)
     if (note < 0 || note > 7) return;
     int s = bankStrips[note];
     // Only the strips whose faders the page turns into send or mono faders.
-    if (page >= 8 && page <= 23 && sendsToBuses(s)) {
-        SendState& send = strips[s].sends[page - 7];
+    if (isSendFaderPage(page) && sendsToBuses(s)) {
+        SendState& send = strips[s].sends[busOfSendFaderPage(page)];
         send.on = toggledFlag(send.on);
-        sendStripSend(s, page - 8);
-    } else if (page == 34 && hasMonoSend(s)) {
+        sendStripSend(s, busOfSendFaderPage(page) - 1);
+    } else if (page == PAGE_MONO_FADERS && hasMonoSend(s)) {
         strips[s].mono = toggledFlag(strips[s].mono);
         sendStripSend(s, 16);
     } else {
