@@ -68,7 +68,7 @@ RingValue eqRing(int, int encoder)
 // encoders 3-8 the parameters the description places on that page.
 RingValue fxRing(int page, int encoder)
 {
-    int unit = page <= 5 ? page - 2 : page - 20;
+    int unit = fxSlotOfPage(page) - 1;
     const FxSlot& fx = fxSlots[unit + 1];
     if (fx.type < 0) return DARK;
     if (encoder == 1) {
@@ -107,7 +107,7 @@ RingValue stripSendsRing(int page, int encoder)
 {
     int s;
     const StripRecord* r = selected(s);
-    int m = r ? sendAtPosition(s, page == 29 ? 0 : 1, encoder) : 0;
+    int m = r ? sendAtPosition(s, sendsBankOfPage(page), encoder) : 0;
     return m >= 1 && m <= 16 ? level(r->sends[m].level) : DARK;
 }
 
@@ -171,9 +171,15 @@ struct PageRings {
     RingValue (*ringOf)(int page, int encoder);
 };
 constexpr PageRings pageRings[] = {
-    {0, 0, homeRing},        {1, 1, eqRing},          {2, 5, fxRing},       {24, 27, fxRing},
-    {28, 28, preampRing},    {29, 30, stripSendsRing}, {31, 31, assignRing}, {32, 32, gateRing},
-    {33, 33, dynamicsRing},
+    {PAGE_HOME, PAGE_HOME, homeRing},
+    {PAGE_EQ, PAGE_EQ, eqRing},
+    {PAGE_FX_1, PAGE_FX_4, fxRing},
+    {PAGE_FX_5, PAGE_FX_8, fxRing},
+    {PAGE_PREAMP, PAGE_PREAMP, preampRing},
+    {PAGE_SENDS_1_TO_8, PAGE_SENDS_9_TO_16, stripSendsRing},
+    {PAGE_ASSIGN, PAGE_ASSIGN, assignRing},
+    {PAGE_GATE, PAGE_GATE, gateRing},
+    {PAGE_DYNAMICS, PAGE_DYNAMICS, dynamicsRing},
 };
 
 }  // namespace

@@ -65,11 +65,11 @@ void rowPreamp(int)
     rowLamp(4, r && hasLink(s) && r->link == 1);
 }
 
-// Pages 8..23: which surface strips send to bus page - 7. Only channels,
-// aux inputs and effects returns have bus sends.
+// Send fader pages: which surface strips send to the page's bus. Only
+// channels, aux inputs and effects returns have bus sends.
 void rowBusSends(int page)
 {
-    int bus = page - 7;
+    int bus = busOfSendFaderPage(page);
     for (int i = 0; i < 8; ++i) {
         int s;
         const StripRecord* r = bankRecord(i, s);
@@ -87,7 +87,7 @@ void rowStripSends(int page)
     if (r && sendCountOf(s) == 0) return;
     // The lamps show the sends the buttons below them toggle.
     for (int i = 0; i < 8; ++i) {
-        int m = r ? sendAtPosition(s, page == 29 ? 0 : 1, i + 1) : 0;
+        int m = r ? sendAtPosition(s, sendsBankOfPage(page), i + 1) : 0;
         rowLamp(i, m > 0 && r->sends[m].on != 0);
     }
 }
@@ -101,7 +101,7 @@ void rowMonoSends(int)
     }
 }
 
-// Page 31 lists only notes 1, 2, 6 and 7; the others keep what the previous
+// The assignment page lists only notes 1, 2, 6 and 7; the others keep what the previous
 // page showed.
 void rowAssignment(int)
 {
@@ -193,6 +193,6 @@ const SurfacePageEntry surfacePages[SURFACE_PAGE_COUNT] = {
 
 const SurfacePageEntry& surfacePageEntry(int page)
 {
-    if (page < 0 || page >= SURFACE_PAGE_COUNT) return surfacePages[6];
+    if (page < 0 || page >= SURFACE_PAGE_COUNT) return surfacePages[PAGE_UNUSED];
     return surfacePages[page];
 }

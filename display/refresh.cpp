@@ -29,8 +29,6 @@ const StripRecord* recordOf(int strip)
     return isValidStrip(strip) ? &strips[strip] : nullptr;
 }
 
-bool isSendPage(int page) { return page >= 8 && page <= 23; }
-
 int faderPosition(double level) { return faderStepOf(level); }
 
 // Only a fader under a hand is left alone: another fader showing the same
@@ -48,11 +46,11 @@ void sendMotorFaders(int page, bool withBlanks)
             if (withBlanks) queueFaderPosition(i + 1, 0);
             continue;
         }
-        if (isSendPage(page) && !sendsToBuses(s)) continue;
-        if (page == 34 && !hasMonoSend(s)) continue;
-        double level = isSendPage(page) ? r->sends[page - 7].level
-                       : page == 34     ? r->monoLevel
-                                        : r->fader;
+        if (isSendFaderPage(page) && !sendsToBuses(s)) continue;
+        if (page == PAGE_MONO_FADERS && !hasMonoSend(s)) continue;
+        double level = isSendFaderPage(page)      ? r->sends[busOfSendFaderPage(page)].level
+                       : page == PAGE_MONO_FADERS ? r->monoLevel
+                                                  : r->fader;
         queueFaderPosition(i + 1, faderPosition(level));
     }
     if (faderTouched[8] == 0) queueFaderPosition(9, faderPosition(strips[MAIN_STEREO].fader));

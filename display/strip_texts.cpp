@@ -117,7 +117,7 @@ void showFx(int unit)
     }
 }
 
-bool isSelectedStripPage(int page) { return page == 1 || (page >= 28 && page <= 33); }
+bool isSelectedStripPage(int page) { return page == PAGE_EQ || isPageInRange(page, PAGE_PREAMP, PAGE_DYNAMICS); }
 
 void showSelectedStripPage(int page, int s)
 {
@@ -127,13 +127,13 @@ void showSelectedStripPage(int page, int s)
         return;
     }
     switch (page) {
-    case 1: showEq(s); break;
-    case 28: showPreampPage(s); break;
-    case 29: showSends(s, 0); break;
-    case 30: showSends(s, 8); break;
-    case 31: showPanPage(s); break;
-    case 32: showGatePage(s); break;
-    case 33: showDynamicsPage(s); break;
+    case PAGE_EQ: showEq(s); break;
+    case PAGE_PREAMP: showPreampPage(s); break;
+    case PAGE_SENDS_1_TO_8: showSends(s, 0); break;
+    case PAGE_SENDS_9_TO_16: showSends(s, 8); break;
+    case PAGE_ASSIGN: showPanPage(s); break;
+    case PAGE_GATE: showGatePage(s); break;
+    case PAGE_DYNAMICS: showDynamicsPage(s); break;
     default: break;
     }
 }
@@ -166,13 +166,11 @@ void refreshStripDisplays()
         return;
     }
     int page = surfacePage;
-    if (page == 0 || (page >= 8 && page <= 23) || page == 34) {
+    if (page == PAGE_HOME || isSendFaderPage(page) || page == PAGE_MONO_FADERS) {
         showBankNames();
     } else if (isSelectedStripPage(page)) {
         showSelectedStripPage(page, selectedStrip);
-    } else if (page >= 2 && page <= 5) {
-        showFx(page - 2);
-    } else if (page >= 24 && page <= 27) {
-        showFx(page - 20);
+    } else if (isFxPage(page)) {
+        showFx(fxSlotOfPage(page) - 1);
     }
 }
