@@ -178,7 +178,7 @@ void layOutFirstBank()
     queueLamp(96, 0);
     buildBankStrips(0, 0);
     refreshSurface(0);
-    surfacePage = 0;
+    surfacePage = PAGE_HOME;
     lastShownPage = -1;
     queueLamp(51, 127);
     clickEditorBank(0);

@@ -97,7 +97,7 @@ void resetModelState()
 {
     resetConsoleModel();
     for (int& s : bankStrips) s = BLANK_STRIP;
-    surfacePage = 0;
+    surfacePage = PAGE_HOME;
     for (auto& bank : bankTable) {
         for (int& slot : bank) slot = BLANK_STRIP;
     }
