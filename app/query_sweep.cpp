@@ -2,11 +2,12 @@
 #include <initializer_list>
 
 #include "app/query_sweep.h"
+#include "model/console_model.h"
 
 namespace {
 
 // Solo switches 01..80: one per strip, DCAs included.
-constexpr int STRIP_SOLO_COUNT = 80;
+constexpr int STRIP_SOLO_COUNT = STRIP_COUNT;
 
 // Formats one address and asks it.
 template <typename... Args>
@@ -67,8 +68,8 @@ constexpr const char* matrixDyn[] = {"/dyn/on", "/dyn/mode", "/dyn/det", "/dyn/e
 void queryChannel(int strip)
 {
     char root[24];
-    std::snprintf(root, sizeof root, "/ch/%02d", strip + 1);
-    if (strip < 8) {
+    formatStripRoot(root, sizeof root, strip);
+    if (hasAutomix(strip)) {
         ask("%s/automix/group", root);
         ask("%s/automix/weight", root);
     }
@@ -88,7 +89,7 @@ void queryChannel(int strip)
 void queryAuxIn(int strip)
 {
     char root[24];
-    std::snprintf(root, sizeof root, "/auxin/%02d", strip - 31);
+    formatStripRoot(root, sizeof root, strip);
     ask("/-ha/%02d/index", strip);
     askAll(root, {"/config/source", "/mix/on", "/mix/mono", "/mix/st", "/mix/mlevel", "/eq/on",
                   "/grp/mute", "/grp/dca", "/preamp/invert", "/preamp/trim"});
@@ -100,7 +101,7 @@ void queryAuxIn(int strip)
 void queryFxReturn(int strip)
 {
     char root[24];
-    std::snprintf(root, sizeof root, "/fxrtn/%02d", strip - 39);
+    formatStripRoot(root, sizeof root, strip);
     askAll(root, {"/mix/mono", "/mix/st", "/mix/mlevel", "/mix/on", "/eq/on"});
     askSends(root, 16);
     askEqBands(root, 4);
@@ -111,7 +112,7 @@ void queryFxReturn(int strip)
 void queryBus(int strip)
 {
     char root[24];
-    std::snprintf(root, sizeof root, "/bus/%02d", strip - 47);
+    formatStripRoot(root, sizeof root, strip);
     askAll(root, {"/mix/on", "/mix/mono", "/mix/st", "/mix/mlevel", "/eq/on"});
     askSends(root, 6);
     askEqBands(root, 6);
@@ -123,7 +124,7 @@ void queryBus(int strip)
 void queryMatrix(int strip)
 {
     char root[24];
-    std::snprintf(root, sizeof root, "/mtx/%02d", strip - 63);
+    formatStripRoot(root, sizeof root, strip);
     askAll(root, {"/mix/on", "/eq/on"});
     askAll(root, matrixDyn);
     askEqBands(root, 6);
@@ -142,7 +143,7 @@ void queryMain(const char* root, bool withPan)
 
 void queryDca(int strip)
 {
-    int n = strip - 71;
+    int n = stripNumberOf(strip);
     ask("/dca/%d/on", n);
     ask("/dca/%d/fader", n);
     ask("/dca/%d/config/name", n);
@@ -187,22 +188,16 @@ void queryRouting()
 
 void queryLinksAndSwitches()
 {
-    struct LinkKind {
-        const char* word;
-        int strips;
-    };
-    for (LinkKind kind : {LinkKind{"chlink", 32}, LinkKind{"auxlink", 8}, LinkKind{"fxlink", 8},
-                          LinkKind{"buslink", 16}, LinkKind{"mtxlink", 6}}) {
-        for (int n = 1; n < kind.strips; n += 2) ask("/config/%s/%d-%d", kind.word, n, n + 1);
+    for (const StripFamily& family : stripFamilies) {
+        if (!family.linkWord) continue;
+        for (int n = 1; n < family.stripCount; n += 2) ask("/config/%s/%d-%d", family.linkWord, n, n + 1);
     }
     char root[24];
-    for (int strip = 48; strip <= 71; ++strip) {
-        if (strip < 64) std::snprintf(root, sizeof root, "/bus/%02d", strip - 47);
-        else if (strip < 70) std::snprintf(root, sizeof root, "/mtx/%02d", strip - 63);
-        else std::snprintf(root, sizeof root, "%s", strip == 70 ? "/main/st" : "/main/m");
+    for (int strip = FIRST_BUS; strip <= MAIN_MONO; ++strip) {
+        formatStripRoot(root, sizeof root, strip);
         askAll(root, {"/insert/on", "/insert/pos", "/insert/sel"});
         // Matrices pan too, though the strip queries leave it out.
-        if (strip >= 64 && strip < 70) ask("%s/mix/pan", root);
+        if (isInFamily(strip, FAMILY_MATRIX)) ask("%s/mix/pan", root);
     }
     // With the routing switch on, the inputs come through the playback blocks.
     for (const char* block : {"1-8", "9-16", "17-24", "25-32"}) ask("/config/routing/PLAY/%s", block);
@@ -214,22 +209,15 @@ void queryLinksAndSwitches()
 
 void queryStrip(int strip)
 {
-    if (strip < 0) return;
-    if (strip < 32) {
-        queryChannel(strip);
-    } else if (strip < 40) {
-        queryAuxIn(strip);
-    } else if (strip < 48) {
-        queryFxReturn(strip);
-    } else if (strip < 64) {
-        queryBus(strip);
-    } else if (strip < 70) {
-        queryMatrix(strip);
-    } else if (strip == 70) {
-        queryMain("/main/st", true);
-    } else if (strip == 71) {
-        queryMain("/main/m", false);
-    } else if (strip < 80) {
-        queryDca(strip);
+    switch (familyOf(strip)) {
+    case FAMILY_CHANNEL: queryChannel(strip); break;
+    case FAMILY_AUX_IN: queryAuxIn(strip); break;
+    case FAMILY_FX_RETURN: queryFxReturn(strip); break;
+    case FAMILY_BUS: queryBus(strip); break;
+    case FAMILY_MATRIX: queryMatrix(strip); break;
+    case FAMILY_MAIN_STEREO: queryMain(stripFamilies[FAMILY_MAIN_STEREO].root, true); break;
+    case FAMILY_MAIN_MONO: queryMain(stripFamilies[FAMILY_MAIN_MONO].root, false); break;
+    case FAMILY_DCA: queryDca(strip); break;
+    case FAMILY_NONE: break;
     }
 }

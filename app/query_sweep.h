@@ -34,7 +34,7 @@ void finishQueries();
 void queryAutomix();
 bool queryHeadamps(const std::function<bool()>& goOn);
 bool queryEffects(const std::function<bool()>& goOn);
-// The 37 routing queries and the queries of one strip (0..79; others ask nothing).
+// The 37 routing queries and the queries of one strip (an invalid index asks nothing).
 void queryRouting();
 void queryStrip(int strip);
 // After the strip queries (which reset each strip first): the stereo links,

@@ -180,7 +180,7 @@ void layOutFirstBank()
     // The editor shows the page the refresh is about to enter.
     if (lastShownPage != surfacePage) clickEditorPageEntry(surfacePage);
     refreshSurface();
-    surfacePage = 0;
+    surfacePage = PAGE_HOME;
     lastShownPage = -1;
     queueLamp(51, 127);
     clickEditorBank(0);

@@ -133,13 +133,6 @@ int fxTypeLimit(int slot)
     return slot <= 4 ? FX_TYPES_1TO4 - 1 : FX_TYPES_5TO8 - 1;
 }
 
-int fxSlotOfPage(int page)
-{
-    if (page >= 2 && page <= 5) return page - 1;
-    if (page >= 24 && page <= 27) return page - 19;
-    return 0;
-}
-
 void sendFxType(int slot, int type)
 {
     if (!isSlot(slot) || type < 0 || type > fxTypeLimit(slot)) return;
@@ -192,7 +185,7 @@ SurfaceChange showFxSlot(int note)
     if (note >= 70 && note <= 73) slot = note - 69;
     else if (note >= 80 && note <= 83) slot = note - 75;
     else return NOTHING_CHANGED;
-    SurfaceChange change = changeSurfacePage(slot <= 4 ? slot + 1 : slot + 19);
+    SurfaceChange change = changeSurfacePage(fxPageOfSlot(slot));
     uint64_t window = 0;
     if (findFxWindow(slot, window)) focusWindowInTurn(window);
     return change;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "display/surface_change.h"
+#include "model/surface_pages.h"
 
 // Highest effect type the slot (1..8) accepts: 60 for slots 1-4, 33 for 5-8.
 int fxTypeLimit(int slot);
@@ -23,5 +24,4 @@ SurfaceChange showFxSlot(int note);
 // Top-row button 0 on an effects page: the editor's main window gets the
 // slot's function key (F1..F8).
 void openFxSlotInEditor(int page);
-// The slot an effects page edits (2-5 -> 1-4, 24-27 -> 5-8), 0 for others.
-int fxSlotOfPage(int page);
+// The slot an effects page edits is fxSlotOfPage (model/surface_pages.h).

@@ -15,13 +15,13 @@ void handlePageEncoder(int page, int k, int value)
         return;
     }
     switch (page) {
-    case 1: eqEncoder(controller, value); break;
-    case 28: preampEncoder(controller, value); break;
-    case 29: sendsEncoder(0, controller, value); break;
-    case 30: sendsEncoder(1, controller, value); break;
-    case 31: assignEncoder(controller, value); break;
-    case 32: gateEncoder(controller, value); break;
-    case 33: dynamicsEncoder(controller, value); break;
+    case PAGE_EQ: eqEncoder(controller, value); break;
+    case PAGE_PREAMP: preampEncoder(controller, value); break;
+    case PAGE_SENDS_1_TO_8: sendsEncoder(0, controller, value); break;
+    case PAGE_SENDS_9_TO_16: sendsEncoder(1, controller, value); break;
+    case PAGE_ASSIGN: assignEncoder(controller, value); break;
+    case PAGE_GATE: gateEncoder(controller, value); break;
+    case PAGE_DYNAMICS: dynamicsEncoder(controller, value); break;
     default: break;
     }
 }
@@ -33,23 +33,23 @@ SurfaceChange handlePageTopButton(int page, int note)
         if (note == 0) openFxSlotInEditor(page);
         return NOTHING_CHANGED;
     }
-    if ((page >= 8 && page <= 23) || page == 34) return faderPageTopButton(page, note);
+    if (isSendFaderPage(page) || page == PAGE_MONO_FADERS) return faderPageTopButton(page, note);
     switch (page) {
-    case 1: return eqTopButton(note);
-    case 28: return preampTopButton(note);
-    case 29: return sendsTopButton(0, note);
-    case 30: return sendsTopButton(1, note);
-    case 31: return assignTopButton(note);
-    case 32: return gateTopButton(note);
-    case 33: return dynamicsTopButton(note);
+    case PAGE_EQ: return eqTopButton(note);
+    case PAGE_PREAMP: return preampTopButton(note);
+    case PAGE_SENDS_1_TO_8: return sendsTopButton(0, note);
+    case PAGE_SENDS_9_TO_16: return sendsTopButton(1, note);
+    case PAGE_ASSIGN: return assignTopButton(note);
+    case PAGE_GATE: return gateTopButton(note);
+    case PAGE_DYNAMICS: return dynamicsTopButton(note);
     default: return NOTHING_CHANGED;
     }
 }
 
 SurfaceChange handlePageEncoderPush(int page, int note)
 {
-    if (page == 28 && note == 39) return preampInsertPosPush();
-    if (page == 31 && note == 33) return assignPanCentrePush();
+    if (page == PAGE_PREAMP && note == 39) return preampInsertPosPush();
+    if (page == PAGE_ASSIGN && note == 33) return assignPanCentrePush();
     return NOTHING_CHANGED;
 }
 

@@ -25,7 +25,7 @@ int groupMask(const int* flags, int count)
 
 bool applyAssignButton(int s, int note)
 {
-    if (s > 63 && note != 4) return false;
+    if (!hasMonoSend(s) && note != 4) return false;
     StripRecord& r = strips[s];
     switch (note) {
     case 1:
@@ -36,7 +36,7 @@ bool applyAssignButton(int s, int note)
         return true;
     case 4:
         // Automix off, X, Y in turn; only input channels 1-8 have automix.
-        if (s > 7) return false;
+        if (!hasAutomix(s)) return false;
         r.automixGroup = r.automixGroup >= 0 && r.automixGroup < 2 ? r.automixGroup + 1 : 0;
         return true;
     case 6: {
@@ -58,13 +58,13 @@ bool applyAssignButton(int s, int note)
 void sendAssignPage()
 {
     int s = selectedStrip;
-    if (s < 0 || s > 63) return;
+    if (!hasMonoSend(s)) return;
     const StripRecord& r = strips[s];
-    if (s <= 7) {
+    if (hasAutomix(s)) {
         char address[OSC_BUFFER_SIZE];
-        formatText(address, sizeof address, "/ch/%02d/automix/weight", s + 1);
+        formatText(address, sizeof address, "/ch/%02d/automix/weight", stripNumberOf(s));
         sendFloatTo(address, r.automixWeight);
-        formatText(address, sizeof address, "/ch/%02d/automix/group", s + 1);
+        formatText(address, sizeof address, "/ch/%02d/automix/group", stripNumberOf(s));
         sendIntTo(address, r.automixGroup, 0, 2);
     }
     sendStripFloat(s, "/mix/mlevel", r.monoLevel);
@@ -83,8 +83,8 @@ void assignEncoder(int controller, int value)
         selectAdjacentStrip(isClockwise(value) ? 1 : -1);
         break;
     case 2:
-        // The mono main (71) has no pan.
-        if (s < 0 || s > 70) return;
+        // The mono main has no pan.
+        if (!hasPan(s)) return;
         strips[s].pan = stepUnit(strips[s].pan, value, PAN_STEP);
         sendStripPan(s);
         break;
@@ -96,7 +96,7 @@ void assignEncoder(int controller, int value)
         sendAssignPage();
         break;
     case 5:
-        if (s < 0 || s > 7) return;
+        if (!hasAutomix(s)) return;
         strips[s].automixWeight = stepUnit(strips[s].automixWeight, value, AUTOMIX_WEIGHT_STEP);
         sendAssignPage();
         break;
@@ -122,7 +122,7 @@ SurfaceChange assignTopButton(int note)
 SurfaceChange assignPanCentrePush()
 {
     int s = selectedStrip;
-    if (s < 0 || s > 70) return NOTHING_CHANGED;
+    if (!hasPan(s)) return NOTHING_CHANGED;
     strips[s].pan = 0.5;
     sendStripPan(s);
     return SURFACE_CHANGED;

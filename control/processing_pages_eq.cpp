@@ -42,12 +42,12 @@ void sendBand(int strip, int b)
 
 void sendEqPage(int strip)
 {
-    if (strip < 0 || strip > 71) return;
+    if (!isAudioStrip(strip)) return;
     const StripRecord& r = strips[strip];
     sendStripInt(strip, "/eq/on", r.eqOn, 0, 1);
     int bands = eqBandCountFor(strip);
     for (int b = 1; b <= bands; ++b) sendBand(strip, b);
-    if (strip <= 31) {
+    if (hasLowCutAndDelay(strip)) {
         sendStripInt(strip, "/preamp/hpon", r.hpOn, 0, 1);
         sendStripFloat(strip, "/preamp/hpf", r.hpf);
     }
@@ -68,7 +68,7 @@ void eqEncoder(int controller, int value)
     if (encoder < 3 || encoder > 8 || !isValidStrip(s)) return;
     StripRecord& r = strips[s];
     int band = eqBandOnEncoder(s, encoder);
-    if (encoder == 3 && s <= 31) r.hpf = stepUnit(r.hpf, value, EQ_LOW_CUT_STEP);
+    if (encoder == 3 && hasLowCutAndDelay(s)) r.hpf = stepUnit(r.hpf, value, EQ_LOW_CUT_STEP);
     else if (band > 0) editBand(s, r.eq[band], encoder, value);
     else return;  // shows nothing there, so edits and sends nothing
     sendEqPage(s);
@@ -77,13 +77,13 @@ void eqEncoder(int controller, int value)
 SurfaceChange eqTopButton(int note)
 {
     int s = selectedStrip;
-    if (s < 0 || s > 71) return NOTHING_CHANGED;
+    if (!isAudioStrip(s)) return NOTHING_CHANGED;
     StripRecord& r = strips[s];
     if (note == 1) {
         r.eqOn = toggledFlag(r.eqOn);
         sendEqPage(s);
         queueLamp(1, r.eqOn == 1 ? 127 : 0);
-    } else if (note == 2 && s <= 31) {
+    } else if (note == 2 && hasLowCutAndDelay(s)) {
         r.hpOn = toggledFlag(r.hpOn);
         sendEqPage(s);
         queueLamp(2, r.hpOn == 1 ? 127 : 0);

@@ -31,12 +31,14 @@ void sendInsert(int strip)
 }
 
 // "/config/chlink/5-6": the odd-even pair holding the strip, numbered within
-// its kind (first is the strip's first index of that kind).
-void sendLink(const char* kind, int strip, int first)
+// its family. Nothing for a strip the console does not link.
+void sendLink(int strip)
 {
-    int pairStart = ((strip - first) & ~1) + 1;
+    const StripFamily* family = stripFamilyOf(strip);
+    if (!family || !family->linkWord) return;
+    int pairStart = ((strip - family->firstStrip) & ~1) + 1;
     char address[OSC_BUFFER_SIZE];
-    formatText(address, sizeof address, "/config/%slink/%d-%d", kind, pairStart, pairStart + 1);
+    formatText(address, sizeof address, "/config/%s/%d-%d", family->linkWord, pairStart, pairStart + 1);
     sendIntTo(address, strips[strip].link, 0, 1);
 }
 
@@ -53,7 +55,7 @@ void sendChannelPreamp(int s)
     sendStripFloat(s, "/preamp/hpf", r.hpf);
     sendStripInt(s, "/preamp/invert", r.invert, 0, 1);
     sendInsert(s);
-    sendLink("ch", s, 0);
+    sendLink(s);
 }
 
 void sendAuxPreamp(int s)
@@ -65,7 +67,7 @@ void sendAuxPreamp(int s)
     sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
     sendStripFloat(s, "/preamp/trim", r.trim);
     sendStripInt(s, "/preamp/invert", r.invert, 0, 1);
-    sendLink("aux", s, 32);
+    sendLink(s);
 }
 
 // Applies a top-row press; false when the button or the strip does not take it.
@@ -80,17 +82,17 @@ bool applyPreampButton(int s, int note)
         return true;
     }
     case 3:
-        if (s > 39) return false;
+        if (!canHaveHeadamp(s)) return false;
         r.invert = toggledFlag(r.invert);
         return true;
     case 4:
-        if (s > 69) return false;
+        if (!hasLink(s)) return false;
         r.link = toggledFlag(r.link);
         strips[s ^ 1].link = r.link;  // the partner: s + 1 for even s, s - 1 for odd
         return true;
     case 5:
     case 6:
-        if (s > 31) return false;
+        if (!hasLowCutAndDelay(s)) return false;
         if (note == 5) r.hpOn = toggledFlag(r.hpOn);
         else r.delayOn = toggledFlag(r.delayOn);
         return true;
@@ -107,14 +109,12 @@ bool applyPreampButton(int s, int note)
 void sendPreampPage()
 {
     int s = selectedStrip;
-    if (s < 0 || s > 71) return;
-    if (s <= 31) sendChannelPreamp(s);
-    else if (s <= 39) sendAuxPreamp(s);
-    else if (s <= 47) sendLink("fx", s, 40);
+    if (!isAudioStrip(s)) return;
+    if (isChannel(s)) sendChannelPreamp(s);
+    else if (canHaveHeadamp(s)) sendAuxPreamp(s);
     else {
-        sendInsert(s);
-        if (s <= 63) sendLink("bus", s, 48);
-        else if (s <= 69) sendLink("mtx", s, 64);
+        if (hasInsert(s)) sendInsert(s);
+        sendLink(s);
     }
 }
 
@@ -132,14 +132,14 @@ void preampEncoder(int controller, int value)
     StripRecord& r = strips[s];
     int h = preampHeadamp(s);
     // Only channels and aux inputs show a source and a gain.
-    if (encoder == 2 && s <= 39 && encoderPushed[1] != 0) {
+    if (encoder == 2 && canHaveHeadamp(s) && encoderPushed[1] != 0) {
         int before = r.source;
         r.source = stepByOne(r.source, value, 0, HIGHEST_SOURCE);
         sourceChanged = r.source != before;
-    } else if (encoder == 2 && s <= 39 && h >= 0) headamps[h].gain = stepUnit(headamps[h].gain, value, GAIN_STEP);
-    else if (encoder == 2 && s <= 39) r.trim = stepUnit(r.trim, value, GAIN_STEP);
-    else if (encoder == 6 && s <= 31) r.hpf = stepUnit(r.hpf, value, LOW_CUT_STEP);
-    else if (encoder == 7 && s <= 31) r.delayTime = stepUnit(r.delayTime, value, DELAY_STEP);
+    } else if (encoder == 2 && canHaveHeadamp(s) && h >= 0) headamps[h].gain = stepUnit(headamps[h].gain, value, GAIN_STEP);
+    else if (encoder == 2 && canHaveHeadamp(s)) r.trim = stepUnit(r.trim, value, GAIN_STEP);
+    else if (encoder == 6 && hasLowCutAndDelay(s)) r.hpf = stepUnit(r.hpf, value, LOW_CUT_STEP);
+    else if (encoder == 7 && hasLowCutAndDelay(s)) r.delayTime = stepUnit(r.delayTime, value, DELAY_STEP);
     else if (encoder == 8 && hasInsert(s)) r.insertSel = stepByOne(r.insertSel, value, 0, HIGHEST_INSERT_SLOT);
     else return;  // shows nothing there, so edits and sends nothing
     sendPreampPage();

@@ -20,7 +20,7 @@ void sendStripSend(int strip, int k)
         sendStripFloat(strip, suffix, send.level);
         formatText(suffix, sizeof suffix, "/mix/%02d/on", k + 1);
         sendStripInt(strip, suffix, send.on, 0, 1);
-    } else if (k == 16 && strip >= 0 && strip <= 63) {
+    } else if (k == 16 && hasMonoSend(strip)) {
         sendStripFloat(strip, "/mix/mlevel", strips[strip].monoLevel);
         sendStripInt(strip, "/mix/mono", strips[strip].mono, 0, 1);
     }
@@ -52,11 +52,11 @@ SurfaceChange faderPageTopButton(int page, int note)
     if (note < 0 || note > 7) return NOTHING_CHANGED;
     int s = bankStrips[note];
     // Only the strips whose faders the page turns into send or mono faders.
-    if (page >= 8 && page <= 23 && s >= 0 && s <= 47) {
-        SendState& send = strips[s].sends[page - 7];
+    if (isSendFaderPage(page) && sendsToBuses(s)) {
+        SendState& send = strips[s].sends[busOfSendFaderPage(page)];
         send.on = toggledFlag(send.on);
-        sendStripSend(s, page - 8);
-    } else if (page == 34 && s >= 0 && s <= 63) {
+        sendStripSend(s, busOfSendFaderPage(page) - 1);
+    } else if (page == PAGE_MONO_FADERS && hasMonoSend(s)) {
         strips[s].mono = toggledFlag(strips[s].mono);
         sendStripSend(s, 16);
     } else {

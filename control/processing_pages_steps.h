@@ -25,7 +25,7 @@ int stepByTicks(int value, int encoderValue, int low, int high);
 // Toggle of an on/off field: 1 for 0, 0 for anything else.
 inline int toggledFlag(int flag) { return flag == 0 ? 1 : 0; }
 
-// Strip address root + suffix (strips 0..71) sent with one argument. Floats are clamped to 0..1 and
+// Strip address root + suffix (strips with audio) sent with one argument. Floats are clamped to 0..1 and
 // integers to low..high before they leave; false when nothing was sent.
 bool sendStripFloat(int strip, const char* suffix, double value);
 bool sendStripInt(int strip, const char* suffix, int value, int low, int high);

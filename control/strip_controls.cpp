@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr int FIRST_MATRIX = 64;
-constexpr int MAIN_MONO = 71;
-constexpr int FIRST_DCA = 72;
 constexpr int FIRST_SPILL_BANK = 8;
 constexpr int SCROLL_STEPS = 10;
 constexpr uint8_t NOTE_BANK_DOWN = 96;
@@ -31,11 +28,9 @@ int stripAt(int position)
     return isValidStrip(s) ? s : -1;
 }
 
-bool isMixStrip(int s) { return s >= 0 && s < FIRST_DCA; }
-// The mono main has no pan; matrices and mains belong to no mute group.
-bool hasPan(int s) { return isMixStrip(s) && s != MAIN_MONO; }
-bool hasMuteGroups(int s) { return s >= 0 && s < FIRST_MATRIX; }
-bool isDca(int s) { return s >= FIRST_DCA && s < STRIP_COUNT; }
+bool isMixStrip(int s) { return isAudioStrip(s); }
+// Matrices and mains belong to no mute group.
+bool hasMuteGroups(int s) { return familyHas(s, &StripFamily::hasGroups); }
 bool isSpillBank(int bank) { return bank >= FIRST_SPILL_BANK && bank < BANK_COUNT; }
 
 int usedEntries(int bank) { return std::clamp(bankCount[bank], 0, BANK_SLOTS); }
@@ -68,7 +63,7 @@ void sendStripInt(int strip, const char* suffix, const char* dcaSuffix, int valu
     if (isMixStrip(strip)) {
         length = formatStripPath(address, sizeof address, strip, suffix);
     } else if (isDca(strip) && dcaSuffix) {
-        length = formatText(address, sizeof address, "/dca/%d%s", strip - 71, dcaSuffix);
+        length = formatText(address, sizeof address, "/dca/%d%s", stripNumberOf(strip), dcaSuffix);
     }
     if (length > 0) sendToMixer(address, "i", value);
 }
@@ -212,14 +207,9 @@ int formatStripPath(char* buffer, int capacity, int strip, const char* suffix)
 {
     if (!buffer || capacity <= 0) return -1;
     if (!suffix) suffix = "";
-    if (strip < 0 || strip >= FIRST_DCA) return -1;
-    if (strip < 32) return formatText(buffer, capacity, "/ch/%02d%s", strip + 1, suffix);
-    if (strip < 40) return formatText(buffer, capacity, "/auxin/%02d%s", strip - 31, suffix);
-    if (strip < 48) return formatText(buffer, capacity, "/fxrtn/%02d%s", strip - 39, suffix);
-    if (strip < 64) return formatText(buffer, capacity, "/bus/%02d%s", strip - 47, suffix);
-    if (strip < 70) return formatText(buffer, capacity, "/mtx/%02d%s", strip - 63, suffix);
-    if (strip == 70) return formatText(buffer, capacity, "/main/st%s", suffix);
-    return formatText(buffer, capacity, "/main/m%s", suffix);
+    char root[OSC_BUFFER_SIZE];
+    if (!isMixStrip(strip) || formatStripRoot(root, sizeof root, strip) < 0) return -1;
+    return formatText(buffer, capacity, "%s%s", root, suffix);
 }
 
 namespace {
@@ -242,8 +232,8 @@ StripMessages buildStripMessages()
             if (formatStripPath(address, sizeof address, s, "/mix/pan") > 0) prebuildOscMessage(built.pan[s], address, 'f');
             if (formatStripPath(address, sizeof address, s, "/mix/on") > 0) prebuildOscMessage(built.on[s], address, 'i');
         } else {
-            if (formatText(address, sizeof address, "/dca/%d/fader", s - 71) > 0) prebuildOscMessage(built.fader[s], address, 'f');
-            if (formatText(address, sizeof address, "/dca/%d/on", s - 71) > 0) prebuildOscMessage(built.on[s], address, 'i');
+            if (formatText(address, sizeof address, "/dca/%d/fader", stripNumberOf(s)) > 0) prebuildOscMessage(built.fader[s], address, 'f');
+            if (formatText(address, sizeof address, "/dca/%d/on", stripNumberOf(s)) > 0) prebuildOscMessage(built.on[s], address, 'i');
         }
     }
     return built;

@@ -10,11 +10,11 @@
 #include "display/surface_change.h"
 
 // Writes the strip's address root ("/ch/01" ... "/main/m") followed by
-// suffix into buffer. Strips 0..71 only; -1 for a DCA, BLANK_STRIP, an
+// suffix into buffer. Strips with audio only; -1 for a DCA, BLANK_STRIP, an
 // invalid index or a buffer too small. Otherwise the length.
 int formatStripPath(char* buffer, int capacity, int strip, const char* suffix);
 
-// OSC senders. Each does nothing for a strip index outside 0..79.
+// OSC senders. Each does nothing for an invalid strip index.
 void sendStripFader(int strip);       // "/.../mix/fader" or "/dca/N/fader"
 // Encodes the fader, pan and mute messages of every strip (done on first
 // use otherwise; the surface receive loop calls it as it starts).

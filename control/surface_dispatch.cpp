@@ -21,7 +21,6 @@ namespace {
 
 constexpr int EDITOR_SEARCH_INTERVAL_MS = 500;
 
-constexpr int MAIN_STEREO = 70;
 constexpr uint8_t PRESS = 127;
 
 bool editorSearched = false;
@@ -50,17 +49,18 @@ SurfaceChange moveStripFader(int position, double level)
     int s = bankStrips[position];
     if (!isValidStrip(s)) return NOTHING_CHANGED;
     int page = surfacePage;
-    if (inRange(page, 8, 23) && s <= 47) {
-        strips[s].sends[page - 7].level = level;
-        sendStripSend(s, page - 8);
+    if (isSendFaderPage(page) && sendsToBuses(s)) {
+        strips[s].sends[busOfSendFaderPage(page)].level = level;
+        sendStripSend(s, busOfSendFaderPage(page) - 1);
         return NOTHING_CHANGED;
     }
-    if (page == 34 && s <= 63) {
+    if (page == PAGE_MONO_FADERS && hasMonoSend(s)) {
         strips[s].monoLevel = level;
         sendStripSend(s, 16);
         return NOTHING_CHANGED;
     }
-    bool fadersShowLevels = page == 0 || inRange(page, 2, 5) || inRange(page, 8, 34);
+    bool fadersShowLevels = page == PAGE_HOME || inRange(page, PAGE_FX_1, PAGE_FX_4) ||
+                            inRange(page, PAGE_SEND_FADERS_BUS_1, PAGE_LAST);
     if (!fadersShowLevels) return NOTHING_CHANGED;
     strips[s].fader = level;
     sendStripFader(s);
@@ -78,9 +78,9 @@ SurfaceChange moveMasterFader(double level)
 SurfaceChange turnEncoder(int k, int value)
 {
     int page = surfacePage;
-    if (page == 0) {
+    if (page == PAGE_HOME) {
         turnBankStripPan(k, value);
-    } else if (page == 1 || inRange(page, 2, 5) || inRange(page, 24, 33)) {
+    } else if (page == PAGE_EQ || inRange(page, PAGE_FX_1, PAGE_FX_4) || inRange(page, PAGE_FX_5, PAGE_DYNAMICS)) {
         handlePageEncoder(page, k, value);
     }
     return SURFACE_CHANGED;
@@ -93,8 +93,16 @@ struct TopRowPages {
     uint8_t notes;
 };
 constexpr TopRowPages topRowPages[] = {
-    {1, 1, 0x06},   {2, 5, 0x01},   {8, 23, 0xFF},  {24, 27, 0x01}, {28, 28, 0xFC},
-    {29, 30, 0xFF}, {31, 31, 0xD6}, {32, 32, 0xC6}, {33, 33, 0xFE}, {34, 34, 0xFF},
+    {PAGE_EQ, PAGE_EQ, 0x06},
+    {PAGE_FX_1, PAGE_FX_4, 0x01},
+    {PAGE_SEND_FADERS_BUS_1, PAGE_SEND_FADERS_BUS_16, 0xFF},
+    {PAGE_FX_5, PAGE_FX_8, 0x01},
+    {PAGE_PREAMP, PAGE_PREAMP, 0xFC},
+    {PAGE_SENDS_1_TO_8, PAGE_SENDS_9_TO_16, 0xFF},
+    {PAGE_ASSIGN, PAGE_ASSIGN, 0xD6},
+    {PAGE_GATE, PAGE_GATE, 0xC6},
+    {PAGE_DYNAMICS, PAGE_DYNAMICS, 0xFE},
+    {PAGE_MONO_FADERS, PAGE_MONO_FADERS, 0xFF},
 };
 
 SurfaceChange pressTopButton(int note, int)
@@ -104,7 +112,7 @@ SurfaceChange pressTopButton(int note, int)
         if (!inRange(page, entry.firstPage, entry.lastPage)) continue;
         if (!(entry.notes & (1 << note))) return NOTHING_CHANGED;
         // The send and mono pages act on the strip above the button.
-        bool perStrip = inRange(page, 8, 23) || page == 34;
+        bool perStrip = isSendFaderPage(page) || page == PAGE_MONO_FADERS;
         if (perStrip && !isValidStrip(bankStrips[note])) return NOTHING_CHANGED;
         return handlePageTopButton(page, note);
     }
@@ -118,9 +126,13 @@ struct PageButton {
     PageChange change;
 };
 constexpr PageButton pageButtons[] = {
-    {40, 28, PageChange::Toggle}, {41, 33, PageChange::Toggle}, {42, 32, PageChange::Toggle},
-    {43, 31, PageChange::Toggle}, {44, 1, PageChange::Toggle},  {45, 29, PageChange::AlternateSends},
-    {51, 0, PageChange::Show},
+    {40, PAGE_PREAMP, PageChange::Toggle},
+    {41, PAGE_DYNAMICS, PageChange::Toggle},
+    {42, PAGE_GATE, PageChange::Toggle},
+    {43, PAGE_ASSIGN, PageChange::Toggle},
+    {44, PAGE_EQ, PageChange::Toggle},
+    {45, PAGE_SENDS_1_TO_8, PageChange::AlternateSends},
+    {51, PAGE_HOME, PageChange::Show},
 };
 
 SurfaceChange pressPageButton(int note, int)
@@ -130,8 +142,10 @@ SurfaceChange pressPageButton(int note, int)
         int page = surfacePage;
         switch (button.change) {
         case PageChange::Show: page = button.page; break;
-        case PageChange::Toggle: page = page == button.page ? 0 : button.page; break;
-        case PageChange::AlternateSends: page = page == 29 ? 30 : 29; break;
+        case PageChange::Toggle: page = page == button.page ? PAGE_HOME : button.page; break;
+        case PageChange::AlternateSends:
+            page = page == PAGE_SENDS_1_TO_8 ? PAGE_SENDS_9_TO_16 : PAGE_SENDS_1_TO_8;
+            break;
         }
         return showPage(page);
     }
@@ -144,11 +158,12 @@ SurfaceChange storeEncoderPush(int note, int velocity)
     encoderPushed[note - 32] = velocity;
     int page = surfacePage;
     SurfaceChange change = NOTHING_CHANGED;
-    if (velocity == PRESS && (page == 28 || page == 31)) change = handlePageEncoderPush(page, note);
+    if (velocity == PRESS && (page == PAGE_PREAMP || page == PAGE_ASSIGN)) change = handlePageEncoderPush(page, note);
     // On these pages a held encoder edits another value: its ring (and on
     // the dynamics page its label) shows the other one as soon as the push
     // changes, not at the next refresh.
-    bool pushSwitchesValue = page == 1 || inRange(page, 2, 5) || inRange(page, 24, 28) || page == 32 || page == 33;
+    bool pushSwitchesValue = page == PAGE_EQ || isFxPage(page) || page == PAGE_PREAMP ||
+                             page == PAGE_GATE || page == PAGE_DYNAMICS;
     if (changed && pushSwitchesValue) change |= SURFACE_CHANGED;
     return change;
 }
@@ -169,8 +184,9 @@ SurfaceChange touchFader(int note, int velocity)
 SurfaceChange releaseSelect(int note, int) { return releaseStripSelect(note - 24); }
 SurfaceChange pressSelect(int note, int) { return pressStripSelect(note - 24); }
 SurfaceChange pressFxSlot(int note, int) { return handleFxSlotButton(note); }
-SurfaceChange pressSendFaders(int note, int) { return showPage(note >= 62 ? note - 54 : note - 38); }
-SurfaceChange pressMonoFaders(int, int) { return showPage(34); }
+// Notes 62-69 choose buses 1-8, notes 54-61 buses 9-16.
+SurfaceChange pressSendFaders(int note, int) { return showPage(sendFaderPageOfBus(note >= 62 ? note - 61 : note - 45)); }
+SurfaceChange pressMonoFaders(int, int) { return showPage(PAGE_MONO_FADERS); }
 SurfaceChange pressMute(int note, int) { return toggleBankStripMute(note - 16); }
 SurfaceChange pressGroup(int note, int) { return pressMuteGroup(note - 73); }
 SurfaceChange pressSolo(int note, int) { return toggleBankStripSolo(note - 8); }
@@ -201,7 +217,7 @@ SurfaceChange pressBank(int note, int)
 
 SurfaceChange pressPanCentre(int note, int)
 {
-    if (surfacePage != 0) return NOTHING_CHANGED;
+    if (surfacePage != PAGE_HOME) return NOTHING_CHANGED;
     return centreBankStripPan(note - 32);
 }
 

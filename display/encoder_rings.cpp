@@ -48,7 +48,7 @@ const StripRecord* selected(int& s)
 RingValue homeRing(int, int encoder)
 {
     int s = bankStrips[encoder - 1];
-    return s >= 0 && s < 72 ? level(strips[s].pan) : DARK;
+    return isAudioStrip(s) ? level(strips[s].pan) : DARK;
 }
 
 RingValue eqRing(int, int encoder)
@@ -56,7 +56,7 @@ RingValue eqRing(int, int encoder)
     int s;
     const StripRecord* r = selected(s);
     if (!r) return DARK;
-    if (encoder == 3 && s <= 31) return level(r->hpf);
+    if (encoder == 3 && hasLowCutAndDelay(s)) return level(r->hpf);
     int b = eqBandOnEncoder(s, encoder);
     if (b == 0) return DARK;
     const EqBand& band = r->eq[b];
@@ -68,7 +68,7 @@ RingValue eqRing(int, int encoder)
 // encoders 3-8 the parameters the description places on that page.
 RingValue fxRing(int page, int encoder)
 {
-    int unit = page <= 5 ? page - 2 : page - 20;
+    int unit = fxSlotOfPage(page) - 1;
     const FxSlot& fx = fxSlots[unit + 1];
     if (fx.type < 0) return DARK;
     if (encoder == 1) {
@@ -91,13 +91,13 @@ RingValue preampRing(int, int encoder)
     if (!r) return DARK;
     switch (encoder) {
     case 2: {
-        if (s > 39) return DARK;
+        if (!canHaveHeadamp(s)) return DARK;
         if (pushed(2)) return choice(r->source, 0, HIGHEST_SOURCE);
         int h = preampHeadamp(s);
         return level(h >= 0 ? headamps[h].gain : r->trim);
     }
-    case 6: return s <= 31 ? level(r->hpf) : DARK;
-    case 7: return s <= 31 ? level(r->delayTime) : DARK;
+    case 6: return hasLowCutAndDelay(s) ? level(r->hpf) : DARK;
+    case 7: return hasLowCutAndDelay(s) ? level(r->delayTime) : DARK;
     case 8: return hasInsert(s) ? choice(r->insertSel, 0, HIGHEST_INSERT_SLOT) : DARK;
     default: return DARK;
     }
@@ -107,7 +107,7 @@ RingValue stripSendsRing(int page, int encoder)
 {
     int s;
     const StripRecord* r = selected(s);
-    int m = r ? sendAtPosition(s, page == 29 ? 0 : 1, encoder) : 0;
+    int m = r ? sendAtPosition(s, sendsBankOfPage(page), encoder) : 0;
     return m >= 1 && m <= 16 ? level(r->sends[m].level) : DARK;
 }
 
@@ -116,9 +116,9 @@ RingValue assignRing(int, int encoder)
     int s;
     const StripRecord* r = selected(s);
     switch (encoder) {
-    case 2: return r && s < 72 ? level(r->pan) : DARK;
+    case 2: return r && isAudioStrip(s) ? level(r->pan) : DARK;
     case 3: return r && hasMonoSend(s) ? level(r->monoLevel) : DARK;
-    case 5: return r && s <= 7 ? level(r->automixWeight) : DARK;
+    case 5: return r && hasAutomix(s) ? level(r->automixWeight) : DARK;
     case 7: return choice(chosenDcaGroup, 0, 7);
     case 8: return choice(chosenMuteGroup, 0, 5);
     default: return DARK;
@@ -171,9 +171,15 @@ struct PageRings {
     RingValue (*ringOf)(int page, int encoder);
 };
 constexpr PageRings pageRings[] = {
-    {0, 0, homeRing},        {1, 1, eqRing},          {2, 5, fxRing},       {24, 27, fxRing},
-    {28, 28, preampRing},    {29, 30, stripSendsRing}, {31, 31, assignRing}, {32, 32, gateRing},
-    {33, 33, dynamicsRing},
+    {PAGE_HOME, PAGE_HOME, homeRing},
+    {PAGE_EQ, PAGE_EQ, eqRing},
+    {PAGE_FX_1, PAGE_FX_4, fxRing},
+    {PAGE_FX_5, PAGE_FX_8, fxRing},
+    {PAGE_PREAMP, PAGE_PREAMP, preampRing},
+    {PAGE_SENDS_1_TO_8, PAGE_SENDS_9_TO_16, stripSendsRing},
+    {PAGE_ASSIGN, PAGE_ASSIGN, assignRing},
+    {PAGE_GATE, PAGE_GATE, gateRing},
+    {PAGE_DYNAMICS, PAGE_DYNAMICS, dynamicsRing},
 };
 
 }  // namespace

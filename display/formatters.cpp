@@ -188,21 +188,8 @@ void stripLabel(char* buffer, int capacity, int strip)
     if (!buffer || capacity <= 0) return;
     buffer[0] = '\0';
     size_t size = static_cast<size_t>(capacity);
-    if (strip >= 0 && strip <= 31) {
-        std::snprintf(buffer, size, "Ch %d", strip + 1);
-    } else if (strip >= 32 && strip <= 39) {
-        std::snprintf(buffer, size, "Aux %d", strip - 31);
-    } else if (strip >= 40 && strip <= 47) {
-        std::snprintf(buffer, size, "Fx rt %d", strip - 39);
-    } else if (strip >= 48 && strip <= 63) {
-        std::snprintf(buffer, size, "Bus %d", strip - 47);
-    } else if (strip >= 64 && strip <= 69) {
-        std::snprintf(buffer, size, "Mtrix %d", strip - 63);
-    } else if (strip == 70) {
-        std::snprintf(buffer, size, "LR");
-    } else if (strip == 71) {
-        std::snprintf(buffer, size, "M/C");
-    } else if (strip >= 72 && strip <= 79) {
-        std::snprintf(buffer, size, "DCA %d", strip - 71);
-    }
+    const StripFamily* family = stripFamilyOf(strip);
+    if (!family) return;
+    if (family->numbered) std::snprintf(buffer, size, "%s %d", family->label, stripNumberOf(strip));
+    else std::snprintf(buffer, size, "%s", family->label);
 }

@@ -48,7 +48,7 @@ void rowEqualiser(int)
     int s;
     const StripRecord* r = selectedRecord(s);
     rowLamp(1, r && r->eqOn == 1);
-    rowLamp(2, r && s <= 31 && r->hpOn == 1);
+    rowLamp(2, r && hasLowCutAndDelay(s) && r->hpOn == 1);
     rowOff({0, 3, 4, 5, 6, 7});
 }
 
@@ -60,20 +60,20 @@ void rowPreamp(int)
     rowLamp(6, r && r->delayOn != 0);
     rowLamp(2, r && phantomOn(s));
     rowLamp(7, r && hasInsert(s) && r->insertOn == 1);
-    rowLamp(5, r && s <= 31 && r->hpOn == 1);
-    rowLamp(3, r && s <= 39 && r->invert == 1);
-    rowLamp(4, r && s <= 69 && r->link == 1);
+    rowLamp(5, r && hasLowCutAndDelay(s) && r->hpOn == 1);
+    rowLamp(3, r && canHaveHeadamp(s) && r->invert == 1);
+    rowLamp(4, r && hasLink(s) && r->link == 1);
 }
 
-// Pages 8..23: which surface strips send to bus page - 7. Only channels,
-// aux inputs and effects returns have bus sends.
+// Send fader pages: which surface strips send to the page's bus. Only
+// channels, aux inputs and effects returns have bus sends.
 void rowBusSends(int page)
 {
-    int bus = page - 7;
+    int bus = busOfSendFaderPage(page);
     for (int i = 0; i < 8; ++i) {
         int s;
         const StripRecord* r = bankRecord(i, s);
-        rowLamp(i, r && s <= 47 && r->sends[bus].on == 1);
+        rowLamp(i, r && sendsToBuses(s) && r->sends[bus].on == 1);
     }
 }
 
@@ -84,10 +84,10 @@ void rowStripSends(int page)
 {
     int s;
     const StripRecord* r = selectedRecord(s);
-    if (r && ((s >= 64 && s <= 69) || (s >= 72 && s <= 79))) return;
+    if (r && sendCountOf(s) == 0) return;
     // The lamps show the sends the buttons below them toggle.
     for (int i = 0; i < 8; ++i) {
-        int m = r ? sendAtPosition(s, page == 29 ? 0 : 1, i + 1) : 0;
+        int m = r ? sendAtPosition(s, sendsBankOfPage(page), i + 1) : 0;
         rowLamp(i, m > 0 && r->sends[m].on != 0);
     }
 }
@@ -97,11 +97,11 @@ void rowMonoSends(int)
     for (int i = 0; i < 8; ++i) {
         int s;
         const StripRecord* r = bankRecord(i, s);
-        rowLamp(i, r && s <= 63 && r->mono == 1);
+        rowLamp(i, r && hasMonoSend(s) && r->mono == 1);
     }
 }
 
-// Page 31 lists only notes 1, 2, 6 and 7; the others keep what the previous
+// The assignment page lists only notes 1, 2, 6 and 7; the others keep what the previous
 // page showed.
 void rowAssignment(int)
 {
@@ -193,6 +193,6 @@ const SurfacePageEntry surfacePages[SURFACE_PAGE_COUNT] = {
 
 const SurfacePageEntry& surfacePageEntry(int page)
 {
-    if (page < 0 || page >= SURFACE_PAGE_COUNT) return surfacePages[6];
+    if (page < 0 || page >= SURFACE_PAGE_COUNT) return surfacePages[PAGE_UNUSED];
     return surfacePages[page];
 }

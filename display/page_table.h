@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-constexpr int SURFACE_PAGE_COUNT = 35;   // pages 0..34
+#include "model/surface_pages.h"
+
+constexpr int SURFACE_PAGE_COUNT = PAGE_LAST + 1;
 
 struct SurfacePageEntry {
     int hasEntryBlock;       // 0: unused page, no page-entry block at all

@@ -27,8 +27,6 @@ const StripRecord* recordOf(int strip)
     return isValidStrip(strip) ? &strips[strip] : nullptr;
 }
 
-bool isSendPage(int page) { return page >= 8 && page <= 23; }
-
 int faderPosition(double level) { return faderStepOf(level); }
 
 // Only a fader under a hand is left alone: another fader showing the same
@@ -46,14 +44,14 @@ void sendMotorFaders(int page, bool withBlanks)
             if (withBlanks) queueFaderPosition(i + 1, 0);
             continue;
         }
-        if (isSendPage(page) && s >= 48) continue;
-        if (page == 34 && s >= 64) continue;
-        double level = isSendPage(page) ? r->sends[page - 7].level
-                       : page == 34     ? r->monoLevel
-                                        : r->fader;
+        if (isSendFaderPage(page) && !sendsToBuses(s)) continue;
+        if (page == PAGE_MONO_FADERS && !hasMonoSend(s)) continue;
+        double level = isSendFaderPage(page)      ? r->sends[busOfSendFaderPage(page)].level
+                       : page == PAGE_MONO_FADERS ? r->monoLevel
+                                                  : r->fader;
         queueFaderPosition(i + 1, faderPosition(level));
     }
-    if (faderTouched[8] == 0) queueFaderPosition(9, faderPosition(strips[70].fader));
+    if (faderTouched[8] == 0) queueFaderPosition(9, faderPosition(strips[MAIN_STEREO].fader));
 }
 
 // The mode lamps and the cleared send and effects blocks of a page.
@@ -88,7 +86,7 @@ void layOutShownSpillBank()
     if (bank < 8 || bank >= BANK_COUNT || scroll < 0 || scroll > 9) return;
     bool moved = false;
     for (int i = 0; i < 8; ++i) {
-        int s = i == 0 ? 72 + bank - 8 : bankTable[bank][scroll * 7 + i];
+        int s = i == 0 ? FIRST_DCA + bank - 8 : bankTable[bank][scroll * 7 + i];
         if (!isValidStrip(s)) s = BLANK_STRIP;
         moved = moved || bankStrips[i] != s;
         bankStrips[i] = s;
@@ -247,7 +245,7 @@ void rebuildDcaBanks()
         int* bank = bankTable[8 + d];
         int count = 0;
         bank[0] = BLANK_STRIP;
-        for (int s = 0; s <= 71; ++s) {
+        for (int s = 0; s < FIRST_DCA; ++s) {
             if (strips[s].dcaGroups[d] > 0) bank[1 + count++] = s;
         }
         for (int slot = 1 + count; slot < BANK_SLOTS; ++slot) bank[slot] = BLANK_STRIP;

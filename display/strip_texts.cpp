@@ -45,12 +45,12 @@ void showSendLevel(int position, int targetStrip, const StripRecord& from, int s
 void showSends(int s, int firstBus)
 {
     const StripRecord& from = strips[s];
-    if (s <= 47) {
-        for (int i = 1; i <= 8; ++i) showSendLevel(i, 47 + firstBus + i, from, firstBus + i);
-    } else if ((s >= 48 && s <= 63) || s == 70 || s == 71) {
-        for (int n = 1; n <= 6; ++n) showSendLevel(n, 63 + n, from, n);
-        showBlank(7);
-        showBlank(8);
+    int count = sendCountOf(s);
+    if (sendsToBuses(s)) {
+        for (int i = 1; i <= 8; ++i) showSendLevel(i, FIRST_BUS - 1 + firstBus + i, from, firstBus + i);
+    } else if (count > 0) {
+        for (int n = 1; n <= count; ++n) showSendLevel(n, FIRST_MATRIX - 1 + n, from, n);
+        for (int position = count + 1; position <= 8; ++position) showBlank(position);
     } else {
         for (int position = 1; position <= 8; ++position) showBlank(position);
     }
@@ -76,16 +76,16 @@ void showEq(int s)
     if (eqEncoderLayer == 0 || eqEncoderLayer == 1) {
         writeStripDisplay(2, HEADING_COLOUR, 0, eqEncoderLayer == 0 ? "1/2" : "2/2", "EQ");
     }
-    if (s <= 47) {
-        if (s <= 31) {
-            showLabel(3, "LCUT", lowCutText(strip.hpf));
-        } else {
-            showBlank(3);
+    const StripFamily* family = stripFamilyOf(s);
+    int bands = family ? family->eqBandCount : 0;
+    if (bands > 0) {
+        // Four bands leave encoders 3 and 4 to the low cut and a gap.
+        int first = family->firstEqEncoder;
+        for (int position = 3; position < first; ++position) {
+            if (position == 3 && hasLowCutAndDelay(s)) showLabel(3, "LCUT", lowCutText(strip.hpf));
+            else showBlank(position);
         }
-        showBlank(4);
-        for (int b = 1; b <= 4; ++b) showEqBand(4 + b, strip.eq[b]);
-    } else if (s <= 71) {
-        for (int b = 1; b <= 6; ++b) showEqBand(2 + b, strip.eq[b]);
+        for (int b = 1; b <= bands; ++b) showEqBand(first + b - 1, strip.eq[b]);
     } else {
         for (int position = 3; position <= 8; ++position) showBlank(position);
     }
@@ -117,7 +117,7 @@ void showFx(int unit)
     }
 }
 
-bool isSelectedStripPage(int page) { return page == 1 || (page >= 28 && page <= 33); }
+bool isSelectedStripPage(int page) { return page == PAGE_EQ || isPageInRange(page, PAGE_PREAMP, PAGE_DYNAMICS); }
 
 void showSelectedStripPage(int page, int s)
 {
@@ -127,13 +127,13 @@ void showSelectedStripPage(int page, int s)
         return;
     }
     switch (page) {
-    case 1: showEq(s); break;
-    case 28: showPreampPage(s); break;
-    case 29: showSends(s, 0); break;
-    case 30: showSends(s, 8); break;
-    case 31: showPanPage(s); break;
-    case 32: showGatePage(s); break;
-    case 33: showDynamicsPage(s); break;
+    case PAGE_EQ: showEq(s); break;
+    case PAGE_PREAMP: showPreampPage(s); break;
+    case PAGE_SENDS_1_TO_8: showSends(s, 0); break;
+    case PAGE_SENDS_9_TO_16: showSends(s, 8); break;
+    case PAGE_ASSIGN: showPanPage(s); break;
+    case PAGE_GATE: showGatePage(s); break;
+    case PAGE_DYNAMICS: showDynamicsPage(s); break;
     default: break;
     }
 }
@@ -166,13 +166,11 @@ void refreshStripDisplays()
         return;
     }
     int page = surfacePage;
-    if (page == 0 || (page >= 8 && page <= 23) || page == 34) {
+    if (page == PAGE_HOME || isSendFaderPage(page) || page == PAGE_MONO_FADERS) {
         showBankNames();
     } else if (isSelectedStripPage(page)) {
         showSelectedStripPage(page, selectedStrip);
-    } else if (page >= 2 && page <= 5) {
-        showFx(page - 2);
-    } else if (page >= 24 && page <= 27) {
-        showFx(page - 20);
+    } else if (isFxPage(page)) {
+        showFx(fxSlotOfPage(page) - 1);
     }
 }

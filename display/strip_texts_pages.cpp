@@ -67,15 +67,16 @@ void showKeyAndFilter(int keySource, int filterType, double filterFreq)
 
 void showPreampPage(int s)
 {
+    if (!isValidStrip(s)) return;
     const StripRecord& strip = strips[s];
     showStripName(1, s);
-    if (s <= 31) {
+    if (hasLowCutAndDelay(s)) {
         showLabel(6, "LCUT", lowCutText(strip.hpf));
     } else {
         showBlank(6);
     }
     // The mains and DCAs have no stereo link.
-    if (s <= 69) {
+    if (hasLink(s)) {
         showLabel(5, "Link", onOff(strip.link != 0));
     } else {
         showBlank(5);
@@ -85,14 +86,14 @@ void showPreampPage(int s)
     } else {
         showLabel(3, "Phantom", onOff(phantomOn(s)));
     }
-    if (s >= 40) {
+    if (!canHaveHeadamp(s)) {
         showBlank(4);
         showBlank(2);
     } else {
         showLabel(4, "Polarit", onOff(strip.invert != 0));
         showGain(s);
     }
-    if (s <= 31) {
+    if (hasLowCutAndDelay(s)) {
         showNumber(7, "Delay", "%2.1f", strip.delayTime / DELAY_STEP * 1.8 + 0.3);
     } else {
         showBlank(7);
@@ -113,7 +114,7 @@ void showPanPage(int s)
     char text[VALUE_SIZE];
     showStripName(1, s);
     // DCAs have no pan; the console holds a mono level only up to the buses.
-    if (s < 72) {
+    if (isAudioStrip(s)) {
         panText(strip.pan, text, sizeof text);
         showLabel(2, "Pan", text);
     } else {

@@ -10,7 +10,7 @@ void showLabel(int position, const char* top, const char* bottom);
 // Strip label over the strip's name in its colour; blank for BLANK_STRIP.
 void showStripName(int position, int strip);
 
-void showPreampPage(int s);    // page 28
-void showPanPage(int s);       // page 31
-void showGatePage(int s);      // page 32
-void showDynamicsPage(int s);  // page 33
+void showPreampPage(int s);    // PAGE_PREAMP
+void showPanPage(int s);       // PAGE_ASSIGN
+void showGatePage(int s);      // PAGE_GATE
+void showDynamicsPage(int s);  // PAGE_DYNAMICS

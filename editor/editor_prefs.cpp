@@ -14,8 +14,6 @@ namespace {
 
 constexpr int USER_BANKS = 8;
 constexpr int EDITOR_BANKS = 9;   // the ninth seeds the DCA spill bank 8
-constexpr int FIRST_DCA_STRIP = 72;
-constexpr int LAST_DCA_STRIP = 79;
 constexpr size_t MAX_LINE = 4096;   // 80 numbers and the key need about 350
 constexpr const char* X32_PREFS = "\\AppData\\Roaming\\X32-Edit\\X32Edit.prefs";
 constexpr const char* M32_PREFS = "\\AppData\\Roaming\\M32-Edit\\M32Edit.prefs";
@@ -116,7 +114,7 @@ void setDcaGroupFromBank8()
 {
     if (currentDcaGroup >= 0) return;
     int first = bankTable[8][0];
-    currentDcaGroup = (first >= FIRST_DCA_STRIP && first <= LAST_DCA_STRIP) ? first - FIRST_DCA_STRIP : 0;
+    currentDcaGroup = isDca(first) ? first - FIRST_DCA : 0;
 }
 
 void fillBank(int bank, int firstStrip, int count)
@@ -209,10 +207,10 @@ void setPreferencesFileOverride(const char* path)
 void fillDefaultBanks()
 {
     clearUserBanks();
-    fillBank(0, 0, 32);
-    fillBank(1, 32, 16);
-    fillBank(2, 48, 16);
-    fillBank(3, 64, 16);
+    fillBank(0, FIRST_CHANNEL, CHANNEL_COUNT);
+    fillBank(1, FIRST_AUX_IN, FIRST_BUS - FIRST_AUX_IN);
+    fillBank(2, FIRST_BUS, FIRST_MATRIX - FIRST_BUS);
+    fillBank(3, FIRST_MATRIX, STRIP_COUNT - FIRST_MATRIX);
 }
 
 void resetEditorPrefsState()

@@ -8,12 +8,11 @@
 
 #include "diag/traffic_log.h"
 #include "mixer/osc_codec.h"
+#include "model/strip_families.h"
 #include "platform/console_output.h"
 #include "platform/udp.h"
 
 namespace {
-// Channels 1-32 and aux inputs 1-8: the strips a head amp can feed.
-constexpr int HEADAMP_STRIP_COUNT = 40;
 std::mutex linkMutex;
 UdpSocket* linkSocket = nullptr;
 UdpEndpoint linkEndpoint;

@@ -20,8 +20,8 @@ bool sendRawToMixer(const unsigned char* data, int length);
 
 // The console works out which head amp feeds an input strip (its source
 // through the routing blocks and the routing switch) and answers that under
-// /-ha/NN/index. After a change to any of those it is asked again, for strip
-// 0..39 or for all forty; other strips have no head amp.
+// /-ha/NN/index. After a change to any of those it is asked again, for one
+// channel or aux input or for all of them; other strips have no head amp.
 void askHeadampIndex(int strip);
 void askEveryHeadampIndex();
 

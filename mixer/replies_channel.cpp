@@ -40,18 +40,18 @@ struct StripReplyRow {
     unsigned families;
 };
 
-constexpr unsigned CH = STRIP_FAMILY_CHANNEL;
-constexpr unsigned AUX = STRIP_FAMILY_AUX_IN;
-constexpr unsigned FXR = STRIP_FAMILY_FX_RETURN;
-constexpr unsigned BUS = STRIP_FAMILY_BUS;
-constexpr unsigned MTX = STRIP_FAMILY_MATRIX;
-constexpr unsigned MAIN = STRIP_FAMILY_MAIN;
-constexpr unsigned DCA = STRIP_FAMILY_DCA;
+constexpr unsigned CH = familyBit(FAMILY_CHANNEL);
+constexpr unsigned AUX = familyBit(FAMILY_AUX_IN);
+constexpr unsigned FXR = familyBit(FAMILY_FX_RETURN);
+constexpr unsigned BUS = familyBit(FAMILY_BUS);
+constexpr unsigned MTX = familyBit(FAMILY_MATRIX);
+constexpr unsigned MAIN = familyBit(FAMILY_MAIN_STEREO) | familyBit(FAMILY_MAIN_MONO);
+constexpr unsigned DCA = familyBit(FAMILY_DCA);
 constexpr unsigned INPUTS = CH | AUX | FXR;
 constexpr unsigned MIXED = INPUTS | BUS | MTX | MAIN;
-constexpr unsigned DYNAMICS = CH | BUS | MTX | MAIN;
+constexpr unsigned DYNAMICS = familyMaskWith(&StripFamily::hasDynamics);
 constexpr unsigned EVERY = MIXED | DCA;
-constexpr unsigned INSERTS = CH | BUS | MTX | MAIN;
+constexpr unsigned INSERTS = familyMaskWith(&StripFamily::hasInsert);
 
 #define INT_ROW(sec, par, sub, field, fam) {sec, false, par, sub, Store::Int, &StripRecord::field, nullptr, fam}
 #define DBL_ROW(sec, par, sub, field, fam) {sec, false, par, sub, Store::Double, nullptr, &StripRecord::field, fam}
@@ -250,11 +250,11 @@ bool storeField(const StripReplyRow& row, StripRecord& strip, int k, ParsedOscMe
 // The strip index the address names, or -1.
 int stripOf(const AddressTokens& tokens, const StripFamily& family)
 {
-    if (!family.numbered) return family.stripOffset;
+    if (!family.numbered) return family.firstStrip;
     int number;
     if (tokens.count < 2 || !parseAddressNumber(tokens.token[1], number)) return -1;
-    if (number < family.firstNumber || number > family.lastNumber) return -1;
-    int strip = number + family.stripOffset;
+    if (number < 1 || number > family.stripCount) return -1;
+    int strip = family.firstStrip + number - 1;
     return isValidStrip(strip) ? strip : -1;
 }
 
@@ -273,7 +273,7 @@ bool handleStripReply(const AddressTokens& tokens, ParsedOscMessage& message, co
     if (strip < 0) return false;
     const char* kToken = nullptr;
     const StripReplyRow* row = findRow(tokens, 2, kToken);
-    if (!row || !(row->families & family.mask)) return false;
+    if (!row || !(row->families & familyBit(family.id))) return false;
     int k = 0;
     if (row->indexed && (!parseAddressNumber(kToken, k) || !indexInRange(*row, strip, family, k)))
         return false;
@@ -283,8 +283,6 @@ bool handleStripReply(const AddressTokens& tokens, ParsedOscMessage& message, co
     noteCountedReply();
     return row->store == Store::Fader && family.faderDrivesMotors;
 }
-
-const StripFamily channelFamily = {CH, true, 1, 32, -1, 16, true};
 
 } // namespace
 
@@ -299,5 +297,5 @@ SurfaceChange handleStripFamilyReply(char* address, ParsedOscMessage& message, c
 
 SurfaceChange handleChannelReply(char* address, ParsedOscMessage& message)
 {
-    return handleStripFamilyReply(address, message, channelFamily);
+    return handleStripFamilyReply(address, message, stripFamilies[FAMILY_CHANNEL]);
 }

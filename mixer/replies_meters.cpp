@@ -41,10 +41,8 @@ float meterValue(const uint8_t* block, int k)
 // The block that carries a strip's meter, 0 for none (DCAs, blank).
 int meterBlockOf(int strip)
 {
-    if (!isValidStrip(strip)) return 0;
-    if (strip <= 31) return 1;
-    if (strip <= 47) return 3;
-    return strip <= 71 ? 2 : 0;
+    const StripFamily* family = stripFamilyOf(strip);
+    return family ? family->meterBlock : 0;
 }
 
 // The eight shown meters, after a block that holds at least one of them: a
@@ -72,7 +70,7 @@ SurfaceChange handleMeterBlob1(ParsedOscMessage& message)
 {
     const uint8_t* block = readMeterBlock(message, METER1_BYTES);
     if (!block) return NOTHING_CHANGED;
-    for (int k = 0; k < 32; ++k) strips[k].meter = meterValue(block, k);
+    for (int k = 0; k < CHANNEL_COUNT; ++k) strips[FIRST_CHANNEL + k].meter = meterValue(block, k);
     sendShownMeters(1);
     return NOTHING_CHANGED;
 }
@@ -82,11 +80,12 @@ SurfaceChange handleMeterBlob2(ParsedOscMessage& message)
 {
     const uint8_t* block = readMeterBlock(message, METER2_BYTES);
     if (!block) return NOTHING_CHANGED;
-    for (int k = 0; k < 22; ++k) strips[48 + k].meter = meterValue(block, k);
+    // Buses and matrices are consecutive strips, as they are in the blob.
+    for (int k = 0; k < MAIN_STEREO - FIRST_BUS; ++k) strips[FIRST_BUS + k].meter = meterValue(block, k);
     float left = meterValue(block, 22);
     float right = meterValue(block, 23);
-    strips[70].meter = left > right ? left : right;
-    strips[71].meter = meterValue(block, 24);
+    strips[MAIN_STEREO].meter = left > right ? left : right;
+    strips[MAIN_MONO].meter = meterValue(block, 24);
     sendShownMeters(2);
     return NOTHING_CHANGED;
 }
@@ -96,7 +95,7 @@ SurfaceChange handleMeterBlob3(ParsedOscMessage& message)
 {
     const uint8_t* block = readMeterBlock(message, METER3_BYTES);
     if (!block) return NOTHING_CHANGED;
-    for (int k = 6; k < 22; ++k) strips[26 + k].meter = meterValue(block, k);
+    for (int k = 6; k < 22; ++k) strips[FIRST_AUX_IN - 6 + k].meter = meterValue(block, k);
     sendShownMeters(3);
     return NOTHING_CHANGED;
 }

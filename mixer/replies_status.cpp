@@ -68,24 +68,14 @@ int* configTarget(const AddressTokens& tokens)
     return nullptr;
 }
 
-struct LinkKind {
-    const char* word;  // "chlink"
-    int firstStrip;
-    int strips;
-};
-
-const LinkKind linkKinds[] = {
-    {"chlink", 0, 32}, {"auxlink", 32, 8}, {"fxlink", 40, 8}, {"buslink", 48, 16}, {"mtxlink", 64, 6},
-};
-
 // "/config/chlink/5-6": the strip index of the pair's first strip (strip
 // 4 here), or -1. The pair must be odd-even within the kind.
 int linkedPairStart(const AddressTokens& tokens)
 {
     if (tokens.count != 3) return -1;
-    for (const LinkKind& kind : linkKinds) {
-        if (!tokenIs(tokens, 1, kind.word)) continue;
-        for (int first = 1; first < kind.strips; first += 2) {
+    for (const StripFamily& kind : stripFamilies) {
+        if (!kind.linkWord || !tokenIs(tokens, 1, kind.linkWord)) continue;
+        for (int first = 1; first < kind.stripCount; first += 2) {
             char pair[24];
             std::snprintf(pair, sizeof pair, "%d-%d", first, first + 1);
             if (tokenIs(tokens, 2, pair)) return kind.firstStrip + first - 1;

@@ -1,51 +1,39 @@
-// The strip families other than the input channels. Each names its address
-// numbers, its strip indexes and its sends; which suffixes it answers is
-// part of the shared row table.
+// The strip families other than the input channels. The family table names
+// their address numbers, strip indexes and sends; which suffixes each
+// answers is part of the shared row table.
 #include "mixer/reply_handlers.h"
-
-namespace {
-
-const StripFamily auxInFamily = {STRIP_FAMILY_AUX_IN, true, 1, 8, 31, 16, false};
-const StripFamily fxReturnFamily = {STRIP_FAMILY_FX_RETURN, true, 1, 8, 39, 16, true};
-const StripFamily busFamily = {STRIP_FAMILY_BUS, true, 1, 16, 47, 6, true};
-const StripFamily matrixFamily = {STRIP_FAMILY_MATRIX, true, 1, 6, 63, 0, true};
-const StripFamily mainStereoFamily = {STRIP_FAMILY_MAIN, false, 0, 0, 70, 6, true};
-const StripFamily mainMonoFamily = {STRIP_FAMILY_MAIN, false, 0, 0, 71, 6, true};
-const StripFamily dcaFamily = {STRIP_FAMILY_DCA, true, 1, 8, 71, 0, true};
-
-} // namespace
 
 SurfaceChange handleAuxInReply(char* address, ParsedOscMessage& message)
 {
-    return handleStripFamilyReply(address, message, auxInFamily);
+    return handleStripFamilyReply(address, message, stripFamilies[FAMILY_AUX_IN]);
 }
 
 SurfaceChange handleFxReturnReply(char* address, ParsedOscMessage& message)
 {
-    return handleStripFamilyReply(address, message, fxReturnFamily);
+    return handleStripFamilyReply(address, message, stripFamilies[FAMILY_FX_RETURN]);
 }
 
 SurfaceChange handleBusReply(char* address, ParsedOscMessage& message)
 {
-    return handleStripFamilyReply(address, message, busFamily);
+    return handleStripFamilyReply(address, message, stripFamilies[FAMILY_BUS]);
 }
 
 SurfaceChange handleMatrixReply(char* address, ParsedOscMessage& message)
 {
-    return handleStripFamilyReply(address, message, matrixFamily);
+    return handleStripFamilyReply(address, message, stripFamilies[FAMILY_MATRIX]);
 }
 
 SurfaceChange handleMainStereoReply(char* address, ParsedOscMessage& message)
 {
-    return handleStripFamilyReply(address, message, mainStereoFamily);
+    return handleStripFamilyReply(address, message, stripFamilies[FAMILY_MAIN_STEREO]);
 }
 
 SurfaceChange handleMainMonoReply(char* address, ParsedOscMessage& message)
 {
-    return handleStripFamilyReply(address, message, mainMonoFamily);
+    return handleStripFamilyReply(address, message, stripFamilies[FAMILY_MAIN_MONO]);
 }
 
 SurfaceChange handleDcaReply(char* address, ParsedOscMessage& message)
 {
-    return handleStripFamilyReply(address, message, dcaFamily);
+    return handleStripFamilyReply(address, message, stripFamilies[FAMILY_DCA]);
 }

@@ -10,6 +10,7 @@
 
 #include "display/surface_change.h"
 #include "mixer/osc_codec.h"
+#include "model/strip_families.h"
 
 SurfaceChange handleChannelReply(char* address, ParsedOscMessage& message);
 SurfaceChange handleAuxInReply(char* address, ParsedOscMessage& message);
@@ -27,25 +28,6 @@ SurfaceChange handleFxReply(char* address, ParsedOscMessage& message);
 SurfaceChange handleMeterBlob1(ParsedOscMessage& message);
 SurfaceChange handleMeterBlob2(ParsedOscMessage& message);
 SurfaceChange handleMeterBlob3(ParsedOscMessage& message);
-
-// One strip family as the shared strip scheme sees it.
-struct StripFamily {
-    unsigned mask;          // STRIP_FAMILY_* bit, selects the rows it handles
-    bool numbered;          // false for the mains: no number token
-    int firstNumber;        // address numbers firstNumber..lastNumber
-    int lastNumber;
-    int stripOffset;        // strip index = number + stripOffset (or the fixed index)
-    int sendCount;          // sends K 1..sendCount
-    bool faderDrivesMotors; // false for the aux inputs: full refresh instead
-};
-
-constexpr unsigned STRIP_FAMILY_CHANNEL = 1u << 0;
-constexpr unsigned STRIP_FAMILY_AUX_IN = 1u << 1;
-constexpr unsigned STRIP_FAMILY_FX_RETURN = 1u << 2;
-constexpr unsigned STRIP_FAMILY_BUS = 1u << 3;
-constexpr unsigned STRIP_FAMILY_MATRIX = 1u << 4;
-constexpr unsigned STRIP_FAMILY_MAIN = 1u << 5;
-constexpr unsigned STRIP_FAMILY_DCA = 1u << 6;
 
 // Splits address, stores the one field it names for that family and counts
 // it; returns the motor faders for a stored fader of a family whose faders

@@ -53,25 +53,13 @@ int bankSlotOf(int strip)
     return 0;
 }
 
-namespace {
-bool isBusOrMain(int strip)
-{
-    return (strip >= 48 && strip <= 63) || strip == 70 || strip == 71;
-}
-}  // namespace
-
 int sendAtPosition(int strip, int bank, int e)
 {
     if (e < 1 || e > 8) return 0;
-    if (strip >= 0 && strip <= 47) return bank == 0 ? e : e + 8;
-    if (isBusOrMain(strip)) return e <= 6 ? e : 0;
-    return 0;
-}
-
-int sendCountOf(int strip)
-{
-    if (strip >= 0 && strip <= 47) return 16;
-    return isBusOrMain(strip) ? 6 : 0;
+    int count = sendCountOf(strip);
+    // Sixteen sends take two banks of eight; six fit on the first.
+    if (count > 8) return bank == 0 ? e : e + 8;
+    return e <= count ? e : 0;
 }
 
 void resetStrip(int strip)
@@ -109,7 +97,7 @@ void resetModelState()
 {
     resetConsoleModel();
     for (int& s : bankStrips) s = BLANK_STRIP;
-    surfacePage = 0;
+    surfacePage = PAGE_HOME;
     for (auto& bank : bankTable) {
         for (int& slot : bank) slot = BLANK_STRIP;
     }

@@ -6,8 +6,11 @@
 #include <atomic>
 #include <mutex>
 
-constexpr int BLANK_STRIP = 80;   // an empty surface position or bank slot
-constexpr int STRIP_COUNT = 80;
+#include "model/strip_families.h"
+#include "model/surface_pages.h"
+
+constexpr int STRIP_COUNT = LAST_DCA + 1;
+constexpr int BLANK_STRIP = STRIP_COUNT;   // an empty surface position or bank slot
 constexpr int HEADAMP_COUNT = 128;
 constexpr int FX_SLOT_COUNT = 8;
 constexpr int FX_PARAM_COUNT = 64;
@@ -158,7 +161,11 @@ int bankSlotOf(int strip);
 // 1-16 (bank 1 shows 9-16); buses and mains to matrices 1-6 on both banks.
 int sendAtPosition(int strip, int bank, int e);
 // Highest send the console has for the strip: 16 buses, or 6 matrices.
-int sendCountOf(int strip);
+inline int sendCountOf(int strip)
+{
+    const StripFamily* f = stripFamilyOf(strip);
+    return f ? f->sendCount : 0;
+}
 
 // Start values of one strip record (empty name, haIndex -1, band count by family).
 void resetStrip(int strip);
@@ -167,18 +174,26 @@ void resetConsoleModel();
 // Everything in this module back to process-start values.
 void resetModelState();
 
-// Strip families by index.
+// Strip families by index (model/strip_families.h).
 inline bool isValidStrip(int s) { return s >= 0 && s < STRIP_COUNT; }
-inline int eqBandCountFor(int s) { return s < 48 ? 4 : (s < 72 ? 6 : 0); }
+inline int eqBandCountFor(int s)
+{
+    const StripFamily* f = stripFamilyOf(s);
+    return f ? f->eqBandCount : 0;
+}
 // Channels, aux inputs and effects returns have four bands on encoders 5-8;
 // buses, matrices and mains six on encoders 3-8. 0 = no band there.
 inline int eqBandOnEncoder(int s, int encoder)
 {
-    if (s >= 0 && s <= 47) return encoder >= 5 && encoder <= 8 ? encoder - 4 : 0;
-    if (s >= 48 && s <= 71) return encoder >= 3 && encoder <= 8 ? encoder - 2 : 0;
-    return 0;
+    const StripFamily* f = stripFamilyOf(s);
+    if (!f || f->eqBandCount == 0 || encoder > 8 || encoder < f->firstEqEncoder) return 0;
+    return encoder - f->firstEqEncoder + 1;
 }
-inline int highestEqBandType(int s) { return s <= 63 ? 5 : 13; }
+inline int highestEqBandType(int s)
+{
+    const StripFamily* f = stripFamilyOf(s);
+    return f ? f->highestEqBandType : stripFamilies[FAMILY_DCA].highestEqBandType;
+}
 // The console's highest choice of the stepped settings: input source,
 // insert slot, gate and dynamics key source, key filter type, ratio.
 constexpr int HIGHEST_SOURCE = 64;
@@ -188,10 +203,30 @@ constexpr int HIGHEST_FILTER_TYPE = 8;
 constexpr int HIGHEST_RATIO = 11;
 // Only input channels 1-32 have a gate; channels, buses, matrices and mains
 // have dynamics; aux inputs and effects returns have no insert.
-inline bool hasGate(int s) { return s >= 0 && s <= 31; }
-inline bool hasDynamics(int s) { return (s >= 0 && s <= 31) || (s >= 48 && s <= 71); }
+inline bool hasGate(int s) { return familyHas(s, &StripFamily::hasGate); }
+inline bool hasDynamics(int s) { return familyHas(s, &StripFamily::hasDynamics); }
 // Matrices and mains have dynamics but no key source.
-inline bool hasDynamicsKeySource(int s) { return (s >= 0 && s <= 31) || (s >= 48 && s <= 63); }
-inline bool hasInsert(int s) { return (s >= 0 && s <= 31) || (s >= 48 && s <= 71); }
+inline bool hasDynamicsKeySource(int s) { return familyHas(s, &StripFamily::hasDynamicsKeySource); }
+inline bool hasInsert(int s) { return familyHas(s, &StripFamily::hasInsert); }
 // The strips whose mono level and mono switch the console holds.
-inline bool hasMonoSend(int s) { return s >= 0 && s <= 63; }
+inline bool hasMonoSend(int s) { return familyHas(s, &StripFamily::hasMonoSend); }
+// Channels and aux inputs: source, gain and polarity, maybe through a head amp.
+inline bool canHaveHeadamp(int s) { return familyHas(s, &StripFamily::hasHeadamp); }
+// Input channels only: low cut and delay.
+inline bool hasLowCutAndDelay(int s) { return familyHas(s, &StripFamily::hasLowCutAndDelay); }
+// Strips the console links in odd-even pairs (not the mains or DCAs).
+inline bool hasLink(int s)
+{
+    const StripFamily* f = stripFamilyOf(s);
+    return f && f->linkWord;
+}
+// Everything but the mono main and the DCAs pans.
+inline bool hasPan(int s) { return familyHas(s, &StripFamily::hasPan); }
+// Strips with audio, that is every strip but a DCA.
+inline bool isAudioStrip(int s) { return familyHas(s, &StripFamily::hasAudio); }
+// Automix weights and groups: channels 1-8.
+inline bool hasAutomix(int s) { return isChannel(s) && stripNumberOf(s) <= AUTOMIX_CHANNEL_COUNT; }
+// Channels, aux inputs and effects returns send to the sixteen buses.
+constexpr int BUS_SEND_COUNT = 16;
+inline bool sendsToBuses(int s) { return sendCountOf(s) == BUS_SEND_COUNT; }
+
