@@ -87,7 +87,7 @@ bool applyPreampButton(int s, int note)
     case 4:
         if (s > 69) return false;
         r.link = toggledFlag(r.link);
-        strips[s ^ 1].link = r.link;  // the partner: s + 1 for even s, s - 1 for odd
+        strips[s ^ 1].link = r.link.load();  // the partner: s + 1 for even s, s - 1 for odd
         refreshSurface(0);
         return true;
     case 5:
