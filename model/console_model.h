@@ -3,8 +3,9 @@
 // receive thread and, during start-up, the entry thread write it in place;
 // every field is a Relaxed scalar (model/relaxed.h), so each load and store
 // is whole and the last store wins, and a strip name is one atomic word.
-// modelMutex additionally keeps together the few stores that must be seen as
-// one: a reply with its count, and the bank layout of a bank switch.
+// modelMutex guards replyCounter and keeps together what must not interleave:
+// a status or configuration reply with its count, the home-page pan, and the
+// bankStrips entries of start-up and of a bank switch.
 // The names of the fields stay usable on their own (strips, headamps, ...)
 // through the references below.
 #pragma once
