@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Builds two extra trees and runs the whole test suite in each:
 #   build-asan  AddressSanitizer and UndefinedBehaviorSanitizer
-#   build-tsan  ThreadSanitizer, with the documented suppressions in
-#               .ci/tsan.supp
+#   build-tsan  ThreadSanitizer, with no suppressions
 #   bash .ci/sanitizers.sh [asan|tsan ...]   (default: both)
 # Any sanitizer report fails the test it happens in. SANITIZER_CXX picks the
 # compiler (default g++); SANITIZER_BUILD_ROOT the folder of the two trees.
@@ -40,7 +39,7 @@ for kind in "${kinds[@]}"; do
       dir="$build_root/build-tsan"
       configure_and_build "$dir" thread
       (cd "$dir" &&
-        TSAN_OPTIONS="suppressions=$root/.ci/tsan.supp:halt_on_error=1:second_deadlock_stack=1:atexit_sleep_ms=0" \
+        TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:atexit_sleep_ms=0" \
         ctest --output-on-failure -j"$jobs" --timeout 300)
       ;;
     *)

@@ -225,8 +225,8 @@ void runStartupSynchronisation(const BridgeOptions& options)
     readFxFile1to4();
     consolePrint("reading fx5..8 file...\n");
     readFxFile5to8();
-    for (int& on : muteGroupOn) on = 0;
-    for (HeadampRecord& h : headamps) h = HeadampRecord{};
+    for (auto& on : muteGroupOn) on = 0;
+    for (HeadampRecord& h : headamps) resetHeadamp(h);
     showWaitMessage();
     startupComplete = 0;
 

@@ -81,8 +81,8 @@ std::string linkStatusText()
                 .c_str(),
             recentness(surfaceIn, now));
     addLine(text, "editor  %s\n", editorName());
-    addLine(text, "page %d  bank %d  scroll %d  start-up %s\n", surfacePage, currentBank + 1,
-            bankScroll, startupComplete ? "complete" : "in progress");
+    addLine(text, "page %d  bank %d  scroll %d  start-up %s\n", surfacePage.load(), currentBank + 1,
+            bankScroll.load(), startupComplete ? "complete" : "in progress");
     if (!startupComplete) {
         const std::string waiting = queryWaitText();
         addLine(text, "start-up: %s, waiting for %s\n", startupStepText().c_str(),

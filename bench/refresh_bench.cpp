@@ -40,7 +40,7 @@ void arrange()
         strips[s].fader = 0.5;
         strips[s].pan = 0.5;
     }
-    std::strcpy(strips[0].name, "Kick");
+    storeStripName(strips[0], "Kick");
     selectedStrip = 0;
     selectedBankSlot = 1;
     surfacePage = 0;
@@ -80,6 +80,11 @@ int main()
     report("a strip not shown changed:", [](int k) { strips[40].fader = (k % 100) / 100.0; });
     report("a shown fader changed:", [](int k) { strips[k % 8].fader = (k % 100) / 100.0; });
     report("a shown mute changed:", [](int k) { strips[k % 8].mute = (k / 8) % 2; });
-    report("a shown name changed:", [](int k) { strips[k % 8].name[0] = static_cast<char>('A' + k % 26); });
+    report("a shown name changed:", [](int k) {
+        char name[8];
+        copyStripName(strips[k % 8], name);
+        name[0] = static_cast<char>('A' + k % 26);
+        storeStripName(strips[k % 8], name);
+    });
     return 0;
 }

@@ -14,7 +14,7 @@ constexpr double PAN_STEP = 0.01;
 constexpr double MONO_LEVEL_STEP = 0.00635;
 constexpr double AUTOMIX_WEIGHT_STEP = 0.02083;
 
-int groupMask(const int* flags, int count)
+int groupMask(const Relaxed<int>* flags, int count)
 {
     int mask = 0;
     for (int k = 0; k < count; ++k) {
@@ -40,12 +40,12 @@ bool applyAssignButton(int s, int note)
         r.automixGroup = r.automixGroup >= 0 && r.automixGroup < 2 ? r.automixGroup + 1 : 0;
         return true;
     case 6: {
-        int& flag = r.dcaGroups[clampInt(chosenDcaGroup, 0, 7)];
+        auto& flag = r.dcaGroups[clampInt(chosenDcaGroup, 0, 7)];
         flag = toggledFlag(flag);
         return true;
     }
     case 7: {
-        int& flag = r.muteGroups[clampInt(chosenMuteGroup, 0, 5)];
+        auto& flag = r.muteGroups[clampInt(chosenMuteGroup, 0, 5)];
         flag = toggledFlag(flag);
         return true;
     }

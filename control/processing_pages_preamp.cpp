@@ -88,7 +88,7 @@ bool applyPreampButton(int s, int note)
     case 4:
         if (!hasLink(s)) return false;
         r.link = toggledFlag(r.link);
-        strips[s ^ 1].link = r.link;  // the partner: s + 1 for even s, s - 1 for odd
+        strips[s ^ 1].link = r.link.load();  // the partner: s + 1 for even s, s - 1 for odd
         return true;
     case 5:
     case 6:

@@ -33,7 +33,7 @@ bool isMixStrip(int s) { return isAudioStrip(s); }
 bool hasMuteGroups(int s) { return familyHas(s, &StripFamily::hasGroups); }
 bool isSpillBank(int bank) { return bank >= FIRST_SPILL_BANK && bank < BANK_COUNT; }
 
-int usedEntries(int bank) { return std::clamp(bankCount[bank], 0, BANK_SLOTS); }
+int usedEntries(int bank) { return std::clamp(bankCount[bank].load(), 0, BANK_SLOTS); }
 
 int entryOrBlank(int bank, int index)
 {
@@ -129,7 +129,7 @@ void buildUserBank(int bank, int scroll)
 {
     int count = usedEntries(bank);
     int base = scroll * 8;
-    int skip = scroll > 0 ? std::max(bankSkip[scroll - 1], 0) : 0;
+    int skip = scroll > 0 ? std::max(bankSkip[scroll - 1].load(), 0) : 0;
     // Only empty entries at the start of a scroll step are skipped.
     while (base + skip < count && bankTable[bank][base + skip] == BLANK_STRIP) ++skip;
     bankSkip[scroll] = skip;
@@ -186,7 +186,7 @@ bool stepBankUp()
 
 void stepBankDown()
 {
-    int below = nextBankWithStrips(std::min(currentBank, FIRST_SPILL_BANK), -1);
+    int below = nextBankWithStrips(std::min(currentBank.load(), FIRST_SPILL_BANK), -1);
     if (below < 0) {
         // Nothing to switch to; the surface goes back to the bank's start
         // so that it matches the reset scroll step.
@@ -330,7 +330,7 @@ SurfaceChange toggleBankStripSolo(int position)
     strips[s].solo = strips[s].solo ? 0 : 1;
     char address[OSC_BUFFER_SIZE];
     if (formatText(address, sizeof address, "/-stat/solosw/%02d", s + 1) > 0) {
-        sendToMixer(address, "i", strips[s].solo);
+        sendToMixer(address, "i", strips[s].solo.load());
     }
     return SURFACE_CHANGED;
 }
@@ -374,7 +374,7 @@ SurfaceChange pressMuteGroup(int group)
         queueLamp(static_cast<uint8_t>(NOTE_MUTE_GROUP_1 + g), muteGroupOn[g] ? 127 : 0);
         char address[OSC_BUFFER_SIZE];
         if (formatText(address, sizeof address, "/config/mute/%d", group) > 0) {
-            sendToMixer(address, "i", muteGroupOn[g]);
+            sendToMixer(address, "i", muteGroupOn[g].load());
         }
     }
     return SURFACE_CHANGED;
@@ -383,7 +383,7 @@ SurfaceChange pressMuteGroup(int group)
 SurfaceChange toggleRoutingSwitch()
 {
     routSwitch = routSwitch ? 0 : 1;
-    sendToMixer("/config/routing/routswitch", "i", routSwitch);
+    sendToMixer("/config/routing/routswitch", "i", routSwitch.load());
     // The other routing row feeds the channels from other head amps.
     askEveryHeadampIndex();
     // The console does not echo a change back to its sender: redraw the lamp now.

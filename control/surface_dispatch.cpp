@@ -328,7 +328,7 @@ SurfaceChange handleSurfaceProbe()
     // The keep-alive at once ends the probing; the next one is 4 s away.
     queueHeartbeat();
     // A surface that restarted holds nothing down any more.
-    for (std::atomic<int>& touched : faderTouched) touched = 0;
+    for (auto& touched : faderTouched) touched = 0;
     for (int i = 0; i < 8; ++i) selectHeld[i] = encoderPushed[i] = 0;
     return SURFACE_LOST;
 }

@@ -11,8 +11,6 @@
 #include <cstdint>
 #include <mutex>
 
-std::atomic<int> lastShownPage{-1};
-
 namespace {
 
 constexpr int MUTE_LAMP_WAIT = 150;
@@ -86,7 +84,7 @@ void layOutShownSpillBank()
     if (bank < 8 || bank >= BANK_COUNT || scroll < 0 || scroll > 9) return;
     bool moved = false;
     for (int i = 0; i < 8; ++i) {
-        int s = i == 0 ? FIRST_DCA + bank - 8 : bankTable[bank][scroll * 7 + i];
+        int s = i == 0 ? FIRST_DCA + bank - 8 : bankTable[bank][scroll * 7 + i].load();
         if (!isValidStrip(s)) s = BLANK_STRIP;
         moved = moved || bankStrips[i] != s;
         bankStrips[i] = s;
@@ -242,7 +240,7 @@ void rebuildDcaBanks()
     // Each slot is stored once with its final value, so a reader on another
     // thread never sees a bank emptied halfway through the rebuild.
     for (int d = 0; d < 8; ++d) {
-        int* bank = bankTable[8 + d];
+        Relaxed<int>* bank = bankTable[8 + d];
         int count = 0;
         bank[0] = BLANK_STRIP;
         for (int s = 0; s < FIRST_DCA; ++s) {

@@ -3,13 +3,9 @@
 // is merged into it). Must not be called while the caller holds queueMutex.
 #pragma once
 
-#include <atomic>
-
 #include "display/surface_change.h"
-
-// -1 = send the page-entry block next time. Atomic: refreshes run on the
-// start-up, OSC and surface threads.
-extern std::atomic<int> lastShownPage;
+// lastShownPage lives in the surface record (model/surface_device.h).
+#include "model/surface_device.h"
 
 // The whole surface for the page shown. Does nothing while
 // surfaceRefreshEnabled is below 1.

@@ -101,7 +101,7 @@ void showFx(int unit)
     const char* typeName = unit <= 3 ? (fx ? fx->name : "?") : insertEffectName(slot.type);
     writeStripDisplay(1, HEADING_COLOUR, 0, text, typeName);
     char pages[24];
-    std::snprintf(pages, sizeof pages, "%d/%d", slot.paramPage, fx ? fx->pageCount : 0);
+    std::snprintf(pages, sizeof pages, "%d/%d", slot.paramPage.load(), fx ? fx->pageCount : 0);
     writeStripDisplay(2, HEADING_COLOUR, 0, "Page", pages);
     for (int position = 1; position <= 6; ++position) {
         int q = findFxParameter(unit, slot.paramPage, position);
@@ -156,7 +156,9 @@ void showStripName(int position, int strip)
     char label[STRIP_LABEL_SIZE];
     stripLabel(label, sizeof label, strip);
     const StripRecord& record = strips[strip];
-    writeStripDisplay(position, record.color, record.colorInverted, label, record.name);
+    char name[8];
+    copyStripName(record, name);
+    writeStripDisplay(position, record.color, record.colorInverted, label, name);
 }
 
 void refreshStripDisplays()

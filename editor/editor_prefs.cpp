@@ -99,13 +99,13 @@ void readBank(int k, const std::string& countLine, const std::string& channelsLi
         stored = storeChannels(bank, channelFields, count);
     // The count never promises more entries than the file gave.
     if (countMatched) bankCount[bank] = stored;
-    if (k == 2 || k == 3) consolePrint("found %d channels in bank %d\n", bankCount[bank], k);
+    if (k == 2 || k == 3) consolePrint("found %d channels in bank %d\n", bankCount[bank].load(), k);
 }
 
 void clearUserBanks()
 {
     for (int b = 0; b < USER_BANKS; ++b) {
-        for (int& slot : bankTable[b]) slot = BLANK_STRIP;
+        for (auto& slot : bankTable[b]) slot = BLANK_STRIP;
         bankCount[b] = 0;
     }
 }

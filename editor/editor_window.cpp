@@ -10,21 +10,7 @@
 #include "platform/console_output.h"
 #include "platform/desktop.h"
 
-std::atomic<int> editorFound{0};
-std::atomic<int> editorKind{0};
-std::atomic<uint64_t> editorWindow{0};
-std::atomic<int> editorOffsetX{0};
-std::atomic<int> editorOffsetY{0};
-std::atomic<double> editorScaleX{1.0};
-std::atomic<double> editorScaleY{1.0};
-std::atomic<int> editorRight{0};
-std::atomic<int> editorBottom{0};
-std::atomic<int> editorPanelOffset{0};
-std::atomic<int> editorPanelLeft{0};
-int editorClickPoints[EDITOR_CLICK_POINT_COUNT][2];
-std::atomic<uint64_t> foundWindow{0};
-std::atomic<int> foundWindowValid{0};
-std::atomic<int> editorClickMissed{0};
+EditorState editorState;
 
 namespace {
 

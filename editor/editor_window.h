@@ -7,22 +7,53 @@
 #include <atomic>
 #include <cstdint>
 
-// Atomic because the start-up, surface, refresh and spill threads all read
-// them; the compound updates are serialised inside the module.
-extern std::atomic<int> editorFound;        // 1 once an editor window was found
-extern std::atomic<int> editorKind;         // 0 none, 1 X32-Edit, 2 M32-Edit
-extern std::atomic<uint64_t> editorWindow;  // backend handle, valid while editorFound is 1
-extern std::atomic<int> editorOffsetX;
-extern std::atomic<int> editorOffsetY;
-extern std::atomic<double> editorScaleX;
-extern std::atomic<double> editorScaleY;
-extern std::atomic<int> editorRight;
-extern std::atomic<int> editorBottom;
-extern std::atomic<int> editorPanelOffset;
-extern std::atomic<int> editorPanelLeft;
-
 constexpr int EDITOR_CLICK_POINT_COUNT = 218;
-extern int editorClickPoints[EDITOR_CLICK_POINT_COUNT][2];
+
+// What the bridge knows of the editor: one record, owned by this module and
+// reset by resetEditorState. The values are atomic because the start-up,
+// surface, refresh and spill threads all read them; the compound updates are
+// serialised inside the module. The click points are written by start-up
+// before startupComplete is set and only read after.
+struct EditorState {
+    std::atomic<int> editorFound{0};        // 1 once an editor window was found
+    std::atomic<int> editorKind{0};         // 0 none, 1 X32-Edit, 2 M32-Edit
+    std::atomic<uint64_t> editorWindow{0};  // backend handle, valid while editorFound is 1
+    std::atomic<int> editorOffsetX{0};
+    std::atomic<int> editorOffsetY{0};
+    std::atomic<double> editorScaleX{1.0};
+    std::atomic<double> editorScaleY{1.0};
+    std::atomic<int> editorRight{0};
+    std::atomic<int> editorBottom{0};
+    std::atomic<int> editorPanelOffset{0};
+    std::atomic<int> editorPanelLeft{0};
+    int editorClickPoints[EDITOR_CLICK_POINT_COUNT][2]{};
+    // The result of the last findWindowByTitle.
+    std::atomic<uint64_t> foundWindow{0};
+    std::atomic<int> foundWindowValid{0};
+    // 1 while the editor owes clicks: one was asked for while no editor
+    // window was known, the window closed, or a click was not made because
+    // the editor could not take it (minimised, hidden, empty, still moving,
+    // its point off the window or off every screen). Cleared when the clicks
+    // that bring the editor to the surface's bank and page are queued.
+    std::atomic<int> editorClickMissed{0};
+};
+extern EditorState editorState;
+
+inline std::atomic<int>& editorFound = editorState.editorFound;
+inline std::atomic<int>& editorKind = editorState.editorKind;
+inline std::atomic<uint64_t>& editorWindow = editorState.editorWindow;
+inline std::atomic<int>& editorOffsetX = editorState.editorOffsetX;
+inline std::atomic<int>& editorOffsetY = editorState.editorOffsetY;
+inline std::atomic<double>& editorScaleX = editorState.editorScaleX;
+inline std::atomic<double>& editorScaleY = editorState.editorScaleY;
+inline std::atomic<int>& editorRight = editorState.editorRight;
+inline std::atomic<int>& editorBottom = editorState.editorBottom;
+inline std::atomic<int>& editorPanelOffset = editorState.editorPanelOffset;
+inline std::atomic<int>& editorPanelLeft = editorState.editorPanelLeft;
+inline int (&editorClickPoints)[EDITOR_CLICK_POINT_COUNT][2] = editorState.editorClickPoints;
+inline std::atomic<uint64_t>& foundWindow = editorState.foundWindow;
+inline std::atomic<int>& foundWindowValid = editorState.foundWindowValid;
+inline std::atomic<int>& editorClickMissed = editorState.editorClickMissed;
 
 // Fills editorClickPoints with the editor's layout points.
 void initEditorClickPoints();
@@ -39,20 +70,12 @@ void findEditorWindow(uint64_t window, const char* title);
 // The last matching window wins; foundWindowValid is cleared first, so only
 // this search counts.
 bool findWindowByTitle(const char* text, uint64_t& window);
-extern std::atomic<uint64_t> foundWindow;
-extern std::atomic<int> foundWindowValid;
 
 // Re-reads the editor window's rectangle and derives offsets, scales and the
 // panel position from it. A window that no longer exists is forgotten:
 // editorFound goes back to 0 (the dispatcher searches again) and the
 // geometry to its start values, so nothing is clicked.
 void updateEditorGeometry();
-// 1 while the editor owes clicks: one was asked for while no editor window
-// was known, the window closed, or a click was not made because the editor
-// could not take it (minimised, hidden, empty, still moving, its point off
-// the window or off every screen). Cleared when the clicks that bring the
-// editor to the surface's bank and page are queued.
-extern std::atomic<int> editorClickMissed;
 // The editor window is found, visible, not minimised and not empty.
 bool editorCanTakeClicks();
 

@@ -35,8 +35,8 @@ struct StripReplyRow {
     const char* param;
     const char* sub;
     Store store;
-    int StripRecord::*intField;
-    double StripRecord::*doubleField;
+    Relaxed<int> StripRecord::*intField;
+    Relaxed<double> StripRecord::*doubleField;
     unsigned families;
 };
 
@@ -168,17 +168,9 @@ bool readDouble(ParsedOscMessage& message, double& value)
     return true;
 }
 
-void unpackMask(int32_t mask, int* flags, int count)
+void unpackMask(int32_t mask, Relaxed<int>* flags, int count)
 {
     for (int k = 0; k < count; ++k) flags[k] = (mask >> k) & 1;
-}
-
-void storeName(StripRecord& strip, const char* text, int length)
-{
-    char name[sizeof strip.name] = {};
-    int n = length < 7 ? length : 7;
-    std::memcpy(name, text, static_cast<size_t>(n));
-    std::memcpy(strip.name, name, sizeof name);
 }
 
 // Stores the row's field; false when the argument is missing, of another
@@ -214,7 +206,7 @@ bool storeField(const StripReplyRow& row, StripRecord& strip, int k, ParsedOscMe
         const char* text;
         int length;
         if (!hasArgumentBytes(message) || !readOscString(message, text, length)) return false;
-        storeName(strip, text, length);
+        storeStripName(strip, text, length);
         return true;
     }
     case Store::Color:

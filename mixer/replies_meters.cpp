@@ -1,7 +1,7 @@
 // The three subscribed meter blocks: copy the levels the surface shows into
 // the strips and re-send the eight surface meters after each block that
 // holds one of them.
-// No count, no lock, no refresh; meter values are single aligned stores.
+// No count, no lock, no refresh; each meter value is one relaxed atomic store.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -58,7 +58,7 @@ void sendShownMeters(int block)
         int carrier = meterBlockOf(strip);
         holdsShown = holdsShown || carrier == block;
         anyMetered = anyMetered || carrier != 0;
-        levels[i] = carrier != 0 ? strips[strip].meter : 0.0f;
+        levels[i] = carrier != 0 ? strips[strip].meter.load() : 0.0f;
     }
     if (holdsShown || (block == 1 && !anyMetered)) queueMeterLevels(levels);
 }

@@ -34,7 +34,7 @@ int numberedWord(const AddressTokens& tokens, int index, int first, int last)
     return n;
 }
 
-int* routingCell(const AddressTokens& tokens)
+Relaxed<int>* routingCell(const AddressTokens& tokens)
 {
     if (tokens.count == 3 && tokenIs(tokens, 2, "routswitch")) return &routSwitch;
     if (tokens.count != 4) return nullptr;
@@ -49,7 +49,7 @@ int* routingCell(const AddressTokens& tokens)
     return nullptr;
 }
 
-int* configTarget(const AddressTokens& tokens)
+Relaxed<int>* configTarget(const AddressTokens& tokens)
 {
     if (tokenIs(tokens, 1, "amixenable") && tokens.count == 3) {
         if (tokenIs(tokens, 2, "X")) return &automixEnableX;
@@ -98,7 +98,7 @@ void storeLink(int pairStart, int32_t value)
 }
 
 // Stores value into target and counts it in one locked section.
-void storeCounted(int* target, int32_t value)
+void storeCounted(Relaxed<int>* target, int32_t value)
 {
     {
         std::lock_guard<std::mutex> lock(modelMutex);
@@ -155,7 +155,7 @@ SurfaceChange handleStatReply(char* address, ParsedOscMessage& message)
         // Every selection is later used as a strip index.
         if (readOscInt(message, value) && isValidStrip(value)) storeSelection(value);
     } else {
-        int* target = nullptr;
+        Relaxed<int>* target = nullptr;
         if (tokens.count == 2 && tokenIs(tokens, 1, "keysolo")) target = &keySolo;
         if (tokens.count == 2 && tokenIs(tokens, 1, "lock")) target = &consoleLock;
         if (tokens.count == 3 && tokenIs(tokens, 1, "solosw")) {
@@ -171,7 +171,7 @@ SurfaceChange handleConfigReply(char* address, ParsedOscMessage& message)
 {
     AddressTokens tokens;
     splitAddress(address, tokens);
-    int* target = configTarget(tokens);
+    Relaxed<int>* target = configTarget(tokens);
     int pairStart = target ? -1 : linkedPairStart(tokens);
     int32_t value;
     if (target && readOscInt(message, value)) {

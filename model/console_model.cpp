@@ -2,42 +2,9 @@
 
 #include <cstring>
 
-StripRecord strips[STRIP_COUNT];
-HeadampRecord headamps[HEADAMP_COUNT];
-FxSlot fxSlots[FX_SLOT_COUNT + 1];
-int routingBlocks[6][6];
-int routSwitch;
-int userRouting[32];
-int muteGroupOn[6];
-int automixEnableX;
-int automixEnableY;
-int keySolo;
-int consoleLock;
-int selectedStrip;
-int selectedBankSlot;
-
-int bankStrips[8];
-int surfacePage;
-
-int bankTable[BANK_COUNT][BANK_SLOTS];
-int bankCount[BANK_COUNT];
-int currentBank;
-int currentDcaGroup = -1;
-int bankScroll;
-int bankSkip[10];
-int surfaceRefreshEnabled;
-
-std::atomic<int> faderTouched[9];
-int encoderPushed[8];
-int selectHeld[8];
-
-int eqEncoderLayer;
-int chosenDcaGroup;
-int chosenMuteGroup;
-
+ConsoleModel consoleModel;
 std::mutex modelMutex;
-int replyCounter;
-std::atomic<int> startupComplete{0};
+LinkState linkState;
 
 void countReply()
 {
@@ -45,13 +12,6 @@ void countReply()
     ++replyCounter;
 }
 
-int bankSlotOf(int strip)
-{
-    for (int slot = 8; slot >= 1; --slot) {
-        if (bankStrips[slot - 1] == strip) return slot;
-    }
-    return 0;
-}
 
 int sendAtPosition(int strip, int bank, int e)
 {
@@ -62,60 +22,143 @@ int sendAtPosition(int strip, int bank, int e)
     return e <= count ? e : 0;
 }
 
+void storeStripName(StripRecord& strip, const char* text, int length)
+{
+    char name[8] = {};
+    for (int i = 0; i < 7 && (length < 0 || i < length) && text[i] != '\0'; ++i) name[i] = text[i];
+    uint64_t bits = 0;
+    std::memcpy(&bits, name, sizeof bits);
+    strip.name.bits = bits;
+}
+
+void copyStripName(const StripRecord& strip, char (&out)[8])
+{
+    uint64_t bits = strip.name.bits;
+    std::memcpy(out, &bits, sizeof out);
+    out[7] = '\0';
+}
+
+namespace {
+void clearEq(EqBand& band)
+{
+    band.type = 0;
+    band.f = 0;
+    band.g = 0;
+    band.q = 0;
+}
+}  // namespace
+
+// Field by field: the OSC receive thread may read the strip meanwhile.
 void resetStrip(int strip)
 {
     if (!isValidStrip(strip)) return;
-    StripRecord& record = strips[strip];
-    std::memset(&record, 0, sizeof record);
-    record.haIndex = -1;
-    record.eqBandCount = eqBandCountFor(strip);
+    StripRecord& r = strips[strip];
+    r.fader = 0;
+    r.pan = 0;
+    r.mute = 0;
+    r.name.bits = 0;
+    r.color = 0;
+    r.colorInverted = 0;
+    r.solo = 0;
+    r.hpOn = 0;
+    r.hpf = 0;
+    r.eqOn = 0;
+    r.eqBandCount = eqBandCountFor(strip);
+    for (EqBand& band : r.eq) clearEq(band);
+    r.gateOn = 0;
+    r.gateMode = 0;
+    r.gateThr = 0;
+    r.gateRange = 0;
+    r.gateAttack = 0;
+    r.gateHold = 0;
+    r.gateRelease = 0;
+    r.gateKeySrc = 0;
+    r.gateFilterOn = 0;
+    r.gateFilterType = 0;
+    r.gateFilterF = 0;
+    r.dynOn = 0;
+    r.dynMode = 0;
+    r.dynDet = 0;
+    r.dynEnv = 0;
+    r.dynThr = 0;
+    r.dynRatio = 0;
+    r.dynKnee = 0;
+    r.dynMGain = 0;
+    r.dynAttack = 0;
+    r.dynHold = 0;
+    r.dynRelease = 0;
+    r.dynMix = 0;
+    r.dynKeySrc = 0;
+    r.dynFilterOn = 0;
+    r.dynFilterType = 0;
+    r.dynFilterF = 0;
+    for (auto& group : r.muteGroups) group = 0;
+    for (auto& group : r.dcaGroups) group = 0;
+    r.invert = 0;
+    r.link = 0;
+    r.haIndex = -1;
+    r.trim = 0;
+    r.source = 0;
+    r.delayOn = 0;
+    r.delayTime = 0;
+    r.insertOn = 0;
+    r.insertPos = 0;
+    r.insertSel = 0;
+    for (SendState& send : r.sends) {
+        send.on = 0;
+        send.level = 0;
+    }
+    r.mono = 0;
+    r.monoLevel = 0;
+    r.stereo = 0;
+    r.automixGroup = 0;
+    r.automixWeight = 0;
+    r.meter = 0.0f;
+}
+static_assert(sizeof(StripRecord) == 888, "a field added to StripRecord needs its start value in resetStrip");
+
+void resetHeadamp(HeadampRecord& headamp)
+{
+    headamp.gain = 0;
+    headamp.phantom = 0;
 }
 
 void resetConsoleModel()
 {
+    ConsoleModel& m = consoleModel;
     for (int s = 0; s < STRIP_COUNT; ++s) resetStrip(s);
-    std::memset(headamps, 0, sizeof headamps);
-    for (FxSlot& slot : fxSlots) {
-        std::memset(&slot, 0, sizeof slot);
+    for (HeadampRecord& headamp : m.headamps) resetHeadamp(headamp);
+    for (FxSlot& slot : m.fxSlots) {
         slot.type = -1;
         slot.paramPage = 1;
         slot.editorPageGroup = 1;
+        for (auto& par : slot.par) par = 0;
     }
-    std::memset(routingBlocks, 0, sizeof routingBlocks);
-    std::memset(userRouting, 0, sizeof userRouting);
-    std::memset(muteGroupOn, 0, sizeof muteGroupOn);
-    routSwitch = 0;
-    automixEnableX = 0;
-    automixEnableY = 0;
-    keySolo = 0;
-    consoleLock = 0;
-    selectedStrip = 0;
-    selectedBankSlot = 0;
+    for (auto& row : m.routingBlocks) {
+        for (auto& block : row) block = 0;
+    }
+    for (auto& input : m.userRouting) input = 0;
+    for (auto& on : m.muteGroupOn) on = 0;
+    m.routSwitch = 0;
+    m.automixEnableX = 0;
+    m.automixEnableY = 0;
+    m.keySolo = 0;
+    m.consoleLock = 0;
+    m.selectedStrip = 0;
+}
+
+void resetLinkState()
+{
+    {
+        std::lock_guard<std::mutex> lock(modelMutex);
+        linkState.replyCounter = 0;
+    }
+    linkState.startupComplete = 0;
 }
 
 void resetModelState()
 {
     resetConsoleModel();
-    for (int& s : bankStrips) s = BLANK_STRIP;
-    surfacePage = PAGE_HOME;
-    for (auto& bank : bankTable) {
-        for (int& slot : bank) slot = BLANK_STRIP;
-    }
-    std::memset(bankCount, 0, sizeof bankCount);
-    currentBank = 0;
-    currentDcaGroup = -1;
-    bankScroll = 0;
-    std::memset(bankSkip, 0, sizeof bankSkip);
-    surfaceRefreshEnabled = 0;
-    for (std::atomic<int>& touched : faderTouched) touched = 0;
-    std::memset(encoderPushed, 0, sizeof encoderPushed);
-    std::memset(selectHeld, 0, sizeof selectHeld);
-    eqEncoderLayer = 0;
-    chosenDcaGroup = 0;
-    chosenMuteGroup = 0;
-    {
-        std::lock_guard<std::mutex> lock(modelMutex);
-        replyCounter = 0;
-    }
-    startupComplete = 0;
+    resetSurfaceDevice();
+    resetLinkState();
 }

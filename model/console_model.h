@@ -1,11 +1,20 @@
-// The bridge's image of the console: plain process-wide records, written in
-// place by the OSC receive thread, the surface receive thread and, during
-// start-up, the entry thread.
+// The bridge's image of the console: one record, consoleModel, owned by this
+// module and reset by resetConsoleModel. The OSC receive thread, the surface
+// receive thread and, during start-up, the entry thread write it in place;
+// every field is a Relaxed scalar (model/relaxed.h), so each load and store
+// is whole and the last store wins, and a strip name is one atomic word.
+// modelMutex guards replyCounter and keeps together what must not interleave:
+// a status or configuration reply with its count, the home-page pan, and the
+// bankStrips entries of start-up and of a bank switch.
+// The names of the fields stay usable on their own (strips, headamps, ...)
+// through the references below.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 
+#include "model/relaxed.h"
 #include "model/strip_families.h"
 #include "model/surface_pages.h"
 
@@ -15,147 +24,146 @@ constexpr int HEADAMP_COUNT = 128;
 constexpr int FX_SLOT_COUNT = 8;
 constexpr int FX_PARAM_COUNT = 64;
 
+// Up to 7 characters and a NUL in one 8-byte word: a reader on another thread
+// sees the old name or the new one, never a mix of both.
+struct StripName {
+    Relaxed<uint64_t> bits;
+};
+
 struct EqBand {
-    int type;
-    double f;
-    double g;
-    double q;
+    Relaxed<int> type;
+    Relaxed<double> f;
+    Relaxed<double> g;
+    Relaxed<double> q;
 };
 
 struct SendState {
-    int on;
-    double level;
+    Relaxed<int> on;
+    Relaxed<double> level;
 };
 
 struct StripRecord {
-    double fader;
-    double pan;
-    int mute;              // 1 = muted (console sends "on")
-    char name[8];          // first 7 characters, always NUL-terminated
-    int color;             // 0..7
-    int colorInverted;
-    int solo;
-    int hpOn;
-    double hpf;
-    int eqOn;
-    int eqBandCount;
+    Relaxed<double> fader;
+    Relaxed<double> pan;
+    Relaxed<int> mute;              // 1 = muted (console sends "on")
+    StripName name;        // storeStripName / copyStripName
+    Relaxed<int> color;             // 0..7
+    Relaxed<int> colorInverted;
+    Relaxed<int> solo;
+    Relaxed<int> hpOn;
+    Relaxed<double> hpf;
+    Relaxed<int> eqOn;
+    Relaxed<int> eqBandCount;
     EqBand eq[7];          // bands 1..6; index 0 unused
-    int gateOn;
-    int gateMode;
-    double gateThr;
-    double gateRange;
-    double gateAttack;
-    double gateHold;
-    double gateRelease;
-    int gateKeySrc;
-    int gateFilterOn;
-    int gateFilterType;
-    double gateFilterF;
-    int dynOn;
-    int dynMode;
-    int dynDet;
-    int dynEnv;
-    double dynThr;
-    int dynRatio;
-    double dynKnee;
-    double dynMGain;
-    double dynAttack;
-    double dynHold;
-    double dynRelease;
-    double dynMix;
-    int dynKeySrc;
-    int dynFilterOn;
-    int dynFilterType;
-    double dynFilterF;
-    int muteGroups[6];     // element k = mute group k+1
-    int dcaGroups[8];      // element k = DCA k+1
-    int invert;
-    int link;
-    int haIndex;           // -1 = no head-amp
-    double trim;
-    int source;
-    int delayOn;
-    double delayTime;
-    int insertOn;
-    int insertPos;
-    int insertSel;
+    Relaxed<int> gateOn;
+    Relaxed<int> gateMode;
+    Relaxed<double> gateThr;
+    Relaxed<double> gateRange;
+    Relaxed<double> gateAttack;
+    Relaxed<double> gateHold;
+    Relaxed<double> gateRelease;
+    Relaxed<int> gateKeySrc;
+    Relaxed<int> gateFilterOn;
+    Relaxed<int> gateFilterType;
+    Relaxed<double> gateFilterF;
+    Relaxed<int> dynOn;
+    Relaxed<int> dynMode;
+    Relaxed<int> dynDet;
+    Relaxed<int> dynEnv;
+    Relaxed<double> dynThr;
+    Relaxed<int> dynRatio;
+    Relaxed<double> dynKnee;
+    Relaxed<double> dynMGain;
+    Relaxed<double> dynAttack;
+    Relaxed<double> dynHold;
+    Relaxed<double> dynRelease;
+    Relaxed<double> dynMix;
+    Relaxed<int> dynKeySrc;
+    Relaxed<int> dynFilterOn;
+    Relaxed<int> dynFilterType;
+    Relaxed<double> dynFilterF;
+    Relaxed<int> muteGroups[6];     // element k = mute group k+1
+    Relaxed<int> dcaGroups[8];      // element k = DCA k+1
+    Relaxed<int> invert;
+    Relaxed<int> link;
+    Relaxed<int> haIndex;           // -1 = no head-amp
+    Relaxed<double> trim;
+    Relaxed<int> source;
+    Relaxed<int> delayOn;
+    Relaxed<double> delayTime;
+    Relaxed<int> insertOn;
+    Relaxed<int> insertPos;
+    Relaxed<int> insertSel;
     SendState sends[17];   // sends 1..16; index 0 unused
-    int mono;
-    double monoLevel;
-    int stereo;
-    int automixGroup;
-    double automixWeight;
-    float meter;
+    Relaxed<int> mono;
+    Relaxed<double> monoLevel;
+    Relaxed<int> stereo;
+    Relaxed<int> automixGroup;
+    Relaxed<double> automixWeight;
+    Relaxed<float> meter;
 };
 
 struct HeadampRecord {
-    double gain;
-    int phantom;
+    Relaxed<double> gain;
+    Relaxed<int> phantom;
 };
 
 struct FxSlot {
-    int type;              // -1 = not yet known
-    int paramPage;
-    int editorPageGroup;
-    double par[FX_PARAM_COUNT + 1];  // parameters 1..64; index 0 unused
+    Relaxed<int> type;              // -1 = not yet known
+    Relaxed<int> paramPage;
+    Relaxed<int> editorPageGroup;
+    Relaxed<double> par[FX_PARAM_COUNT + 1];  // parameters 1..64; index 0 unused
 };
 
-// Console state.
-extern StripRecord strips[STRIP_COUNT];
-extern HeadampRecord headamps[HEADAMP_COUNT];
-extern FxSlot fxSlots[FX_SLOT_COUNT + 1];  // slots 1..8; index 0 unused
-extern int routingBlocks[6][6];
-extern int routSwitch;
-extern int userRouting[32];
-extern int muteGroupOn[6];
-extern int automixEnableX;
-extern int automixEnableY;
-extern int keySolo;
-extern int consoleLock;
-extern int selectedStrip;
-extern int selectedBankSlot;
+struct ConsoleModel {
+    StripRecord strips[STRIP_COUNT];
+    HeadampRecord headamps[HEADAMP_COUNT];
+    FxSlot fxSlots[FX_SLOT_COUNT + 1];  // slots 1..8; index 0 unused
+    Relaxed<int> routingBlocks[6][6];
+    Relaxed<int> routSwitch;
+    Relaxed<int> userRouting[32];
+    Relaxed<int> muteGroupOn[6];
+    Relaxed<int> automixEnableX;
+    Relaxed<int> automixEnableY;
+    Relaxed<int> keySolo;
+    Relaxed<int> consoleLock;
+    Relaxed<int> selectedStrip;
+};
 
-// Surface-side state that replies and refreshes act on.
-extern int bankStrips[8];
-extern int surfacePage;
+extern ConsoleModel consoleModel;
 
-// Banks: 0..7 user banks from the editor's preferences, 8..15 DCA spill banks.
-constexpr int BANK_COUNT = 16;
-constexpr int BANK_SLOTS = 80;
-extern int bankTable[BANK_COUNT][BANK_SLOTS];
-extern int bankCount[BANK_COUNT];
-extern int currentBank;
-extern int currentDcaGroup;   // -1 until the preferences set it
-extern int bankScroll;
-extern int bankSkip[10];
-extern int surfaceRefreshEnabled;
+inline StripRecord (&strips)[STRIP_COUNT] = consoleModel.strips;
+inline HeadampRecord (&headamps)[HEADAMP_COUNT] = consoleModel.headamps;
+inline FxSlot (&fxSlots)[FX_SLOT_COUNT + 1] = consoleModel.fxSlots;
+inline Relaxed<int> (&routingBlocks)[6][6] = consoleModel.routingBlocks;
+inline Relaxed<int>& routSwitch = consoleModel.routSwitch;
+inline Relaxed<int> (&userRouting)[32] = consoleModel.userRouting;
+inline Relaxed<int> (&muteGroupOn)[6] = consoleModel.muteGroupOn;
+inline Relaxed<int>& automixEnableX = consoleModel.automixEnableX;
+inline Relaxed<int>& automixEnableY = consoleModel.automixEnableY;
+inline Relaxed<int>& keySolo = consoleModel.keySolo;
+inline Relaxed<int>& consoleLock = consoleModel.consoleLock;
+inline Relaxed<int>& selectedStrip = consoleModel.selectedStrip;
 
-// Modifiers held on the surface.
-// A hand on a surface fader: positions 0..7 and 8 for the master. Touch
-// belongs to the physical fader, not to the strip it happened to show.
-// Atomic: written by the surface thread, read by every refresh.
-extern std::atomic<int> faderTouched[9];
-extern int encoderPushed[8];
-extern int selectHeld[8];
+// A strip's name, cut to 7 characters (length < 0: up to the NUL). Any thread.
+void storeStripName(StripRecord& strip, const char* text, int length = -1);
+// The strip's name, NUL-terminated. Any thread.
+void copyStripName(const StripRecord& strip, char (&out)[8]);
 
-// EQ page: 0 = encoders edit gain (frequency while pushed), 1 = Q (band type
-// while pushed). Kept across page changes and selections.
-extern int eqEncoderLayer;
-
-// Choices made on the assignment page.
-extern int chosenDcaGroup;
-extern int chosenMuteGroup;
-
-// Link and synchronisation state.
+// Link and synchronisation state of the model floor.
 extern std::mutex modelMutex;
-extern int replyCounter;                 // guarded by modelMutex
-extern std::atomic<int> startupComplete;
+struct LinkState {
+    int replyCounter;                   // guarded by modelMutex
+    // Sequentially consistent, not relaxed: setting it publishes what
+    // start-up wrote before (the effects tables, the editor's points).
+    std::atomic<int> startupComplete;
+};
+extern LinkState linkState;
+inline int& replyCounter = linkState.replyCounter;
+inline std::atomic<int>& startupComplete = linkState.startupComplete;
 
 // Adds one to replyCounter under modelMutex.
 void countReply();
-// Highest surface slot 1..8 that shows the strip, 0 when none does.
-int bankSlotOf(int strip);
-
 // The send (1..16) that position e (1..8) of the send pages shows for the
 // strip, 0 for none: channels, aux inputs and effects returns send to buses
 // 1-16 (bank 1 shows 9-16); buses and mains to matrices 1-6 on both banks.
@@ -169,9 +177,13 @@ inline int sendCountOf(int strip)
 
 // Start values of one strip record (empty name, haIndex -1, band count by family).
 void resetStrip(int strip);
+// Start values of one head-amp: no gain, no phantom power.
+void resetHeadamp(HeadampRecord& headamp);
 // Start values of every console record, as the start-up synchronisation expects.
 void resetConsoleModel();
-// Everything in this module back to process-start values.
+// The link record back to its start: no reply counted, start-up not done.
+void resetLinkState();
+// Console model, surface state and link state back to process-start values.
 void resetModelState();
 
 // Strip families by index (model/strip_families.h).
@@ -230,3 +242,5 @@ inline bool hasAutomix(int s) { return isChannel(s) && stripNumberOf(s) <= AUTOM
 constexpr int BUS_SEND_COUNT = 16;
 inline bool sendsToBuses(int s) { return sendCountOf(s) == BUS_SEND_COUNT; }
 
+
+#include "model/surface_device.h"

@@ -118,7 +118,7 @@ using R = StripRecord;
 struct PreampButtonCase {
     const char* name;
     int strip, note;
-    int StripRecord::*field;
+    Relaxed<int> StripRecord::*field;
     int expected;         // field after one press
     const char* address;  // where the new value shows in the page; nullptr: nothing sent
 };

@@ -143,7 +143,7 @@ TEST_F(FormattersFx, RingsShowWhatTheEncoderEditsAndAreDarkElsewhere)
                           {28, 2, 2, true, 0.5}, {32, 7, 7, true, 0.25}, {33, 2, 2, true, 1.0}, {33, 2, 0, true, 0.2},
                           {8, 3, 0, false, 0.0}};
     for (const Case& c : cases) {
-        std::memset(encoderPushed, 0, sizeof encoderPushed);
+        for (auto& pushed : encoderPushed) pushed = 0;
         if (c.held) encoderPushed[c.held - 1] = 127;
         RingValue ring = encoderRingValue(c.page, c.encoder - 1);
         EXPECT_EQ(ring.lit, c.lit) << "page " << c.page << " encoder " << c.encoder << " held " << c.held;

@@ -85,7 +85,7 @@ TEST(RefreshPageEntry, LightsOnlyThePagesOwnLampAndClicksItsViewWhenEntered)
         SCOPED_TRACE("page " + std::to_string(c.page));
         startOnPage(0);
         lastShownPage = c.page == 0 ? -1 : 0;
-        surfacePage = lastShownPage;
+        surfacePage = lastShownPage.load();
         // The control that enters the page clicks the editor; the refresh
         // after it sends the entry block.
         showSurfaceChange(changeSurfacePage(c.page));

@@ -22,7 +22,12 @@ constexpr int B = BLANK_STRIP;
 constexpr DesktopRect REFERENCE_WINDOW{0, 100, 1188, 851};
 constexpr DesktopRect MONITOR{0, 0, 1920, 1080};
 
-Shown shown() { return std::to_array(bankStrips); }
+Shown shown()
+{
+    Shown s;
+    for (int i = 0; i < 8; ++i) s[i] = bankStrips[i];
+    return s;
+}
 
 class DcaSpill : public SurfaceControlTest {
 protected:

@@ -34,9 +34,10 @@ struct ModelImage {
 ModelImage takeImage()
 {
     ModelImage image;
-    std::memcpy(image.strips, strips, sizeof strips);
-    std::memcpy(image.headamps, headamps, sizeof headamps);
-    std::memcpy(image.fxSlots, fxSlots, sizeof fxSlots);
+    // Byte copies: the records are trivially copyable, and no other thread runs.
+    std::memcpy(static_cast<void*>(image.strips), strips, sizeof strips);
+    std::memcpy(static_cast<void*>(image.headamps), headamps, sizeof headamps);
+    std::memcpy(static_cast<void*>(image.fxSlots), fxSlots, sizeof fxSlots);
     std::memcpy(image.routingBlocks, routingBlocks, sizeof routingBlocks);
     std::memcpy(image.userRouting, userRouting, sizeof userRouting);
     std::memcpy(image.muteGroupOn, muteGroupOn, sizeof muteGroupOn);
@@ -85,7 +86,9 @@ protected:
             strips[s].fader = 0.25 + s / 400.0;
             strips[s].pan = 0.5;
             strips[s].meter = 0.01f * static_cast<float>(s % 7);
-            std::snprintf(strips[s].name, sizeof strips[s].name, "S%d", s % 100);
+            char name[8];
+            std::snprintf(name, sizeof name, "S%d", s % 100);
+            storeStripName(strips[s], name);
             strips[s].color = s % 8;
         }
         for (int h = 0; h < HEADAMP_COUNT; ++h) headamps[h].gain = 0.3;
@@ -132,7 +135,7 @@ TEST_P(InProcessOscFlood, MalformedRepliesChangeNothingWhileValidOnesAmidThemApp
         handleMixerDatagram(copy.empty() ? nullptr : copy.data(), static_cast<int>(copy.size()));
     }
     EXPECT_FLOAT_EQ(static_cast<float>(strips[31].fader), lastValid);
-    strips[31].fader = before.strips[31].fader;
+    strips[31].fader = before.strips[31].fader.load();
     EXPECT_EQ(firstDifference(before, takeImage()), "");
     EXPECT_TRUE(consoleHeardNothing(50));
 }
