@@ -12,14 +12,6 @@
 #include "mixer/osc_codec.h"
 #include "model/strip_families.h"
 
-SurfaceChange handleChannelReply(char* address, ParsedOscMessage& message);
-SurfaceChange handleAuxInReply(char* address, ParsedOscMessage& message);
-SurfaceChange handleFxReturnReply(char* address, ParsedOscMessage& message);
-SurfaceChange handleBusReply(char* address, ParsedOscMessage& message);
-SurfaceChange handleMatrixReply(char* address, ParsedOscMessage& message);
-SurfaceChange handleMainStereoReply(char* address, ParsedOscMessage& message);
-SurfaceChange handleMainMonoReply(char* address, ParsedOscMessage& message);
-SurfaceChange handleDcaReply(char* address, ParsedOscMessage& message);
 SurfaceChange handleStatReply(char* address, ParsedOscMessage& message);
 SurfaceChange handleConfigReply(char* address, ParsedOscMessage& message);
 SurfaceChange handleHeadampIndexReply(char* address, ParsedOscMessage& message);
@@ -33,6 +25,13 @@ SurfaceChange handleMeterBlob3(ParsedOscMessage& message);
 // it; returns the motor faders for a stored fader of a family whose faders
 // drive them, the whole surface otherwise.
 SurfaceChange handleStripFamilyReply(char* address, ParsedOscMessage& message, const StripFamily& family);
+
+// The reply handler of one strip family, as the route table holds it.
+template <StripFamilyId F>
+SurfaceChange handleFamilyReply(char* address, ParsedOscMessage& message)
+{
+    return handleStripFamilyReply(address, message, stripFamilies[F]);
+}
 
 // True when at least one argument byte lies inside the datagram. A string
 // tag with no bytes at all is a missing argument, not an empty string.
