@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 
 #include "model/console_model.h"
@@ -187,9 +188,20 @@ void stripLabel(char* buffer, int capacity, int strip)
 {
     if (!buffer || capacity <= 0) return;
     buffer[0] = '\0';
-    size_t size = static_cast<size_t>(capacity);
     const StripFamily* family = stripFamilyOf(strip);
     if (!family) return;
-    if (family->numbered) std::snprintf(buffer, size, "%s %d", family->label, stripNumberOf(strip));
-    else std::snprintf(buffer, size, "%s", family->label);
+    // Put together by hand: every refresh writes eight of these. Family
+    // numbers have at most two digits.
+    char text[16];
+    int n = 0;
+    for (const char* c = family->label; *c && n < 10; ++c) text[n++] = *c;
+    if (family->numbered) {
+        int number = stripNumberOf(strip);
+        text[n++] = ' ';
+        if (number >= 10) text[n++] = static_cast<char>('0' + number / 10 % 10);
+        text[n++] = static_cast<char>('0' + number % 10);
+    }
+    if (n >= capacity) n = capacity - 1;
+    std::memcpy(buffer, text, static_cast<size_t>(n));
+    buffer[n] = '\0';
 }
