@@ -12,7 +12,8 @@
 // Highest effect type the slot (1..8) accepts: 60 for slots 1-4, 33 for 5-8.
 int fxTypeLimit(int slot);
 
-// Slot 1..8, controller 16..23, raw relative value. The caller refreshes.
+// Slot 1..8, controller 16..23, raw relative value. The surface shows every
+// turn anew.
 void fxEncoder(int slot, int controller, int value);
 // "/fx/%d/type" i; nothing for a slot or type out of range.
 void sendFxType(int slot, int type);

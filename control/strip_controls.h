@@ -55,5 +55,5 @@ SurfaceChange switchBank(int direction);
 // Scroll forward (+1) or back (-1) within the current bank.
 SurfaceChange scrollBank(int direction);
 // After a bank button: select the strip on surface strip 1 (kept when that
-// position is empty) and send the selection without a refresh.
+// position is empty) and send the selection; the caller shows it.
 void selectFirstBankStrip();
