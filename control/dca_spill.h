@@ -5,7 +5,7 @@
 #include "display/surface_change.h"
 
 // Next (+1) or previous (-1) DCA group: queues the editor's DCA button and,
-// 100 ms after it, the group's button (only with an editor), and shows the
-// group's spill bank. Does nothing at either end
-// (groups 1 and 8) or for any other direction.
+// 100 ms after it, the group's button (only with an editor), and lays out
+// the group's spill bank. Does nothing at either end (groups 1 and 8) or for
+// any other direction.
 SurfaceChange stepDcaSpill(int direction);

@@ -40,8 +40,6 @@ void searchEditorIfDue()
 
 bool inRange(int value, int low, int high) { return value >= low && value <= high; }
 
-SurfaceChange showPage(int page) { return changeSurfacePage(page); }
-
 // Faders 1..8: the strip's level, or on the send and mono pages the send
 // or mono level of the strips that have one.
 SurfaceChange moveStripFader(int position, double level)
@@ -147,7 +145,7 @@ SurfaceChange pressPageButton(int note, int)
             page = page == PAGE_SENDS_1_TO_8 ? PAGE_SENDS_9_TO_16 : PAGE_SENDS_1_TO_8;
             break;
         }
-        return showPage(page);
+        return changeSurfacePage(page);
     }
     return NOTHING_CHANGED;
 }
@@ -185,8 +183,8 @@ SurfaceChange releaseSelect(int note, int) { return releaseStripSelect(note - 24
 SurfaceChange pressSelect(int note, int) { return pressStripSelect(note - 24); }
 SurfaceChange pressFxSlot(int note, int) { return handleFxSlotButton(note); }
 // Notes 62-69 choose buses 1-8, notes 54-61 buses 9-16.
-SurfaceChange pressSendFaders(int note, int) { return showPage(sendFaderPageOfBus(note >= 62 ? note - 61 : note - 45)); }
-SurfaceChange pressMonoFaders(int, int) { return showPage(PAGE_MONO_FADERS); }
+SurfaceChange pressSendFaders(int note, int) { return changeSurfacePage(sendFaderPageOfBus(note >= 62 ? note - 61 : note - 45)); }
+SurfaceChange pressMonoFaders(int, int) { return changeSurfacePage(PAGE_MONO_FADERS); }
 SurfaceChange pressMute(int note, int) { return toggleBankStripMute(note - 16); }
 SurfaceChange pressGroup(int note, int) { return pressMuteGroup(note - 73); }
 SurfaceChange pressSolo(int note, int) { return toggleBankStripSolo(note - 8); }

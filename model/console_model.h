@@ -16,6 +16,8 @@
 
 #include "model/relaxed.h"
 #include "model/strip_families.h"
+// The surface record comes along: users of the model read both.
+#include "model/surface_device.h"
 #include "model/surface_pages.h"
 
 constexpr int STRIP_COUNT = LAST_DCA + 1;
@@ -241,6 +243,3 @@ inline bool hasAutomix(int s) { return isChannel(s) && stripNumberOf(s) <= AUTOM
 // Channels, aux inputs and effects returns send to the sixteen buses.
 constexpr int BUS_SEND_COUNT = 16;
 inline bool sendsToBuses(int s) { return sendCountOf(s) == BUS_SEND_COUNT; }
-
-
-#include "model/surface_device.h"
