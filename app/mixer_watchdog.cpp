@@ -83,6 +83,7 @@ void askUnansweredPass(int generation)
 void greetReturningMixer()
 {
     consolePrint("Mixer is back, reading its state again...\n");
+    clearMixerGone();
     redrawWholeSurface();
     sendToMixer("/xremote", "");
     sendMeterSubscriptions();

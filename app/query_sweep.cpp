@@ -205,6 +205,8 @@ void queryLinksAndSwitches()
     for (int n = 1; n <= STRIP_SOLO_COUNT; ++n) ask("/-stat/solosw/%02d", n);
     queryAndWait("/config/routing/routswitch");
     queryAndWait("/-stat/selidx");
+    // A console locked before the bridge started takes no surface action.
+    queryAndWait("/-stat/lock");
 }
 
 void queryStrip(int strip)

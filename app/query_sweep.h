@@ -40,7 +40,7 @@ void queryStrip(int strip);
 // After the strip queries (which reset each strip first): the stereo links,
 // the inserts of buses, matrices and mains, the matrix pans, the playback
 // routing blocks, the mute-group masters, the solo switches, the routing
-// switch and the selected strip. Every value a surface action may write is
+// switch, the selected strip and the console's lock. Every value a surface action may write is
 // then one read from the console.
 void queryLinksAndSwitches();
 

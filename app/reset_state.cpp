@@ -3,10 +3,12 @@
 #include "app/mixer_watchdog.h"
 #include "app/query_sweep.h"
 #include "app/status_report.h"
+#include "app/surface_receive.h"
 #include "control/processing_pages.h"
 #include "control/surface_dispatch.h"
 #include "diag/link_stats.h"
 #include "diag/traffic_log.h"
+#include "display/mixer_gone.h"
 #include "display/refresh.h"
 #include "display/strip_display.h"
 #include "editor/editor_clicks.h"
@@ -29,6 +31,7 @@ void resetAllState()
     resetSurfaceQueue();
     resetRefreshState();
     resetStripDisplayCache();
+    resetMixerGone();
     resetFxDescriptions();
     // Pending editor clicks go before the editor state they would use.
     resetEditorClicks();
@@ -36,6 +39,7 @@ void resetAllState()
     resetEditorPrefsState();
     resetDesktopBackend();
     resetSurfaceInputState();
+    resetSurfaceDatagramsHandled();
     resetReplyDispatch();
     resetProcessingPages();
     resetQuerySweep();

@@ -6,6 +6,7 @@
 
 #include "app/query_sweep.h"
 #include "app/startup.h"
+#include "app/surface_receive.h"
 #include "diag/link_stats.h"
 #include "editor/editor_window.h"
 #include "mixer/mixer_send.h"
@@ -92,7 +93,8 @@ std::string linkStatusText()
             mixerIn.perSecond, mixerOut.perSecond, surfaceIn.perSecond, surfaceOut.perSecond);
     addLine(text, "surface queue: depth %d, high-water %d, dropped %llu\n", queue.depth,
             queue.highWater, static_cast<unsigned long long>(queue.dropped));
-    addLine(text, "surface input: %llu incomplete messages dropped\n",
+    addLine(text, "surface input: %llu datagrams handled, %llu incomplete messages dropped\n",
+            static_cast<unsigned long long>(surfaceDatagramsHandled()),
             static_cast<unsigned long long>(droppedSurfaceMessages()));
     text += "----------------\n";
     return text;

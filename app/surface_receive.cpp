@@ -1,5 +1,7 @@
 #include "app/surface_receive.h"
 
+#include <atomic>
+
 #include "control/strip_controls.h"
 #include "control/surface_dispatch.h"
 #include "diag/traffic_log.h"
@@ -20,12 +22,19 @@ constexpr int RECEIVE_CAPACITY = 1024;
 // the stop request.
 constexpr int EDITOR_FOLLOW_MS = 500;
 
+std::atomic<uint64_t> handledDatagrams{0};
+
 } // namespace
 
 void handleSurfaceDatagram(const uint8_t* bytes, int length)
 {
     showSurfaceChange(dispatchSurfaceMessage(bytes, length));
+    handledDatagrams.fetch_add(1, std::memory_order_relaxed);
 }
+
+uint64_t surfaceDatagramsHandled() { return handledDatagrams.load(std::memory_order_relaxed); }
+
+void resetSurfaceDatagramsHandled() { handledDatagrams = 0; }
 
 int surfaceReceiveLoop()
 {

@@ -5,6 +5,11 @@
 
 // Dispatches one datagram from the surface and shows what it changed, once.
 void handleSurfaceDatagram(const uint8_t* bytes, int length);
+// How many datagrams have been handled so far, for the status block: a
+// datagram counts once everything it caused has been sent to the console
+// and queued for the surface. Any thread.
+uint64_t surfaceDatagramsHandled();
+void resetSurfaceDatagramsHandled();
 
 // Thread entry. Receives from the surface link socket (setSurfaceLink) and
 // handles every datagram whose source address is the surface's; other

@@ -51,6 +51,8 @@ void stepType(int slot, int value)
     // console reported beyond the slot's range on the last.
     if (type < 0) type = 0;
     if (type > limit) type = limit;
+    // At the end of the range the type stays: nothing to write.
+    if (type == fx.type) return;
     fx.type = static_cast<int>(type);
     sendFxType(slot, fx.type);
 }
@@ -115,6 +117,7 @@ void stepParameter(int slot, int position, int value)
     }
     if (!(v >= 0.0)) v = 0.0;   // a NaN from the console
     if (v > bound) v = bound;   // a console value above the description's range
+    if (v == fx.par[p]) return;  // at the end of its range: nothing to write
     fx.par[p] = v;
     sendParameter(slot, p, param, v);
 }

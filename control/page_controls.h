@@ -16,8 +16,7 @@ SurfaceChange handlePageEncoderPush(int page, int note);
 SurfaceChange handleFxSlotButton(int note);
 // Automix enable buttons: which 0 = X (note 89), 1 = Y (note 90).
 SurfaceChange toggleAutomixEnable(int which);
-// Sends strip s's send k+1 level and on flag (k 0..15: buses 1-16 for
-// channels, aux inputs and effects returns, matrices 1-6 for buses and
-// mains), or its mono level and flag when k is 16 (strips with a mono send).
-// Nothing for any other strip or k.
-void sendStripSend(int strip, int k);
+// A fader on a send page: strip's send 1..16 (buses for channels, aux
+// inputs and effects returns, matrices 1-6 for buses and mains) to level,
+// written when it changed. False for a send the strip does not have.
+bool editSendLevel(int strip, int send, double level);

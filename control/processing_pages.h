@@ -1,8 +1,8 @@
 // The pages that edit the selected strip (EQ 1, pre-amp 28, sends on encoders
 // 29 and 30, assignment 31, gate 32, dynamics 33) and the top rows of the
 // send and mono fader pages (8-23, 34). Every handler runs on the surface
-// receive thread and writes the model without modelMutex; each page sender
-// transmits the whole page of the selected strip, one datagram per value.
+// receive thread and writes the model without modelMutex; each control
+// writes the one console field it changes, and nothing when it changes nothing.
 // Encoder handlers take the controller (16..23) and the raw relative value;
 // the surface shows every turn anew. Button handlers return what changed.
 #pragma once
@@ -13,13 +13,11 @@
 
 void eqEncoder(int controller, int value);
 SurfaceChange eqTopButton(int note);
-void sendEqPage(int strip);
 
 void preampEncoder(int controller, int value);
 SurfaceChange preampTopButton(int note);
 // Encoder 8 pushed on the pre-amp page: insert position toggled.
 SurfaceChange preampInsertPosPush();
-void sendPreampPage();
 
 // bank 0: page 29 (buses 1-8), 1: page 30 (buses 9-16).
 void sendsEncoder(int bank, int controller, int value);
@@ -31,18 +29,12 @@ void assignEncoder(int controller, int value);
 SurfaceChange assignTopButton(int note);
 // Encoder 2 pushed on the assignment page: pan centred.
 SurfaceChange assignPanCentrePush();
-void sendAssignPage();
 
 void gateEncoder(int controller, int value);
 SurfaceChange gateTopButton(int note);
-void sendGatePage();
 
 void dynamicsEncoder(int controller, int value);
 SurfaceChange dynamicsTopButton(int note);
-void sendDynamicsPage(int strip);
-
-// "/config/amixenable/X" then "/config/amixenable/Y".
-void sendAutomixEnable();
 
 // eqEncoderLayer back to 0.
 void resetProcessingPages();

@@ -14,70 +14,53 @@ constexpr double PAN_STEP = 0.01;
 constexpr double MONO_LEVEL_STEP = 0.00635;
 constexpr double AUTOMIX_WEIGHT_STEP = 0.02083;
 
-int groupMask(const Relaxed<int>* flags, int count)
+// The console keeps DCA and mute-group membership as one mask per strip
+// ("/grp/dca", "/grp/mute"): toggling one group writes that one field, and
+// the other groups' bits in it come from the model.
+bool toggleGroup(int s, const char* suffix, Relaxed<int>* flags, int count, int group)
 {
     int mask = 0;
     for (int k = 0; k < count; ++k) {
-        if (flags[k] != 0) mask |= 1 << k;
+        bool member = k == group ? flags[k] == 0 : flags[k] != 0;
+        if (member) mask |= 1 << k;
     }
-    return mask;
+    char address[OSC_BUFFER_SIZE];
+    if (formatStripPath(address, sizeof address, s, suffix) < 0) return false;
+    flags[group] = toggledFlag(flags[group]);
+    sendIntTo(address, mask, 0, (1 << count) - 1);
+    return true;
 }
 
+bool automixAddress(int s, const char* field, char (&address)[OSC_BUFFER_SIZE])
+{
+    return formatText(address, sizeof address, "/ch/%02d/automix/%s", stripNumberOf(s), field) > 0;
+}
+
+// False when the button does nothing for the strip or nothing changed.
 bool applyAssignButton(int s, int note)
 {
     if (!hasMonoSend(s) && note != 4) return false;
     StripRecord& r = strips[s];
+    char address[OSC_BUFFER_SIZE];
     switch (note) {
-    case 1:
-        r.stereo = toggledFlag(r.stereo);
-        return true;
-    case 2:
-        r.mono = toggledFlag(r.mono);
-        return true;
+    case 1: return editStripInt(s, "/mix/st", r.stereo, toggledFlag(r.stereo), 0, 1);
+    case 2: return editStripInt(s, "/mix/mono", r.mono, toggledFlag(r.mono), 0, 1);
     case 4:
         // Automix off, X, Y in turn; only input channels 1-8 have automix.
-        if (!hasAutomix(s)) return false;
-        r.automixGroup = r.automixGroup >= 0 && r.automixGroup < 2 ? r.automixGroup + 1 : 0;
-        return true;
-    case 6: {
-        auto& flag = r.dcaGroups[clampInt(chosenDcaGroup, 0, 7)];
-        flag = toggledFlag(flag);
-        return true;
-    }
-    case 7: {
-        auto& flag = r.muteGroups[clampInt(chosenMuteGroup, 0, 5)];
-        flag = toggledFlag(flag);
-        return true;
-    }
-    default:
-        return false;
+        if (!hasAutomix(s) || !automixAddress(s, "group", address)) return false;
+        return editIntAt(address, r.automixGroup, r.automixGroup >= 0 && r.automixGroup < 2 ? r.automixGroup + 1 : 0, 0, 2);
+    case 6: return toggleGroup(s, "/grp/dca", r.dcaGroups, 8, clampInt(chosenDcaGroup, 0, 7));
+    case 7: return toggleGroup(s, "/grp/mute", r.muteGroups, 6, clampInt(chosenMuteGroup, 0, 5));
+    default: return false;
     }
 }
 } // namespace
-
-void sendAssignPage()
-{
-    int s = selectedStrip;
-    if (!hasMonoSend(s)) return;
-    const StripRecord& r = strips[s];
-    if (hasAutomix(s)) {
-        char address[OSC_BUFFER_SIZE];
-        formatText(address, sizeof address, "/ch/%02d/automix/weight", stripNumberOf(s));
-        sendFloatTo(address, r.automixWeight);
-        formatText(address, sizeof address, "/ch/%02d/automix/group", stripNumberOf(s));
-        sendIntTo(address, r.automixGroup, 0, 2);
-    }
-    sendStripFloat(s, "/mix/mlevel", r.monoLevel);
-    sendStripInt(s, "/mix/mono", r.mono, 0, 1);
-    sendStripInt(s, "/mix/st", r.stereo, 0, 1);
-    sendStripInt(s, "/grp/dca", groupMask(r.dcaGroups, 8), 0, 255);
-    sendStripInt(s, "/grp/mute", groupMask(r.muteGroups, 6), 0, 63);
-}
 
 void assignEncoder(int controller, int value)
 {
     int encoder = controller - 15;
     int s = selectedStrip;
+    char address[OSC_BUFFER_SIZE];
     switch (encoder) {
     case 1:
         selectAdjacentStrip(isClockwise(value) ? 1 : -1);
@@ -85,20 +68,17 @@ void assignEncoder(int controller, int value)
     case 2:
         // The mono main has no pan.
         if (!hasPan(s)) return;
-        strips[s].pan = stepUnit(strips[s].pan, value, PAN_STEP);
-        sendStripPan(s);
+        editStripFloat(s, "/mix/pan", strips[s].pan, stepUnit(strips[s].pan, value, PAN_STEP));
         break;
     // The mono level of a matrix, main or DCA and the automix weight beyond
     // channel 8 are not the console's: nothing shown, edited or sent.
     case 3:
         if (!hasMonoSend(s)) return;
-        strips[s].monoLevel = stepUnit(strips[s].monoLevel, value, MONO_LEVEL_STEP);
-        sendAssignPage();
+        editStripFloat(s, "/mix/mlevel", strips[s].monoLevel, stepUnit(strips[s].monoLevel, value, MONO_LEVEL_STEP));
         break;
     case 5:
-        if (!hasAutomix(s)) return;
-        strips[s].automixWeight = stepUnit(strips[s].automixWeight, value, AUTOMIX_WEIGHT_STEP);
-        sendAssignPage();
+        if (!hasAutomix(s) || !automixAddress(s, "weight", address)) return;
+        editFloatAt(address, strips[s].automixWeight, stepUnit(strips[s].automixWeight, value, AUTOMIX_WEIGHT_STEP));
         break;
     case 7:
         chosenDcaGroup = stepByTicks(clampInt(chosenDcaGroup, 0, 7), value, 0, 7);
@@ -115,30 +95,20 @@ SurfaceChange assignTopButton(int note)
 {
     int s = selectedStrip;
     if (!isValidStrip(s) || !applyAssignButton(s, note)) return NOTHING_CHANGED;
-    sendAssignPage();
     return SURFACE_CHANGED;
 }
 
 SurfaceChange assignPanCentrePush()
 {
     int s = selectedStrip;
-    if (!hasPan(s)) return NOTHING_CHANGED;
-    strips[s].pan = 0.5;
-    sendStripPan(s);
+    if (!hasPan(s) || !editStripFloat(s, "/mix/pan", strips[s].pan, 0.5)) return NOTHING_CHANGED;
     return SURFACE_CHANGED;
-}
-
-void sendAutomixEnable()
-{
-    sendIntTo("/config/amixenable/X", automixEnableX, 0, 1);
-    sendIntTo("/config/amixenable/Y", automixEnableY, 0, 1);
 }
 
 SurfaceChange toggleAutomixEnable(int which)
 {
-    if (which == 0) automixEnableX = toggledFlag(automixEnableX);
-    else if (which == 1) automixEnableY = toggledFlag(automixEnableY);
-    else return NOTHING_CHANGED;
-    sendAutomixEnable();
+    if (which != 0 && which != 1) return NOTHING_CHANGED;
+    Relaxed<int>& enable = which == 0 ? automixEnableX : automixEnableY;
+    editIntAt(which == 0 ? "/config/amixenable/X" : "/config/amixenable/Y", enable, toggledFlag(enable), 0, 1);
     return SURFACE_CHANGED;
 }

@@ -1,4 +1,5 @@
-// Dynamics page (page 33) of the selected strip.
+// Dynamics page (page 33) of the selected strip. Every control writes the
+// one field it changes.
 #include "control/processing_pages.h"
 
 #include "control/processing_pages_steps.h"
@@ -11,27 +12,34 @@ constexpr double KNEE_STEP = 0.2;
 constexpr double KNEE_TOLERANCE = 1e-9;
 
 // keySource: the strip has one (not the matrices and mains).
-void stepDynamicsEncoder(StripRecord& r, int encoder, int value, bool keySource)
+void editDynamicsEncoder(int s, int encoder, int value, bool keySource)
 {
+    StripRecord& r = strips[s];
     bool pushed = encoderPushed[encoder - 1] != 0;
+    auto unit = [&](const char* suffix, Relaxed<double>& field, double step) {
+        editStripFloat(s, suffix, field, stepUnit(field, value, step));
+    };
     switch (encoder) {
     case 2:
-        if (pushed) r.dynRatio = stepByOne(r.dynRatio, value, 0, HIGHEST_RATIO);
-        else r.dynThr = stepUnit(r.dynThr, value, 0.008333);
+        if (pushed) editStripInt(s, "/dyn/ratio", r.dynRatio, stepByOne(r.dynRatio, value, 0, HIGHEST_RATIO), 0, HIGHEST_RATIO);
+        else unit("/dyn/thr", r.dynThr, 0.008333);
         break;
     case 3:
-        if (pushed) r.dynMGain = stepUnit(r.dynMGain, value, 0.02083);
-        else r.dynMix = stepUnit(r.dynMix, value, 0.05);
+        if (pushed) unit("/dyn/mgain", r.dynMGain, 0.02083);
+        else unit("/dyn/mix", r.dynMix, 0.05);
         break;
-    case 4: r.dynAttack = stepUnit(r.dynAttack, value, 0.008333); break;
-    case 5: r.dynHold = stepUnit(r.dynHold, value, 0.01); break;
-    case 6: r.dynRelease = stepUnit(r.dynRelease, value, 0.01); break;
+    case 4: unit("/dyn/attack", r.dynAttack, 0.008333); break;
+    case 5: unit("/dyn/hold", r.dynHold, 0.01); break;
+    case 6: unit("/dyn/release", r.dynRelease, 0.01); break;
     case 7:
-        if (pushed && keySource) r.dynKeySrc = stepByTicks(r.dynKeySrc, value, 0, HIGHEST_KEY_SOURCE);
-        else if (pushed) break;
-        else r.dynFilterType = stepByOne(r.dynFilterType, value, 0, HIGHEST_FILTER_TYPE);
+        if (pushed && keySource)
+            editStripInt(s, "/dyn/keysrc", r.dynKeySrc, stepByTicks(r.dynKeySrc, value, 0, HIGHEST_KEY_SOURCE), 0,
+                         HIGHEST_KEY_SOURCE);
+        else if (!pushed)
+            editStripInt(s, "/dyn/filter/type", r.dynFilterType, stepByOne(r.dynFilterType, value, 0, HIGHEST_FILTER_TYPE),
+                         0, HIGHEST_FILTER_TYPE);
         break;
-    case 8: r.dynFilterF = stepUnit(r.dynFilterF, value, 0.005); break;
+    case 8: unit("/dyn/filter/f", r.dynFilterF, 0.005); break;
     default: break;
     }
 }
@@ -49,63 +57,38 @@ double nextKnee(double knee)
     return clampUnit(knee);
 }
 
-bool applyDynamicsButton(StripRecord& r, int note)
+bool toggle(int s, const char* suffix, Relaxed<int>& flag) { return editStripInt(s, suffix, flag, toggledFlag(flag), 0, 1); }
+
+// False when the button does nothing here or nothing changed.
+bool applyDynamicsButton(int s, int note)
 {
+    StripRecord& r = strips[s];
     switch (note) {
-    case 1: r.dynOn = toggledFlag(r.dynOn); return true;
-    case 2: r.dynMode = toggledFlag(r.dynMode); return true;
-    case 3: r.dynKnee = nextKnee(r.dynKnee); return true;
-    case 4: r.dynDet = toggledFlag(r.dynDet); return true;
-    case 5: r.dynEnv = toggledFlag(r.dynEnv); return true;
-    case 6: r.dynFilterOn = toggledFlag(r.dynFilterOn); return true;
-    case 7: keySolo = toggledFlag(keySolo); return true;
+    case 1: return toggle(s, "/dyn/on", r.dynOn);
+    case 2: return toggle(s, "/dyn/mode", r.dynMode);
+    case 3: return editStripFloat(s, "/dyn/knee", r.dynKnee, nextKnee(r.dynKnee));
+    case 4: return toggle(s, "/dyn/det", r.dynDet);
+    case 5: return toggle(s, "/dyn/env", r.dynEnv);
+    case 6: return toggle(s, "/dyn/filter/on", r.dynFilterOn);
+    // The console's one key solo switch, whichever strip the page shows.
+    case 7: return editIntAt("/-stat/keysolo", keySolo, toggledFlag(keySolo), 0, 1);
     default: return false;
     }
 }
 } // namespace
 
-void sendDynamicsPage(int s)
-{
-    if (!hasDynamics(s)) return;
-    const StripRecord& r = strips[s];
-    sendStripInt(s, "/dyn/on", r.dynOn, 0, 1);
-    sendStripInt(s, "/dyn/mode", r.dynMode, 0, 1);
-    sendStripFloat(s, "/dyn/knee", r.dynKnee);
-    sendStripInt(s, "/dyn/det", r.dynDet, 0, 1);
-    sendStripInt(s, "/dyn/env", r.dynEnv, 0, 1);
-    sendStripInt(s, "/dyn/ratio", r.dynRatio, 0, HIGHEST_RATIO);
-    sendStripFloat(s, "/dyn/thr", r.dynThr);
-    sendStripFloat(s, "/dyn/mix", r.dynMix);
-    sendStripFloat(s, "/dyn/mgain", r.dynMGain);
-    sendStripFloat(s, "/dyn/attack", r.dynAttack);
-    sendStripFloat(s, "/dyn/hold", r.dynHold);
-    sendStripFloat(s, "/dyn/release", r.dynRelease);
-    sendStripInt(s, "/dyn/filter/on", r.dynFilterOn, 0, 1);
-    sendStripFloat(s, "/dyn/filter/f", r.dynFilterF);
-    sendStripInt(s, "/dyn/filter/type", r.dynFilterType, 0, HIGHEST_FILTER_TYPE);
-    // Matrices and mains have no key source; the key solo is the console's
-    // one switch, whichever strip the page shows.
-    if (hasDynamicsKeySource(s)) sendStripInt(s, "/dyn/keysrc", r.dynKeySrc, 0, HIGHEST_KEY_SOURCE);
-    sendIntTo("/-stat/keysolo", keySolo, 0, 1);
-}
-
 void dynamicsEncoder(int controller, int value)
 {
     int encoder = controller - 15;
-    if (encoder == 1) {
-        selectAdjacentStrip(isClockwise(value) ? 1 : -1);
-        sendDynamicsPage(selectedStrip);
-    } else if (encoder >= 2 && encoder <= 8 && hasDynamics(selectedStrip)) {
-        // A strip without dynamics shows none: its encoders edit and send nothing.
-        stepDynamicsEncoder(strips[selectedStrip], encoder, value, hasDynamicsKeySource(selectedStrip));
-        sendDynamicsPage(selectedStrip);
-    }
+    if (encoder == 1) selectAdjacentStrip(isClockwise(value) ? 1 : -1);
+    // A strip without dynamics shows none: its encoders edit and write nothing.
+    else if (encoder >= 2 && encoder <= 8 && hasDynamics(selectedStrip))
+        editDynamicsEncoder(selectedStrip, encoder, value, hasDynamicsKeySource(selectedStrip));
 }
 
 SurfaceChange dynamicsTopButton(int note)
 {
     int s = selectedStrip;
-    if (!hasDynamics(s) || !applyDynamicsButton(strips[s], note)) return NOTHING_CHANGED;
-    sendDynamicsPage(s);
+    if (!hasDynamics(s) || !applyDynamicsButton(s, note)) return NOTHING_CHANGED;
     return SURFACE_CHANGED;
 }

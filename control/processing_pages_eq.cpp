@@ -13,45 +13,27 @@ constexpr double EQ_FREQ_STEP = 0.005;
 constexpr double EQ_Q_STEP = 0.0141;
 constexpr double EQ_LOW_CUT_STEP = 0.01;
 
-void editBand(int strip, EqBand& band, int encoder, int value)
+// The band's field on this encoder: Q or type on the second layer,
+// frequency (pushed) or gain on the first. One write, only when it moved.
+void editBand(int strip, int b, int encoder, int value)
 {
+    EqBand& band = strips[strip].eq[b];
     bool pushed = encoderPushed[encoder - 1] != 0;
-    if (eqEncoderLayer == 1) {
-        if (pushed) band.type = stepByOne(band.type, value, 0, highestEqBandType(strip));
-        else band.q = stepUnit(band.q, value, EQ_Q_STEP);
-    } else {
-        if (pushed) band.f = stepBand(band.f, value, EQ_FREQ_STEP);
-        else band.g = stepBand(band.g, value, EQ_GAIN_STEP);
-    }
-}
-
-void sendBand(int strip, int b)
-{
-    const EqBand& band = strips[strip].eq[b];
     char suffix[32];
-    formatText(suffix, sizeof suffix, "/eq/%d/f", b);
-    sendStripFloat(strip, suffix, band.f);
-    formatText(suffix, sizeof suffix, "/eq/%d/g", b);
-    sendStripFloat(strip, suffix, band.g);
-    formatText(suffix, sizeof suffix, "/eq/%d/q", b);
-    sendStripFloat(strip, suffix, band.q);
-    formatText(suffix, sizeof suffix, "/eq/%d/type", b);
-    sendStripInt(strip, suffix, band.type, 0, highestEqBandType(strip));
+    if (eqEncoderLayer == 1 && pushed) {
+        formatText(suffix, sizeof suffix, "/eq/%d/type", b);
+        int highest = highestEqBandType(strip);
+        editStripInt(strip, suffix, band.type, stepByOne(band.type, value, 0, highest), 0, highest);
+        return;
+    }
+    Relaxed<double>& field = eqEncoderLayer == 1 ? band.q : pushed ? band.f : band.g;
+    double next = eqEncoderLayer == 1 ? stepUnit(band.q, value, EQ_Q_STEP)
+                  : pushed           ? stepBand(band.f, value, EQ_FREQ_STEP)
+                                     : stepBand(band.g, value, EQ_GAIN_STEP);
+    formatText(suffix, sizeof suffix, "/eq/%d/%s", b, eqEncoderLayer == 1 ? "q" : pushed ? "f" : "g");
+    editStripFloat(strip, suffix, field, next);
 }
 } // namespace
-
-void sendEqPage(int strip)
-{
-    if (!isAudioStrip(strip)) return;
-    const StripRecord& r = strips[strip];
-    sendStripInt(strip, "/eq/on", r.eqOn, 0, 1);
-    int bands = eqBandCountFor(strip);
-    for (int b = 1; b <= bands; ++b) sendBand(strip, b);
-    if (hasLowCutAndDelay(strip)) {
-        sendStripInt(strip, "/preamp/hpon", r.hpOn, 0, 1);
-        sendStripFloat(strip, "/preamp/hpf", r.hpf);
-    }
-}
 
 void eqEncoder(int controller, int value)
 {
@@ -68,10 +50,9 @@ void eqEncoder(int controller, int value)
     if (encoder < 3 || encoder > 8 || !isValidStrip(s)) return;
     StripRecord& r = strips[s];
     int band = eqBandOnEncoder(s, encoder);
-    if (encoder == 3 && hasLowCutAndDelay(s)) r.hpf = stepUnit(r.hpf, value, EQ_LOW_CUT_STEP);
-    else if (band > 0) editBand(s, r.eq[band], encoder, value);
-    else return;  // shows nothing there, so edits and sends nothing
-    sendEqPage(s);
+    // An encoder that shows nothing there edits and writes nothing.
+    if (encoder == 3 && hasLowCutAndDelay(s)) editStripFloat(s, "/preamp/hpf", r.hpf, stepUnit(r.hpf, value, EQ_LOW_CUT_STEP));
+    else if (band > 0) editBand(s, band, encoder, value);
 }
 
 SurfaceChange eqTopButton(int note)
@@ -80,13 +61,9 @@ SurfaceChange eqTopButton(int note)
     if (!isAudioStrip(s)) return NOTHING_CHANGED;
     StripRecord& r = strips[s];
     if (note == 1) {
-        r.eqOn = toggledFlag(r.eqOn);
-        sendEqPage(s);
-        queueLamp(1, r.eqOn == 1 ? 127 : 0);
+        if (editStripInt(s, "/eq/on", r.eqOn, toggledFlag(r.eqOn), 0, 1)) queueLamp(1, r.eqOn == 1 ? 127 : 0);
     } else if (note == 2 && hasLowCutAndDelay(s)) {
-        r.hpOn = toggledFlag(r.hpOn);
-        sendEqPage(s);
-        queueLamp(2, r.hpOn == 1 ? 127 : 0);
+        if (editStripInt(s, "/preamp/hpon", r.hpOn, toggledFlag(r.hpOn), 0, 1)) queueLamp(2, r.hpOn == 1 ? 127 : 0);
     }
     return NOTHING_CHANGED;
 }

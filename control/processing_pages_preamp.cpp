@@ -1,4 +1,5 @@
-// Pre-amp and routing page (page 28) of the selected strip.
+// Pre-amp and routing page (page 28) of the selected strip. Every control
+// writes the one field it changes.
 #include "control/processing_pages.h"
 
 #include "control/processing_pages_steps.h"
@@ -13,153 +14,105 @@ constexpr double GAIN_STEP = 0.006944;
 constexpr double LOW_CUT_STEP = 0.01;
 constexpr double DELAY_STEP = 0.003602;
 
-void sendHeadamp(int h)
+bool editHeadampGain(int h, double next)
 {
     char address[OSC_BUFFER_SIZE];
     formatText(address, sizeof address, "/headamp/%03d/gain", h);
-    sendFloatTo(address, headamps[h].gain);
-    formatText(address, sizeof address, "/headamp/%03d/phantom", h);
-    sendIntTo(address, headamps[h].phantom, 0, 1);
+    return editFloatAt(address, headamps[h].gain, next);
 }
 
-void sendInsert(int strip)
+bool toggleHeadampPhantom(int h)
 {
-    const StripRecord& r = strips[strip];
-    sendStripInt(strip, "/insert/on", r.insertOn, 0, 1);
-    sendStripInt(strip, "/insert/pos", r.insertPos, 0, 1);
-    sendStripInt(strip, "/insert/sel", r.insertSel, 0, HIGHEST_INSERT_SLOT);
+    char address[OSC_BUFFER_SIZE];
+    formatText(address, sizeof address, "/headamp/%03d/phantom", h);
+    return editIntAt(address, headamps[h].phantom, toggledFlag(headamps[h].phantom), 0, 1);
 }
 
-// "/config/chlink/5-6": the odd-even pair holding the strip, numbered within
-// its family. Nothing for a strip the console does not link.
-void sendLink(int strip)
+// The console links odd-even pairs with one switch, "/config/chlink/5-6",
+// numbered within the family: one write, and the model's flag of both
+// strips of the pair follows it.
+bool toggleLink(int strip)
 {
     const StripFamily* family = stripFamilyOf(strip);
-    if (!family || !family->linkWord) return;
+    if (!family || !family->linkWord) return false;
     int pairStart = ((strip - family->firstStrip) & ~1) + 1;
     char address[OSC_BUFFER_SIZE];
     formatText(address, sizeof address, "/config/%s/%d-%d", family->linkWord, pairStart, pairStart + 1);
-    sendIntTo(address, strips[strip].link, 0, 1);
+    if (!editIntAt(address, strips[strip].link, toggledFlag(strips[strip].link), 0, 1)) return false;
+    strips[strip ^ 1].link = strips[strip].link.load();  // the partner: s + 1 for even s, s - 1 for odd
+    return true;
 }
 
-void sendChannelPreamp(int s)
+bool toggleStripFlag(int s, const char* suffix, Relaxed<int>& flag)
 {
-    const StripRecord& r = strips[s];
-    int h = preampHeadamp(s);
-    if (h >= 0) sendHeadamp(h);
-    sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
-    sendStripInt(s, "/delay/on", r.delayOn, 0, 1);
-    sendStripFloat(s, "/delay/time", r.delayTime);
-    sendStripInt(s, "/preamp/hpon", r.hpOn, 0, 1);
-    sendStripFloat(s, "/preamp/trim", r.trim);
-    sendStripFloat(s, "/preamp/hpf", r.hpf);
-    sendStripInt(s, "/preamp/invert", r.invert, 0, 1);
-    sendInsert(s);
-    sendLink(s);
+    return editStripInt(s, suffix, flag, toggledFlag(flag), 0, 1);
 }
 
-void sendAuxPreamp(int s)
-{
-    const StripRecord& r = strips[s];
-    int h = preampHeadamp(s);
-    // Its phantom too: button 2 switches it for an aux input as for a channel.
-    if (h >= 0) sendHeadamp(h);
-    sendStripInt(s, "/config/source", r.source, 0, HIGHEST_SOURCE);
-    sendStripFloat(s, "/preamp/trim", r.trim);
-    sendStripInt(s, "/preamp/invert", r.invert, 0, 1);
-    sendLink(s);
-}
-
-// Applies a top-row press; false when the button or the strip does not take it.
+// Applies a top-row press; false when the button or the strip does not
+// take it, or nothing changed.
 bool applyPreampButton(int s, int note)
 {
     StripRecord& r = strips[s];
     switch (note) {
     case 2: {
         int h = preampHeadamp(s);
-        if (h < 0) return false;
-        headamps[h].phantom = toggledFlag(headamps[h].phantom);
-        return true;
+        return h >= 0 && toggleHeadampPhantom(h);
     }
-    case 3:
-        if (!canHaveHeadamp(s)) return false;
-        r.invert = toggledFlag(r.invert);
-        return true;
-    case 4:
-        if (!hasLink(s)) return false;
-        r.link = toggledFlag(r.link);
-        strips[s ^ 1].link = r.link.load();  // the partner: s + 1 for even s, s - 1 for odd
-        return true;
-    case 5:
-    case 6:
-        if (!hasLowCutAndDelay(s)) return false;
-        if (note == 5) r.hpOn = toggledFlag(r.hpOn);
-        else r.delayOn = toggledFlag(r.delayOn);
-        return true;
-    case 7:
-        if (!hasInsert(s)) return false;
-        r.insertOn = toggledFlag(r.insertOn);
-        return true;
-    default:
-        return false;
+    case 3: return canHaveHeadamp(s) && toggleStripFlag(s, "/preamp/invert", r.invert);
+    case 4: return hasLink(s) && toggleLink(s);
+    case 5: return hasLowCutAndDelay(s) && toggleStripFlag(s, "/preamp/hpon", r.hpOn);
+    case 6: return hasLowCutAndDelay(s) && toggleStripFlag(s, "/delay/on", r.delayOn);
+    case 7: return hasInsert(s) && toggleStripFlag(s, "/insert/on", r.insertOn);
+    default: return false;
     }
+}
+
+// Encoder 2: the source while pushed, else the head amp's gain, or the
+// trim of a strip without a head amp. Only channels and aux inputs show one.
+void editSourceOrGain(int s, int value)
+{
+    StripRecord& r = strips[s];
+    if (encoderPushed[1] != 0) {
+        // Another source may come through another head amp: the console says which.
+        if (editStripInt(s, "/config/source", r.source, stepByOne(r.source, value, 0, HIGHEST_SOURCE), 0, HIGHEST_SOURCE))
+            askHeadampIndex(s);
+        return;
+    }
+    int h = preampHeadamp(s);
+    if (h >= 0) editHeadampGain(h, stepUnit(headamps[h].gain, value, GAIN_STEP));
+    else editStripFloat(s, "/preamp/trim", r.trim, stepUnit(r.trim, value, GAIN_STEP));
 }
 } // namespace
-
-void sendPreampPage()
-{
-    int s = selectedStrip;
-    if (!isAudioStrip(s)) return;
-    if (isChannel(s)) sendChannelPreamp(s);
-    else if (canHaveHeadamp(s)) sendAuxPreamp(s);
-    else {
-        if (hasInsert(s)) sendInsert(s);
-        sendLink(s);
-    }
-}
 
 void preampEncoder(int controller, int value)
 {
     int encoder = controller - 15;
     if (encoder == 1) {
         selectAdjacentStrip(isClockwise(value) ? 1 : -1);
-        sendPreampPage();
         return;
     }
     int s = selectedStrip;
     if (!isValidStrip(s)) return;
-    bool sourceChanged = false;
     StripRecord& r = strips[s];
-    int h = preampHeadamp(s);
-    // Only channels and aux inputs show a source and a gain.
-    if (encoder == 2 && canHaveHeadamp(s) && encoderPushed[1] != 0) {
-        int before = r.source;
-        r.source = stepByOne(r.source, value, 0, HIGHEST_SOURCE);
-        sourceChanged = r.source != before;
-    } else if (encoder == 2 && canHaveHeadamp(s) && h >= 0) headamps[h].gain = stepUnit(headamps[h].gain, value, GAIN_STEP);
-    else if (encoder == 2 && canHaveHeadamp(s)) r.trim = stepUnit(r.trim, value, GAIN_STEP);
-    else if (encoder == 6 && hasLowCutAndDelay(s)) r.hpf = stepUnit(r.hpf, value, LOW_CUT_STEP);
-    else if (encoder == 7 && hasLowCutAndDelay(s)) r.delayTime = stepUnit(r.delayTime, value, DELAY_STEP);
-    else if (encoder == 8 && hasInsert(s)) r.insertSel = stepByOne(r.insertSel, value, 0, HIGHEST_INSERT_SLOT);
-    else return;  // shows nothing there, so edits and sends nothing
-    sendPreampPage();
-    // Another source may come through another head amp: the console says which.
-    if (sourceChanged) askHeadampIndex(s);
+    // Encoders with nothing to show there edit and write nothing.
+    if (encoder == 2 && canHaveHeadamp(s)) editSourceOrGain(s, value);
+    else if (encoder == 6 && hasLowCutAndDelay(s)) editStripFloat(s, "/preamp/hpf", r.hpf, stepUnit(r.hpf, value, LOW_CUT_STEP));
+    else if (encoder == 7 && hasLowCutAndDelay(s))
+        editStripFloat(s, "/delay/time", r.delayTime, stepUnit(r.delayTime, value, DELAY_STEP));
+    else if (encoder == 8 && hasInsert(s))
+        editStripInt(s, "/insert/sel", r.insertSel, stepByOne(r.insertSel, value, 0, HIGHEST_INSERT_SLOT), 0, HIGHEST_INSERT_SLOT);
 }
 
 SurfaceChange preampTopButton(int note)
 {
     int s = selectedStrip;
     if (!isValidStrip(s) || !applyPreampButton(s, note)) return NOTHING_CHANGED;
-    sendPreampPage();
     return SURFACE_CHANGED;
 }
 
 SurfaceChange preampInsertPosPush()
 {
     int s = selectedStrip;
-    if (!hasInsert(s)) return NOTHING_CHANGED;
-    strips[s].insertPos = toggledFlag(strips[s].insertPos);
-    sendPreampPage();
+    if (!hasInsert(s) || !toggleStripFlag(s, "/insert/pos", strips[s].insertPos)) return NOTHING_CHANGED;
     return SURFACE_CHANGED;
 }

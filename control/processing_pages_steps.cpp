@@ -86,3 +86,33 @@ bool sendIntTo(const char* address, int value, int low, int high)
 {
     return sendToMixer(address, "i", static_cast<int>(clampInt(value, low, high)));
 }
+
+bool editFloatAt(const char* address, Relaxed<double>& field, double next)
+{
+    next = clampUnit(next);
+    if (next == field.load()) return false;
+    field = next;
+    sendFloatTo(address, next);
+    return true;
+}
+
+bool editIntAt(const char* address, Relaxed<int>& field, int next, int low, int high)
+{
+    next = clampInt(next, low, high);
+    if (next == field.load()) return false;
+    field = next;
+    sendIntTo(address, next, low, high);
+    return true;
+}
+
+bool editStripFloat(int strip, const char* suffix, Relaxed<double>& field, double next)
+{
+    char address[OSC_BUFFER_SIZE];
+    return stripSuffixAddress(strip, suffix, address) && editFloatAt(address, field, next);
+}
+
+bool editStripInt(int strip, const char* suffix, Relaxed<int>& field, int next, int low, int high)
+{
+    char address[OSC_BUFFER_SIZE];
+    return stripSuffixAddress(strip, suffix, address) && editIntAt(address, field, next, low, high);
+}

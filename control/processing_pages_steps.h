@@ -3,6 +3,8 @@
 // senders go through sendToMixer. Run on the surface receive thread.
 #pragma once
 
+#include "model/relaxed.h"
+
 // Relative encoder values: 0..64 turn clockwise by v ticks, 65..127
 // anticlockwise by v - 64 ticks.
 inline bool isClockwise(int value) { return value < 65; }
@@ -32,3 +34,13 @@ bool sendStripInt(int strip, const char* suffix, int value, int low, int high);
 // A formatted address (no strip prefix) with one clamped argument.
 bool sendFloatTo(const char* address, double value);
 bool sendIntTo(const char* address, int value, int low, int high);
+
+// One edit of one console field: the new value (clamped as above) is stored
+// and written, one message, only when it differs from what the field holds.
+// A field the action leaves alone is never written, and an edit that changes
+// nothing (an encoder at the end of its range) writes nothing. True when the
+// value changed.
+bool editStripFloat(int strip, const char* suffix, Relaxed<double>& field, double next);
+bool editStripInt(int strip, const char* suffix, Relaxed<int>& field, int next, int low, int high);
+bool editFloatAt(const char* address, Relaxed<double>& field, double next);
+bool editIntAt(const char* address, Relaxed<int>& field, int next, int low, int high);

@@ -15,8 +15,6 @@ namespace {
 
 constexpr int FIRST_SPILL_BANK = 8;
 constexpr int SCROLL_STEPS = 10;
-constexpr uint8_t NOTE_BANK_DOWN = 96;
-constexpr uint8_t NOTE_BANK_UP = 97;
 constexpr uint8_t NOTE_MUTE_GROUP_1 = 74;
 
 // The strip shown at surface position 0..7, or -1 for an empty or
@@ -147,41 +145,16 @@ void buildSpillBank(int bank, int scroll)
     for (int i = 1; i < 8; ++i) storeBankStrip(i, entryOrBlank(bank, scroll * 7 + i));
 }
 
-// A user bank that would show at least one strip.
-bool hasStrips(int bank)
-{
-    for (int i = 0; i < usedEntries(bank); ++i) {
-        if (entryOrBlank(bank, i) != BLANK_STRIP) return true;
-    }
-    return false;
-}
-
-// The nearest user bank with strips above (step +1) or below (step -1)
-// bank: an empty bank would only show a blank surface. Past the last user
-// bank up comes the DCA spill bank (FIRST_SPILL_BANK); below the first, -1.
-int nextBankWithStrips(int bank, int step)
-{
-    for (int b = bank + step; b >= 0 && b < FIRST_SPILL_BANK; b += step) {
-        if (hasStrips(b)) return b;
-    }
-    return step > 0 ? FIRST_SPILL_BANK : -1;
-}
-
-// Up: true when the result is a DCA spill bank.
-bool stepBankUp()
+void stepBankUp()
 {
     if (currentBank < FIRST_SPILL_BANK) {
         currentBank = nextBankWithStrips(currentBank, 1);
-        queueLamp(NOTE_BANK_UP, 127);
-        queueLamp(NOTE_BANK_DOWN, nextBankWithStrips(currentBank, -1) >= 0 ? 127 : 0);
         if (currentBank < FIRST_SPILL_BANK) buildBankStrips(currentBank, 0);
-        else queueLamp(NOTE_BANK_UP, 0);
         clickEditorBank(currentBank);
-        if (currentBank < FIRST_SPILL_BANK) return false;
+        if (currentBank < FIRST_SPILL_BANK) return;
     }
     currentBank = FIRST_SPILL_BANK + validDcaGroup();
     buildBankStrips(currentBank, 0);
-    return true;
 }
 
 void stepBankDown()
@@ -194,10 +167,7 @@ void stepBankDown()
         return;
     }
     currentBank = below;
-    queueLamp(NOTE_BANK_DOWN, 127);
-    queueLamp(NOTE_BANK_UP, 127);
     buildBankStrips(currentBank, 0);
-    if (nextBankWithStrips(currentBank, -1) < 0) queueLamp(NOTE_BANK_DOWN, 0);
     clickEditorBank(currentBank);
 }
 
@@ -444,22 +414,11 @@ SurfaceChange switchBank(int direction)
     int refreshWas = surfaceRefreshEnabled;
     surfaceRefreshEnabled = 0;
     bankScroll = 0;
-    bool spill = false;
-    if (direction > 0) spill = stepBankUp();
+    if (direction > 0) stepBankUp();
     else stepBankDown();
-
-    int fallbackSlot = 0;
-    int first = entryOrBlank(currentBank, spill ? 1 : 0);
-    if (spill) {
-        fallbackSlot = 1;
-        if (bankCount[currentBank] > 0 && first != BLANK_STRIP) selectedStrip = first;
-    } else if (first != BLANK_STRIP) {
-        selectedStrip = first;
-    }
     surfaceRefreshEnabled = refreshWas;
-    int slot = bankSlotOf(selectedStrip);
-    selectedBankSlot = slot ? slot : fallbackSlot;
-    sendChannelSelect(selectedStrip);
+    // The selection is the console's: a bank step only moves its lamp to
+    // where the selected strip is shown now, if anywhere.
     return SURFACE_CHANGED;
 }
 
@@ -483,15 +442,4 @@ SurfaceChange scrollBank(int direction)
         return NOTHING_CHANGED;
     }
     return buildBankStrips(bank, bankScroll);
-}
-
-void selectFirstBankStrip()
-{
-    int s = stripAt(0);
-    if (s >= 0) {
-        selectedStrip = s;
-        int slot = bankSlotOf(s);
-        selectedBankSlot = slot ? slot : 1;
-    }
-    sendChannelSelect(selectedStrip);
 }

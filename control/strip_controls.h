@@ -50,10 +50,8 @@ SurfaceChange selectAdjacentStrip(int direction);
 // Lays out bankStrips for bank 0..15 at scroll step 0..9, moves the
 // selection lamp to where the selected strip is shown (0: not shown).
 SurfaceChange buildBankStrips(int bank, int scroll);
-// Bank up (+1) or down (-1), with lamps, editor click and selection.
+// Bank up (+1) or down (-1), with the editor click. Bank, scroll and DCA
+// steps leave the console's selection alone; only its lamp follows.
 SurfaceChange switchBank(int direction);
 // Scroll forward (+1) or back (-1) within the current bank.
 SurfaceChange scrollBank(int direction);
-// After a bank button: select the strip on surface strip 1 (kept when that
-// position is empty) and send the selection; the caller shows it.
-void selectFirstBankStrip();

@@ -7,6 +7,7 @@
 #include "control/dca_spill.h"
 #include "control/page_change.h"
 #include "control/page_controls.h"
+#include "control/processing_pages_steps.h"
 #include "control/strip_controls.h"
 #include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
@@ -40,25 +41,35 @@ void searchEditorIfDue()
 
 bool inRange(int value, int low, int high) { return value >= low && value <= high; }
 
-// Faders 1..8: the strip's level, or on the send and mono pages the send
-// or mono level of the strips that have one.
+// False once the strip or page under a held fader is no longer the one the
+// hand took hold of (the console changed the bank's content, a page or bank
+// button under the hand): from then on until the release it writes nothing.
+bool faderStillOnItsStrip(int position, int strip, int page)
+{
+    if (faderTouched[position] == 0) return true;  // a move without a touch note
+    if (faderHeldStrip[position] == strip && faderHeldPage[position] == page) return true;
+    faderHeldStrip[position] = -1;
+    return false;
+}
+
+// Faders 1..8 write only what they show: the strip's level, on the send and
+// mono pages the send or mono level of the strips that have one. A fader
+// the page does not drive (dark) writes nothing.
 SurfaceChange moveStripFader(int position, double level)
 {
     int s = bankStrips[position];
-    if (!isValidStrip(s)) return NOTHING_CHANGED;
     int page = surfacePage;
-    if (isSendFaderPage(page) && sendsToBuses(s)) {
-        strips[s].sends[busOfSendFaderPage(page)].level = level;
-        sendStripSend(s, busOfSendFaderPage(page) - 1);
+    if (!isValidStrip(s) || !faderStillOnItsStrip(position, s, page)) return NOTHING_CHANGED;
+    if (isSendFaderPage(page)) {
+        if (sendsToBuses(s)) editSendLevel(s, busOfSendFaderPage(page), level);
         return NOTHING_CHANGED;
     }
-    if (page == PAGE_MONO_FADERS && hasMonoSend(s)) {
-        strips[s].monoLevel = level;
-        sendStripSend(s, 16);
+    if (page == PAGE_MONO_FADERS) {
+        if (hasMonoSend(s)) editStripFloat(s, "/mix/mlevel", strips[s].monoLevel, level);
         return NOTHING_CHANGED;
     }
     bool fadersShowLevels = page == PAGE_HOME || inRange(page, PAGE_FX_1, PAGE_FX_4) ||
-                            inRange(page, PAGE_SEND_FADERS_BUS_1, PAGE_LAST);
+                            inRange(page, PAGE_FX_5, PAGE_DYNAMICS);
     if (!fadersShowLevels) return NOTHING_CHANGED;
     strips[s].fader = level;
     sendStripFader(s);
@@ -173,6 +184,10 @@ SurfaceChange touchFader(int note, int velocity)
     if (velocity != PRESS && velocity != 0) return NOTHING_CHANGED;
     int position = note - 104;
     faderTouched[position] = velocity == PRESS ? 1 : 0;
+    if (position < 8) {
+        faderHeldStrip[position] = velocity == PRESS ? bankStrips[position].load() : -1;
+        faderHeldPage[position] = surfacePage.load();
+    }
     if (velocity == PRESS) return NOTHING_CHANGED;
     // The fader stays where the hand left it: send it the model's position.
     forgetSentFader(position + 1);
@@ -208,9 +223,7 @@ SurfaceChange pressDcaStep(int note, int)
 
 SurfaceChange pressBank(int note, int)
 {
-    SurfaceChange change = switchBank(note == 97 ? 1 : -1);
-    selectFirstBankStrip();
-    return change;
+    return switchBank(note == 97 ? 1 : -1);
 }
 
 SurfaceChange pressPanCentre(int note, int)

@@ -1,6 +1,8 @@
 #include "display/mixer_gone.h"
 
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "display/strip_display.h"
 #include "model/console_model.h"
@@ -10,10 +12,13 @@ namespace {
 
 constexpr int RED = 1;
 constexpr int CHARS = 7;  // per display line
+constexpr int WHERE_SIZE = 64;
 
-} // namespace
+std::mutex goneMutex;
+bool gone = false;             // guarded by goneMutex
+char goneWhere[WHERE_SIZE];    // guarded by goneMutex
 
-void showMixerGone(const char* where)
+void writeGoneDisplays(const char* where)
 {
     // Upper row "Mixer at <address>" (the address over displays 3 to 5),
     // lower row "not answering".
@@ -33,6 +38,18 @@ void showMixerGone(const char* where)
         }
         writeStripDisplay(position, RED, 0, text, bottom[position - 1]);
     }
+}
+
+} // namespace
+
+void showMixerGone(const char* where)
+{
+    {
+        std::lock_guard<std::mutex> lock(goneMutex);
+        gone = true;
+        std::snprintf(goneWhere, sizeof goneWhere, "%s", where ? where : "");
+    }
+    writeGoneDisplays(where);
     // Once per silence: no meters arrive while it lasts.
     bool live = false;
     for (StripRecord& strip : strips) {
@@ -41,4 +58,29 @@ void showMixerGone(const char* where)
     }
     const float zero[8] = {};
     if (live) queueMeterLevels(zero);
+}
+
+void clearMixerGone()
+{
+    std::lock_guard<std::mutex> lock(goneMutex);
+    gone = false;
+}
+
+bool holdMixerGoneDisplays()
+{
+    char where[WHERE_SIZE];
+    {
+        std::lock_guard<std::mutex> lock(goneMutex);
+        if (!gone) return false;
+        std::memcpy(where, goneWhere, sizeof where);
+    }
+    writeGoneDisplays(where);
+    return true;
+}
+
+void resetMixerGone()
+{
+    std::lock_guard<std::mutex> lock(goneMutex);
+    gone = false;
+    goneWhere[0] = '\0';
 }

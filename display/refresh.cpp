@@ -42,8 +42,13 @@ void sendMotorFaders(int page, bool withBlanks)
             if (withBlanks) queueFaderPosition(i + 1, 0);
             continue;
         }
-        if (isSendFaderPage(page) && !sendsToBuses(s)) continue;
-        if (page == PAGE_MONO_FADERS && !hasMonoSend(s)) continue;
+        // A strip without the send or mono level the page puts on the
+        // faders has nothing there: its fader is dark, like a blank one.
+        bool dark = (isSendFaderPage(page) && !sendsToBuses(s)) || (page == PAGE_MONO_FADERS && !hasMonoSend(s));
+        if (dark) {
+            queueFaderPosition(i + 1, 0);
+            continue;
+        }
         double level = isSendFaderPage(page)      ? r->sends[busOfSendFaderPage(page)].level
                        : page == PAGE_MONO_FADERS ? r->monoLevel
                                                   : r->fader;
@@ -145,6 +150,15 @@ int sendStripLamps(int page, uint8_t* muteLampBatch)
     return length;
 }
 
+// Bank up lit while a bank lies above (the DCA spill banks above the user
+// banks), bank down while a user bank with strips lies below.
+void sendBankLamps()
+{
+    int bank = currentBank;
+    queueLamp(97, lit(bank < 8));
+    queueLamp(96, lit(nextBankWithStrips(bank < 8 ? bank : 8, -1) >= 0));
+}
+
 void sendSoloAndRouting()
 {
     bool anySolo = keySolo != 0;
@@ -183,6 +197,7 @@ void refreshOnce()
     queueLampBatch(muteLampBatch, length, MUTE_LAMP_WAIT);
 
     sendSoloAndRouting();
+    sendBankLamps();
     refreshStripDisplays();
 }
 

@@ -2,10 +2,13 @@
 // writeStripDisplay, whose cache drops displays that did not change.
 #include "display/strip_texts.h"
 
+#include "display/mixer_gone.h"
+
 #include <cmath>
 #include <cstdio>
 
 #include "display/formatters.h"
+#include "display/mixer_gone.h"
 #include "display/name_tables.h"
 #include "display/strip_display.h"
 #include "display/strip_texts_pages.h"
@@ -163,6 +166,7 @@ void showStripName(int position, int strip)
 
 void refreshStripDisplays()
 {
+    if (holdMixerGoneDisplays()) return;
     if (consoleLock == 1) {
         showLocked();
         return;

@@ -36,7 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int step = 0; step < 20; ++step) {
         if (step % 4 == 3) scrollBank(1);
         else switchBank(-1);
-        selectFirstBankStrip();
         fuzzsupport::checkSurfaceState();
         fuzzsupport::drainSurfaceQueue();
     }

@@ -12,6 +12,30 @@ int bankSlotOf(int strip)
     return 0;
 }
 
+namespace {
+constexpr int FIRST_SPILL_BANK = 8;
+
+// A user bank that would show at least one strip.
+bool hasStrips(int bank)
+{
+    int used = bankCount[bank];
+    if (used > BANK_SLOTS) used = BANK_SLOTS;
+    for (int i = 0; i < used; ++i) {
+        int s = bankTable[bank][i];
+        if (isValidStrip(s)) return true;
+    }
+    return false;
+}
+} // namespace
+
+int nextBankWithStrips(int bank, int step)
+{
+    for (int b = bank + step; b >= 0 && b < FIRST_SPILL_BANK; b += step) {
+        if (hasStrips(b)) return b;
+    }
+    return step > 0 ? FIRST_SPILL_BANK : -1;
+}
+
 void resetSurfaceDevice()
 {
     SurfaceDeviceState& s = surfaceDevice;
@@ -28,6 +52,8 @@ void resetSurfaceDevice()
     for (auto& skip : s.bankSkip) skip = 0;
     s.surfaceRefreshEnabled = 0;
     for (auto& touched : s.faderTouched) touched = 0;
+    for (auto& strip : s.faderHeldStrip) strip = -1;
+    for (auto& page : s.faderHeldPage) page = -1;
     for (auto& pushed : s.encoderPushed) pushed = 0;
     for (auto& held : s.selectHeld) held = 0;
     s.eqEncoderLayer = 0;

@@ -28,6 +28,11 @@ struct SurfaceDeviceState {
     // A hand on a surface fader: positions 0..7 and 8 for the master. Touch
     // belongs to the physical fader, not to the strip it happened to show.
     Relaxed<int> faderTouched[9];
+    // What a touched fader 1..8 writes: the strip and page it showed when the
+    // hand came down. A fader whose strip or page changed under the hand
+    // writes nothing until it is released and touched again.
+    Relaxed<int> faderHeldStrip[8];
+    Relaxed<int> faderHeldPage[8];
     Relaxed<int> encoderPushed[8];
     Relaxed<int> selectHeld[8];
     // EQ page: 0 = encoders edit gain (frequency while pushed), 1 = Q (band
@@ -53,6 +58,8 @@ inline Relaxed<int>& bankScroll = surfaceDevice.bankScroll;
 inline Relaxed<int> (&bankSkip)[10] = surfaceDevice.bankSkip;
 inline Relaxed<int>& surfaceRefreshEnabled = surfaceDevice.surfaceRefreshEnabled;
 inline Relaxed<int> (&faderTouched)[9] = surfaceDevice.faderTouched;
+inline Relaxed<int> (&faderHeldStrip)[8] = surfaceDevice.faderHeldStrip;
+inline Relaxed<int> (&faderHeldPage)[8] = surfaceDevice.faderHeldPage;
 inline Relaxed<int> (&encoderPushed)[8] = surfaceDevice.encoderPushed;
 inline Relaxed<int> (&selectHeld)[8] = surfaceDevice.selectHeld;
 inline Relaxed<int>& eqEncoderLayer = surfaceDevice.eqEncoderLayer;
@@ -63,5 +70,9 @@ inline Relaxed<int>& lastShownPage = surfaceDevice.lastShownPage;
 // Highest surface slot 1..8 that shows the strip, 0 when none does.
 int bankSlotOf(int strip);
 
+// The nearest user bank with strips above (step +1) or below (step -1)
+// bank: an empty bank would only show a blank surface. Past the last user
+// bank up comes the first DCA spill bank (8); below the first, -1.
+int nextBankWithStrips(int bank, int step);
 // The surface record back to its start: home page, no banks, nothing held.
 void resetSurfaceDevice();

@@ -37,6 +37,8 @@ using Clock = std::chrono::steady_clock;
 
 const int kStartupMs = 30000;
 const int kSettleMs = 3000;
+// How long the bridge may take to handle a surface datagram on a loaded machine.
+const int kSyncMs = 30000;
 
 // ---- The user banks the bridge reads from the preferences file written
 // here: runs of strips, leading and inner blanks, empty banks, DCAs.
@@ -82,7 +84,7 @@ std::string preferencesText()
 
 enum class Kind { Hand, Hold, Release, Mute, Solo, Select, Turn, CentrePan, BankUp, BankDown, ScrollOn, ScrollBack,
                   Home, Page, TopRow, NextStrip, PreviousStrip, PushTurn, DcaStep, SetFader, SetOn, SetName, SetColor, SetPan, SetSolo,
-                  SetValue };
+                  SetValue, Outage };
 
 struct Action {
     Kind kind = Kind::Home;
@@ -148,6 +150,7 @@ std::string commandOf(const Action& action)
         std::snprintf(value, sizeof value, a ? "%.0f" : "%.6f", action.x);
         return "set " + action.text + " " + value;
     }
+    case Kind::Outage: return "silent on";  // then, once the bridge noticed, "silent off"
     case Kind::SetFader: return "set " + mixPath(a) + "/fader " + positionText(action.x);
     case Kind::SetOn: return "set " + mixPath(a) + "/on " + std::to_string(static_cast<int>(action.x));
     case Kind::SetName: return "set " + stripPrefix(a) + "/config/name " + action.text;
@@ -212,8 +215,16 @@ void apply(const Action& action, Model& m, const Banks& banks)
     case Kind::Hand:
         refresh = a == 9;
         if (!m.held[a - 1]) m.unchecked[a - 1] = true;
+        // A held fader whose strip or page changed under the hand writes
+        // nothing until it is released.
+        if (a <= 8 && m.held[a - 1] && m.heldOn[a - 1] != m.shown[a - 1] * 100 + m.page) m.heldOn[a - 1] = -1;
         break;
-    case Kind::Hold: m.held[a - 1] = true; refresh = false; break;
+    case Kind::Hold:
+        // Every touch note, a repeated one too, takes hold of what the fader shows now.
+        if (a <= 8) m.heldOn[a - 1] = m.shown[a - 1] * 100 + m.page;
+        m.held[a - 1] = true;
+        refresh = false;
+        break;
     case Kind::Release:
         if (m.held[a - 1]) m.unchecked[a - 1] = true;
         m.held[a - 1] = false;
@@ -292,13 +303,9 @@ void apply(const Action& action, Model& m, const Banks& banks)
         break;
     default: break;
     }
-    // After a bank button the strip on surface strip 1 is selected; a DCA
-    // (a spill bank's first strip) or an empty strip is left open.
-    if (action.kind == Kind::BankUp || action.kind == Kind::BankDown) m.selected = m.shown[0] < 72 ? m.shown[0] : -1;
-    if (refresh) {
+    // Bank steps leave the selection where the console has it.
+    if (refresh)
         for (bool& unchecked : m.unchecked) unchecked = false;
-        m.selectionStale = action.kind == Kind::BankUp || action.kind == Kind::BankDown;
-    }
 }
 
 // A console-side change of what the pages show: sends, mono, equaliser,
@@ -358,6 +365,8 @@ Action nextAction(std::mt19937& random, const Model& m)
     // VELUMBRA_MODEL_NO_HANDS=1 leaves out hand moves and held faders, to look
     // past a fault of the motor faders.
     static const bool noHands = std::getenv("VELUMBRA_MODEL_NO_HANDS") != nullptr;
+    // Now and then the console goes silent and comes back.
+    if (pick(0, 399) == 0) return act(Kind::Outage);
     int roll = pick(noHands ? 25 : 0, 99);
     const bool stripPage = m.page == 1 || (m.page >= 28 && m.page <= 33);
     // Now and then the console selects a strip, often channel 32, the last
@@ -495,6 +504,15 @@ std::set<std::string> editsOf(ThreeDevices& devices, const Action& action, const
     return surfaceEdits(commandOf(action), m, console, headAmp);
 }
 
+// The console silent (the emulator already told) until the bridge reports
+// it, then back until the bridge has read it again.
+bool outage(ThreeDevices& devices)
+{
+    std::string line;
+    return waitForLine(devices.bridge, "Mixer not responding", kSyncMs, line) && consoleCommand(devices, "silent off") &&
+           waitForLine(devices.bridge, "Mixer state read again.", kSyncMs * 2, line);
+}
+
 // Runs actions from a fresh start; with a generator, first draws steps new
 // ones into actions. Stops at the first action after which the surface does
 // not come to show the console.
@@ -518,7 +536,6 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     // the console's whole state.
     Values console, changed;
     long unknown = 0, unknownBefore = 0;
-    std::set<std::string> allowedBefore, allowedTwoBefore;
     if (!consoleChanges(devices, console, changed, unknown)) {
         outcome.setupError = "no changes from the console emulator";
         return outcome;
@@ -526,9 +543,15 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     double selected = 0.0;
     m.selected = number(console, "/-stat/selidx", selected) ? static_cast<int>(selected) : 0;
     std::string mismatch = eventually(kSettleMs * 2, [&] { return surfaceMismatch(devices, m); });
-    // Start-up itself changes nothing on the console.
+    // Start-up itself writes no setting of the console.
     if (mismatch.empty())
         mismatch = consoleChanges(devices, console, changed, unknown) ? untouchedMismatch(changed, console, {}) : "no dump";
+    if (mismatch.empty() && !countLostSurfaceDatagrams(devices)) mismatch = "no status from the bridge";
+    std::vector<std::string> startWrites;
+    if (mismatch.empty() && !consoleWrites(devices, startWrites)) mismatch = "no write log from the console emulator";
+    // Only the console's own fader layer is put on its first bank, to match the surface.
+    for (const std::string& write : startWrites)
+        if (mismatch.empty() && write.rfind("/-stat/chfaderbank ", 0) != 0) mismatch = "start-up wrote " + write;
     if (mismatch.empty() && unknown != 0) mismatch = "start-up sent addresses the console does not hold";
     if (!mismatch.empty()) {
         outcome.failedAt = 0;
@@ -549,6 +572,12 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
                                                        : (action.kind == Kind::Mute || action.kind == Kind::Solo) && m.shown[a] != kBlank;
         bool sent = onConsole(action) ? consoleCommand(devices, commandOf(action))
                                       : surfaceCommand(devices, commandOf(action));
+        if (sent && action.kind == Kind::Outage && !outage(devices)) {
+            outcome.failedAt = i;
+            outcome.mismatch = "the bridge did not notice the silence, or did not read the console again after it";
+            actions.resize(i + 1);
+            return outcome;
+        }
         if (!sent) {
             outcome.setupError = "an emulator is gone";
             return outcome;
@@ -568,25 +597,30 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         membership = (action.kind == Kind::TopRow && action.a == 6 && m.page == 31) ||
                      (action.kind == Kind::SetValue && action.text.find("/grp/dca") != std::string::npos);
         apply(action, m, rig.banks);
-        mismatch = eventually(settleMs, [&] { return followSpillBanks() ? "no DCA memberships" : surfaceMismatch(devices, m); });
-        // Only what the action (or, landing late on a loaded machine, one of
-        // the two before) edits may change on the console.
+        // Once the bridge has handled the surface's datagrams, everything the
+        // action wrote has reached the console emulator: each write must be
+        // to a field the action edits, even one that leaves the value as it
+        // was. A console action makes the bridge write nothing.
+        mismatch.clear();
+        if (!onConsole(action) && !waitForBridgeToHandleSurface(devices, kSyncMs))
+            mismatch = "the bridge did not handle the surface's datagrams";
+        std::vector<std::string> writes;
+        if (mismatch.empty() && !consoleWrites(devices, writes)) mismatch = "no write log from the console emulator";
+        for (const std::string& write : writes)
+            if (mismatch.empty() && !allowed.count(write.substr(0, write.find(' '))))
+                mismatch = "wrote a setting the action does not edit: " + write;
+        if (mismatch.empty())
+            mismatch = eventually(settleMs, [&] { return followSpillBanks() ? "no DCA memberships" : surfaceMismatch(devices, m); });
+        // Only what the action edits may change on the console.
         unknownBefore = unknown;
         Values moved;
-        if (mismatch.empty()) mismatch = eventually(toggles ? settleMs : 0, [&] {
-            if (!consoleChanges(devices, console, changed, unknown)) return std::string("no dump");
-            moved.insert(changed.begin(), changed.end());
-            bool left = toggles && allowed.size() == 1 && !moved.count(*allowed.begin());
-            return left ? "the press left " + *allowed.begin() + " as it was" : std::string();
-        });
-        std::set<std::string> allowedNow = allowedBefore;
-        allowedNow.insert(allowedTwoBefore.begin(), allowedTwoBefore.end());
-        allowedNow.insert(allowed.begin(), allowed.end());
-        const std::string untouched = mismatch.empty() ? untouchedMismatch(moved, console, allowedNow) : "";
+        if (mismatch.empty() && !consoleChanges(devices, console, moved, unknown)) mismatch = "no dump";
+        if (mismatch.empty() && toggles && allowed.size() == 1 && !moved.count(*allowed.begin()))
+            mismatch = "the press left " + *allowed.begin() + " as it was";
+        const std::string untouched = mismatch.empty() ? untouchedMismatch(moved, console, allowed) : "";
         if (!untouched.empty()) mismatch = "settings the action does not edit changed: " + untouched;
         if (mismatch.empty() && unknown != unknownBefore) mismatch = "sent to an address the console does not hold";
-        allowedTwoBefore = allowedBefore;
-        allowedBefore = allowed;
+        for (ChildProcess* child : {&devices.bridge, &devices.surface, &devices.console}) forgetReadLines(*child, 200);
         if (!mismatch.empty()) {
             outcome.failedAt = i;
             outcome.mismatch = mismatch;

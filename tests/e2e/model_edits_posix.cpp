@@ -83,14 +83,20 @@ struct Edit {
         const int s = m.shown[n & 7], page = m.page;
         const bool sendFaders = page >= 8 && page <= 23 && s <= 47, monoFaders = page == 34 && s <= 63;
         if (fader && n == 8) return (void)out.insert("/main/st/mix/fader");
-        if (fader && s != kBlank) out.insert(mixPath(s) + "/fader");
-        if (fader) return sendFaders ? addOf(s, "/mix/" + two(page - 7) + "/level") : monoFaders ? addOf(s, "/mix/mlevel") : void();
+        // A fader writes only the level it shows: a dark one, one on the
+        // equaliser page and a held one whose strip or page changed under
+        // the hand write nothing.
+        if (fader && (s == kBlank || page == 1 || (m.held[n] && m.heldOn[n] != s * 100 + page))) return;
+        if (fader && page >= 8 && page <= 23) return sendFaders ? addOf(s, "/mix/" + two(page - 7) + "/level") : void();
+        if (fader && page == 34) return monoFaders ? addOf(s, "/mix/mlevel") : void();
+        if (fader) return (void)out.insert(mixPath(s) + "/fader");
         if (n <= 7 && (page == 29 || page == 30)) sends(n + 1, "/on");
         else if (n <= 7 && (sendFaders || monoFaders)) addOf(s, sendFaders ? "/mix/" + two(page - 7) + "/on" : "/mix/mono");
         else if (n <= 7 && !(page >= 8 && page <= 23) && page != 34) pageControl(false, n);
         if (n >= 8 && n <= 15 && s != kBlank) out.insert("/-stat/solosw/" + two(s + 1));
         if (n >= 16 && n <= 23 && s != kBlank) out.insert(mixPath(s) + "/on");
-        if ((n >= 24 && n <= 31) || n == 48 || n == 49 || n == 96 || n == 97) out.insert("/-stat/selidx");
+        // Only a select press or step writes the selection, never a bank step.
+        if ((n >= 24 && n <= 31) || n == 48 || n == 49) out.insert("/-stat/selidx");
         if (n >= 32 && n <= 39) {
             pushed[n - 32] = true;
             if (page == 0 && s < 71) addOf(s, "/mix/pan");

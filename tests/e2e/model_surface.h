@@ -40,11 +40,12 @@ struct Model {
     int eqLayer = 0;
     int chosenDca = 0;       // assignment page: the DCA group and mute group its buttons toggle
     int chosenMute = 0;         // equaliser page: 0 gain and frequency, 1 Q and type
-    // A bank button selects twice, the second time without a refresh: until
-    // the next refresh the pages of the selected strip show the first choice.
-    bool selectionStale = false;
+    bool lowerBank = false;  // a user bank with strips lies below: the bank-down lamp is lit
     int selected = 0;        // the selected strip; -1 where the rules leave it open
     bool held[9] = {};       // a hand rests on the fader
+    // What a held fader 1-8 writes: strip x 100 + page as the hand took
+    // hold; -1 once either changed under the hand (it then writes nothing).
+    int heldOn[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
     bool unchecked[9] = {};  // the hand left it; the host has not placed it since
 };
 

@@ -1,5 +1,6 @@
 #include "e2e/model_surface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -53,6 +54,9 @@ bool number(const Values& values, const std::string& address, double& out)
 
 void buildBankStrips(Model& m, const Banks& banks)
 {
+    m.lowerBank = false;
+    for (int b = 0; b < std::min(m.bank, 8); ++b)
+        for (int i = 0; i < banks.count[b] && i < 80; ++i) m.lowerBank = m.lowerBank || banks.table[b][i] != kBlank;
     const int* list = banks.table[m.bank];
     if (m.bank >= 8) {
         m.shown[0] = 72 + m.dcaGroup;
@@ -514,12 +518,13 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
         const std::string p = s == kBlank ? "" : stripPrefix(s);
         const std::string where = "strip " + std::to_string(i + 1) + (s == kBlank ? " blank" : " " + p);
         if (page == 0 || sendPage || page == 34) c.expectDisplay(i, c.nameDisplay(s), where);
-        // Send and mono pages keep the faders of strips without that level where they were.
+        // On the send and mono pages a strip without that level has a dark fader.
         if (!m.held[i] && !m.unchecked[i]) {
             if (s == kBlank) c.expectFader(i, 0.0, where);
             else if (sendPage && s <= 47) c.expectFader(i, c.get(p + "/mix/" + two(page - 7) + "/level"), "send, " + where);
             else if (page == 34 && s <= 63) c.expectFader(i, c.get(p + "/mix/mlevel"), "mono level, " + where);
-            else if (!(sendPage || page == 34)) c.expectFader(i, c.get(mixPath(s) + "/fader"), where);
+            else if (sendPage || page == 34) c.expectFader(i, 0.0, "dark, " + where);
+            else c.expectFader(i, c.get(mixPath(s) + "/fader"), where);
         }
         c.expectLit(0x10 + i, s != kBlank && c.get(mixPath(s) + "/on", 1.0) == 0.0, "mute, " + where);
         c.expectLit(0x08 + i, s != kBlank && c.get("/-stat/solosw/" + two(s + 1)) == 1.0, "solo, " + where);
@@ -534,12 +539,14 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
             c.expectLit(i, s <= 63 && c.get(p + "/mix/mono") == 1.0, "mono on, " + where);
         }
     }
-    if (S >= 0 && S < 72 && page >= 31 && page <= 33 && !m.selectionStale) expectProcessingPage(c, m, page, S);
-    else if (S >= 0 && S < 72 && (page == 1 || page >= 28) && page != 34 && !m.selectionStale)
+    if (S >= 0 && S < 72 && page >= 31 && page <= 33) expectProcessingPage(c, m, page, S);
+    else if (S >= 0 && S < 72 && (page == 1 || page >= 28) && page != 34)
         expectSelectedStripPage(c, devices, page, S, m.eqLayer);
-    if (page != 0 && S >= 0 && S < 72 && !m.selectionStale) expectRings(c, devices, m, page, S);
+    if (page != 0 && S >= 0 && S < 72) expectRings(c, devices, m, page, S);
     if (!m.held[8] && !m.unchecked[8]) c.expectFader(8, c.get("/main/st/mix/fader"), "LR");
     expectPageLamps(c, page);
+    c.expectLit(97, m.bank < 8, "bank up");
+    c.expectLit(96, m.lowerBank, "bank down");
     bool anySolo = c.get("/-stat/keysolo") != 0.0;
     for (int n = 1; n <= 80; ++n) anySolo = anySolo || c.get("/-stat/solosw/" + two(n)) == 1.0;
     c.expectLamp(0x73, anySolo ? 1 : 0, "solo active");

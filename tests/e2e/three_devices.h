@@ -23,6 +23,8 @@ struct ThreeDevices {
     int bridgePort = 0;  // the bridge's local surface port
     std::string bridgeProgram;   // empty: the build's own bridge
     bool seedFxFiles = true;     // put the source tree's effects files in the profile
+    // Surface datagrams the bridge never got: probes sent before it listened.
+    long surfaceDatagramsLost = 0;
 
     ThreeDevices() = default;
     ThreeDevices(const ThreeDevices&) = delete;
@@ -56,6 +58,7 @@ struct SurfaceView {
     int ring[8][2] = {};  // first and second value of each encoder ring
     int lamp[128] = {};  // -1: never set
     long malformed = 0;  // messages from the bridge its strict parser rejected
+    long sent = 0;       // datagrams the surface emulator sent to the bridge
 };
 
 bool readSurface(ThreeDevices& devices, SurfaceView& view);
@@ -89,6 +92,20 @@ bool dumpedText(const std::string& value, std::string& text);
 
 // The bridge's status block ("i" + Enter), empty when none came.
 std::string bridgeStatus(ThreeDevices& devices);
+
+// Once the surface shows the console after start-up (nothing in flight):
+// counts the surface datagrams sent before the bridge listened.
+bool countLostSurfaceDatagrams(ThreeDevices& devices);
+
+// Waits up to withinMs until the bridge has handled every datagram the
+// surface emulator sent since (its status block against the emulator's
+// count): all that those surface actions wrote has then reached the console
+// emulator. False when it has not.
+bool waitForBridgeToHandleSurface(ThreeDevices& devices, int withinMs);
+
+// The console emulator's "writes": every write it heard since the last
+// call, in order, as "ADDRESS VALUE". False when it did not answer.
+bool consoleWrites(ThreeDevices& devices, std::vector<std::string>& writes);
 
 // Polls check until it returns an empty text (no mismatch) or withinMs is
 // up; returns the last mismatch, empty on success.

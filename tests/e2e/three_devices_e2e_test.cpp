@@ -27,8 +27,9 @@ const int kSettleMs = 5000;
 std::string homeMismatch(ThreeDevices& devices, int first)
 {
     Model m;
-    m.selected = -1;  // the bank buttons move the selection; not checked here
+    m.selected = -1;  // not checked here
     for (int i = 0; i < 8; ++i) m.shown[i] = first + i;
+    m.lowerBank = first >= 32;  // past the first default bank (channels 1-32)
     std::string mismatch = surfaceMismatch(devices, m);
     SurfaceView view;
     if (!mismatch.empty() || !readSurface(devices, view)) return mismatch.empty() ? "no dump" : mismatch;

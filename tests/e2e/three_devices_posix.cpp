@@ -153,7 +153,7 @@ void parseDumpLine(const std::string& line, SurfaceView& view)
         view.ring[a - 1][1] = c;
     } else if (std::sscanf(line.c_str(), "lamp %d %d", &a, &b) == 2 && a >= 0 && a < 128) {
         view.lamp[a] = b;
-    } else {
+    } else if (std::sscanf(line.c_str(), "sent %ld", &view.sent) != 1) {
         std::sscanf(line.c_str(), "malformed %ld", &view.malformed);
     }
 }
@@ -323,6 +323,51 @@ std::string bridgeStatus(ThreeDevices& devices)
         if (line.rfind("-----", 0) == 0) break;
     }
     return text;
+}
+
+namespace {
+// "surface input: N datagrams handled, ..." of the status block; -1 if absent.
+long handledSurfaceDatagrams(ThreeDevices& devices)
+{
+    std::istringstream lines(bridgeStatus(devices));
+    long handled = -1;
+    for (std::string line; std::getline(lines, line);)
+        if (std::sscanf(line.c_str(), "surface input: %ld datagrams handled", &handled) == 1) return handled;
+    return -1;
+}
+}  // namespace
+
+bool countLostSurfaceDatagrams(ThreeDevices& devices)
+{
+    SurfaceView view;
+    const long handled = handledSurfaceDatagrams(devices);
+    if (handled < 0 || !readSurface(devices, view)) return false;
+    devices.surfaceDatagramsLost = view.sent - handled;
+    return true;
+}
+
+bool waitForBridgeToHandleSurface(ThreeDevices& devices, int withinMs)
+{
+    SurfaceView view;
+    if (!readSurface(devices, view)) return false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(withinMs);
+    for (;;) {
+        if (handledSurfaceDatagrams(devices) + devices.surfaceDatagramsLost >= view.sent) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+bool consoleWrites(ThreeDevices& devices, std::vector<std::string>& writes)
+{
+    writes.clear();
+    if (!writeToProcess(devices.console, "writes\n")) return false;
+    std::string line;
+    while (waitForLine(devices.console, "", kAnswerMs, line)) {
+        if (line.rfind("writes ", 0) == 0) return line.find("not logged 0") != std::string::npos;
+        if (line.rfind("wrote ", 0) == 0) writes.push_back(line.substr(6));
+    }
+    return false;
 }
 
 std::string bridgeTail(ThreeDevices& devices, size_t count)

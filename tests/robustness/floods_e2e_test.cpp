@@ -50,7 +50,7 @@ std::vector<std::string> untouchedLines(const std::vector<std::string>& dump, co
     std::vector<std::string> kept;
     for (const std::string& line : dump) {
         if (startsWith(line, "meter ") || startsWith(line, "datagrams ") || startsWith(line, "ignored ") ||
-            startsWith(line, "probes ") || startsWith(line, "heartbeats "))
+            startsWith(line, "probes ") || startsWith(line, "heartbeats ") || startsWith(line, "sent "))
             continue;
         bool isStrip = startsWith(line, "fader ") || startsWith(line, "display ");
         if (isStrip && moved.count(std::atoi(line.c_str() + line.find(' ') + 1))) continue;

@@ -173,6 +173,15 @@ bool waitForLine(ChildProcess& child, const std::string& prefix, int timeoutMs, 
     }
 }
 
+void forgetReadLines(ChildProcess& child, size_t keep)
+{
+    std::lock_guard<std::mutex> lock(child.mutex);
+    if (child.nextLine <= keep) return;
+    const size_t drop = child.nextLine - keep;
+    child.lines.erase(child.lines.begin(), child.lines.begin() + static_cast<long>(drop));
+    child.nextLine -= drop;
+}
+
 std::vector<std::string> outputLines(ChildProcess& child)
 {
     std::lock_guard<std::mutex> lock(child.mutex);

@@ -62,6 +62,10 @@ void closeProcessInput(ChildProcess& child);
 // over stay in lines.
 bool waitForLine(ChildProcess& child, const std::string& prefix, int timeoutMs, std::string& line);
 
+// Drops the lines waitForLine has moved past, but the last keep of them:
+// a long run reads its children's answers without keeping them all.
+void forgetReadLines(ChildProcess& child, size_t keep);
+
 // The output lines so far, all of them.
 std::vector<std::string> outputLines(ChildProcess& child);
 

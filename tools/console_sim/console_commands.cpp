@@ -13,7 +13,7 @@ namespace {
 
 const char* const kHelp =
     "commands: set ADDRESS VALUE | silent on [MS] | silent off | ignore ADDRESS | ignore none | delay MS | drop PERCENT | "
-    "scene COUNT | shuffle | dump ADDRESS | dump PREFIX* | changes | wait MS | clients | stats | quit";
+    "scene COUNT | shuffle | dump ADDRESS | dump PREFIX* | changes | writes | wait MS | clients | stats | quit";
 
 std::string formatArg(const OscArg& arg)
 {
@@ -178,6 +178,13 @@ bool runLine(const std::string& line, int64_t nowMs)
         runDump(words[1]);
     } else if (verb == "shuffle" && words.size() == 1) {
         shuffleSettings(nowMs);
+    } else if (verb == "writes" && words.size() == 1) {
+        // Every write heard since the last "writes", in the order heard.
+        for (const std::string& entry : server.writeLog) consoleLog("wrote %s", entry.c_str());
+        consoleLog("writes %zu not logged %llu", server.writeLog.size(),
+                   static_cast<unsigned long long>(server.writesNotLogged));
+        server.writeLog.clear();
+        server.writesNotLogged = 0;
     } else if (verb == "changes" && words.size() == 1) {
         runChanges();
     } else if (verb == "wait" && wordNumber(words, 1, 0, 86400000L, number)) {

@@ -251,6 +251,25 @@ void setSilent(bool on, int64_t untilMs)
     if (on) server.pending.clear();
 }
 
+namespace {
+void logWrite(const OscMessage& message)
+{
+    if (server.writeLog.size() >= kWriteLogMax) {
+        ++server.writesNotLogged;
+        return;
+    }
+    std::string entry = message.address;
+    for (const OscArg& arg : message.args) {
+        char value[32];
+        if (arg.type == 'i') std::snprintf(value, sizeof value, " i %d", arg.i);
+        else if (arg.type == 'f') std::snprintf(value, sizeof value, " f %.6f", static_cast<double>(arg.f));
+        else std::snprintf(value, sizeof value, " %c", arg.type);
+        entry += value;
+    }
+    server.writeLog.push_back(std::move(entry));
+}
+}  // namespace
+
 void handleConsoleDatagram(const uint8_t* data, size_t length, const sockaddr_in& from, int64_t nowMs)
 {
     ++server.received;
@@ -276,11 +295,13 @@ void handleConsoleDatagram(const uint8_t* data, size_t length, const sockaddr_in
     } else if (address == "/xinfo") {
         answerXinfo(server.socketFd, from);
     } else if (address == "/-action/clearsolo") {
+        logWrite(message);
         if (message.args.size() == 1 && message.args[0].type == 'i') clearAllSolos(nowMs);
         else consoleLog("/-action/clearsolo needs one integer: %s", describeOscMessage(message).c_str());
     } else if (message.args.empty()) {
         handleQuery(message, from, nowMs);
     } else if (message.args.size() == 1) {
+        logWrite(message);
         handleWrite(message, from, nowMs);
     } else {
         consoleLog("unexpected arguments: %s", describeOscMessage(message).c_str());

@@ -61,7 +61,13 @@ struct ConsoleServer {
     uint64_t pushed = 0;
     uint64_t meterBlobs = 0;
     uint64_t unknown = 0;
+    // Every write heard ("ADDRESS VALUE"), the unknown and refused ones too,
+    // until the "writes" command takes them; beyond kWriteLogMax only counted.
+    std::vector<std::string> writeLog;
+    uint64_t writesNotLogged = 0;
 };
+
+constexpr size_t kWriteLogMax = 100000;
 
 extern ConsoleServer server;
 

@@ -40,7 +40,7 @@ const char* const kUsage =
     "  --name NAME           the console's name in its answer to /xinfo (default X32-SIM)\n"
     "commands (standard input, one per line): set ADDRESS VALUE, silent on [MS], silent off,\n"
     "  ignore ADDRESS, ignore none, delay MS, drop P, scene COUNT, shuffle, dump ADDRESS,\n"
-    "  dump PREFIX*, changes, wait MS, clients, stats, quit\n";
+    "  dump PREFIX*, changes, writes, wait MS, clients, stats, quit\n";
 
 bool parseOptions(int argc, char** argv, Options& options)
 {
@@ -148,6 +148,9 @@ int runLoop(const Options& options)
             setSilent(true, 0);
             silentAt = 0;
         }
+        // A command sees every datagram that arrived before it: "writes"
+        // right after a surface action includes what the action wrote.
+        if (!commands.lines.empty()) receiveDatagrams(now);
         runQueuedCommands(now);
         if (commands.quitRequested) break;
         int64_t waitMs = serviceConsoleTimers(now, 200);

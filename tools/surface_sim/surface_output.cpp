@@ -80,7 +80,7 @@ void sendToBridge(const std::vector<uint8_t>& bytes)
         say("send to %s failed: %s", endpointText(surfaceLink.bridge).c_str(), std::strerror(errno));
         return;
     }
-    ++surfaceLink.sent;
+    ++surface.sent;
     if (surfaceLink.verbose && !surfaceLink.interactive) say("sent %s", hexBytes(bytes.data(), bytes.size()).c_str());
     if (surfaceLink.interactive) surfaceLink.lastMessage = "sent " + hexBytes(bytes.data(), bytes.size());
 }

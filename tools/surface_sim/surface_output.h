@@ -14,7 +14,6 @@ struct SurfaceLink {
     sockaddr_in bridge{};
     bool verbose = false;
     bool interactive = false;
-    uint64_t sent = 0;
     int64_t nextProbeMs = 0;
     uint64_t heartbeatsSeen = 0;
     int64_t keepAliveAtMs = 0;  // when the last keep-alive came; 0 = never

@@ -131,6 +131,8 @@ std::vector<std::string> surfaceDumpLines(bool allLamps)
     lines.push_back(line);
     std::snprintf(line, sizeof line, "malformed %llu", static_cast<unsigned long long>(surface.malformed));
     lines.push_back(line);
+    std::snprintf(line, sizeof line, "sent %llu", static_cast<unsigned long long>(surface.sent));
+    lines.push_back(line);
     std::snprintf(line, sizeof line, "probes %llu answered %llu", static_cast<unsigned long long>(surface.probes),
                   static_cast<unsigned long long>(surface.probeAnswers));
     lines.push_back(line);
@@ -150,5 +152,6 @@ void blankSurface()
     surface.malformed = counters.malformed;
     surface.heartbeats = counters.heartbeats;
     surface.probes = counters.probes;
+    surface.sent = counters.sent;
     surface.probeAnswers = counters.probeAnswers;
 }

@@ -32,6 +32,7 @@ struct SurfaceState {
     uint64_t malformed = 0;  // cut messages and stray bytes, as a strict parser finds them
     // Until a keep-alive arrives the surface waits for a host and probes.
     bool waitingForHost = true;
+    uint64_t sent = 0;          // datagrams sent to the host
     uint64_t probes = 0;        // probes sent
     uint64_t probeAnswers = 0;  // host answers to a probe
 };
