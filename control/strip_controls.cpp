@@ -270,6 +270,7 @@ void turnBankStripPan(int position, int value)
         double step = (value - 64) * 0.01;
         if (pan > step) pan -= step;
     }
+    if (pan == strips[s].pan) return;  // nothing moved: nothing to write
     storePan(s, pan);
     sendStripPan(s);
 }
@@ -278,7 +279,7 @@ SurfaceChange centreBankStripPan(int position) { return centreStripPan(stripAt(p
 
 SurfaceChange centreStripPan(int strip)
 {
-    if (!hasPan(strip)) return NOTHING_CHANGED;
+    if (!hasPan(strip) || strips[strip].pan == 0.5) return NOTHING_CHANGED;
     storePan(strip, 0.5);
     sendStripPan(strip);
     return SURFACE_CHANGED;

@@ -105,6 +105,8 @@ struct Edit {
         }
         if (n >= 74 && n <= 79) out.insert("/config/mute/" + std::to_string(n - 73));
         if (n == 86) out.insert("/config/routing/routswitch");
+        // Clear solo is the console's own action: it writes that, and the console clears every solo.
+        if (n == 84) out.insert("/-action/clearsolo");
         for (int k = 1; n == 84 && k <= 80; ++k) out.insert("/-stat/solosw/" + two(k));
         if (n == 89 || n == 90) out.insert(n == 89 ? "/config/amixenable/X" : "/config/amixenable/Y");
     }

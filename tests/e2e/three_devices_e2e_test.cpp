@@ -101,6 +101,43 @@ TEST_F(EndToEnd, ARestartedSurfaceIsRedrawnAtOnce)
     }
 }
 
+// A console locked before the bridge starts is locked on the surface from
+// the first moment: it says so and writes nothing; unlocked on the desk, the
+// same hand move reaches the console.
+TEST_F(EndToEnd, AConsoleLockedBeforeStartUpTakesNoSurfaceAction)
+{
+    const std::filesystem::path script = profileFolder(devices) / "locked.txt";
+    std::ofstream(script) << "set /-stat/lock 1\n";
+    ASSERT_NO_FATAL_FAILURE(start({"--script", script.string()}));
+    auto shows = [&](const std::string& top) {
+        return eventually(kSettleMs, [&]() -> std::string {
+            SurfaceView view;
+            if (!readSurface(devices, view)) return "no dump";
+            return view.displayTop[0] == top ? "" : "display 1 shows \"" + view.displayTop[0] + "\"";
+        });
+    };
+    ASSERT_EQ(shows("Console"), "");
+    ASSERT_TRUE(countLostSurfaceDatagrams(devices));
+    std::vector<std::string> writes;
+    ASSERT_TRUE(consoleWrites(devices, writes));  // start-up's, left out
+    double before = -1.0, after = -1.0;
+    ASSERT_TRUE(consoleFloat(devices, "/ch/01/mix/fader", before));
+    ASSERT_TRUE(surfaceCommand(devices, "fader 1 0.1234"));
+    ASSERT_TRUE(waitForBridgeToHandleSurface(devices, kStartupMs));
+    ASSERT_TRUE(consoleWrites(devices, writes));
+    EXPECT_EQ(writes, std::vector<std::string>{});
+    ASSERT_TRUE(consoleFloat(devices, "/ch/01/mix/fader", after));
+    EXPECT_EQ(after, before);
+
+    ASSERT_TRUE(consoleCommand(devices, "set /-stat/lock 0"));
+    ASSERT_EQ(shows("Ch 1"), "");
+    ASSERT_TRUE(surfaceCommand(devices, "fader 1 0.1234"));
+    ASSERT_TRUE(waitForBridgeToHandleSurface(devices, kStartupMs));
+    ASSERT_TRUE(consoleWrites(devices, writes));
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].rfind("/ch/01/mix/fader f 0.12", 0), 0u) << writes[0];
+}
+
 // The stop must not wait on a receive loop busy with meters and heartbeats.
 TEST_F(EndToEnd, StopsOnQWhileTrafficFlows)
 {
