@@ -112,6 +112,35 @@ TEST_F(PageWritesTest, EveryControlWritesAtMostTheOneFieldItEdits)
                 crawl.actions);
 }
 
+// One tick of the first encoder each page edits, on channel 1: one write,
+// of the one value it moved.
+struct OneTick {
+    const char* name;
+    int page;
+    int encoder;
+    const char* address;
+};
+
+class OneTickWrites : public PageWritesTest, public ::testing::WithParamInterface<OneTick> {};
+
+TEST_P(OneTickWrites, WritesTheOneValueItMoves)
+{
+    const OneTick& tick = GetParam();
+    fillStrip(0, Fill::Middle);
+    selectStrip(0);
+    turn(tick.page, tick.encoder, cw(1));
+    Writes seen = writesOnly(mixer.drain());
+    ASSERT_EQ(addressesOf(seen), std::vector<std::string>{tick.address}) << ::testing::PrintToString(seen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, OneTickWrites,
+                         ::testing::Values(OneTick{"preamp_trim", PAGE_PREAMP, 2, "/ch/01/preamp/trim"},
+                                           OneTick{"eq_band1_gain", PAGE_EQ, 5, "/ch/01/eq/1/g"},
+                                           OneTick{"gate_threshold", PAGE_GATE, 2, "/ch/01/gate/thr"},
+                                           OneTick{"dynamics_threshold", PAGE_DYNAMICS, 2, "/ch/01/dyn/thr"},
+                                           OneTick{"assign_mono_level", PAGE_ASSIGN, 3, "/ch/01/mix/mlevel"}),
+                         byName);
+
 TEST_F(PageWritesTest, AnEncoderAtTheEndOfItsRangeWritesNothing)
 {
     for (int page : STRIP_PAGES) {

@@ -1,5 +1,7 @@
 // Bank layout, scrolling, bank switching and stepping the selection through
 // a bank, through the surface buttons.
+#include <algorithm>
+
 #include "control/strip_controls.h"
 #include "control/strip_controls_support.h"
 #include "display/refresh.h"
@@ -48,10 +50,24 @@ TEST_F(Banks, UpAndDownPassOverUserBanksWithoutStripsAndClickTheBankLandedOn)
         }
         currentDcaGroup = 1;
         currentBank = c.from;
+        selectStrip(7);
+        surfaceRefreshEnabled = 1;
         EXPECT_TRUE(waitForEditorClicks());
         clearRecordedDesktopEvents();
+        takeSurfaceOutput();
         pressNote(c.note);
         EXPECT_EQ(currentBank, c.landed) << c.filled << " from " << c.from << " note " << +c.note;
+        // The selection stays the console's; the bank lamps say where else to go.
+        EXPECT_EQ(selectionsSent(mixer.drain()), std::vector<int>{});
+        EXPECT_EQ(selectedStrip, 7);
+        bool lower = false;
+        for (int b = 0; b < std::min(c.landed, 8); ++b) lower = lower || c.filled[b] == 'x';
+        const std::vector<std::vector<uint8_t>> sent = takeSurfaceOutput();
+        for (uint8_t note : {96, 97}) {
+            const bool on = note == 97 ? c.landed < 8 : lower;
+            const std::vector<uint8_t> lamp = {0x90, note, static_cast<uint8_t>(on ? 127 : 0)};
+            EXPECT_NE(std::find(sent.begin(), sent.end(), lamp), sent.end()) << c.filled << " from " << c.from << " lamp " << +note;
+        }
         std::vector<DesktopEvent> clicks;
         if (c.clickedEntry >= 0) {
             const int* p = editorClickPoints[c.clickedEntry];

@@ -65,6 +65,48 @@ TEST_F(SurfaceDispatch, AReleasedFaderIsSentTheModelsPositionAgain)
 
 // LR on fader 3 and on the master: the fader without the hand follows the
 // one under it, whichever it is, and the held one is never driven.
+// A fader writes only the level it shows: dark ones write nothing, and a
+// held fader whose strip changes under the hand writes nothing until it is
+// let go and taken hold of again.
+TEST_F(SurfaceDispatch, AFaderWritesOnlyTheLevelItShows)
+{
+    struct Case {
+        const char* name;
+        int page;
+        int strip;
+        const char* address;  // "" for none
+    } const cases[] = {
+        {"Home", PAGE_HOME, 2, "/ch/03/mix/fader"},
+        {"SendOfAChannel", sendFaderPageOfBus(9), 2, "/ch/03/mix/09/level"},
+        {"SendPageBusIsDark", sendFaderPageOfBus(9), 48, ""},
+        {"MonoOfABus", PAGE_MONO_FADERS, 48, "/bus/01/mix/mlevel"},
+        {"MonoPageMatrixIsDark", PAGE_MONO_FADERS, 64, ""},
+        {"EqualiserPage", PAGE_EQ, 2, ""},
+    };
+    for (const Case& c : cases) {
+        showStrips({c.strip});
+        surfacePage = c.page;
+        surfaceSends({0x90, 104, 127});
+        surfaceSends({0xE0, 0x00, 0x20});
+        surfaceSends({0x90, 104, 0});
+        const Writes seen = mixer.drain();
+        EXPECT_EQ(addressesOf(seen), *c.address ? std::vector<std::string>{c.address} : std::vector<std::string>{}) << c.name;
+    }
+
+    surfacePage = PAGE_HOME;
+    showStrips({0, 1, 2});
+    surfaceSends({0x90, 106, 127});
+    surfaceSends({0xE2, 0x00, 0x20});
+    bankStrips[2] = 5;  // the console took strip 3 out of the spill bank under the hand
+    surfaceSends({0xE2, 0x00, 0x30});
+    bankStrips[2] = 2;  // and back: still not until the hand lets go
+    surfaceSends({0xE2, 0x00, 0x30});
+    surfaceSends({0x90, 106, 0});
+    surfaceSends({0x90, 106, 127});
+    surfaceSends({0xE2, 0x00, 0x40});
+    EXPECT_EQ(addressesOf(mixer.drain()), (std::vector<std::string>{"/ch/03/mix/fader", "/ch/03/mix/fader"}));
+}
+
 TEST_F(SurfaceDispatch, TheOtherFaderShowingLRFollowsTheHand)
 {
     for (uint8_t held : {2, 8}) {

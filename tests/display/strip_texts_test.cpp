@@ -6,6 +6,7 @@
 #include <map>
 
 #include "display/display_test_support.h"
+#include "display/mixer_gone.h"
 
 namespace {
 
@@ -42,6 +43,17 @@ TEST_F(StripTextsMixing, LockedConsoleOnEveryKindOfPage)
     std::map<int, ShownDisplay> expected = {{1, label("Console", "")}, {2, label(" Locked", "")}, {3, {0, " ", ""}}};
     for (int position = 4; position <= 8; ++position) expected[position] = blankDisplay();
     for (int page : {0, 1, 2, 28}) EXPECT_EQ(show(page), expected) << "page " << page;
+}
+
+// While the console is silent the displays hold its message: no refresh
+// (the heartbeat's every 4 s among them) draws the strips over it.
+TEST_F(StripTextsMixing, ASilentConsolesMessageHoldsThroughRefreshesUntilItAnswers)
+{
+    showMixerGone("10.0.0.5:10023");
+    EXPECT_EQ(takeDisplays()[1], (ShownDisplay{1, "Mixer", "not"}));
+    for (int page : {0, 1, 28}) EXPECT_EQ(show(page)[1], (ShownDisplay{1, "Mixer", "not"})) << "page " << page;
+    clearMixerGone();
+    EXPECT_EQ(show(0)[1].top, "Ch 1");
 }
 
 }  // namespace
