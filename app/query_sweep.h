@@ -38,7 +38,7 @@ bool queryEffects(const std::function<bool()>& goOn);
 void queryRouting();
 void queryStrip(int strip);
 // After the strip queries (which reset each strip first): the stereo links,
-// the inserts of buses, matrices and mains, the matrix pans, the playback
+// the inserts of buses, matrices and mains, the playback
 // routing blocks, the mute-group masters, the solo switches, the routing
 // switch and the selected strip. Every value a surface action may write is
 // then one read from the console.

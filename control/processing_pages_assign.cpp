@@ -25,7 +25,8 @@ int groupMask(const Relaxed<int>* flags, int count)
 
 bool applyAssignButton(int s, int note)
 {
-    if (!hasMonoSend(s) && note != 4) return false;
+    if ((note == 1 || note == 2) && !hasMonoSend(s)) return false;
+    if ((note == 6 || note == 7) && !hasGroups(s)) return false;
     StripRecord& r = strips[s];
     switch (note) {
     case 1:
@@ -58,8 +59,12 @@ bool applyAssignButton(int s, int note)
 void sendAssignPage()
 {
     int s = selectedStrip;
-    if (!hasMonoSend(s)) return;
+    if (!hasGroups(s)) return;
     const StripRecord& r = strips[s];
+    sendStripInt(s, "/grp/dca", groupMask(r.dcaGroups, 8), 0, 255);
+    sendStripInt(s, "/grp/mute", groupMask(r.muteGroups, 6), 0, 63);
+    // Matrices and mains have group membership but no mono send.
+    if (!hasMonoSend(s)) return;
     if (hasAutomix(s)) {
         char address[OSC_BUFFER_SIZE];
         formatText(address, sizeof address, "/ch/%02d/automix/weight", stripNumberOf(s));
@@ -70,8 +75,6 @@ void sendAssignPage()
     sendStripFloat(s, "/mix/mlevel", r.monoLevel);
     sendStripInt(s, "/mix/mono", r.mono, 0, 1);
     sendStripInt(s, "/mix/st", r.stereo, 0, 1);
-    sendStripInt(s, "/grp/dca", groupMask(r.dcaGroups, 8), 0, 255);
-    sendStripInt(s, "/grp/mute", groupMask(r.muteGroups, 6), 0, 63);
 }
 
 void assignEncoder(int controller, int value)
@@ -83,7 +86,7 @@ void assignEncoder(int controller, int value)
         selectAdjacentStrip(isClockwise(value) ? 1 : -1);
         break;
     case 2:
-        // The mono main has no pan.
+        // Matrices and the mono main have no pan.
         if (!hasPan(s)) return;
         strips[s].pan = stepUnit(strips[s].pan, value, PAN_STEP);
         sendStripPan(s);

@@ -82,7 +82,7 @@ bool applyPreampButton(int s, int note)
         return true;
     }
     case 3:
-        if (!canHaveHeadamp(s)) return false;
+        if (!hasPolarity(s)) return false;
         r.invert = toggledFlag(r.invert);
         return true;
     case 4:
@@ -113,6 +113,7 @@ void sendPreampPage()
     if (isChannel(s)) sendChannelPreamp(s);
     else if (canHaveHeadamp(s)) sendAuxPreamp(s);
     else {
+        if (hasPolarity(s)) sendStripInt(s, "/preamp/invert", strips[s].invert, 0, 1);
         if (hasInsert(s)) sendInsert(s);
         sendLink(s);
     }
