@@ -19,8 +19,10 @@ struct QuerySummary {
 void configureQueries(int timeoutMs, int window);
 
 // Sends the query and returns once there is room in the window (with window
-// 1: once it is answered). Unanswered queries are sent again after the
-// timeout, three times, then given up and kept for askUnansweredAgain. While
+// 1: once it is answered). Unanswered queries are sent again three times,
+// then given up and kept for askUnansweredAgain: at once when the console
+// answered something asked after them (a probe behind a query slower than
+// the console's usual answer shows it), else after the timeout. While
 // nothing at all has answered yet, a query is instead sent again once a
 // second with a probe beside it, and not given up. Returns at once after a
 // stop.

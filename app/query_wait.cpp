@@ -109,7 +109,8 @@ uint64_t matchAnswer(const char* address)
         if (!q.active || std::strcmp(q.address, address) != 0) continue;
         q.active = false;
         --outstanding;
-        if (q.retries == 0 && !q.probed) noteAnswerTime(steadyMicroseconds() - q.sentAtUs);
+        // A probe leaves the query's own send alone; a resend would blur it.
+        if (q.retries == 0 && q.silentRounds == 0) noteAnswerTime(steadyMicroseconds() - q.sentAtUs);
         if (q.late) consolePrint("Mixer answered %s at last\n", q.address);
         return q.sentSeq;
     }
@@ -179,6 +180,11 @@ bool takeProbe(PendingQuery& q, char* out)
     return false;
 }
 
+// Probes speed up the sweeps only: a parameter asked again in the background
+// keeps its timeouts, so one the console never has costs a query now and
+// then, not a stream. Caller holds waitMutex.
+bool wantsProbe(const PendingQuery& q) { return answeredAny && !q.probed && !q.late && lastAnswered[0] != '\0'; }
+
 void giveUp(PendingQuery& q)
 {
     q.active = false;
@@ -218,7 +224,7 @@ void handleTimeouts(std::unique_lock<std::mutex>& lock)
             stampSend(q);
             takeProbe(q, probe);
         } else if (q.deadlineUs > now) {
-            if (!answeredAny || q.probed || now < q.sentAtUs + stallUs() || !takeProbe(q, probe)) continue;
+            if (!wantsProbe(q) || now < q.sentAtUs + stallUs() || !takeProbe(q, probe)) continue;
             resend = false;
         } else if (!answeredAny) {
             // Nothing has ever answered: the console may not be there yet.
@@ -261,7 +267,7 @@ int64_t nextWakeUs()
         if (!q.active) continue;
         if (q.missed) return 0;
         int64_t due = q.deadlineUs;
-        if (answeredAny && !q.probed && lastAnswered[0] != '\0' && q.sentAtUs + stall < due) due = q.sentAtUs + stall;
+        if (wantsProbe(q) && q.sentAtUs + stall < due) due = q.sentAtUs + stall;
         if (due < earliest) earliest = due;
     }
     return earliest;
