@@ -183,7 +183,16 @@ bool takeProbe(PendingQuery& q, char* out)
 // Probes speed up the sweeps only: a parameter asked again in the background
 // keeps its timeouts, so one the console never has costs a query now and
 // then, not a stream. Caller holds waitMutex.
-bool wantsProbe(const PendingQuery& q) { return answeredAny && !q.probed && !q.late && lastAnswered[0] != '\0'; }
+// A query with a later one outstanding needs none: that one's answer shows
+// the same. Caller holds waitMutex.
+bool wantsProbe(const PendingQuery& q)
+{
+    if (!answeredAny || q.probed || q.late || lastAnswered[0] == '\0') return false;
+    for (const PendingQuery& other : pending) {
+        if (other.active && other.sentSeq > q.sentSeq) return false;
+    }
+    return true;
+}
 
 void giveUp(PendingQuery& q)
 {
