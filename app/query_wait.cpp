@@ -231,9 +231,13 @@ void handleTimeouts(std::unique_lock<std::mutex>& lock)
             ++q.retries;
             q.deadlineUs = now + timeoutMs * 1000LL;
             stampSend(q);
-            takeProbe(q, probe);
+            if (!q.late) takeProbe(q, probe);
         } else if (q.deadlineUs > now) {
-            if (!wantsProbe(q) || now < q.sentAtUs + stallUs() || !takeProbe(q, probe)) continue;
+            if (!wantsProbe(q) || now < q.sentAtUs + stallUs()) continue;
+            if (!takeProbe(q, probe)) {
+                q.probed = true;  // no room: this send waits out its timeout
+                continue;
+            }
             resend = false;
         } else if (!answeredAny) {
             // Nothing has ever answered: the console may not be there yet.
