@@ -1,5 +1,6 @@
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -182,9 +183,8 @@ bool takeProbe(PendingQuery& q, char* out)
 
 // Probes speed up the sweeps only: a parameter asked again in the background
 // keeps its timeouts, so one the console never has costs a query now and
-// then, not a stream. Caller holds waitMutex.
-// A query with a later one outstanding needs none: that one's answer shows
-// the same. Caller holds waitMutex.
+// then, not a stream. A query with a later one outstanding needs none: that
+// one's answer shows the same. Caller holds waitMutex.
 bool wantsProbe(const PendingQuery& q)
 {
     if (!answeredAny || q.probed || q.late || lastAnswered[0] == '\0') return false;
