@@ -33,6 +33,7 @@ void addParam(const std::string& address, char type, int32_t low = 0, int32_t hi
     param.type = type;
     param.low = low;
     param.high = high;
+    param.i = low;  // an icon counts from 1
     paramIndex[address] = params.size();
     params.push_back(param);
 }
