@@ -125,7 +125,8 @@ void queryMatrix(int strip)
 {
     char root[24];
     formatStripRoot(root, sizeof root, strip);
-    askAll(root, {"/mix/on", "/eq/on"});
+    // A matrix mixes only on and fader: no pan, stereo or mono.
+    askAll(root, {"/mix/on", "/eq/on", "/preamp/invert", "/grp/mute", "/grp/dca"});
     askAll(root, matrixDyn);
     askEqBands(root, 6);
     askAll(root, {"/mix/fader", "/config/name", "/config/color"});
@@ -133,7 +134,7 @@ void queryMatrix(int strip)
 
 void queryMain(const char* root, bool withPan)
 {
-    askAll(root, {"/mix/on", "/eq/on"});
+    askAll(root, {"/mix/on", "/eq/on", "/grp/mute", "/grp/dca"});
     askAll(root, matrixDyn);
     askSends(root, 6);
     askEqBands(root, 6);
@@ -196,8 +197,6 @@ void queryLinksAndSwitches()
     for (int strip = FIRST_BUS; strip <= MAIN_MONO; ++strip) {
         formatStripRoot(root, sizeof root, strip);
         askAll(root, {"/insert/on", "/insert/pos", "/insert/sel"});
-        // Matrices pan too, though the strip queries leave it out.
-        if (isInFamily(strip, FAMILY_MATRIX)) ask("%s/mix/pan", root);
     }
     // With the routing switch on, the inputs come through the playback blocks.
     for (const char* block : {"1-8", "9-16", "17-24", "25-32"}) ask("/config/routing/PLAY/%s", block);

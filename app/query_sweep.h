@@ -19,8 +19,10 @@ struct QuerySummary {
 void configureQueries(int timeoutMs, int window);
 
 // Sends the query and returns once there is room in the window (with window
-// 1: once it is answered). Unanswered queries are sent again after the
-// timeout, three times, then given up and kept for askUnansweredAgain. While
+// 1: once it is answered). Unanswered queries are sent again three times,
+// then given up and kept for askUnansweredAgain: at once when the console
+// answered something asked after them (a probe behind a query slower than
+// the console's usual answer shows it), else after the timeout. While
 // nothing at all has answered yet, a query is instead sent again once a
 // second with a probe beside it, and not given up. Returns at once after a
 // stop.
@@ -38,7 +40,7 @@ bool queryEffects(const std::function<bool()>& goOn);
 void queryRouting();
 void queryStrip(int strip);
 // After the strip queries (which reset each strip first): the stereo links,
-// the inserts of buses, matrices and mains, the matrix pans, the playback
+// the inserts of buses, matrices and mains, the playback
 // routing blocks, the mute-group masters, the solo switches, the routing
 // switch, the selected strip and the console's lock. Every value a surface action may write is
 // then one read from the console.

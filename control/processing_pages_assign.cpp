@@ -39,7 +39,8 @@ bool automixAddress(int s, const char* field, char (&address)[OSC_BUFFER_SIZE])
 // False when the button does nothing for the strip or nothing changed.
 bool applyAssignButton(int s, int note)
 {
-    if (!hasMonoSend(s) && note != 4) return false;
+    if ((note == 1 || note == 2) && !hasMonoSend(s)) return false;
+    if ((note == 6 || note == 7) && !hasGroups(s)) return false;
     StripRecord& r = strips[s];
     char address[OSC_BUFFER_SIZE];
     switch (note) {
@@ -66,7 +67,7 @@ void assignEncoder(int controller, int value)
         selectAdjacentStrip(isClockwise(value) ? 1 : -1);
         break;
     case 2:
-        // The mono main has no pan.
+        // Matrices and the mono main have no pan.
         if (!hasPan(s)) return;
         editStripFloat(s, "/mix/pan", strips[s].pan, stepUnit(strips[s].pan, value, PAN_STEP));
         break;

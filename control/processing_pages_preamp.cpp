@@ -58,7 +58,7 @@ bool applyPreampButton(int s, int note)
         int h = preampHeadamp(s);
         return h >= 0 && toggleHeadampPhantom(h);
     }
-    case 3: return canHaveHeadamp(s) && toggleStripFlag(s, "/preamp/invert", r.invert);
+    case 3: return hasPolarity(s) && toggleStripFlag(s, "/preamp/invert", r.invert);
     case 4: return hasLink(s) && toggleLink(s);
     case 5: return hasLowCutAndDelay(s) && toggleStripFlag(s, "/preamp/hpon", r.hpOn);
     case 6: return hasLowCutAndDelay(s) && toggleStripFlag(s, "/delay/on", r.delayOn);

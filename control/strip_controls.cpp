@@ -27,7 +27,7 @@ int stripAt(int position)
 }
 
 bool isMixStrip(int s) { return isAudioStrip(s); }
-// Matrices and mains belong to no mute group.
+// Every audio strip, matrices and mains too, can belong to mute groups.
 bool hasMuteGroups(int s) { return familyHas(s, &StripFamily::hasGroups); }
 bool isSpillBank(int bank) { return bank >= FIRST_SPILL_BANK && bank < BANK_COUNT; }
 

@@ -44,11 +44,12 @@ const StripRecord* selected(int& s)
     return isValidStrip(s) ? &strips[s] : nullptr;
 }
 
-// The pan of the strip below; DCAs and blank positions have none.
+// The pan of the strip below; matrices, the mono main, DCAs and blank
+// positions have none.
 RingValue homeRing(int, int encoder)
 {
     int s = bankStrips[encoder - 1];
-    return isAudioStrip(s) ? level(strips[s].pan) : DARK;
+    return hasPan(s) ? level(strips[s].pan) : DARK;
 }
 
 RingValue eqRing(int, int encoder)
@@ -116,7 +117,7 @@ RingValue assignRing(int, int encoder)
     int s;
     const StripRecord* r = selected(s);
     switch (encoder) {
-    case 2: return r && isAudioStrip(s) ? level(r->pan) : DARK;
+    case 2: return r && hasPan(s) ? level(r->pan) : DARK;
     case 3: return r && hasMonoSend(s) ? level(r->monoLevel) : DARK;
     case 5: return r && hasAutomix(s) ? level(r->automixWeight) : DARK;
     case 7: return choice(chosenDcaGroup, 0, 7);

@@ -61,7 +61,7 @@ void rowPreamp(int)
     rowLamp(2, r && phantomOn(s));
     rowLamp(7, r && hasInsert(s) && r->insertOn == 1);
     rowLamp(5, r && hasLowCutAndDelay(s) && r->hpOn == 1);
-    rowLamp(3, r && canHaveHeadamp(s) && r->invert == 1);
+    rowLamp(3, r && hasPolarity(s) && r->invert == 1);
     rowLamp(4, r && hasLink(s) && r->link == 1);
 }
 
@@ -111,8 +111,8 @@ void rowAssignment(int)
     int muteGroup = chosenMuteGroup;
     rowLamp(1, r && r->stereo != 0);
     rowLamp(2, r && r->mono != 0);
-    rowLamp(6, r && dca >= 0 && dca < 8 && r->dcaGroups[dca] != 0);
-    rowLamp(7, r && muteGroup >= 0 && muteGroup < 6 && r->muteGroups[muteGroup] != 0);
+    rowLamp(6, r && hasGroups(s) && dca >= 0 && dca < 8 && r->dcaGroups[dca] != 0);
+    rowLamp(7, r && hasGroups(s) && muteGroup >= 0 && muteGroup < 6 && r->muteGroups[muteGroup] != 0);
 }
 
 void rowGate(int)

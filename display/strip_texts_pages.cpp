@@ -86,12 +86,15 @@ void showPreampPage(int s)
     } else {
         showLabel(3, "Phantom", onOff(phantomOn(s)));
     }
-    if (!canHaveHeadamp(s)) {
-        showBlank(4);
-        showBlank(2);
-    } else {
+    if (hasPolarity(s)) {
         showLabel(4, "Polarit", onOff(strip.invert != 0));
+    } else {
+        showBlank(4);
+    }
+    if (canHaveHeadamp(s)) {
         showGain(s);
+    } else {
+        showBlank(2);
     }
     if (hasLowCutAndDelay(s)) {
         showNumber(7, "Delay", "%2.1f", strip.delayTime / DELAY_STEP * 1.8 + 0.3);
@@ -113,8 +116,9 @@ void showPanPage(int s)
     const StripRecord& strip = strips[s];
     char text[VALUE_SIZE];
     showStripName(1, s);
-    // DCAs have no pan; the console holds a mono level only up to the buses.
-    if (isAudioStrip(s)) {
+    // Matrices, the mono main and DCAs have no pan; the console holds a mono
+    // level only up to the buses.
+    if (hasPan(s)) {
         panText(strip.pan, text, sizeof text);
         showLabel(2, "Pan", text);
     } else {

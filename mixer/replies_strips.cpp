@@ -52,6 +52,10 @@ constexpr unsigned MIXED = INPUTS | BUS | MTX | MAIN;
 constexpr unsigned DYNAMICS = familyMaskWith(&StripFamily::hasDynamics);
 constexpr unsigned EVERY = MIXED | DCA;
 constexpr unsigned INSERTS = familyMaskWith(&StripFamily::hasInsert);
+constexpr unsigned PANNED = familyMaskWith(&StripFamily::hasPan);
+constexpr unsigned MONO_SENDS = familyMaskWith(&StripFamily::hasMonoSend);
+constexpr unsigned GROUPED = familyMaskWith(&StripFamily::hasGroups);
+constexpr unsigned POLARITY = familyMaskWith(&StripFamily::hasPolarity);
 
 #define INT_ROW(sec, par, sub, field, fam) {sec, false, par, sub, Store::Int, &StripRecord::field, nullptr, fam}
 #define DBL_ROW(sec, par, sub, field, fam) {sec, false, par, sub, Store::Double, nullptr, &StripRecord::field, fam}
@@ -59,11 +63,11 @@ constexpr unsigned INSERTS = familyMaskWith(&StripFamily::hasInsert);
 
 const StripReplyRow stripReplyRows[] = {
     SPECIAL_ROW("mix", false, "fader", Store::Fader, MIXED),
-    DBL_ROW("mix", "pan", nullptr, pan, MIXED),
+    DBL_ROW("mix", "pan", nullptr, pan, PANNED),
     SPECIAL_ROW("mix", false, "on", Store::Mute, MIXED),
-    INT_ROW("mix", "st", nullptr, stereo, INPUTS | BUS),
-    INT_ROW("mix", "mono", nullptr, mono, INPUTS | BUS),
-    DBL_ROW("mix", "mlevel", nullptr, monoLevel, INPUTS | BUS),
+    INT_ROW("mix", "st", nullptr, stereo, MONO_SENDS),
+    INT_ROW("mix", "mono", nullptr, mono, MONO_SENDS),
+    DBL_ROW("mix", "mlevel", nullptr, monoLevel, MONO_SENDS),
     SPECIAL_ROW("mix", true, "on", Store::SendOn, INPUTS | BUS | MAIN),
     SPECIAL_ROW("mix", true, "level", Store::SendLevel, INPUTS | BUS | MAIN),
     SPECIAL_ROW(nullptr, false, "fader", Store::Fader, DCA),
@@ -100,8 +104,8 @@ const StripReplyRow stripReplyRows[] = {
 
     INT_ROW("automix", "group", nullptr, automixGroup, CH),
     DBL_ROW("automix", "weight", nullptr, automixWeight, CH),
-    SPECIAL_ROW("grp", false, "mute", Store::MuteGroups, INPUTS | BUS),
-    SPECIAL_ROW("grp", false, "dca", Store::DcaGroups, INPUTS | BUS),
+    SPECIAL_ROW("grp", false, "mute", Store::MuteGroups, GROUPED),
+    SPECIAL_ROW("grp", false, "dca", Store::DcaGroups, GROUPED),
 
     INT_ROW("eq", "on", nullptr, eqOn, MIXED),
     SPECIAL_ROW("eq", true, "type", Store::BandType, MIXED),
@@ -109,7 +113,7 @@ const StripReplyRow stripReplyRows[] = {
     SPECIAL_ROW("eq", true, "g", Store::BandG, MIXED),
     SPECIAL_ROW("eq", true, "q", Store::BandQ, MIXED),
 
-    INT_ROW("preamp", "invert", nullptr, invert, CH | AUX),
+    INT_ROW("preamp", "invert", nullptr, invert, POLARITY),
     INT_ROW("preamp", "hpon", nullptr, hpOn, CH),
     DBL_ROW("preamp", "hpf", nullptr, hpf, CH),
     DBL_ROW("preamp", "trim", nullptr, trim, CH | AUX),

@@ -224,8 +224,12 @@ inline bool hasDynamicsKeySource(int s) { return familyHas(s, &StripFamily::hasD
 inline bool hasInsert(int s) { return familyHas(s, &StripFamily::hasInsert); }
 // The strips whose mono level and mono switch the console holds.
 inline bool hasMonoSend(int s) { return familyHas(s, &StripFamily::hasMonoSend); }
-// Channels and aux inputs: source, gain and polarity, maybe through a head amp.
+// Channels and aux inputs: source and gain, maybe through a head amp.
 inline bool canHaveHeadamp(int s) { return familyHas(s, &StripFamily::hasHeadamp); }
+// Channels, aux inputs and matrices: the pre-amp's polarity switch.
+inline bool hasPolarity(int s) { return familyHas(s, &StripFamily::hasPolarity); }
+// Every audio strip but the DCAs: DCA and mute-group membership.
+inline bool hasGroups(int s) { return familyHas(s, &StripFamily::hasGroups); }
 // Input channels only: low cut and delay.
 inline bool hasLowCutAndDelay(int s) { return familyHas(s, &StripFamily::hasLowCutAndDelay); }
 // Strips the console links in odd-even pairs (not the mains or DCAs).
@@ -234,7 +238,7 @@ inline bool hasLink(int s)
     const StripFamily* f = stripFamilyOf(s);
     return f && f->linkWord;
 }
-// Everything but the mono main and the DCAs pans.
+// Everything but the matrices, the mono main and the DCAs pans.
 inline bool hasPan(int s) { return familyHas(s, &StripFamily::hasPan); }
 // Strips with audio, that is every strip but a DCA.
 inline bool isAudioStrip(int s) { return familyHas(s, &StripFamily::hasAudio); }

@@ -35,15 +35,16 @@ struct StripFamily {
     int highestEqBandType;
     int meterBlock;          // meter blob that carries it, 0 for none
     bool faderDrivesMotors;  // false: a fader reply refreshes the whole surface
-    bool hasHeadamp;         // source, gain and invert on the pre-amp page
+    bool hasHeadamp;         // source and gain on the pre-amp page
+    bool hasPolarity;        // preamp/invert
     bool hasLowCutAndDelay;
     bool hasGate;
     bool hasDynamics;
     bool hasDynamicsKeySource;
     bool hasInsert;
     bool hasMonoSend;        // mono level and switch, stereo switch
-    bool hasGroups;          // DCA and mute group assignment
-    bool hasPan;
+    bool hasGroups;          // DCA and mute group membership (grp/dca, grp/mute)
+    bool hasPan;             // mix/pan: not matrices, the mono main or DCAs
     bool hasAudio;           // everything but the DCAs
 };
 
@@ -51,24 +52,25 @@ struct StripFamily {
 inline constexpr StripFamily stripFamilies[FAMILY_COUNT] = {
     // id, first strip, count, root, numbered, label, link word, sends, EQ bands,
     // first EQ encoder, highest band type, meter block, fader drives motors;
-    // then head amp, low cut, gate, dynamics, key source, insert, mono send,
-    // groups, pan, audio.
+    // then head amp, polarity, low cut, gate, dynamics, key source, insert,
+    // mono send, groups, pan, audio. A matrix mixes only on and fader (no pan,
+    // stereo or mono) and has polarity alone of the pre-amp.
     {FAMILY_CHANNEL, 0, 32, "/ch/%02d", true, "Ch", "chlink", 16, 4, 5, 5, 1, true,
-     true, true, true, true, true, true, true, true, true, true},
+     true, true, true, true, true, true, true, true, true, true, true},
     {FAMILY_AUX_IN, 32, 8, "/auxin/%02d", true, "Aux", "auxlink", 16, 4, 5, 5, 3, false,
-     true, false, false, false, false, false, true, true, true, true},
+     true, true, false, false, false, false, false, true, true, true, true},
     {FAMILY_FX_RETURN, 40, 8, "/fxrtn/%02d", true, "Fx rt", "fxlink", 16, 4, 5, 5, 3, true,
-     false, false, false, false, false, false, true, true, true, true},
+     false, false, false, false, false, false, false, true, true, true, true},
     {FAMILY_BUS, 48, 16, "/bus/%02d", true, "Bus", "buslink", 6, 6, 3, 5, 2, true,
-     false, false, false, true, true, true, true, true, true, true},
+     false, false, false, false, true, true, true, true, true, true, true},
     {FAMILY_MATRIX, 64, 6, "/mtx/%02d", true, "Mtrix", "mtxlink", 0, 6, 3, 13, 2, true,
-     false, false, false, true, false, true, false, false, true, true},
+     false, true, false, false, true, false, true, false, true, false, true},
     {FAMILY_MAIN_STEREO, 70, 1, "/main/st", false, "LR", nullptr, 6, 6, 3, 13, 2, true,
-     false, false, false, true, false, true, false, false, true, true},
+     false, false, false, false, true, false, true, false, true, true, true},
     {FAMILY_MAIN_MONO, 71, 1, "/main/m", false, "M/C", nullptr, 6, 6, 3, 13, 2, true,
-     false, false, false, true, false, true, false, false, false, true},
+     false, false, false, false, true, false, true, false, true, false, true},
     {FAMILY_DCA, 72, 8, "/dca/%d", true, "DCA", nullptr, 0, 0, 0, 13, 0, true,
-     false, false, false, false, false, false, false, false, false, false},
+     false, false, false, false, false, false, false, false, false, false, false},
 };
 
 constexpr int firstStripOf(StripFamilyId f) { return stripFamilies[f].firstStrip; }

@@ -143,6 +143,8 @@ using PB = PreampButtonCase;
 INSTANTIATE_TEST_SUITE_P(Buttons, PreampButtonTest,
                          ::testing::Values(PB{"InvertAux", 39, 3, &R::invert, 1, "/auxin/08/preamp/invert"},
                                            PB{"NoInvertOnFxReturn", 40, 3, &R::invert, 0, nullptr},
+                                           PB{"InvertMatrix", 64, 3, &R::invert, 1, "/mtx/01/preamp/invert"},
+                                           PB{"NoInvertOnBus", 48, 3, &R::invert, 0, nullptr},
                                            PB{"LowCutOn", 0, 5, &R::hpOn, 1, "/ch/01/preamp/hpon"},
                                            PB{"NoLowCutOnAux", 32, 5, &R::hpOn, 0, nullptr},
                                            PB{"DelayOn", 31, 6, &R::delayOn, 1, "/ch/32/delay/on"},
@@ -153,6 +155,34 @@ INSTANTIATE_TEST_SUITE_P(Buttons, PreampButtonTest,
                                            PB{"NoLinkOnMains", 70, 4, &R::link, 0, nullptr},
                                            PB{"ButtonOneDoesNothing", 4, 1, &R::hpOn, 0, nullptr}),
                          byName);
+
+// Matrices and both mains belong to DCA and mute groups like buses; DCAs do not.
+TEST_F(PreampPageTest, AssignmentPageEditsGroupMembershipOfEveryAudioStrip)
+{
+    const struct {
+        int strip;
+        const char* root;
+    } cases[] = {{48, "/bus/01"}, {64, "/mtx/01"}, {70, "/main/st"}, {71, "/main/m"}, {72, nullptr}};
+    chosenDcaGroup = 2;
+    chosenMuteGroup = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strip);
+        selectStrip(c.strip);
+        mixer.drain();
+        press(31, 6);
+        press(31, 7);
+        Writes seen = mixer.drain();
+        EXPECT_EQ(strips[c.strip].dcaGroups[2], c.root ? 1 : 0);
+        EXPECT_EQ(strips[c.strip].muteGroups[1], c.root ? 1 : 0);
+        if (!c.root) {
+            EXPECT_TRUE(seen.empty());
+            continue;
+        }
+        const std::string root = c.root;
+        EXPECT_EQ(lastWriteTo(seen, root + "/grp/dca"), (Write{root + "/grp/dca", 'i', 4.0}));
+        EXPECT_EQ(lastWriteTo(seen, root + "/grp/mute"), (Write{root + "/grp/mute", 'i', 2.0}));
+    }
+}
 
 // Page, strip, encoder turned once clockwise, and the write that shows it
 // reached the console; nullptr where the page shows nothing for the encoder.

@@ -8,24 +8,25 @@
 namespace {
 
 // Top-row button or encoder n of a page of the selected strip S (up to upTo,
-// or 48 to alsoUpTo) and what it edits, "unpushed|pushed": "/..." after the
-// strip's prefix, "!..." a whole address, "#..." worked out below.
+// or alsoFrom to alsoUpTo) and what it edits, "unpushed|pushed": "/..." after
+// the strip's prefix, "!..." a whole address, "#..." worked out below.
 struct PageControl {
     int page;
     bool encoder;
     int n;
     const char* edits;
     int upTo, alsoUpTo;
+    int alsoFrom = 48;
 };
 
 const PageControl pageControls[] = {
     {1, false, 1, "/eq/on", 71, 0}, {1, false, 2, "/preamp/hpon", 31, 0}, {1, true, 3, "/preamp/hpf", 31, 0},
-    {28, false, 2, "#phantom", 39, 0}, {28, false, 3, "/preamp/invert", 39, 0}, {28, false, 4, "#link", 69, 0},
+    {28, false, 2, "#phantom", 39, 0}, {28, false, 3, "/preamp/invert", 39, 69, 64}, {28, false, 4, "#link", 69, 0},
     {28, false, 5, "/preamp/hpon", 31, 0}, {28, false, 6, "/delay/on", 31, 0}, {28, false, 7, "/insert/on", 31, 71},
     {28, true, 2, "#gain|/config/source", 39, 0}, {28, true, 6, "/preamp/hpf", 31, 0},
     {28, true, 7, "/delay/time", 31, 0}, {28, true, 8, "/insert/sel", 31, 71}, {31, false, 1, "/mix/st", 63, 0},
-    {31, false, 2, "/mix/mono", 63, 0}, {31, false, 4, "/automix/group", 7, 0}, {31, false, 6, "/grp/dca", 63, 0},
-    {31, false, 7, "/grp/mute", 63, 0}, {31, true, 2, "/mix/pan", 70, 0}, {31, true, 3, "/mix/mlevel", 63, 0},
+    {31, false, 2, "/mix/mono", 63, 0}, {31, false, 4, "/automix/group", 7, 0}, {31, false, 6, "/grp/dca", 71, 0},
+    {31, false, 7, "/grp/mute", 71, 0}, {31, true, 2, "/mix/pan", 63, 70, 70}, {31, true, 3, "/mix/mlevel", 63, 0},
     {31, true, 5, "/automix/weight", 7, 0}, {32, false, 1, "/gate/on", 31, 0}, {32, false, 2, "/gate/mode", 31, 0},
     {32, false, 6, "/gate/filter/on", 31, 0}, {32, false, 7, "!/-stat/keysolo", 31, 0},
     {32, true, 2, "/gate/thr", 31, 0}, {32, true, 3, "/gate/range", 31, 0}, {32, true, 4, "/gate/attack", 31, 0},
@@ -39,7 +40,10 @@ const PageControl pageControls[] = {
     {33, true, 7, "/dyn/filter/type|/dyn/keysrc", 31, 71}, {33, true, 8, "/dyn/filter/f", 31, 71},
 };
 
-bool serves(int upTo, int alsoUpTo, int S) { return S >= 0 && (S <= upTo || (S >= 48 && S <= alsoUpTo)); }
+bool serves(int upTo, int alsoUpTo, int S, int alsoFrom = 48)
+{
+    return S >= 0 && (S <= upTo || (S >= alsoFrom && S <= alsoUpTo));
+}
 
 struct Edit {
     const Model& m;
@@ -53,7 +57,7 @@ struct Edit {
     void pageControl(bool encoder, int n)
     {
         for (const PageControl& c : pageControls) {
-            if (c.page != m.page || c.encoder != encoder || c.n != n || !serves(c.upTo, c.alsoUpTo, S)) continue;
+            if (c.page != m.page || c.encoder != encoder || c.n != n || !serves(c.upTo, c.alsoUpTo, S, c.alsoFrom)) continue;
             std::string what = c.edits;
             const size_t bar = what.find('|');
             if (bar != std::string::npos) what = encoder && pushed[n - 1] ? what.substr(bar + 1) : what.substr(0, bar);
@@ -99,9 +103,9 @@ struct Edit {
         if ((n >= 24 && n <= 31) || n == 48 || n == 49) out.insert("/-stat/selidx");
         if (n >= 32 && n <= 39) {
             pushed[n - 32] = true;
-            if (page == 0 && s < 71) addOf(s, "/mix/pan");
+            if (page == 0 && panKnown(s)) addOf(s, "/mix/pan");
             if (page == 28 && n == 39 && serves(31, 71, S)) addOf(S, "/insert/pos");
-            if (page == 31 && n == 33 && serves(70, 0, S)) addOf(S, "/mix/pan");
+            if (page == 31 && n == 33 && panKnown(S)) addOf(S, "/mix/pan");
         }
         if (n >= 74 && n <= 79) out.insert("/config/mute/" + std::to_string(n - 73));
         if (n == 86) out.insert("/config/routing/routswitch");
@@ -118,7 +122,7 @@ struct Edit {
         const int band = S <= 47 ? (e >= 5 ? e - 4 : 0) : (S <= 71 && e >= 3 ? e - 2 : 0);
         const char* field = m.eqLayer == 1 ? (pushed[e - 1] ? "type" : "q") : (pushed[e - 1] ? "f" : "g");
         if (e == 1 && (page == 1 || page == 28 || (page >= 31 && page <= 33))) out.insert("/-stat/selidx");
-        else if (page == 0 && m.shown[e - 1] < 71) addOf(m.shown[e - 1], "/mix/pan");
+        else if (page == 0 && panKnown(m.shown[e - 1])) addOf(m.shown[e - 1], "/mix/pan");
         else if (page == 29 || page == 30) sends(e, "/level");
         else if (page == 1 && S >= 0 && !(e == 3 && S <= 31) && band > 0) addOf(S, "/eq/" + std::to_string(band) + "/" + field);
         else if (page != 0) pageControl(true, e);

@@ -43,8 +43,10 @@ std::string two(int n)
     return text;
 }
 
-// The mono main and the DCAs have no pan.
-bool panKnown(int s) { return s < 71; }
+// Matrices, the mono main and the DCAs have no pan.
+bool panKnown(int s) { return s < 64 || s == 70; }
+// Channels, aux inputs and matrices have a polarity switch.
+bool hasPolarityOf(int s) { return s <= 39 || (s >= 64 && s <= 69); }
 
 bool number(const Values& values, const std::string& address, double& out)
 {
@@ -285,10 +287,10 @@ void expectSelectedStripPage(Check& c, ThreeDevices& devices, int page, int S, i
         c.expectLit(2, phantom, "phantom, " + why);
         c.expectLit(7, (S < 32 || S > 47) && on(p + "/insert/on"), "insert, " + why);
         c.expectLit(5, S <= 31 && on(p + "/preamp/hpon"), "low cut, " + why);
-        c.expectLit(3, S <= 39 && on(p + "/preamp/invert"), "polarity, " + why);
+        c.expectLit(3, hasPolarityOf(S) && on(p + "/preamp/invert"), "polarity, " + why);
         c.expectDisplay(0, c.nameDisplay(S), why);
         c.expectDisplay(2, headAmp < 0 ? blankDisplay() : label("Phantom", phantom ? "On" : "Off"), "phantom, " + why);
-        c.expectDisplay(3, S >= 40 ? blankDisplay() : label("Polarit", on(p + "/preamp/invert") ? "On" : "Off"), why);
+        c.expectDisplay(3, !hasPolarityOf(S) ? blankDisplay() : label("Polarit", on(p + "/preamp/invert") ? "On" : "Off"), why);
         if (S >= 40) c.expectDisplay(1, blankDisplay(), why);
         if (S > 31) c.expectDisplay(5, blankDisplay(), why);
         if (S > 31) c.expectDisplay(6, blankDisplay(), why);
@@ -360,8 +362,8 @@ void expectProcessingPage(Check& c, const Model& m, int page, int S)
     if (page == 31) {
         c.expectLit(1, S <= 63 && on("/mix/st"), "stereo, " + why);
         c.expectLit(2, S <= 63 && on("/mix/mono"), "mono, " + why);
-        c.expectLit(6, S <= 63 && (static_cast<int>(c.get(p + "/grp/dca")) >> m.chosenDca & 1), "DCA, " + why);
-        c.expectLit(7, S <= 63 && (static_cast<int>(c.get(p + "/grp/mute")) >> m.chosenMute & 1), "mute group, " + why);
+        c.expectLit(6, S <= 71 && (static_cast<int>(c.get(p + "/grp/dca")) >> m.chosenDca & 1), "DCA, " + why);
+        c.expectLit(7, S <= 71 && (static_cast<int>(c.get(p + "/grp/mute")) >> m.chosenMute & 1), "mute group, " + why);
         const double pan = c.get(p + "/mix/pan");
         std::vector<std::string> panTexts;
         for (double d : {-2e-6, 2e-6}) {
@@ -373,6 +375,7 @@ void expectProcessingPage(Check& c, const Model& m, int page, int S)
             panTexts.push_back(text);
         }
         if (panKnown(S)) shown(1, "Pan", panTexts);
+        else c.expectDisplay(1, blankDisplay(), "no pan, " + why);
         if (S <= 63) shown(2, "M/C", {});  // the console has no mono level beyond the buses
         else c.expectDisplay(2, blankDisplay(), why);
         c.expectDisplay(3, blankDisplay(), why);
@@ -465,7 +468,6 @@ void expectRings(Check& c, ThreeDevices& devices, const Model& m, int page, int 
         }
     } else if (page == 31) {
         if (panKnown(S)) at(1, "/mix/pan");
-        lit[1] = true;  // a pan the console was never asked for is not compared
         if (S <= 63) at(2, "/mix/mlevel");
         if (S <= 7) at(4, "/automix/weight");
         show(6, m.chosenDca / 7.0);
@@ -531,7 +533,7 @@ std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
         if (page == 0) {
             c.expectLamp(i, 0, "top row of the home page");
             double pan = 0.0;
-            if (s == kBlank || s >= 72) c.expectRing(i, 0, 0, "no pan, " + where);
+            if (s == kBlank || !panKnown(s)) c.expectRing(i, 0, 0, "no pan, " + where);
             else if (panKnown(s) && number(values, p + "/mix/pan", pan)) c.expectRingNear(i, pan, "pan, " + where);
         } else if (sendPage) {
             c.expectLit(i, s <= 47 && c.get(p + "/mix/" + two(page - 7) + "/on") == 1.0, "send on, " + where);

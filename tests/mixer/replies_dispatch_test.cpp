@@ -103,12 +103,12 @@ TEST_F(ReplyMalformed, AddressesOutsideTheModelOrItsPatternsAreIgnored)
         // Suffixes a family does not answer, each with the type its field
         // would take elsewhere, so only the address rule can reject it.
         {"/mtx/01/mix/mono", 'i'}, {"/mtx/01/mix/st", 'i'}, {"/mtx/01/mix/mlevel", 'f'},
-        {"/mtx/01/mix/01/level", 'f'}, {"/mtx/01/grp/mute", 'i'}, {"/fxrtn/01/preamp/trim", 'f'},
+        {"/mtx/01/mix/01/level", 'f'}, {"/mtx/01/mix/pan", 'f'}, {"/fxrtn/01/preamp/trim", 'f'},
         {"/fxrtn/01/preamp/invert", 'i'}, {"/fxrtn/01/config/source", 'i'}, {"/fxrtn/01/dyn/thr", 'f'},
         {"/auxin/01/gate/on", 'i'}, {"/auxin/01/dyn/on", 'i'}, {"/auxin/01/preamp/hpon", 'i'},
         {"/auxin/01/automix/group", 'i'}, {"/auxin/01/delay/on", 'i'}, {"/bus/01/preamp/invert", 'i'},
         {"/bus/01/config/source", 'i'}, {"/bus/01/gate/thr", 'f'}, {"/bus/01/delay/on", 'i'},
-        {"/main/st/grp/dca", 'i'}, {"/main/m/mix/mono", 'i'}, {"/main/st/mix/st", 'i'},
+        {"/main/m/mix/pan", 'f'}, {"/main/m/mix/mono", 'i'}, {"/main/st/mix/st", 'i'},
         {"/main/st/mix/mlevel", 'f'}, {"/main/st/preamp/trim", 'f'}, {"/dca/1/mix/pan", 'f'},
         {"/dca/1/mix/fader", 'f'}, {"/dca/1/mix/on", 'i'}, {"/dca/1/pan", 'f'}, {"/dca/1/eq/1/f", 'f'},
         {"/dca/1/dyn/on", 'i'}, {"/dca/1/grp/dca", 'i'}, {"/ch/01/fader", 'f'}, {"/ch/01/on", 'i'},

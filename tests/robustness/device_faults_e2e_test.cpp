@@ -79,7 +79,7 @@ TEST_F(DeviceFaults, ParametersGivenUpDuringAQuietSpellAreReadAfterStartUp)
     int summary = -1;
     int given = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (std::sscanf(lines[i].c_str(), "%d of 6535 parameters were not answered", &given) == 1) {
+        if (std::sscanf(lines[i].c_str(), "%d of 6551 parameters were not answered", &given) == 1) {
             summary = static_cast<int>(i);
             break;
         }
@@ -102,12 +102,16 @@ TEST_F(DeviceFaults, AnAddressTheConsoleNeverAnswersDoesNotHoldStartUp)
 {
     const std::string first = "/config/amixenable/X";
     RigOptions options;
-    options.consoleArgs = {"--ignore", first};
+    // And 80 more the console lacks, asked while it answers others: each
+    // costs a few milliseconds, not a second (80 s of start-up once).
+    options.consoleArgs = {"--ignore", first, "--ignore", "/-stat/solosw/*"};
     options.startupTimeoutMs = 15000;
     ASSERT_TRUE(startRig(options));
     EXPECT_EQ(bridgeLineCount("The mixer answers, but not " + first + "; going on without it"), 1);
     EXPECT_EQ(bridgeLineCount("No answer from the mixer"), 0);
-    EXPECT_EQ(bridgeLineCount("1 of 6535 parameters were not answered by the mixer (" + first + ")"), 1);
+    EXPECT_EQ(bridgeLineCount("81 of 6551 parameters were not answered by the mixer (" + first +
+                              ", /-stat/solosw/01, /-stat/solosw/02, /-stat/solosw/03, ...)"),
+              1);
 
     // After start-up it is asked again, now and then, until answered.
     auto askedCount = [&] {

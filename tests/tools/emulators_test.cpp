@@ -255,7 +255,7 @@ TEST(ConsoleSim, PushesToAtMostFourRemoteClientsForTenSeconds)
 TEST(ConsoleSim, FaultCommandsHoldBackAnswers)
 {
     ChildProcess sim;
-    int port = startConsoleSim(sim, {"--delay-ms", "300", "--ignore", "/ch/02/mix/fader"});
+    int port = startConsoleSim(sim, {"--delay-ms", "300", "--ignore", "/ch/02/mix/fader", "--ignore", "/ch/03/*"});
     ASSERT_GT(port, 0);
     ProbeSocket probe;
     std::string line;
@@ -270,6 +270,8 @@ TEST(ConsoleSim, FaultCommandsHoldBackAnswers)
 
     EXPECT_FALSE(ask(probe, port, "/ch/02/mix/fader", 300));
     EXPECT_TRUE(waitForLine(sim, "ignored query /ch/02/mix/fader", 1000, line));
+    EXPECT_FALSE(ask(probe, port, "/ch/03/eq/on", 300));
+    EXPECT_TRUE(waitForLine(sim, "ignored query /ch/03/eq/on", 1000, line));
     ASSERT_TRUE(writeToProcess(sim, "ignore none\n"));
     ASSERT_TRUE(waitForLine(sim, "ignoring 0 addresses", 2000, line));
     EXPECT_TRUE(ask(probe, port, "/ch/02/mix/fader"));

@@ -254,8 +254,9 @@ void shuffleSettings(int64_t nowMs)
             put(p + "/insert/pos", oscInt(pick(0, 1)));
             put(p + "/insert/sel", oscInt(pick(0, 22)));
         }
-        if (s >= 64 && s < 70) put(p + "/mix/pan", oscFloat(static_cast<float>(pick(0, 20)) * 0.05f));
-        if (s < 64 && pick(0, 3) == 0) put(p + "/grp/dca", oscInt(pick(0, 255)));
+        if (s >= 64 && s < 70) put(p + "/preamp/invert", oscInt(pick(0, 1)));
+        if (pick(0, 3) == 0) put(p + "/grp/dca", oscInt(pick(0, 255)));
+        if (s >= 64 && pick(0, 3) == 0) put(p + "/grp/mute", oscInt(pick(0, 63)));
         std::snprintf(address, sizeof address, "/-stat/solosw/%02d", s + 1);
         put(address, oscInt(pick(0, 5) == 0 ? 1 : 0));
     }

@@ -26,6 +26,7 @@ int64_t msUntilCommandsResume(int64_t nowMs);
 void recallRandomScene(int count, int64_t nowMs);
 
 // Random show settings beside the start values (links, inserts, matrix
-// pans, DCA members, solos, mute groups, routing switch, selection, user
-// routing of channels 1-8), all pushed.
+// polarity, DCA members, mute-group members of matrices and mains, solos,
+// mute groups, routing switch, selection, user routing of channels 1-8),
+// all pushed.
 void shuffleSettings(int64_t nowMs);

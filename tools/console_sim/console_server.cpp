@@ -177,9 +177,21 @@ void handleWrite(const OscMessage& message, const sockaddr_in& from, int64_t now
     pushParam(*param, &from, nowMs);
 }
 
+// An ignored entry is an address, or a prefix ending in '*'.
+bool isIgnored(const std::string& address)
+{
+    for (const std::string& entry : server.ignored) {
+        if (!entry.empty() && entry.back() == '*'
+                ? address.compare(0, entry.size() - 1, entry, 0, entry.size() - 1) == 0
+                : address == entry)
+            return true;
+    }
+    return false;
+}
+
 void handleQuery(const OscMessage& message, const sockaddr_in& from, int64_t nowMs)
 {
-    if (std::find(server.ignored.begin(), server.ignored.end(), message.address) != server.ignored.end()) {
+    if (isIgnored(message.address)) {
         consoleLog("ignored query %s", message.address.c_str());
         return;
     }

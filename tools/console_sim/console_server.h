@@ -49,7 +49,7 @@ struct ConsoleServer {
     int dropPercent = 0;
     bool silent = false;
     int64_t silentUntilMs = 0;  // 0: silent until told otherwise
-    std::vector<std::string> ignored;  // queries of these addresses go unanswered
+    std::vector<std::string> ignored;  // queries of these addresses (or PREFIX*) go unanswered
     std::mt19937 random{1};
     std::vector<RemoteClient> clients;
     std::vector<MeterSubscription> subscriptions;

@@ -16,8 +16,9 @@ enum StripFeature : unsigned {
     kGate = 1u << 2,
     kDyn = 1u << 3,
     kDynKeySource = 1u << 4,
-    kPreampFull = 1u << 5,  // trim, invert, hpon, hpf
+    kPreampFull = 1u << 5,  // trim, invert, hpon, hpslope, hpf
     kPreampTrim = 1u << 6,  // trim, invert
+    kInvert = 1u << 12,     // invert alone (matrices)
     kDelay = 1u << 7,
     kInsert = 1u << 8,
     kGroups = 1u << 9,
@@ -32,6 +33,7 @@ void addParam(const std::string& address, char type, int32_t low = 0, int32_t hi
     param.type = type;
     param.low = low;
     param.high = high;
+    param.i = low;  // an icon counts from 1
     paramIndex[address] = params.size();
     params.push_back(param);
 }
@@ -84,18 +86,21 @@ void addGate(const std::string& p)
 void addStrip(const std::string& p, int sends, int bands, unsigned features)
 {
     addParam(p + "/config/name", 's');
+    addInt(p + "/config/icon", 1, 74);
     addInt(p + "/config/color", 0, 15);
     if (features & kSource) addInt(p + "/config/source", 0, 64);
     if (features & kPreampFull) {
         addFloat(p + "/preamp/trim");
         addInt(p + "/preamp/invert", 0, 1);
         addInt(p + "/preamp/hpon", 0, 1);
+        addInt(p + "/preamp/hpslope", 0, 3);
         addFloat(p + "/preamp/hpf");
     }
     if (features & kPreampTrim) {
         addFloat(p + "/preamp/trim");
         addInt(p + "/preamp/invert", 0, 1);
     }
+    if (features & kInvert) addInt(p + "/preamp/invert", 0, 1);
     if (features & kDelay) {
         addInt(p + "/delay/on", 0, 1);
         addFloat(p + "/delay/time");
@@ -124,8 +129,11 @@ void addStrip(const std::string& p, int sends, int bands, unsigned features)
         addFloat(p + "/mix/mlevel");
     }
     for (int s = 1; s <= sends; ++s) {
-        addInt(p + "/mix/" + twoDigits(s) + "/on", 0, 1);
-        addFloat(p + "/mix/" + twoDigits(s) + "/level");
+        const std::string send = p + "/mix/" + twoDigits(s);
+        addInt(send + "/on", 0, 1);
+        addFloat(send + "/level");
+        addFloat(send + "/pan");
+        addInt(send + "/type", 0, 5);
     }
     if (features & kGroups) {
         addInt(p + "/grp/dca", 0, 255);
@@ -149,14 +157,16 @@ void addStrips()
         addStrip("/fxrtn/" + twoDigits(n), 16, 4, kPan | kStereoMono | kGroups);
     for (int n = 1; n <= 16; ++n)
         addStrip("/bus/" + twoDigits(n), 6, 6, kPan | kStereoMono | kDyn | kDynKeySource | kInsert | kGroups);
-    for (int n = 1; n <= 6; ++n) addStrip("/mtx/" + twoDigits(n), 0, 6, kPan | kDyn | kInsert);
-    addStrip("/main/st", 6, 6, kPan | kDyn | kInsert);
-    addStrip("/main/m", 6, 6, kDyn | kInsert);
+    // Matrices have no pan; matrices and both mains have group membership.
+    for (int n = 1; n <= 6; ++n) addStrip("/mtx/" + twoDigits(n), 0, 6, kInvert | kDyn | kInsert | kGroups);
+    addStrip("/main/st", 6, 6, kPan | kDyn | kInsert | kGroups);
+    addStrip("/main/m", 6, 6, kDyn | kInsert | kGroups);
     for (int n = 1; n <= 8; ++n) {
         std::string p = "/dca/" + std::to_string(n);
         addInt(p + "/on", 0, 1);
         addFloat(p + "/fader");
         addParam(p + "/config/name", 's');
+        addInt(p + "/config/icon", 1, 74);
         addInt(p + "/config/color", 0, 15);
     }
 }

@@ -1,5 +1,5 @@
 // The emulated console's parameter store: one entry per address that an X32
-// exposes to the bridge, each with its OSC type and current value. Built
+// holds (for the strips, exactly the console's own list), each with its OSC type and current value. Built
 // once at start; read and written on the event-loop thread only.
 #pragma once
 

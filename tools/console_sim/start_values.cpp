@@ -166,6 +166,11 @@ void startOtherStrips()
         startDynamics(p, false);
         startMix(p, 0.75f, 0.5f, 0, 0.0f);
     }
+    setInt("/mtx/05/preamp/invert", 1);
+    setInt("/mtx/02/grp/dca", 0x80);
+    setInt("/mtx/03/grp/mute", 0x20);
+    setInt("/main/st/grp/mute", 0x20);
+    setInt("/main/m/grp/dca", 0x80);
     setText("/main/st/config/name", "LR");
     setInt("/main/st/config/color", 7);
     startEq("/main/st", 6);
