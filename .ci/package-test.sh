@@ -242,7 +242,9 @@ if command -v systemd-analyze >/dev/null 2>&1 && [ -d /lib/systemd/system ]; the
   cp "$root/usr/bin/velumbra" "$verify_root/usr/bin/"
   verify_ok() {  # warnings (unknown keys, bad values) count as failures
     local out
-    out=$(systemd-analyze verify --root="$verify_root" velumbra.service 2>&1) && [ -z "$out" ] ||
+    # The unit's Documentation= page is looked up with man: the package's own.
+    out=$(MANPATH=$root/usr/share/man systemd-analyze verify --root="$verify_root" velumbra.service 2>&1) &&
+      [ -z "$out" ] ||
       { echo "$out" | sed 's/^/  | /'; return 1; }
   }
   check "systemd-analyze verify" verify_ok

@@ -78,9 +78,11 @@ std::string printableText(const char* text, size_t limit)
 
 std::string addressRefusal(const char* text)
 {
-    return "\"" + printableText(text, 40) +
-           "\" is not an address: write IP or IP:PORT in digits, without signs, blanks or "
-           "leading zeros, as 192.168.1.20 or 192.168.1.20:10023";
+    std::string refusal = "\"";
+    refusal += printableText(text, 40);
+    refusal += "\" is not an address: write IP or IP:PORT in digits, without signs, blanks or "
+               "leading zeros, as 192.168.1.20 or 192.168.1.20:10023";
+    return refusal;
 }
 
 bool isAutoAddress(const char* text)
