@@ -76,7 +76,7 @@ bool resolveAddress(bool fromOption, bool optionAuto, uint32_t optionAddress, co
         endpoint.address = optionAddress;
         return true;
     }
-    return parseAddressField(text, endpoint.address, endpoint.port);
+    return parseHostPort(text, endpoint.address, endpoint.port);
 }
 
 // The file's (or typed) addresses with the command line on top. False,
@@ -144,8 +144,12 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
     // The file's own echo lines only when nothing overrides it; otherwise
     // they would show addresses that are not used.
     const bool anyOverride = options.haveMixer || options.haveSurface;
-    bool known = readConfigFile(configPath, addresses, !anyOverride);
+    std::string problem;
+    bool known = readConfigFile(configPath, addresses, !anyOverride, &problem);
     bool overridden = options.haveMixer && options.haveSurface;
+    if (!known && !overridden && !problem.empty()) {
+        consolePrint("The configuration file %s cannot be used: %s.\n", configPath.c_str(), problem.c_str());
+    }
     bool typed = false;
     if (options.forcePrompt || (!known && !overridden)) {
         int result = promptUntilUsable(options, configPath, addresses, mixer, surface, automatic);
@@ -210,6 +214,7 @@ int runBridge(int argc, const char* const* argv)
     }
     installStopSignals();
     setStatusRequestHandler(printLinkStatus);
+    setEditorInStatus(!options.noEditor);
     startupComplete = 0;
     if (options.noEditor) useNullDesktop();
     setTrafficLogLevel(options.verbose);
@@ -254,13 +259,21 @@ int runBridge(int argc, const char* const* argv)
     if (refuseSelfLoop(surfaceEndpoint, automatic.surface, surfaceSocket.localPort())) {
         return EXIT_NO_USABLE_CONFIGURATION;
     }
-    if (automatic.mixer) {
-        const int found = discoverMixer(options, configPath, mixerEndpoint);
-        if (found >= 0) return found;
-    }
+    // Before the console is looked for, so that the status block names the
+    // surface, or says that it is still to be learned, meanwhile.
     if (automatic.surface) {
         surfaceEndpoint = UdpEndpoint{};
         startSurfaceLearning();
+    }
+    setSurfaceLink(&surfaceSocket, surfaceEndpoint);
+    if (automatic.mixer) {
+        const int found = discoverMixer(options, configPath, mixerEndpoint);
+        if (found >= 0) {
+            setSurfaceLink(nullptr, UdpEndpoint{});
+            return found;
+        }
+    }
+    if (automatic.surface) {
         consolePrint("Waiting for the X-Touch to ask for a host on port %u\n", surfaceSocket.localPort());
     }
     // A scene recall pushes thousands of changes at once; let them wait in
@@ -268,7 +281,6 @@ int runBridge(int argc, const char* const* argv)
     mixerSocket.setReceiveBufferSize(RECEIVE_BUFFER_BYTES);
     surfaceSocket.setReceiveBufferSize(RECEIVE_BUFFER_BYTES);
 
-    setSurfaceLink(&surfaceSocket, surfaceEndpoint);
     setMixerLink(&mixerSocket, mixerEndpoint);
     setMixerSourceFilter(mixerEndpoint.address);
     const int wakers[3] = {addStopWaker(interruptSocket, &surfaceSocket),
@@ -292,7 +304,7 @@ int runBridge(int argc, const char* const* argv)
         runConsoleLoop(configPath, current);
     }
 
-    consolePrint("Cleanining up and stopping...\n");
+    consolePrint("Cleaning up and stopping...\n");
     requestStop();
     setStatusRequestHandler(nullptr);
     heartbeat.join();

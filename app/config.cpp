@@ -11,20 +11,18 @@
 
 namespace {
 
+// Longer than any address, so that a long field is shown as far as it goes.
+constexpr int FIELD_TEXT_SIZE = 64;
+
 // Reads up to the next '|' or the end of the file; false when nothing was read.
-bool readField(std::FILE* file, char* field, int capacity, bool& tooLong)
+bool readField(std::FILE* file, char* field, int capacity)
 {
     int length = 0;
     int c;
     bool any = false;
-    tooLong = false;
     while ((c = std::fgetc(file)) != EOF && c != '|') {
         any = true;
-        if (length < capacity - 1) {
-            field[length++] = static_cast<char>(c);
-        } else {
-            tooLong = true;
-        }
+        if (length < capacity - 1) field[length++] = static_cast<char>(c);
     }
     // Line breaks or blanks an editor may have added do not belong to the address.
     while (length > 0 && (field[length - 1] == '\n' || field[length - 1] == '\r' ||
@@ -37,15 +35,34 @@ bool readField(std::FILE* file, char* field, int capacity, bool& tooLong)
 
 bool isValidAddress(const char* text)
 {
+    if (std::strlen(text) >= static_cast<size_t>(ADDRESS_TEXT_SIZE)) return false;
     if (isAutoAddress(text)) return true;
     uint32_t address;
     uint16_t port = 0;
-    return parseAddressField(text, address, port);
+    return parseHostPort(text, address, port);
+}
+
+// One field of the file into target; false with the reason in problem.
+bool takeField(std::FILE* file, const char* name, char* target, std::string& problem)
+{
+    char field[FIELD_TEXT_SIZE];
+    if (!readField(file, field, sizeof field)) {
+        problem = std::string("it holds no ") + name + " address";
+        return false;
+    }
+    if (!isValidAddress(field)) {
+        problem = std::string("its ") + name + " address " + addressRefusal(field) + ", or auto";
+        return false;
+    }
+    std::strcpy(target, field);
+    return true;
 }
 
 PromptResult askOne(const char* prompt, char* target)
 {
     for (;;) {
+        // Without a keyboard nobody would answer the question.
+        if (consoleInputEnded()) return PromptResult::EndOfInput;
         consolePrint("%s", prompt);
         consolePrint("(Enter alone: find it on the network)\n");
         char line[256];
@@ -57,53 +74,37 @@ PromptResult askOne(const char* prompt, char* target)
             std::strcpy(target, "auto");
             return PromptResult::Done;
         }
-        if (!truncated && std::strlen(line) < ADDRESS_TEXT_SIZE && isValidAddress(line)) {
+        if (!truncated && isValidAddress(line)) {
             std::strcpy(target, line);
             return PromptResult::Done;
         }
-        consolePrint("\"%s\" is not an IPv4 address like 192.168.1.10 (or 192.168.1.10:10023); "
-                     "please try again.\n",
-                     line);
+        consolePrint("%s; please try again.\n", addressRefusal(line).c_str());
     }
 }
 
 } // namespace
-
-bool parseAddressField(const char* text, uint32_t& address, uint16_t& port)
-{
-    // A port is digits only: no sign or blank, which the number reader
-    // would let through, so what is saved reads back as typed.
-    const char* colon = std::strchr(text, ':');
-    if (colon && (colon[1] == '\0' || std::strspn(colon + 1, "0123456789") != std::strlen(colon + 1))) {
-        return false;
-    }
-    return parseHostPort(text, address, port);
-}
 
 std::string configFilePath(const std::string& profileFolder)
 {
     return profilePath(profileFolder, "\\Documents\\Velumbra.cfg");
 }
 
-bool readConfigFile(const std::string& path, AddressPair& addresses, bool echo)
+bool readConfigFile(const std::string& path, AddressPair& addresses, bool echo, std::string* problem)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
-    char field[ADDRESS_TEXT_SIZE];
-    bool tooLong = false;
-    bool known = false;
-    if (readField(file, field, sizeof field, tooLong)) {
-        std::strcpy(addresses.mixer, field);
-        if (echo) consolePrint("X32[%s]\n", addresses.mixer);
-        bool mixerValid = !tooLong && isValidAddress(field);
-        if (readField(file, field, sizeof field, tooLong)) {
-            std::strcpy(addresses.surface, field);
-            if (echo) consolePrint("X-Touch[%s]\n", addresses.surface);
-            known = mixerValid && !tooLong && isValidAddress(field);
-        }
-    }
+    std::string why;
+    AddressPair read;
+    const bool known = takeField(file, "mixer", read.mixer, why) &&
+                       takeField(file, "X-Touch", read.surface, why);
     std::fclose(file);
-    return known;
+    if (!known) {
+        if (problem) *problem = why;
+        return false;
+    }
+    addresses = read;
+    if (echo) consolePrint("X32[%s]\nX-Touch[%s]\n", addresses.mixer, addresses.surface);
+    return true;
 }
 
 bool writeConfigFile(const std::string& path, const AddressPair& addresses)

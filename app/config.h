@@ -15,17 +15,16 @@ struct AddressPair {
     char surface[ADDRESS_TEXT_SIZE] = {};
 };
 
-// One address of the file or a prompt: "IP" or "IP:PORT". The port keeps
-// the value it has when the text names none. False for anything else.
-bool parseAddressField(const char* text, uint32_t& address, uint16_t& port);
-
 // The configuration file's path under the profile folder.
 std::string configFilePath(const std::string& profileFolder);
 
-// Reads both fields, echoing each one read unless echo is false. True only
-// when the file opened and both fields hold valid addresses (either form of
-// parseAddressField).
-bool readConfigFile(const std::string& path, AddressPair& addresses, bool echo = true);
+// Reads both fields; true only when the file opened and both are addresses
+// (IP, IP:PORT or auto, as parseHostPort reads them). Then, unless echo is
+// false, it prints them as "X32[mixer]" and "X-Touch[surface]". Otherwise
+// addresses is left alone and, when the file exists, problem says in
+// printable text which field is wrong and why.
+bool readConfigFile(const std::string& path, AddressPair& addresses, bool echo = true,
+                    std::string* problem = nullptr);
 
 // Writes "mixer|surface|". False when the file cannot be written.
 bool writeConfigFile(const std::string& path, const AddressPair& addresses);

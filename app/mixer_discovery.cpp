@@ -56,27 +56,29 @@ SearchResult searchWithKeyboard(UdpSocket& socket, const UdpEndpoint* targets, i
     return result;
 }
 
+// Without a keyboard to choose: the exit-2 line, after the list.
+int refuseToChoose(const MixerSearch& search)
+{
+    consolePrint("Several mixers answered and there is no keyboard to choose one. Start with "
+                 "--mixer IP (for example --mixer %s) or write that address into the "
+                 "configuration file.\n",
+                 formatIpv4(search.found[0].endpoint.address).c_str());
+    return 2;
+}
+
 // Several answered: the operator picks one by its number. -1 with mixer set,
 // or the exit code.
 int chooseMixer(const MixerSearch& search, UdpEndpoint& mixer)
 {
     listMixers(search);
     for (;;) {
+        if (consoleInputEnded()) return refuseToChoose(search);
         consolePrint("Which mixer should the bridge use? Enter 1 to %d:\n", search.count);
         char line[32];
         bool truncated = false;
         const KeyStatus status = readConsoleLine(line, sizeof line, &truncated);
         if (status == KeyStatus::Stopped) return 0;
-        if (status == KeyStatus::EndOfInput) {
-            consolePrint("Several mixers answered and there is no keyboard to choose one:\n");
-            for (int i = 0; i < search.count; ++i) {
-                consolePrint("  %d. %s\n", i + 1, describeFoundMixer(search.found[i]).c_str());
-            }
-            consolePrint("Start with --mixer IP (for example --mixer %s) or write that address "
-                         "into the configuration file.\n",
-                         formatIpv4(search.found[0].endpoint.address).c_str());
-            return 2;
-        }
+        if (status == KeyStatus::EndOfInput) return refuseToChoose(search);
         char* end = nullptr;
         const long choice = std::strtol(line, &end, 10);
         if (!truncated && end != line && *end == '\0' && choice >= 1 && choice <= search.count) {
@@ -84,7 +86,8 @@ int chooseMixer(const MixerSearch& search, UdpEndpoint& mixer)
             consolePrint("Using mixer %s\n", describeFoundMixer(search.found[choice - 1]).c_str());
             return -1;
         }
-        consolePrint("\"%s\" is not one of the numbers 1 to %d.\n", line, search.count);
+        consolePrint("\"%s\" is not one of the numbers 1 to %d.\n", printableText(line, 31).c_str(),
+                     search.count);
     }
 }
 

@@ -34,7 +34,7 @@ const char* optionValue(int argc, const char* const* argv, int& i, const char* n
 bool parseHostPort(const char* text, uint32_t& address, uint16_t& port)
 {
     if (!text) return false;
-    char host[32];
+    char host[16];
     const char* colon = std::strchr(text, ':');
     size_t hostLength = colon ? static_cast<size_t>(colon - text) : std::strlen(text);
     if (hostLength == 0 || hostLength >= sizeof host) return false;
@@ -43,10 +43,46 @@ bool parseHostPort(const char* text, uint32_t& address, uint16_t& port)
     uint32_t a;
     if (!parseIpv4(host, a)) return false;
     long p = port;
-    if (colon && !parseNumber(colon + 1, 1, 65535, p)) return false;
+    if (colon) {
+        // Digits only, and no leading zero: what is accepted reads back as
+        // written, and "+4" or " 4" is not taken for port 4.
+        const char* digits = colon + 1;
+        const size_t count = std::strspn(digits, "0123456789");
+        if (count == 0 || count > 5 || digits[count] != '\0' || digits[0] == '0') return false;
+        if (!parseNumber(digits, 1, 65535, p)) return false;
+    }
     address = a;
     port = static_cast<uint16_t>(p);
     return true;
+}
+
+std::string printableText(const char* text, size_t limit)
+{
+    std::string out;
+    if (!text) return out;
+    static const char hex[] = "0123456789abcdef";
+    size_t i = 0;
+    for (; text[i] != '\0' && i < limit; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    if (text[i] != '\0') out += "...";
+    return out;
+}
+
+std::string addressRefusal(const char* text)
+{
+    std::string refusal = "\"";
+    refusal += printableText(text, 40);
+    refusal += "\" is not an address: write IP or IP:PORT in digits, without signs, blanks or "
+               "leading zeros, as 192.168.1.20 or 192.168.1.20:10023";
+    return refusal;
 }
 
 bool isAutoAddress(const char* text)
@@ -96,20 +132,20 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
             options.verbose = 2;
         } else if ((value = optionValue(argc, argv, i, "--mixer"))) {
             if (!parseDeviceAddress(value, options.mixerAddress, options.mixerPort, options.mixerAuto)) {
-                error = std::string("--mixer needs IP[:PORT] or auto, got \"") + value + "\"";
+                error = "--mixer (IP[:PORT] or auto): " + addressRefusal(value);
                 return false;
             }
             options.haveMixer = true;
         } else if ((value = optionValue(argc, argv, i, "--surface"))) {
             if (!parseDeviceAddress(value, options.surfaceAddress, options.surfacePort,
                                     options.surfaceAuto)) {
-                error = std::string("--surface needs IP[:PORT] or auto, got \"") + value + "\"";
+                error = "--surface (IP[:PORT] or auto): " + addressRefusal(value);
                 return false;
             }
             options.haveSurface = true;
         } else if ((value = optionValue(argc, argv, i, "--discover-address"))) {
             if (!parseHostPort(value, options.discoverAddress, options.discoverPort)) {
-                error = std::string("--discover-address needs IP[:PORT], got \"") + value + "\"";
+                error = "--discover-address (IP[:PORT]): " + addressRefusal(value);
                 return false;
             }
             options.haveDiscoverAddress = true;
@@ -178,7 +214,7 @@ const char* usageText()
            "  --verbose[=all]      log every message to and from both devices\n"
            "                       (=all includes meters and heartbeats)\n"
            "  --version            print the version and stop\n"
-           "  --help               print this text and stop\n"
+           "  -h, --help           print this text and stop\n"
            "\n"
            "Other arguments are ignored, each named in one line at the start.\n"
            "\n"
@@ -191,6 +227,5 @@ const char* usageText()
            "Exit status: 0 stopped; 1 a failure (no profile folder, a socket, the\n"
            "listening port taken); 2 nothing usable to run with (a bad option, no\n"
            "addresses and no keyboard to ask, several consoles found and no keyboard\n"
-           "to choose one, a surface address that is this\n"
-           "computer's own).\n";
+           "to choose one, a surface address that is this computer's own).\n";
 }

@@ -34,8 +34,18 @@ struct BridgeOptions {
 // of a known option; unknown arguments go to ignoredArguments.
 bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std::string& error);
 
-// Parses "IP" or "IP:PORT"; the port keeps its default when absent.
+// The one reader of an address, for the command line, the prompt and the
+// configuration file: "IP" or "IP:PORT", dotted IPv4 and a port 1..65535,
+// digits only, without signs, blanks or leading zeros. The port keeps the
+// value it has when the text names none.
 bool parseHostPort(const char* text, uint32_t& address, uint16_t& port);
+
+// What every reader says about a text parseHostPort refuses.
+std::string addressRefusal(const char* text);
+
+// At most limit characters of text, each byte outside printable ASCII
+// written as \xNN, "..." when cut: safe to print whatever the text holds.
+std::string printableText(const char* text, size_t limit);
 
 // "auto" in any letter case: the address is found on the network.
 bool isAutoAddress(const char* text);

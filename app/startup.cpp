@@ -83,9 +83,9 @@ void queryConsoleSettings()
 
 void sweepStrips()
 {
-    static const char* const bars[9] = {"",           "\r[*       ]", "\r[**      ]",
-                                        "\r[***     ]", "\r[****    ]", "\r[*****   ]",
-                                        "\r[******  ]", "\r[******* ]", "\r[********]"};
+    static const char* const bars[9] = {"",           "[*       ]", "[**      ]", "[***     ]",
+                                        "[****    ]", "[*****   ]", "[******  ]", "[******* ]",
+                                        "[********]"};
     consolePrint("Asking channel info to mixer...\n");
     enterStep("reading the strips");
     surfaceRefreshEnabled = 0;
@@ -99,12 +99,13 @@ void sweepStrips()
             showWaitMessage();
             if (step < 8) queueLamp(static_cast<uint8_t>(24 + step), 0);
             ++step;
-            if (step <= 8) consolePrint("%s", bars[step]);
+            if (step <= 8) consoleProgress(bars[step]);
         }
         queryStrip(strip);
     }
     finishQueries();
     surfaceRefreshEnabled = 1;
+    endConsoleProgress();
     printDone("done.\n");
 }
 

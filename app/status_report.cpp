@@ -25,6 +25,7 @@ constexpr int64_t RECENT_MS = 10000;
 // Set by the entry before the threads start; read by the status request.
 std::atomic<const char*> mixerOrigin{""};
 std::atomic<const char*> surfaceOrigin{""};
+std::atomic<bool> editorShown{true};
 
 // "192.168.1.20:10023 (found)", or what is still missing.
 std::string endpointWithOrigin(const UdpEndpoint& endpoint, const char* origin, bool awaited,
@@ -76,12 +77,13 @@ std::string linkStatusText()
                                "not found yet (asking for /xinfo)")
                 .c_str(),
             recentness(mixerIn, now));
+    const UdpEndpoint surface = surfaceLinkEndpoint();
     addLine(text, "surface %s  sent anything in the last 10 s: %s\n",
-            endpointWithOrigin(surfaceLinkEndpoint(), surfaceOrigin, surfaceAwaitingProbe(),
+            endpointWithOrigin(surface, surfaceOrigin, surfaceAwaitingProbe() || (surface.address == 0 && surface.port == 0),
                                "not known yet (waiting for its probe)")
                 .c_str(),
             recentness(surfaceIn, now));
-    addLine(text, "editor  %s\n", editorName());
+    if (editorShown) addLine(text, "editor  %s\n", editorName());
     addLine(text, "page %d  bank %d  scroll %d  start-up %s\n", surfacePage.load(), currentBank + 1,
             bankScroll.load(), startupComplete ? "complete" : "in progress");
     if (!startupComplete) {
@@ -106,6 +108,12 @@ void setAddressOrigins(const char* mixer, const char* surface)
     surfaceOrigin = surface ? surface : "";
 }
 
-void resetAddressOrigins() { setAddressOrigins("", ""); }
+void setEditorInStatus(bool shown) { editorShown = shown; }
+
+void resetAddressOrigins()
+{
+    setAddressOrigins("", "");
+    editorShown = true;
+}
 
 void printLinkStatus() { consolePrint("%s", linkStatusText().c_str()); }

@@ -14,4 +14,7 @@ void printLinkStatus();
 // "configuration file", "command line" or "prompt". The texts must live for
 // the whole process (literals).
 void setAddressOrigins(const char* mixer, const char* surface);
+// False with --no-editor: the block then has no editor line.
+void setEditorInStatus(bool shown);
+// Both origins empty, the editor line shown.
 void resetAddressOrigins();

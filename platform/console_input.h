@@ -18,6 +18,11 @@ KeyStatus readConsoleCharWithin(char& c, int timeoutMs);
 KeyStatus readConsoleCharUntil(char& c, const std::atomic<bool>& done);
 void interruptConsoleInput();
 
+// True when standard input is known to be at its end (closed, /dev/null, a
+// pipe whose writer is gone): no keyboard will answer a question. Does not
+// wait; a key typed ahead is kept for the next read.
+bool consoleInputEnded();
+
 // Forgets a pipe on standard input that has ended, so that a new one is read
 // (tests that swap standard input).
 void resetConsoleInput();

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <mutex>
 
 #include "platform/clock.h"
@@ -16,6 +17,10 @@ namespace {
 std::mutex wakeMutex;
 int wakePipe[2] = {-1, -1};
 int readers = 0;
+// A byte consoleInputEnded() had to read to learn that the input goes on;
+// the next read returns it first. -1: none.
+std::atomic<int> pendingByte{-1};
+std::atomic<bool> inputEnded{false};
 
 // Caller holds wakeMutex.
 void wakeReaders()
@@ -59,6 +64,11 @@ void leave()
 KeyStatus readLoop(char& c, int timeoutMs, const std::atomic<bool>* done, bool stopWakes)
 {
     const int64_t deadline = steadyMilliseconds() + (timeoutMs < 0 ? 0 : timeoutMs);
+    const int pending = pendingByte.exchange(-1);
+    if (pending >= 0) {
+        c = static_cast<char>(pending);
+        return KeyStatus::Key;
+    }
     for (;;) {
         if (stopRequested) return KeyStatus::Stopped;
         if (done && *done) return KeyStatus::TimedOut;
@@ -74,6 +84,7 @@ KeyStatus readLoop(char& c, int timeoutMs, const std::atomic<bool>* done, bool s
         int ready = ::poll(fds, wakePipe[0] >= 0 ? 2 : 1, wait);
         if (ready < 0) {
             if (errno == EINTR) continue;
+            inputEnded = true;
             return KeyStatus::EndOfInput;
         }
         if (ready > 0 && fds[1].revents != 0) {
@@ -85,6 +96,7 @@ KeyStatus readLoop(char& c, int timeoutMs, const std::atomic<bool>* done, bool s
         ssize_t n = ::read(STDIN_FILENO, &c, 1);
         if (n == 1) return KeyStatus::Key;
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        inputEnded = true;
         return KeyStatus::EndOfInput;
     }
 }
@@ -113,5 +125,30 @@ void interruptConsoleInput()
     wakeReaders();
 }
 
-// Standard input is read directly here: nothing is kept between reads.
-void resetConsoleInput() {}
+bool consoleInputEnded()
+{
+    if (inputEnded) return true;
+    if (pendingByte >= 0) return false;
+    pollfd fd = {STDIN_FILENO, POLLIN, 0};
+    if (::poll(&fd, 1, 0) <= 0) return false;  // nothing to read yet: someone may type
+    if (fd.revents & POLLNVAL) {
+        inputEnded = true;
+        return true;
+    }
+    // Readable, or hung up: one byte tells an end from a key typed ahead.
+    char c = 0;
+    const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+    if (n == 1) {
+        pendingByte = static_cast<unsigned char>(c);
+        return false;
+    }
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return false;
+    inputEnded = true;
+    return true;
+}
+
+void resetConsoleInput()
+{
+    pendingByte = -1;
+    inputEnded = false;
+}

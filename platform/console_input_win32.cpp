@@ -14,6 +14,7 @@
 #endif
 #include <windows.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -39,6 +40,9 @@ void setWakeEvent(void*) { SetEvent(wakeEvent()); }
 // console's handle is no longer signalled for it, so read without waiting.
 // Only the console loop thread reads standard input.
 bool consoleLinePending = false;
+
+// Set once a read met the end of the input.
+std::atomic<bool> inputEnded{false};
 
 // Drops the queued events that are not typed characters (key releases,
 // mouse, focus, resize) so that a signalled handle means a key to read.
@@ -198,7 +202,9 @@ KeyStatus readLoop(char& c, int timeoutMs, const std::atomic<bool>* done, bool s
         case ReadStep::Stop:
             return KeyStatus::Stopped;
         case ReadStep::End:
-            return stopRequested ? KeyStatus::Stopped : KeyStatus::EndOfInput;
+            if (stopRequested) return KeyStatus::Stopped;
+            inputEnded = true;
+            return KeyStatus::EndOfInput;
         }
     }
 }
@@ -220,9 +226,23 @@ KeyStatus readConsoleCharUntil(char& c, const std::atomic<bool>& done) { return 
 
 void interruptConsoleInput() { SetEvent(wakeEvent()); }
 
+bool consoleInputEnded()
+{
+    if (inputEnded) return true;
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == INVALID_HANDLE_VALUE || input == nullptr) return true;
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode)) return false;
+    if (GetFileType(input) != FILE_TYPE_PIPE) return false;
+    PipeReader& r = pipeReader();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return r.ended && !r.full;
+}
+
 void resetConsoleInput()
 {
     consoleLinePending = false;
+    inputEnded = false;
     PipeReader& r = pipeReader();
     std::lock_guard<std::mutex> lock(r.mutex);
     // A reader still blocked in ReadFile keeps its pipe; one that has seen

@@ -18,8 +18,16 @@
 #define VELUMBRA_PRINTF_FORMAT(formatIndex, firstArgument)
 #endif
 
-// printf to standard output (or to the capture, when one is set).
+// printf to standard output (or to the capture, when one is set), whole
+// whatever its length.
 void consolePrint(const char* format, ...) VELUMBRA_PRINTF_FORMAT(1, 2);
+
+// A progress bar drawn over itself ("\r[***     ]"), without a line break.
+// Until endConsoleProgress(), any other text printed starts on a line of
+// its own, and the bar is drawn again below it. The next text after
+// endConsoleProgress() continues the bar's line ("done.").
+void consoleProgress(const char* text);
+void endConsoleProgress();
 
 // Bounded format into buffer; -1 when it does not fit or fails.
 int formatText(char* buffer, int capacity, const char* format, ...)

@@ -9,7 +9,8 @@ struct UdpEndpoint {
     uint16_t port = 0;     // host byte order
 };
 
-// Parses strict dotted IPv4 text ("192.168.0.10"); false for anything else.
+// Parses strict dotted IPv4 text ("192.168.0.10", no leading zeros); false
+// for anything else.
 bool parseIpv4(const char* text, uint32_t& address);
 std::string formatIpv4(uint32_t address);
 std::string formatEndpoint(const UdpEndpoint& endpoint);

@@ -9,6 +9,8 @@ bool parseIpv4(const char* text, uint32_t& address)
     const char* p = text;
     for (int part = 0; part < 4; ++part) {
         if (*p < '0' || *p > '9') return false;
+        // "010" is 8 to inet_aton and 10 to a reader: neither guess is safe.
+        if (p[0] == '0' && p[1] >= '0' && p[1] <= '9') return false;
         int value = 0;
         int digits = 0;
         while (*p >= '0' && *p <= '9') {

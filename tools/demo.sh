@@ -4,7 +4,8 @@
 # The console emulator and the bridge run in the background on loopback
 # ports nobody else uses, with a profile folder and logs of their own in a
 # temporary folder; the surface emulator runs in this terminal. Quitting the
-# surface emulator (q, or Ctrl+C) stops all three and removes the folder.
+# surface emulator (q, or Ctrl+C) prints how the bridge found both devices
+# and its status block, stops all three and removes the folder.
 # VELUMBRA_DEMO_KEEP=1 keeps the folder (and the logs) for a look afterwards.
 set -u
 
@@ -31,8 +32,27 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/velumbra-demo.XXXXXX") || exit 1
 pids=()
 
+# What a user should have seen the bridge say, printed once the surface
+# emulator has given the terminal back: how it found both devices, and its
+# status block (asked for with SIGUSR1, as a service's would be).
+show_bridge() {
+    local log=$work/bridge.log
+    [[ -n ${bridge_pid:-} && -f $log ]] || return 0
+    if kill -USR1 "$bridge_pid" 2>/dev/null; then
+        for _ in $(seq 40); do
+            grep -q '^----------------$' "$log" && break
+            sleep 0.05
+        done
+    fi
+    echo "demo: the bridge said (from $log):"
+    grep -E '^(Looking for the mixer|Found mixer|No answer from the mixer|Waiting for the X-Touch|Found X-Touch|Ignoring another X-Touch|Listening to messages|Mixer not responding|Mixer is back)' "$log" |
+        sed 's/^/  /'
+    sed -n '/^---- status ----$/,/^----------------$/p' "$log" | sed 's/^/  /'
+}
+
 cleanup() {
     trap - EXIT INT TERM HUP
+    show_bridge
     local pid
     for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done

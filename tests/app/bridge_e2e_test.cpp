@@ -135,7 +135,7 @@ TEST_F(BridgeBinary, NamesTheAddressesInUseSendsKeepAliveAndStopsOnQ)
     ASSERT_TRUE(writeToProcess(bridge, "q\n"));
     ASSERT_TRUE(waitForExit(bridge, 3000));
     EXPECT_EQ(exitCode(), 0);
-    EXPECT_TRUE(waitForLine(bridge, "Cleanining up and stopping...", 100, line));
+    EXPECT_TRUE(waitForLine(bridge, "Cleaning up and stopping...", 100, line));
 }
 
 // A typed surface address that points back at the bridge is refused before
@@ -152,8 +152,8 @@ TEST_F(BridgeBinary, ForcedPromptChecksBeforeItRewritesTheFile)
     std::string line;
     ASSERT_TRUE(waitForLine(bridge, "X32[127.0.0.5:10023]", 5000, line));
     ASSERT_TRUE(waitForLine(bridge, "Please enter the ip address of the X32 mixer:", 5000, line));
-    ASSERT_TRUE(writeToProcess(bridge, "10.1.2.3.4\n"));  // not an address: asked again
-    ASSERT_TRUE(waitForLine(bridge, "\"10.1.2.3.4\" is not an IPv4 address", 5000, line));
+    ASSERT_TRUE(writeToProcess(bridge, "127.0.0.1:+4\n"));  // not an address: asked again
+    ASSERT_TRUE(waitForLine(bridge, "\"127.0.0.1:+4\" is not an address: ", 5000, line));
     ASSERT_TRUE(writeToProcess(bridge, mixerArgument() + "\n127.0.0.1:" + port + "\n"));
     ASSERT_TRUE(waitForLine(bridge, "The X-Touch address 127.0.0.1:" + port + " is this computer's own",
                             5000, line));
@@ -220,6 +220,54 @@ TEST_F(BridgeBinary, PromptAtEndOfInputFailsClearly)
     EXPECT_FALSE(fs::exists(configPath()));
 }
 
+// A broken file is named with what is wrong, in printable text, and nothing
+// of it is echoed as if it were an address.
+TEST_F(BridgeBinary, BrokenConfigurationFileIsNamedInPrintableText)
+{
+    writeConfig("gar\x1b[2Jbage\x07|10.0.0.3|");
+    ASSERT_TRUE(start({"--no-editor", "--listen-port", "0"}));
+    closeProcessInput(bridge);
+    ASSERT_TRUE(waitForExit(bridge, 3000 * SANITIZER_SLOWDOWN));
+    EXPECT_EQ(exitCode(), 2);
+    std::string line;
+    EXPECT_TRUE(waitForLine(bridge,
+                            "The configuration file " + configPath().string() +
+                                " cannot be used: its mixer address \"gar\\x1b[2Jbage\\x07\" is not an address: ",
+                            100, line));
+    for (const std::string& l : outputLines(bridge)) {
+        EXPECT_TRUE(std::all_of(l.begin(), l.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) << l;
+        EXPECT_NE(l.rfind("X32[", 0), 0u) << l;
+        EXPECT_NE(l.rfind("Please enter", 0), 0u) << l;  // nobody could answer it
+    }
+}
+
+// Whatever its length, a text is printed whole: the help alone, and after a
+// refused address. Every reader refuses the same texts with the same words.
+TEST_F(BridgeBinary, PrintsTheWholeHelpAndRefusesBadAddressesWithExitCode2)
+{
+    const std::string lastLine = "to choose one, a surface address that is this computer's own).";
+    ChildProcess help;
+    ASSERT_TRUE(startProcess(help, VELUMBRA_BINARY, {"--help"}));
+    ASSERT_TRUE(waitForExit(help, 3000));
+    EXPECT_TRUE(WIFEXITED(help.exitStatus) && WEXITSTATUS(help.exitStatus) == 0);
+    ASSERT_FALSE(outputLines(help).empty());
+    EXPECT_EQ(outputLines(help).back(), lastLine);
+    for (const char* bad : {"127.0.0.1:+4", "127.0.0.1: 4", "0127.0.0.1", "127.00.0.1", "127.0.0.1:010023",
+                            "127.0.0.1:80x"}) {
+        SCOPED_TRACE(bad);
+        ChildProcess refused;
+        ASSERT_TRUE(startProcess(refused, VELUMBRA_BINARY, {"--no-editor", "--mixer", bad, "--surface", "auto"}));
+        ASSERT_TRUE(waitForExit(refused, 3000 * SANITIZER_SLOWDOWN));
+        EXPECT_TRUE(WIFEXITED(refused.exitStatus) && WEXITSTATUS(refused.exitStatus) == 2);
+        const std::vector<std::string> lines = outputLines(refused);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), std::string("velumbra: --mixer (IP[:PORT] or auto): \"") + bad +
+                                     "\" is not an address: write IP or IP:PORT in digits, without signs, "
+                                     "blanks or leading zeros, as 192.168.1.20 or 192.168.1.20:10023");
+        EXPECT_EQ(lines.back(), lastLine);
+    }
+}
+
 TEST_F(BridgeBinary, SetupKeyWorksDuringStartUp)
 {
     writeConfig("127.0.0.5|127.0.0.6|");
@@ -283,15 +331,6 @@ TEST_F(BridgeBinary, ABusyListeningPortIsNamedWithTheWayOut)
     EXPECT_NE(line.find("--listen-port"), std::string::npos);
 }
 
-TEST_F(BridgeBinary, AnswersHelp)
-{
-    ChildProcess help;
-    ASSERT_TRUE(startProcess(help, VELUMBRA_BINARY, {"--help"}));
-    ASSERT_TRUE(waitForExit(help, 3000));
-    std::string line;
-    EXPECT_TRUE(waitForLine(help, "  --mixer IP[:PORT]", 100, line));
-}
-
 std::vector<uint8_t> xinfoAnswer(const char* name, const char* model, const char* firmware)
 {
     uint8_t buffer[200];
@@ -339,6 +378,36 @@ TEST_F(BridgeBinary, FindsTheOneConsoleThatAnswersXinfo)
     EXPECT_EQ(exitCode(), 0);
 }
 
+// While the console is still looked for, the status block says only what is
+// known: the surface to be learned is not known yet, a given one is named,
+// and with --no-editor there is no editor line.
+TEST_F(BridgeBinary, StatusWhileLookingForTheConsoleStatesOnlyWhatIsKnown)
+{
+    for (const char* surface : {"auto", "127.0.0.1:9"}) {
+        SCOPED_TRACE(surface);
+        ChildProcess child;
+        ASSERT_TRUE(startProcess(child, VELUMBRA_BINARY,
+                                 {"--no-editor", "--listen-port", "0", "--surface", surface, "--mixer", "auto",
+                                  "--discover-address", mixerArgument()}));
+        ASSERT_TRUE(receiveFrom(console, oscBytes("/xinfo"), 5000));  // never answered
+        ASSERT_TRUE(writeToProcess(child, "i\n"));
+        std::string line;
+        ASSERT_TRUE(waitForLine(child, "mixer   not found yet (asking for /xinfo)", 3000, line));
+        ASSERT_TRUE(waitForLine(child, "surface ", 1000, line));
+        EXPECT_EQ(line.rfind(std::string(surface) == "auto" ? "surface not known yet (waiting for its probe)  "
+                                                            : "surface 127.0.0.1:9 (command line)  ",
+                             0),
+                  0u)
+            << line;
+        ASSERT_TRUE(waitForLine(child, "----------------", 1000, line));
+        const std::vector<std::string> all = outputLines(child);
+        EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const std::string& l) { return l.rfind("editor", 0) == 0; }),
+                  0);
+        ASSERT_TRUE(writeToProcess(child, "q\n"));
+        ASSERT_TRUE(waitForExit(child, 3000 * SANITIZER_SLOWDOWN));
+    }
+}
+
 // Two consoles answer (front of house and monitors): at a keyboard the
 // operator picks one by its number; without one the bridge names both and
 // ends with exit code 2.
@@ -366,9 +435,20 @@ TEST_F(BridgeBinary, SeveralConsolesAreChosenAtTheKeyboardOrNamedWithoutOne)
         if (!keyboard) {
             ASSERT_TRUE(waitForExit(child, 5000 * SANITIZER_SLOWDOWN));
             EXPECT_TRUE(WIFEXITED(child.exitStatus) && WEXITSTATUS(child.exitStatus) == 2);
-            ASSERT_TRUE(waitForLine(child, "Several mixers answered and there is no keyboard", 100, line));
-            for (const std::string& mixer : named) EXPECT_TRUE(waitForLine(child, mixer, 100, line)) << mixer;
-            EXPECT_TRUE(waitForLine(child, "Start with --mixer IP (for example --mixer 127.0.0.1)", 100, line));
+            // Listed once, then the line that ends it; no question nobody can answer.
+            const std::vector<std::string> all = outputLines(child);
+            const auto first = std::find(all.begin(), all.end(), "2 mixers answered:");
+            ASSERT_NE(first, all.end());
+            ASSERT_GE(all.end() - first, 4);
+            EXPECT_EQ(std::vector<std::string>(first + 1, first + 3), named);
+            EXPECT_EQ(first[3].rfind("Several mixers answered and there is no keyboard to choose one. Start "
+                                     "with --mixer IP (for example --mixer 127.0.0.1)",
+                                     0),
+                      0u)
+                << first[3];
+            EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                                    [](const std::string& l) { return l.rfind("Which mixer", 0) == 0; }),
+                      0);
             EXPECT_FALSE(waitForLine(child, "Ready for the messages...", 0, line));
             continue;
         }

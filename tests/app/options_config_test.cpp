@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -126,43 +127,78 @@ protected:
 
 struct FileCase {
     const char* content;
-    bool known;
-    const char* echoed;
+    const char* echoed;   // for a usable file
+    const char* problem;  // for a broken one
 };
-void PrintTo(const FileCase& c, std::ostream* os)
-{
-    *os << ::testing::PrintToString(std::string(c.content)) << (c.known ? " known" : " not known");
-}
+void PrintTo(const FileCase& c, std::ostream* os) { *os << ::testing::PrintToString(std::string(c.content)); }
 
 class ConfigFileCases : public ConfigFile, public ::testing::WithParamInterface<FileCase> {};
 
-TEST_P(ConfigFileCases, ReadsBothFieldsOrCountsAsMissing)
+// A usable file is echoed; a broken one is not, and the problem names the
+// field and what is wrong with it.
+TEST_P(ConfigFileCases, ReadsBothFieldsOrSaysWhatIsWrong)
 {
     write(GetParam().content);
     AddressPair a;
-    EXPECT_EQ(readConfigFile(path, a), GetParam().known);
-    EXPECT_EQ(output, GetParam().echoed);
+    std::string problem;
+    const bool usable = GetParam().problem == nullptr;
+    EXPECT_EQ(readConfigFile(path, a, true, &problem), usable);
+    EXPECT_EQ(output, usable ? GetParam().echoed : "");
+    if (!usable) {
+        EXPECT_EQ(problem.rfind(GetParam().problem, 0), 0u) << problem;
+        EXPECT_STREQ(a.mixer, "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ConfigFileCases,
     ::testing::Values(
-        FileCase{"10.0.0.2|10.0.0.3|", true, "X32[10.0.0.2]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2|10.0.0.3", true, "X32[10.0.0.2]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2|10.0.0.3|\r\n", true, "X32[10.0.0.2]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2|", false, "X32[10.0.0.2]\n"},
-        FileCase{"", false, ""},
-        FileCase{"mixer|10.0.0.3|", false, "X32[mixer]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2|10.0.0.300|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.300]\n"},
-        FileCase{"auto|auto|", true, "X32[auto]\nX-Touch[auto]\n"},
-        FileCase{"10.0.0.2|AUTO|", true, "X32[10.0.0.2]\nX-Touch[AUTO]\n"},
-        FileCase{"automatic|10.0.0.3|", false, "X32[automatic]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2:10024|10.0.0.3:10112|", true, "X32[10.0.0.2:10024]\nX-Touch[10.0.0.3:10112]\n"},
-        FileCase{"255.255.255.255:65535|10.0.0.3|", true, "X32[255.255.255.255:65535]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2:0|10.0.0.3|", false, "X32[10.0.0.2:0]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2:|10.0.0.3|", false, "X32[10.0.0.2:]\nX-Touch[10.0.0.3]\n"},
-        FileCase{"10.0.0.2|10.0.0.3:70000|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.3:70000]\n"},
-        FileCase{"10.0.0.2|10.0.0.3:+4|", false, "X32[10.0.0.2]\nX-Touch[10.0.0.3:+4]\n"}));
+        FileCase{"10.0.0.2|10.0.0.3|", "X32[10.0.0.2]\nX-Touch[10.0.0.3]\n", nullptr},
+        FileCase{"10.0.0.2|10.0.0.3", "X32[10.0.0.2]\nX-Touch[10.0.0.3]\n", nullptr},
+        FileCase{"10.0.0.2|10.0.0.3|\r\n", "X32[10.0.0.2]\nX-Touch[10.0.0.3]\n", nullptr},
+        FileCase{"auto|auto|", "X32[auto]\nX-Touch[auto]\n", nullptr},
+        FileCase{"10.0.0.2|AUTO|", "X32[10.0.0.2]\nX-Touch[AUTO]\n", nullptr},
+        FileCase{"10.0.0.2:10024|10.0.0.3:10112|", "X32[10.0.0.2:10024]\nX-Touch[10.0.0.3:10112]\n", nullptr},
+        FileCase{"255.255.255.255:65535|10.0.0.3|", "X32[255.255.255.255:65535]\nX-Touch[10.0.0.3]\n", nullptr},
+        FileCase{"10.0.0.2|", nullptr, "it holds no X-Touch address"},
+        FileCase{"", nullptr, "it holds no mixer address"},
+        FileCase{"mixer|10.0.0.3|", nullptr, "its mixer address \"mixer\" is not an address"},
+        FileCase{"10.0.0.2|10.0.0.300|", nullptr, "its X-Touch address \"10.0.0.300\" is not"},
+        FileCase{"automatic|10.0.0.3|", nullptr, "its mixer address \"automatic\" is not"},
+        FileCase{"10.0.0.2:0|10.0.0.3|", nullptr, "its mixer address \"10.0.0.2:0\" is not"},
+        FileCase{"10.0.0.2:|10.0.0.3|", nullptr, "its mixer address \"10.0.0.2:\" is not"},
+        FileCase{"10.0.0.2|10.0.0.3:70000|", nullptr, "its X-Touch address \"10.0.0.3:70000\" is not"},
+        FileCase{"10.0.0.2|10.0.0.3:+4|", nullptr, "its X-Touch address \"10.0.0.3:+4\" is not"},
+        FileCase{"\x1b[2J\x01|auto|", nullptr, "its mixer address \"\\x1b[2J\\x01\" is not"},
+        FileCase{"1111111111111111111111111111111111111111111111111111111111111111|auto|", nullptr,
+                 "its mixer address \"1111111111111111111111111111111111111111...\" is not"}));
+
+// One reader for every way in: the command line and the file refuse the same
+// texts with the same words (the prompt uses the file's check).
+TEST_F(ConfigFile, CommandLineAndFileRefuseTheSameAddresses)
+{
+    for (const char* bad : {"1.2.3.4:+4", "1.2.3.4: 4", "1.2.3.4:-4", "01.2.3.4", "1.2.3.04", "1.2.3.4:010023",
+                            "1.2.3.4:4x", "1.2.3.4 ", " 1.2.3.4", "1.2.3.4:"}) {
+        SCOPED_TRACE(bad);
+        const char* argv[] = {"velumbra", "--mixer", bad};
+        BridgeOptions options;
+        std::string error;
+        EXPECT_FALSE(parseOptions(3, argv, options, error));
+        EXPECT_EQ(error, "--mixer (IP[:PORT] or auto): " + addressRefusal(bad));
+        // A trailing blank is what a text editor leaves: the file forgives it.
+        if (bad[std::strlen(bad) - 1] == ' ') continue;
+        write(std::string(bad) + "|auto|");
+        AddressPair a;
+        std::string problem;
+        EXPECT_FALSE(readConfigFile(path, a, true, &problem));
+        EXPECT_EQ(problem, "its mixer address " + addressRefusal(bad) + ", or auto");
+    }
+    for (const char* good : {"1.2.3.4:4", "10.0.0.1:65535", "0.0.0.0"}) {
+        uint32_t address = 0;
+        uint16_t port = 0;
+        EXPECT_TRUE(parseHostPort(good, address, port)) << good;
+    }
+}
 
 TEST_F(ConfigFile, MissingFileIsNotKnownAndPrintsNothing)
 {

@@ -148,7 +148,7 @@ TEST_F(EndToEnd, StopsOnQWhileTrafficFlows)
     ASSERT_TRUE(WIFEXITED(devices.bridge.exitStatus));
     EXPECT_EQ(WEXITSTATUS(devices.bridge.exitStatus), 0);
     std::string line;
-    EXPECT_TRUE(waitForLine(devices.bridge, "Cleanining up and stopping...", 100, line));
+    EXPECT_TRUE(waitForLine(devices.bridge, "Cleaning up and stopping...", 100, line));
 }
 
 std::string fileText(const std::filesystem::path& path)

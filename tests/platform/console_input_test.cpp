@@ -64,6 +64,23 @@ TEST_F(PipedKeyboard, LinesArriveWholeAndTheClosedPipeEndsTheInput)
     EXPECT_EQ(readConsoleLine(line, sizeof line, &truncated), KeyStatus::EndOfInput);
 }
 
+// Asked before a question: an open pipe with nothing in it may still bring a
+// keyboard's answer, a key typed ahead is not lost, and an ended one is known.
+TEST_F(PipedKeyboard, TheEndOfInputIsKnownWithoutWaitingAndAKeyTypedAheadIsKept)
+{
+    EXPECT_FALSE(consoleInputEnded());
+    ASSERT_TRUE(writeToStdinPipe("q\n"));
+    EXPECT_FALSE(consoleInputEnded());
+    char c = 0;
+    ASSERT_EQ(readConsoleChar(c), KeyStatus::Key);
+    EXPECT_EQ(c, 'q');
+    ASSERT_EQ(readConsoleChar(c), KeyStatus::Key);
+    EXPECT_EQ(c, '\n');
+    closeStdinPipeWriter();
+    EXPECT_EQ(readConsoleChar(c), KeyStatus::EndOfInput);
+    EXPECT_TRUE(consoleInputEnded());
+}
+
 TEST_F(PipedKeyboard, AWaitingReadEndsOnAStopOrAnInterruptAndKeepsWhatComesAfter)
 {
     std::atomic<bool> done{false};

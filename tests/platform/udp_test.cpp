@@ -68,7 +68,7 @@ TEST(UdpAddress, ParsesOnlyStrictDottedQuadsAndFormatsEndpoints)
 {
     const struct { const char* text; bool valid; uint32_t address; } cases[] = {
         {"192.168.0.10", true, 0xC0A8000A}, {"0.0.0.0", true, 0}, {"255.255.255.255", true, 0xFFFFFFFF},
-        {"010.001.0.9", true, 0x0A010009}, {"", false, 0}, {nullptr, false, 0}, {"1.2.3", false, 0},
+        {"10.1.0.9", true, 0x0A010009}, {"010.1.0.9", false, 0}, {"10.1.00.9", false, 0}, {"", false, 0}, {nullptr, false, 0}, {"1.2.3", false, 0},
         {"1.2.3.4.5", false, 0}, {"1.2.3.", false, 0}, {"1..2.3", false, 0}, {"256.1.1.1", false, 0},
         {"0001.2.3.4", false, 0}, {"99999999999999999999", false, 0}, {" 1.2.3.4", false, 0},
         {"1.2.3.4 ", false, 0}, {"1.2.3.4:10023", false, 0}, {"-1.2.3.4", false, 0}, {"1.2.3.+4", false, 0},

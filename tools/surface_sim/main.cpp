@@ -127,6 +127,7 @@ int runLoop(const Options& options)
         if (probeDue >= 0 && probeDue < waitMs) waitMs = probeDue;
         if (surfaceLink.interactive && ui.dirty) {
             if (now - lastDrawMs >= kFrameMs) {
+                ui.columns = terminalColumns();
                 std::string screen = renderScreen();
                 ssize_t ignored = write(STDOUT_FILENO, screen.data(), screen.size());
                 (void)ignored;

@@ -1,5 +1,6 @@
 // Keyboard side of the interactive mode: raw terminal handling and the key
 // map (see surface_ui.h for the contract).
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -157,6 +158,13 @@ bool enterTerminalMode()
     std::atexit(restoreTerminal);
     writeAll("\x1b[?1049h\x1b[?25l\x1b[2J");
     return true;
+}
+
+int terminalColumns()
+{
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+    return size.ws_col;
 }
 
 void restoreTerminal()

@@ -169,12 +169,13 @@ std::string stripRow(std::string (*cell)(int), const std::string& master)
 std::vector<std::string> surfaceLines(const std::string& status)
 {
     std::vector<std::string> lines;
-    char title[160];
+    char title[256];
     std::snprintf(title, sizeof title, "X-Touch emulator  %s -> bridge %s  hb %llu  in %llu  malformed %llu%s",
                   ui.localText.c_str(), ui.bridgeText.c_str(), static_cast<unsigned long long>(surface.heartbeats),
                   static_cast<unsigned long long>(surface.datagrams),
                   static_cast<unsigned long long>(surface.malformed), surface.waitingForHost ? "  probing" : "");
-    lines.push_back(sgr("1") + padded(title, 79) + kReset);
+    const size_t width = static_cast<size_t>(ui.columns > 1 ? ui.columns - 1 : 79);
+    lines.push_back(sgr("1") + padded(title, width) + kReset);
     lines.push_back("");
     lines.push_back(stripRow(header, ui.focus == 8 ? sgr("7") + " Main" + kReset : " Main"));
     lines.push_back(stripRow([](int s) { return displayCell(s, false); }, ""));
@@ -188,7 +189,7 @@ std::vector<std::string> surfaceLines(const std::string& status)
     for (int row = 0; row < 7; ++row) lines.push_back(panelRow(row));
     lines.push_back(sgr("2") + otherLamps() + kReset);
     lines.push_back("");
-    lines.push_back(padded(status, 79));
+    lines.push_back(padded(status, width));
     lines.push_back(sgr("2") + "1-8 9 <- -> strip  up/dn +/- fader  , . < > encoder  m s r e press  E w hold" + kReset);
     lines.push_back(sgr("2") + "t touch  letters: panel keys  : command (press 70, fader 3 0.5)  ? help  q quit" +
                     kReset);

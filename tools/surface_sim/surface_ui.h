@@ -1,5 +1,6 @@
-// The interactive face of the surface emulator: draws the surface in an
-// 80x24 terminal with ANSI escapes and turns key presses into the messages a
+// The interactive face of the surface emulator: draws the surface in a
+// terminal of at least 80x24 with ANSI escapes (the header and status lines
+// take its whole width) and turns key presses into the messages a
 // surface sends. Event-loop thread only; the terminal is put into raw mode
 // (termios) and restored on every way out, SIGINT and SIGTERM included.
 #pragma once
@@ -20,6 +21,7 @@ struct UiState {
     bool quitRequested = false;
     std::string localText;
     std::string bridgeText;
+    int columns = 80;        // the terminal's width, read before each frame
 };
 
 extern UiState ui;
@@ -28,6 +30,9 @@ extern UiState ui;
 bool enterTerminalMode();
 // Safe to call more than once and from atexit.
 void restoreTerminal();
+
+// The terminal's width in columns; 80 when it cannot be read.
+int terminalColumns();
 
 // The whole screen (help screen while helpShown), starting at the top left.
 std::string renderScreen();
