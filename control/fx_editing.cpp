@@ -117,6 +117,7 @@ void stepParameter(int slot, int position, int value)
     }
     if (!(v >= 0.0)) v = 0.0;   // a NaN from the console
     if (v > bound) v = bound;   // a console value above the description's range
+    v = static_cast<float>(v);   // as the console holds it
     if (v == fx.par[p]) return;  // at the end of its range: nothing to write
     fx.par[p] = v;
     sendParameter(slot, p, param, v);

@@ -89,7 +89,9 @@ bool sendIntTo(const char* address, int value, int low, int high)
 
 bool editFloatAt(const char* address, Relaxed<double>& field, double next)
 {
-    next = clampUnit(next);
+    // Kept as the console will hold it, a single-precision float: a sum of
+    // steps a rounding error off 0.5 would show a pan the console has not.
+    next = static_cast<float>(clampUnit(next));
     if (next == field.load()) return false;
     field = next;
     sendFloatTo(address, next);

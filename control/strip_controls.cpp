@@ -270,6 +270,7 @@ void turnBankStripPan(int position, int value)
         double step = (value - 64) * 0.01;
         if (pan > step) pan -= step;
     }
+    pan = static_cast<float>(pan);  // as the console holds it
     if (pan == strips[s].pan) return;  // nothing moved: nothing to write
     storePan(s, pan);
     sendStripPan(s);

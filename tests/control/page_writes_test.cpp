@@ -121,6 +121,8 @@ struct OneTick {
     const char* address;
 };
 
+void PrintTo(const OneTick& tick, std::ostream* out) { *out << tick.name; }
+
 class OneTickWrites : public PageWritesTest, public ::testing::WithParamInterface<OneTick> {};
 
 TEST_P(OneTickWrites, WritesTheOneValueItMoves)
