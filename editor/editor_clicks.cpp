@@ -49,12 +49,10 @@ struct ClickThreadOwner {
     ~ClickThreadOwner() { stopEditorClicks(); }
 } clickThreadOwner;
 
-// Waits (on this thread only) while the window is still moving; once it has
-// been moving this long, clicks are dropped and stay owed until it rests.
+// Waits (on this thread only) while the window is still moving; a click
+// that has waited this long is dropped and stays owed until it rests.
 constexpr auto SETTLE_POLL = std::chrono::milliseconds(5);
 constexpr auto SETTLE_GIVE_UP = std::chrono::milliseconds(1000);
-// Since when clicks wait for a moving window; unset while none waits.
-Clock::time_point settleWaitStart{};
 
 // False when the click thread is told to stop meanwhile.
 bool pauseClickThread(std::chrono::milliseconds pause)
@@ -69,20 +67,16 @@ bool pauseClickThread(std::chrono::milliseconds pause)
 template <typename Press>
 void pressWhenStill(Press press)
 {
+    const Clock::time_point giveUp = Clock::now() + SETTLE_GIVE_UP;
     for (;;) {
         EditorReadiness readiness = checkEditorReadiness();
         if (readiness == EditorReadiness::Ready) {
-            if (press() != ClickResult::Moved) {
-                settleWaitStart = Clock::time_point{};
-                return;
-            }
+            if (press() != ClickResult::Moved) return;
         } else if (readiness != EditorReadiness::Settling) {
             noteEditorClickOwed();
             return;
         }
-        Clock::time_point now = Clock::now();
-        if (settleWaitStart == Clock::time_point{}) settleWaitStart = now;
-        if (now - settleWaitStart >= SETTLE_GIVE_UP || !pauseClickThread(SETTLE_POLL)) {
+        if (Clock::now() >= giveUp || !pauseClickThread(SETTLE_POLL)) {
             noteEditorClickOwed();
             return;
         }
@@ -318,6 +312,5 @@ void resetEditorClicks()
     std::lock_guard<std::mutex> lock(queueMutex);
     pendingHead = 0;
     lastClickMade = Clock::time_point{};
-    settleWaitStart = Clock::time_point{};
     editorClickMissed = 0;
 }
