@@ -3,7 +3,9 @@
 // 100 (so it never idles) until 2,000 have come through as console writes,
 // on an X server (Xvfb) with and without a stand-in editor window, and on
 // the null desktop (no editor integration, --no-editor) as the yardstick.
-// Needs Xvfb; without it only the yardstick is measured.
+// Also what the click thread spends per surface action: one search for the
+// editor, one read of its window. Needs Xvfb; without it only the yardstick
+// is measured.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -106,6 +108,17 @@ double measureLoop()
     return best;
 }
 
+// Microseconds per call of what the click thread does for one surface
+// action: a search while no editor is known, a read of the editor's window
+// once one is.
+double timeCalls(void (*call)())
+{
+    constexpr int CALLS = 200;
+    int64_t start = steadyNanoseconds();
+    for (int k = 0; k < CALLS; ++k) call();
+    return static_cast<double>(steadyNanoseconds() - start) / 1000.0 / CALLS;
+}
+
 void arrange()
 {
     resetAllState();
@@ -144,6 +157,7 @@ int main()
     arrange();
     if (!useX11Desktop(display.c_str())) return 1;
     std::printf("  %-44s %7.2f us\n", "X11, no editor window:", measureLoop());
+    std::printf("  %-44s %7.2f us\n", "  one search for the editor (click thread):", timeCalls(searchEditorWindow));
 
     start("'" + std::string(VELUMBRA_TOOLS_DIR) + "/velumbra-x11-test-window' " + display +
               " 100 80 900 600 'X32 EDIT - bench' net '" + (folder / "window.log").string() + "'",
@@ -154,6 +168,7 @@ int main()
     searchEditorWindow();
     std::printf("  %-44s %7.2f us%s\n", "X11, editor window present:", measureLoop(),
                 editorFound == 1 ? "" : " (the window was not found)");
+    std::printf("  %-44s %7.2f us\n", "  one read of its window (click thread):", timeCalls(updateEditorGeometry));
 
     stopEditorClicks();
     resetAllState();
