@@ -77,7 +77,7 @@ void pressWhenStill(Press press)
             return;
         }
         if (Clock::now() >= giveUp || !pauseClickThread(SETTLE_POLL)) {
-            noteEditorClickOwed();
+            noteEditorClickOwed(false);
             return;
         }
     }

@@ -226,12 +226,12 @@ void updateEditorGeometry()
     followEditorWindow(*currentDesktop());
 }
 
-void noteEditorClickOwed()
+void noteEditorClickOwed(bool windowAtRest)
 {
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
     editorClickMissed = 1;
     owedState = settledState;
-    owedStateKnown = editorFound == 1 && settleKnown;
+    owedStateKnown = windowAtRest && editorFound == 1 && settleKnown;
 }
 
 bool editorChangedSinceOwed()

@@ -89,8 +89,9 @@ enum class EditorReadiness { NotFound, CannotTakeClicks, Settling, Ready };
 // a window that was hidden or minimised holds still again once shown.
 EditorReadiness checkEditorReadiness();
 // A click is owed: the window as last read is kept, so that the catch-up is
-// tried again only once it differs (editorChangedSinceOwed).
-void noteEditorClickOwed();
+// tried again only once it differs (editorChangedSinceOwed). A window still
+// moving when the wait gave up is changing: the next action tries again.
+void noteEditorClickOwed(bool windowAtRest = true);
 // Reads the editor's window now (a closed one is forgotten): true when it
 // differs from the window as it was when the click was owed, or that is
 // not known.
