@@ -162,6 +162,7 @@ void findEditor(bool lookForEditor)
 {
     enterStep(lookForEditor ? "looking for the editor" : "reading the editor preferences");
     resetEditorState();
+    editorFollowed = lookForEditor ? 1 : 0;
     if (lookForEditor) searchAndReportEditor();
     consolePrint("reading X32-Edit (or M32-Edit) preferences...\n");
     readEditorPreferences();

@@ -6,7 +6,6 @@
 #include "control/surface_dispatch.h"
 #include "diag/traffic_log.h"
 #include "display/refresh.h"
-#include "editor/editor_window.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
@@ -17,10 +16,6 @@
 namespace {
 
 constexpr int RECEIVE_CAPACITY = 1024;
-// While an editor window is followed, the loop wakes at least this often to
-// follow it with the surface idle; otherwise it blocks until a datagram or
-// the stop request.
-constexpr int EDITOR_FOLLOW_MS = 500;
 
 std::atomic<uint64_t> handledDatagrams{0};
 
@@ -45,12 +40,12 @@ int surfaceReceiveLoop()
     uint8_t buffer[RECEIVE_CAPACITY];
     const uint16_t ownPort = socket->localPort();  // bound before this loop starts
     while (!stopRequested) {
-        if (editorFound == 1) updateEditorGeometry();
         flushConsole();
         int length = 0;
         UdpEndpoint from;
-        const int timeoutMs = editorFound == 1 ? EDITOR_FOLLOW_MS : -1;
-        ReceiveStatus status = socket->receive(buffer, sizeof buffer, length, from, timeoutMs);
+        // The editor's window is read on the click thread, right before each
+        // press and at each surface action; this loop makes no desktop call.
+        ReceiveStatus status = socket->receive(buffer, sizeof buffer, length, from);
         if (status == ReceiveStatus::Interrupted) {
             // A time-out, or a wake-up for the stop request; never spin on a
             // socket left interrupted.

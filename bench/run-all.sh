@@ -12,7 +12,8 @@ if [ $# -ne 1 ] || [ ! -d "$1" ]; then
     exit 2
 fi
 build=$(cd "$1" && pwd)
-benches=(refresh_bench output_queue_bench latency_bench verbose_bench startup_bench idle_bench scene_bench)
+benches=(refresh_bench output_queue_bench latency_bench verbose_bench startup_bench idle_bench scene_bench
+         editor_follow_bench)
 for b in "${benches[@]}"; do
     if [ ! -x "$build/bench_$b" ]; then
         echo "missing $build/bench_$b: build the benchmarks first (cmake --build $build -j2)" >&2

@@ -20,24 +20,7 @@
 
 namespace {
 
-constexpr int EDITOR_SEARCH_INTERVAL_MS = 500;
-
 constexpr uint8_t PRESS = 127;
-
-bool editorSearched = false;
-int64_t lastEditorSearchMs = 0;
-
-// Until the editor is found, look for it again now and then, so that an
-// editor started after the bridge is picked up by the next surface action.
-void searchEditorIfDue()
-{
-    if (editorFound == 1) return;
-    int64_t now = steadyMilliseconds();
-    if (editorSearched && now - lastEditorSearchMs < EDITOR_SEARCH_INTERVAL_MS) return;
-    editorSearched = true;
-    lastEditorSearchMs = now;
-    searchEditorWindow();
-}
 
 bool inRange(int value, int low, int high) { return value >= low && value <= high; }
 
@@ -346,8 +329,9 @@ SurfaceChange handleSurfaceProbe()
 
 SurfaceChange dispatchSurfaceMessage(const uint8_t* bytes, int length)
 {
-    searchEditorIfDue();
     if (!bytes || length < 1) return NOTHING_CHANGED;
+    // Before this action's own clicks: an editor that just appeared, or one
+    // that owes clicks, is caught up first.
     resyncEditorAfterMissedClicks();
     SurfaceChange change = NOTHING_CHANGED;
     MidiReader reader = startMidiReader(bytes, length);
@@ -368,6 +352,4 @@ uint64_t droppedSurfaceMessages() { return droppedMessages.load(); }
 void resetSurfaceInputState()
 {
     droppedMessages = 0;
-    editorSearched = false;
-    lastEditorSearchMs = 0;
 }

@@ -23,11 +23,11 @@ constexpr int DCA_GROUP_WAIT_MS = 100;
 // More than this many clicks waiting cannot come from a hand.
 constexpr int QUEUE_CAPACITY = 32;
 
-enum class ClickKind { EditorPoint, DcaGroup, FxPageButton, Focus, FunctionKey };
+enum class ClickKind { EditorPoint, DcaGroup, FxPageButton, Focus, FunctionKey, CatchUp };
 
 struct PendingClick {
     ClickKind kind = ClickKind::EditorPoint;
-    int value = 0;        // layout entry, DCA group, effects slot or function key
+    int value = 0;        // layout entry, DCA group, effects slot, function key, or 1 for a catch-up the operator asked for
     uint64_t window = 0;  // effects window (page button, focus)
     int waitMs = 0;       // made no sooner than this after the click before it
 };
@@ -49,12 +49,10 @@ struct ClickThreadOwner {
     ~ClickThreadOwner() { stopEditorClicks(); }
 } clickThreadOwner;
 
-// Waits (on this thread only) while the window is still moving; once it has
-// been moving this long, clicks are dropped and stay owed until it rests.
-constexpr auto SETTLE_POLL = std::chrono::milliseconds(20);
+// Waits (on this thread only) while the window is still moving; a click
+// that has waited this long is dropped and stays owed until it rests.
+constexpr auto SETTLE_POLL = std::chrono::milliseconds(5);
 constexpr auto SETTLE_GIVE_UP = std::chrono::milliseconds(1000);
-// Since when clicks wait for a moving window; unset while none waits.
-Clock::time_point settleWaitStart{};
 
 // False when the click thread is told to stop meanwhile.
 bool pauseClickThread(std::chrono::milliseconds pause)
@@ -63,21 +61,25 @@ bool pauseClickThread(std::chrono::milliseconds pause)
     return !queueChanged.wait_for(lock, pause, [] { return stopping; });
 }
 
-bool editorReadyForClick()
+// Presses once the window has held still, through press (which reads the
+// window again and presses only if it did not move since); a move in
+// between starts the wait again.
+template <typename Press>
+void pressWhenStill(Press press)
 {
+    const Clock::time_point giveUp = Clock::now() + SETTLE_GIVE_UP;
     for (;;) {
         EditorReadiness readiness = checkEditorReadiness();
         if (readiness == EditorReadiness::Ready) {
-            settleWaitStart = Clock::time_point{};
-            return true;
+            if (press() != ClickResult::Moved) return;
+        } else if (readiness != EditorReadiness::Settling) {
+            noteEditorClickOwed();
+            return;
         }
-        if (readiness == EditorReadiness::Settling) {
-            Clock::time_point now = Clock::now();
-            if (settleWaitStart == Clock::time_point{}) settleWaitStart = now;
-            if (now - settleWaitStart < SETTLE_GIVE_UP && pauseClickThread(SETTLE_POLL)) continue;
+        if (Clock::now() >= giveUp || !pauseClickThread(SETTLE_POLL)) {
+            noteEditorClickOwed(false);
+            return;
         }
-        editorClickMissed = 1;
-        return false;
     }
 }
 
@@ -86,33 +88,66 @@ bool editorReadyForClick()
 void clickFxPageButtonNow(uint64_t window, int slot)
 {
     std::shared_ptr<DesktopBackend> desktop = currentDesktop();
-    DesktopRect rect;
-    if (desktop->readWindowRect(window, rect) != RectRead::Ok) return;
-    if (!desktop->canTakeClicks(window)) return;
+    WindowState state;
+    if (desktop->readWindowState(window, state) != RectRead::Ok || !state.clickable) return;
+    const DesktopRect& rect = state.rect;
     int x = slot <= 4 ? static_cast<int>(rect.left + 825 * editorScaleX) : rect.left + 850;
     int y = slot <= 4 ? static_cast<int>(rect.top + 225 * editorScaleY) : rect.top + 230;
     // Off its window or off the screens the click would press something else.
     if (!rectContains(rect, x, y) || !screenPointOnAScreen(x, y)) return;
-    desktop->moveCursor(x, y);
-    desktop->clickLeftButton();
+    desktop->pressIfStill(window, state, x, y);
+}
+
+void makeClick(const PendingClick& click);
+
+// The clicks that bring the editor to the surface's bank (or DCA group) and
+// page, made here in order. Only when clicks are owed, and then only when
+// the operator asked for a bank or page (force), the editor was just found,
+// or its window changed since they were owed: a catch-up that cannot
+// complete is not tried again for every datagram.
+void catchUp(bool force)
+{
+    if (editorFollowed == 0) return;
+    // A closed editor is forgotten here, and one opened again found at once.
+    updateEditorGeometry();
+    if (editorFound != 1) {
+        searchEditorWindow();
+        if (editorFound != 1) return;
+        force = true;
+    }
+    if (editorClickMissed == 0) return;
+    if (!force && !editorChangedSinceOwed()) return;
+    if (editorFound != 1) return;  // closed meanwhile: looked for at the next action
+    editorClickMissed = 0;
+    int bank = currentBank;
+    if (bank >= 0 && bank < 8) {
+        makeClick({ClickKind::EditorPoint, BANK_BUTTON_ENTRY + bank, 0, 0});
+    } else if (bank >= 8 && bank < BANK_COUNT) {
+        makeClick({ClickKind::EditorPoint, DCA_BUTTON_ENTRY, 0, 0});
+        if (!pauseClickThread(std::chrono::milliseconds(DCA_GROUP_WAIT_MS))) return;
+        makeClick({ClickKind::DcaGroup, bank - 8, 0, 0});
+    }
+    const SurfacePageEntry& entry = surfacePageEntry(surfacePage);
+    if (!entry.hasEntryBlock) return;
+    for (int k = 0; k < entry.clickCount; ++k) makeClick({ClickKind::EditorPoint, entry.clicks[k], 0, 0});
 }
 
 void makeClick(const PendingClick& click)
 {
     switch (click.kind) {
-    case ClickKind::EditorPoint:
-        if (editorReadyForClick()) clickEditorPointNow(click.value);
-        break;
+    case ClickKind::EditorPoint: pressWhenStill([&] { return clickEditorPointNow(click.value); }); break;
     case ClickKind::DcaGroup:
-        if (editorReadyForClick()) {
+        pressWhenStill([&] {
             int x = 0;
             int y = 0;
             dcaGroupClickPoint(click.value, x, y);
             // The group row opens beside the window, so only the screens bound it.
-            if (screenPointOnAScreen(x, y)) clickScreenPoint(x, y);
-            else editorClickMissed = 1;
-        }
+            if (screenPointOnAScreen(x, y)) return clickBesideEditor(x, y);
+            noteEditorClickOwed();
+            return ClickResult::Owed;
+        });
         break;
+    case ClickKind::CatchUp: catchUp(click.value == 1); break;
     case ClickKind::FxPageButton: clickFxPageButtonNow(click.window, click.value); break;
     case ClickKind::Focus: currentDesktop()->focusWindow(click.window); break;
     case ClickKind::FunctionKey:
@@ -158,6 +193,15 @@ void queueClick(const PendingClick& click)
 {
     std::lock_guard<std::mutex> lock(queueMutex);
     if (stopping) return;
+    // One catch-up waiting is enough; the operator's bank or page makes it
+    // one that is made whatever changed.
+    if (click.kind == ClickKind::CatchUp && pendingCount > 0) {
+        PendingClick& last = pending[(pendingHead + pendingCount - 1) % QUEUE_CAPACITY];
+        if (last.kind == ClickKind::CatchUp) {
+            last.value |= click.value;
+            return;
+        }
+    }
     if (pendingCount >= QUEUE_CAPACITY) {
         // Dropped: the editor may now show something else than the surface.
         editorClickMissed = 1;
@@ -169,12 +213,14 @@ void queueClick(const PendingClick& click)
     queueChanged.notify_all();
 }
 
-// Without an editor window a click is owed: the editor found later is
-// brought to the surface's bank and page at the next surface action.
-bool editorThereOrOwed()
+// The operator changed bank or page. Without an editor window, or with
+// clicks owed, the click is owed and the catch-up, which brings the bank and
+// the page together, is made instead: no point twice for one action.
+bool editorTakesThisClick()
 {
-    if (editorFound == 1) return true;
+    if (editorFound == 1 && editorClickMissed == 0) return true;
     editorClickMissed = 1;
+    if (editorFollowed == 1) queueClick({ClickKind::CatchUp, 1, 0, 0});
     return false;
 }
 
@@ -182,7 +228,7 @@ bool editorThereOrOwed()
 
 void clickEditorPoint(int entry)
 {
-    if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT || !editorThereOrOwed()) return;
+    if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT || !editorTakesThisClick()) return;
     queueClick({ClickKind::EditorPoint, entry, 0, 0});
 }
 
@@ -200,7 +246,7 @@ void clickEditorBank(int bank)
 
 void clickEditorDcaGroup(int group)
 {
-    if (group < 0 || group > 7 || !editorThereOrOwed()) return;
+    if (group < 0 || group > 7 || !editorTakesThisClick()) return;
     queueClick({ClickKind::EditorPoint, DCA_BUTTON_ENTRY, 0, 0});
     queueClick({ClickKind::DcaGroup, group, 0, DCA_GROUP_WAIT_MS});
 }
@@ -225,12 +271,7 @@ void sendEditorFunctionKey(int fkey)
 
 void resyncEditorAfterMissedClicks()
 {
-    if (editorClickMissed == 0 || editorFound != 1 || !editorCanTakeClicks()) return;
-    editorClickMissed = 0;
-    int bank = currentBank;
-    if (bank >= 0 && bank < 8) clickEditorBank(bank);
-    else if (bank >= 8 && bank < BANK_COUNT) clickEditorDcaGroup(bank - 8);
-    clickEditorPageEntry(surfacePage);
+    if (editorFollowed == 1) queueClick({ClickKind::CatchUp, 0, 0, 0});
 }
 
 void startEditorClicks()
@@ -271,6 +312,5 @@ void resetEditorClicks()
     std::lock_guard<std::mutex> lock(queueMutex);
     pendingHead = 0;
     lastClickMade = Clock::time_point{};
-    settleWaitStart = Clock::time_point{};
     editorClickMissed = 0;
 }

@@ -1,20 +1,22 @@
 // The one ordered path of every click and key into the editor and its
 // effects windows. The surface thread only queues; one click thread makes
 // them in order, waits where a click must follow the one before it after a
-// pause, and checks the window again (found, able to take a click) and reads
-// its geometry afresh right before each. A window that is still moving (a
-// window manager animating a restore) is waited for, up to a second. A
+// pause, and reads the window afresh right before each press: the press
+// goes where the window is at that moment, and is not made when the window
+// moved since it was found at rest. A window that is moving (a window
+// manager animating a restore, a drag) is waited for, up to a second. A
 // click that cannot be made - no editor window yet, a window closed,
 // minimised, hidden, empty or still moving, a point off the window or off
-// every screen - is owed: the next surface action once the editor can take
-// clicks brings it back to the surface's bank and page.
+// every screen - is owed: the editor is brought back to the surface's bank
+// and page at the next surface action after it appears, its window changes,
+// or the operator changes bank or page; never twice for one action.
 #pragma once
 
 #include <cstdint>
 
 // Editor layout entry (editorClickPoints): entries from 200 on are panel
 // points, below 200 main-area points clicked only left of the panel.
-// Ignored without an editor window.
+// With clicks owed or no editor window known, the catch-up is made instead.
 void clickEditorPoint(int entry);
 // The editor views of surface page 0..34, clicked as the page is entered.
 void clickEditorPageEntry(int page);
@@ -31,9 +33,11 @@ void focusWindowInTurn(uint64_t window);
 // to the front first.
 void sendEditorFunctionKey(int fkey);
 
-// Called for every surface action: when clicks are owed and the editor can
-// take clicks now, queues the clicks that show the surface's current bank
-// (or DCA group) and then its page.
+// Called for every surface action, on the surface receive thread, and costs
+// it no desktop call: the click thread reads the editor's window (or looks
+// for one) and, when clicks are owed and the editor was just found or its
+// window changed since they were owed, clicks the surface's current bank (or
+// DCA group) and then its page.
 void resyncEditorAfterMissedClicks();
 
 // The click thread; started by the bridge, or by the first click queued.

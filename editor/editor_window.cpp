@@ -30,10 +30,14 @@ constexpr auto SETTLE_TIME = std::chrono::milliseconds(50);
 
 // The rectangle of the last good read, which the geometry came from.
 DesktopRect editorRect;
-// Since when the window has shown settledRect without a break.
-DesktopRect settledRect;
+// The window as the last good read found it, and since when it has been in
+// exactly that state. A press is made only in this state.
+WindowState settledState;
 std::chrono::steady_clock::time_point settledSince;
 bool settleKnown = false;
+// The window as it was when a click was last owed.
+WindowState owedState;
+bool owedStateKnown = false;
 // Geometry is read and written as a whole: a click never mixes an old offset
 // with a new scale. Recursive because clicks measure the window again.
 std::recursive_mutex editorMutex;
@@ -60,6 +64,7 @@ void resetGeometry()
     editorPanelLeft = 0;
     editorRect = DesktopRect{};
     settleKnown = false;
+    owedStateKnown = false;
 }
 
 void forgetEditorWindow()
@@ -72,8 +77,9 @@ void forgetEditorWindow()
     consolePrint("Editor window closed.\n");
 }
 
-void applyGeometry(const DesktopRect& r)
+void applyGeometry(const WindowState& state)
 {
+    const DesktopRect& r = state.rect;
     int height = r.bottom - r.top;
     editorOffsetX = r.left;
     editorOffsetY = r.top + TITLE_HEIGHT;
@@ -86,8 +92,9 @@ void applyGeometry(const DesktopRect& r)
     editorPanelOffset = (r.right - r.left) - truncToInt(editorScaleX * PANEL_WIDTH);
     editorPanelLeft = editorPanelOffset + r.left;
     editorRect = r;
-    if (!settleKnown || !(r == settledRect)) {
-        settledRect = r;
+    // Hidden, shown again or moved: the settle time starts anew.
+    if (!settleKnown || !(state == settledState)) {
+        settledState = state;
         settledSince = std::chrono::steady_clock::now();
         settleKnown = true;
     }
@@ -109,6 +116,32 @@ RectRead readEditorRect(DesktopBackend& desktop, DesktopRect& rect)
     RectRead status = desktop.readWindowRect(editorWindow, rect);
     if (status == RectRead::WindowGone) forgetEditorWindow();
     return status;
+}
+
+// The editor's window now, taken as the geometry when read.
+RectRead followEditorWindow(DesktopBackend& desktop)
+{
+    WindowState state;
+    RectRead status = desktop.readWindowState(editorWindow, state);
+    if (status == RectRead::WindowGone) forgetEditorWindow();
+    if (status == RectRead::Ok) applyGeometry(state);
+    return status;
+}
+
+// Presses (x, y) only while the window is as the geometry was taken from it.
+ClickResult pressInSettledWindow(DesktopBackend& desktop, int x, int y)
+{
+    if (editorFound != 1 || !settleKnown || !settledState.clickable) {
+        noteEditorClickOwed();
+        return ClickResult::Owed;
+    }
+    switch (desktop.pressIfStill(editorWindow, settledState, x, y)) {
+    case PressResult::Pressed: return ClickResult::Made;
+    case PressResult::WindowGone: forgetEditorWindow(); return ClickResult::Owed;
+    case PressResult::Changed: break;
+    }
+    settleKnown = false;
+    return ClickResult::Moved;
 }
 
 void setPoint(int entry, int x, int y)
@@ -189,12 +222,27 @@ void updateEditorGeometry()
 {
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (editorFound != 1) return;
-    DesktopRect rect;
     // On a failed read the window may only be busy; keep the last geometry.
-    if (readEditorRect(*currentDesktop(), rect) == RectRead::Ok) applyGeometry(rect);
+    followEditorWindow(*currentDesktop());
 }
 
-void clickEditor(int x, int y, int panelOffset)
+void noteEditorClickOwed(bool windowAtRest)
+{
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
+    editorClickMissed = 1;
+    owedState = settledState;
+    owedStateKnown = windowAtRest && editorFound == 1 && settleKnown;
+}
+
+bool editorChangedSinceOwed()
+{
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
+    if (editorFound != 1) return true;
+    if (followEditorWindow(*currentDesktop()) != RectRead::Ok) return editorFound != 1;
+    return !owedStateKnown || !(settledState == owedState);
+}
+
+ClickResult clickEditor(int x, int y, int panelOffset)
 {
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
     long long screenX = static_cast<long long>(truncToInt(x * editorScaleX)) + editorOffsetX + panelOffset;
@@ -206,19 +254,20 @@ void clickEditor(int x, int y, int panelOffset)
     bool inWindow = screenX < editorRight && screenY < editorBottom && screenX >= editorRect.left &&
                     screenX < editorRect.right && screenY >= editorRect.top && screenY < editorRect.bottom;
     if (editorFound != 1 || !inWindow || !onAScreen(*desktop, static_cast<int>(screenX), static_cast<int>(screenY))) {
-        editorClickMissed = 1;
-        return;
+        noteEditorClickOwed();
+        return ClickResult::Owed;
     }
-    DesktopRect rect;
-    if (readEditorRect(*desktop, rect) == RectRead::WindowGone) return;
-    // A minimised window's rectangle lies far off screen; the cursor
-    // would be clamped into another window.
-    if (!desktop->canTakeClicks(editorWindow)) {
-        editorClickMissed = 1;
-        return;
-    }
-    desktop->moveCursor(static_cast<int>(screenX), static_cast<int>(screenY));
-    desktop->clickLeftButton();
+    // A minimised window's rectangle lies far off screen; the cursor would
+    // be clamped into another window: such a state is not clickable.
+    return pressInSettledWindow(*desktop, static_cast<int>(screenX), static_cast<int>(screenY));
+}
+
+ClickResult clickBesideEditor(int x, int y)
+{
+    std::lock_guard<std::recursive_mutex> lock(editorMutex);
+    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
+    desktop->moveCursor(x, y);
+    return pressInSettledWindow(*desktop, x, y);
 }
 
 bool isLeftOfPanel(int x)
@@ -232,23 +281,10 @@ EditorReadiness checkEditorReadiness()
 {
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
     if (editorFound != 1) return EditorReadiness::NotFound;
-    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
-    DesktopRect rect;
     // A failed read tells nothing new; the last good one still counts.
-    RectRead status = readEditorRect(*desktop, rect);
-    if (status == RectRead::WindowGone) return EditorReadiness::NotFound;
-    if (status == RectRead::Ok) applyGeometry(rect);
-    if (!desktop->canTakeClicks(editorWindow)) {
-        // Shown again, it must first hold still for the settle time.
-        settleKnown = false;
-        return EditorReadiness::CannotTakeClicks;
-    }
-    if (!settleKnown) {
-        // Measured before it was hidden: where it will rest is not known yet.
-        settledRect = editorRect;
-        settledSince = std::chrono::steady_clock::now();
-        settleKnown = true;
-    }
+    if (followEditorWindow(*currentDesktop()) == RectRead::WindowGone) return EditorReadiness::NotFound;
+    if (!settleKnown) return EditorReadiness::Settling;
+    if (!settledState.clickable) return EditorReadiness::CannotTakeClicks;
     if (std::chrono::steady_clock::now() - settledSince < SETTLE_TIME) return EditorReadiness::Settling;
     return EditorReadiness::Ready;
 }
@@ -264,19 +300,17 @@ bool editorCanTakeClicks()
     return editorFound == 1 && currentDesktop()->canTakeClicks(editorWindow);
 }
 
-void clickEditorPointNow(int entry)
+ClickResult clickEditorPointNow(int entry)
 {
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
-    if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT) return;
+    if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT) return ClickResult::Made;
     int x = editorClickPoints[entry][0];
     int y = editorClickPoints[entry][1];
     // Entries the layout does not use hold (0, 0): the window's corner.
-    if (x == 0 && y == 0) return;
-    if (entry >= FIRST_PANEL_ENTRY) {
-        clickEditor(x, y, editorPanelOffset);
-    } else if (isLeftOfPanel(x)) {
-        clickEditor(x, y, 0);
-    }
+    if (x == 0 && y == 0) return ClickResult::Made;
+    if (entry >= FIRST_PANEL_ENTRY) return clickEditor(x, y, editorPanelOffset);
+    if (isLeftOfPanel(x)) return clickEditor(x, y, 0);
+    return ClickResult::Made;
 }
 
 void focusEditorWindow()
@@ -313,14 +347,6 @@ void editorMonitorEdges(int& monitorLeft, int& monitorBottom)
     monitorBottom = monitor.bottom;
 }
 
-void clickScreenPoint(int x, int y)
-{
-    std::shared_ptr<DesktopBackend> desktop = currentDesktop();
-    desktop->moveCursor(x, y);
-    desktop->moveCursor(x, y);
-    desktop->clickLeftButton();
-}
-
 void sendFunctionKey(uint64_t window, int fkey)
 {
     std::lock_guard<std::recursive_mutex> lock(editorMutex);
@@ -345,6 +371,7 @@ void resetEditorState()
     foundWindow = 0;
     foundWindowValid = 0;
     editorClickMissed = 0;
+    editorFollowed = 1;
     resetGeometry();
     initEditorClickPoints();
 }

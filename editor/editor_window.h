@@ -33,9 +33,11 @@ struct EditorState {
     // 1 while the editor owes clicks: one was asked for while no editor
     // window was known, the window closed, or a click was not made because
     // the editor could not take it (minimised, hidden, empty, still moving,
-    // its point off the window or off every screen). Cleared when the clicks
-    // that bring the editor to the surface's bank and page are queued.
+    // its point off the window or off every screen). Cleared when the catch-up
+    // that brings the editor to the surface's bank and page starts.
     std::atomic<int> editorClickMissed{0};
+    // 0 with --no-editor: the editor is never looked for nor caught up.
+    std::atomic<int> editorFollowed{1};
 };
 extern EditorState editorState;
 
@@ -54,6 +56,7 @@ inline int (&editorClickPoints)[EDITOR_CLICK_POINT_COUNT][2] = editorState.edito
 inline std::atomic<uint64_t>& foundWindow = editorState.foundWindow;
 inline std::atomic<int>& foundWindowValid = editorState.foundWindowValid;
 inline std::atomic<int>& editorClickMissed = editorState.editorClickMissed;
+inline std::atomic<int>& editorFollowed = editorState.editorFollowed;
 
 // Fills editorClickPoints with the editor's layout points.
 void initEditorClickPoints();
@@ -80,24 +83,40 @@ void updateEditorGeometry();
 bool editorCanTakeClicks();
 
 enum class EditorReadiness { NotFound, CannotTakeClicks, Settling, Ready };
-// Reads the editor's rectangle now and says whether a click can be made:
-// Settling while the window has not kept one rectangle for a few tens of
-// milliseconds (a window manager animating it, a drag); a window that was
-// hidden or minimised must hold still again before it is Ready.
+// Reads the editor's window now and says whether a click can be made:
+// Settling until it has stayed in one state - one rectangle, shown, no move
+// reported - for the settle time (a window manager animating it, a drag);
+// a window that was hidden or minimised holds still again once shown.
 EditorReadiness checkEditorReadiness();
+// A click is owed: the window as last read is kept, so that the catch-up is
+// tried again only once it differs (editorChangedSinceOwed). A window still
+// moving when the wait gave up is changing: the next action tries again.
+void noteEditorClickOwed(bool windowAtRest = true);
+// Reads the editor's window now (a closed one is forgotten): true when it
+// differs from the window as it was when the click was owed, or that is
+// not known.
+bool editorChangedSinceOwed();
 // True when (x, y) lies on one of the desktop's screens.
 bool screenPointOnAScreen(int x, int y);
 
 // The clicks below are made at once: only the editor click thread (see
 // editor_clicks.h, the path every other click takes) and tests call them.
-// Clicks design point (x, y), shifted right by panelOffset screen pixels;
-// dropped when the point falls outside the window or off every screen, the
-// window is gone or it cannot take a click (then editorClickMissed is set).
-void clickEditor(int x, int y, int panelOffset);
+// Made: pressed, or left out on purpose. Owed: not pressed, the click is
+// owed. Moved: not pressed because the window is no longer where the last
+// read found it; the settle wait starts again.
+enum class ClickResult { Made, Owed, Moved };
+// Clicks design point (x, y), shifted right by panelOffset screen pixels, at
+// the point the last read of the window gives, and only while the window is
+// still in that state. Owed when the point falls outside the window or off
+// every screen, the window is gone or it cannot take a click.
+ClickResult clickEditor(int x, int y, int panelOffset);
 bool isLeftOfPanel(int x);
 // Entries from 200 on are panel points (unguarded); below 200 main-area
 // points, clicked only when isLeftOfPanel holds. Unknown entries are ignored.
-void clickEditorPointNow(int entry);
+ClickResult clickEditorPointNow(int entry);
+// A point beside the window (the DCA group row), moved to twice, then
+// pressed only while the window is still as last read; not clipped.
+ClickResult clickBesideEditor(int x, int y);
 
 // Brings the editor to the front.
 void focusEditorWindow();
@@ -107,8 +126,6 @@ void focusEditorWindow();
 // A failed read leaves its system error code with the desktop backend.
 bool editorWindowRect(int& left, int& top, int& right, int& bottom);
 void editorMonitorEdges(int& monitorLeft, int& monitorBottom);
-// Moves the cursor to (x, y) twice, then left button down and up; not clipped.
-void clickScreenPoint(int x, int y);
 // Brings a window found by findWindowByTitle to the front and sends it
 // key-down and key-up of function key F1..F8 (fkey 1..8).
 void sendFunctionKey(uint64_t window, int fkey);

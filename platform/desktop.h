@@ -37,6 +37,23 @@ struct DesktopWindow {
 // geometry) or because the window is gone (forget the handle).
 enum class RectRead { Ok, Failed, WindowGone };
 
+// What a press into a window relies on, read at one moment: where the
+// window is, whether a click would reach it, and how often the desktop has
+// reported it moved, resized, shown or hidden (X11 counts the events; a
+// desktop that keeps no count reports 0, and only the rectangle tells).
+struct WindowState {
+    DesktopRect rect;
+    bool clickable = false;
+    uint64_t changes = 0;
+};
+
+inline bool operator==(const WindowState& a, const WindowState& b)
+{
+    return a.rect == b.rect && a.clickable == b.clickable && a.changes == b.changes;
+}
+
+enum class PressResult { Pressed, Changed, WindowGone };
+
 class DesktopBackend {
 public:
     virtual ~DesktopBackend() = default;
@@ -45,6 +62,13 @@ public:
     virtual void listWindows(std::vector<DesktopWindow>& windows) = 0;
     // The window's outer rectangle in screen coordinates.
     virtual RectRead readWindowRect(uint64_t window, DesktopRect& rect) = 0;
+    virtual RectRead readWindowState(uint64_t window, WindowState& state) = 0;
+    // Moves the cursor to (x, y) and presses and releases the left button,
+    // only while the window is still in state expected: it is read again
+    // right before the press. X11 holds the server from that read to the
+    // release, so nothing moves the window in between; Windows offers no
+    // such hold. Changed (nothing pressed) when the state differs.
+    virtual PressResult pressIfStill(uint64_t window, const WindowState& expected, int x, int y) = 0;
     // Whether a click now would reach the window: it is shown, not
     // minimised, and its rectangle is not empty.
     virtual bool canTakeClicks(uint64_t window) = 0;

@@ -7,6 +7,8 @@ class NullDesktop final : public DesktopBackend {
 public:
     void listWindows(std::vector<DesktopWindow>& windows) override { windows.clear(); }
     RectRead readWindowRect(uint64_t, DesktopRect&) override { return RectRead::WindowGone; }
+    RectRead readWindowState(uint64_t, WindowState&) override { return RectRead::WindowGone; }
+    PressResult pressIfStill(uint64_t, const WindowState&, int, int) override { return PressResult::WindowGone; }
     bool canTakeClicks(uint64_t) override { return false; }
     bool monitorOf(const DesktopRect&, DesktopRect&) override { return false; }
     void listScreens(std::vector<DesktopRect>& screens) override { screens.clear(); }

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -75,23 +76,38 @@ public:
     RectRead readWindowRect(uint64_t window, DesktopRect& rect) override
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        WindowState state;
+        RectRead status = readStateLocked(static_cast<Window>(window), state);
+        if (status == RectRead::Ok) rect = state.rect;
+        return status;
+    }
+
+    RectRead readWindowState(uint64_t window, WindowState& state) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return readStateLocked(static_cast<Window>(window), state);
+    }
+
+    PressResult pressIfStill(uint64_t window, const WindowState& expected, int x, int y) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
         Display* d = display_.get();
-        Window w = static_cast<Window>(window);
-        lastXError = 0;
-        XWindowAttributes a;
-        int x = 0, y = 0;
-        Window child;
-        if (!XGetWindowAttributes(d, w, &a) ||
-            !XTranslateCoordinates(d, w, root_, 0, 0, &x, &y, &child)) {
-            return lastXError == BadWindow ? RectRead::WindowGone : RectRead::Failed;
+        if (!hasXTest_) return PressResult::Changed;
+        // No other client is served from the read to the release: the window
+        // manager cannot move the window between them.
+        XGrabServer(d);
+        WindowState now;
+        RectRead status = readStateLocked(static_cast<Window>(window), now);
+        bool still = status == RectRead::Ok && now == expected;
+        if (still) {
+            XTestFakeMotionEvent(d, DefaultScreen(d), x, y, CurrentTime);
+            XTestFakeButtonEvent(d, 1, True, CurrentTime);
+            XTestFakeButtonEvent(d, 1, False, CurrentTime);
         }
-        long extents[4] = {0, 0, 0, 0};  // left, right, top, bottom of the frame
-        readFrameExtents(w, extents);
-        rect.left = x - a.border_width - static_cast<int>(extents[0]);
-        rect.top = y - a.border_width - static_cast<int>(extents[2]);
-        rect.right = x + a.width + a.border_width + static_cast<int>(extents[1]);
-        rect.bottom = y + a.height + a.border_width + static_cast<int>(extents[3]);
-        return RectRead::Ok;
+        XUngrabServer(d);
+        XSync(d, False);
+        if (status == RectRead::WindowGone) return PressResult::WindowGone;
+        return still ? PressResult::Pressed : PressResult::Changed;
     }
 
     bool canTakeClicks(uint64_t window) override
@@ -182,6 +198,86 @@ public:
     int lastErrorCode() override { return lastXError; }
 
 private:
+    RectRead readStateLocked(Window w, WindowState& state)
+    {
+        Display* d = display_.get();
+        lastXError = 0;
+        XWindowAttributes a;
+        int x = 0, y = 0;
+        Window child;
+        if (!XGetWindowAttributes(d, w, &a) ||
+            !XTranslateCoordinates(d, w, root_, 0, 0, &x, &y, &child)) {
+            if (lastXError != BadWindow) return RectRead::Failed;
+            watches_.erase(w);
+            return RectRead::WindowGone;
+        }
+        long extents[4] = {0, 0, 0, 0};  // left, right, top, bottom of the frame
+        readFrameExtents(w, extents);
+        state.rect.left = x - a.border_width - static_cast<int>(extents[0]);
+        state.rect.top = y - a.border_width - static_cast<int>(extents[2]);
+        state.rect.right = x + a.width + a.border_width + static_cast<int>(extents[1]);
+        state.rect.bottom = y + a.height + a.border_width + static_cast<int>(extents[3]);
+        // An iconified client is unmapped; IsViewable also needs every
+        // ancestor mapped.
+        state.clickable = a.map_state == IsViewable && a.width > 0 && a.height > 0;
+        state.changes = countChanges(w);
+        return RectRead::Ok;
+    }
+
+    // Moves, resizes, maps, unmaps and reparentings of the window and of the
+    // frame a window manager put around it, counted from its first read on.
+    // Polling the rectangle alone misses a window that moved away and back
+    // between two reads. The reads before this waited for replies, so every
+    // event the server sent until then is already here.
+    uint64_t countChanges(Window w)
+    {
+        Display* d = display_.get();
+        Watch& watch = watches_[w];
+        if (!watch.selected) {
+            XSelectInput(d, w, StructureNotifyMask);
+            watch.selected = true;
+        }
+        if (watch.frame == 0) {
+            watch.frame = topLevelOf(w);
+            if (watch.frame != w) XSelectInput(d, watch.frame, StructureNotifyMask);
+        }
+        while (XPending(d) > 0) {
+            XEvent event;
+            XNextEvent(d, &event);
+            // The window manager's own notices restate what the server did.
+            if (event.xany.send_event) continue;
+            for (auto& [client, other] : watches_) {
+                if (event.xany.window != client && event.xany.window != other.frame) continue;
+                ++other.changes;
+                if (event.type == ReparentNotify) other.frame = 0;  // found again at the next read
+            }
+        }
+        return watch.changes;
+    }
+
+    // The child of the root that holds w: its frame under a reparenting
+    // window manager, else w itself.
+    Window topLevelOf(Window w)
+    {
+        for (int depth = 0; depth < 32; ++depth) {
+            Window rootReturn, parent = None;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(display_.get(), w, &rootReturn, &parent, &children, &count)) return w;
+            if (children) XFree(children);
+            if (parent == root_ || parent == None) return w;
+            w = parent;
+        }
+        return w;
+    }
+
+    struct Watch {
+        bool selected = false;
+        Window frame = 0;
+        uint64_t changes = 0;
+    };
+    std::map<Window, Watch> watches_;
+
     // The active RandR monitors; without them the whole screen is the one monitor.
     std::vector<DesktopRect> screensLocked()
     {

@@ -169,7 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FxEditingTest, SlotButtonsChangeThePageAndRaiseThatSlotsWindow)
 {
-    addFakeWindow("X32 EDIT - show", DesktopRect{0, 0, 1188, 771});
     uint64_t fx2 = addFakeWindow("FX 2 - Chorus", DesktopRect{0, 0, 400, 300});
     uint64_t fx7 = addFakeWindow("FX 7 - GEQ", DesktopRect{0, 0, 400, 300});
     const uint64_t none = 0;

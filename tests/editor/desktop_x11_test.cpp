@@ -11,6 +11,8 @@
 #include <random>
 #include <sstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -121,6 +123,104 @@ protected:
         return presses;
     }
 
+    // The recorder, a window manager that animates, and the effects window
+    // framed by it.
+    void startUnderOpenbox()
+    {
+        start(quoted(fs::path(VELUMBRA_TOOLS_DIR) / "velumbra-x11-pointer-recorder") + " " + display + " " +
+                  quoted(folder / "presses.log"),
+              "recorder");
+        ASSERT_TRUE(waitFor([&] { return readText(folder / "presses.log").find("ready") != std::string::npos; }))
+            << "the pointer recorder did not start";
+        // A window shown before openbox starts is taken over by it; one mapped
+        // while it is still starting may never be shown.
+        startWindow("fx", "1100 80 300 200", "FX 3 - Plate", "plain");
+        start("DISPLAY=" + display + " openbox --sm-disable", "openbox");
+        ASSERT_TRUE(useX11Desktop(display.c_str()));
+        // Once openbox manages windows, a shown one has a frame around it.
+        uint64_t probe = 0;
+        ASSERT_TRUE(waitFor([&] {
+            DesktopRect frame;
+            return findWindowByTitle("FX 3", probe) &&
+                   currentDesktop()->readWindowRect(probe, frame) == RectRead::Ok && frame.bottom - frame.top > 200;
+        })) << "openbox did not frame the windows";
+    }
+
+    // What the presses from the n-th on did to the editor (its client window
+    // is editor), against the recorder's log in the server's order: each must
+    // lie inside the editor's frame as it was at that moment, shown, and come
+    // at least the settle time after the frame last moved or was shown.
+    struct PressReport {
+        int presses = 0;
+        std::vector<std::string> faults;
+        std::set<std::pair<int, int>> offsets;  // press minus the frame's corner
+    };
+    PressReport checkPresses(unsigned long editor, size_t from)
+    {
+        constexpr unsigned long SETTLE_MS = 50;
+        struct Frame {
+            DesktopRect rect;
+            bool mapped = false;
+            unsigned long changed = 0;
+        };
+        std::map<unsigned long, Frame> frames;
+        unsigned long frameOfEditor = editor;
+        PressReport report;
+        size_t pressIndex = 0;
+        std::istringstream lines(readText(folder / "presses.log"));
+        std::string line;
+        while (std::getline(lines, line)) {
+            std::istringstream in(line);
+            std::string kind;
+            unsigned long window = 0, time = 0;
+            in >> kind;
+            if (kind == "press") {
+                int button = 0, x = 0, y = 0;
+                in >> button >> x >> y >> time;
+                if (pressIndex++ < from) continue;
+                ++report.presses;
+                const Frame& f = frames[frameOfEditor];
+                std::ostringstream fault;
+                if (!f.mapped) fault << "press at " << x << "," << y << " while the editor was not shown";
+                else if (!rectContains(f.rect, x, y))
+                    fault << "press at " << x << "," << y << " outside the editor at " << f.rect.left << ","
+                          << f.rect.top << " - " << f.rect.right << "," << f.rect.bottom;
+                else if (time - f.changed < SETTLE_MS)
+                    fault << "press at " << x << "," << y << " " << time - f.changed << " ms after the editor moved";
+                if (!fault.str().empty()) report.faults.push_back(fault.str());
+                report.offsets.emplace(x - f.rect.left, y - f.rect.top);
+            } else if (kind == "configure") {
+                DesktopRect r;
+                int width = 0, height = 0;
+                in >> window >> r.left >> r.top >> width >> height >> time;
+                r.right = r.left + width;
+                r.bottom = r.top + height;
+                Frame& f = frames[window];
+                if (!(f.rect == r)) f.changed = time;
+                f.rect = r;
+            } else if (kind == "map" || kind == "unmap") {
+                in >> window >> time;
+                frames[window].mapped = kind == "map";
+                if (kind == "map") frames[window].changed = time;
+            } else if (kind == "reparent") {
+                unsigned long parent = 0;
+                in >> window >> parent >> time;
+                if (window == editor) frameOfEditor = parent;
+            }
+        }
+        return report;
+    }
+
+    // The stand-in editor's own window, from its "ready" line.
+    unsigned long editorClientWindow()
+    {
+        std::istringstream log(readText(folder / "window.log"));
+        std::string word;
+        unsigned long id = 0;
+        log >> word >> id;
+        return id;
+    }
+
     // Every press on the screen reached the editor and lay inside its window.
     void expectEveryPressOnTheEditor()
     {
@@ -215,24 +315,8 @@ TEST_F(DesktopX11Test, UnderAnAnimatingWindowManagerNoPressLandsOffTheEditor)
 {
     if (std::system("command -v openbox >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "openbox is not installed; the animated-restore test needs it";
-    start(quoted(fs::path(VELUMBRA_TOOLS_DIR) / "velumbra-x11-pointer-recorder") + " " + display + " " +
-              quoted(folder / "presses.log"),
-          "recorder");
-    ASSERT_TRUE(waitFor([&] { return readText(folder / "presses.log").find("ready") != std::string::npos; }))
-        << "the pointer recorder did not start";
-    // A window shown before openbox starts is taken over by it; one mapped
-    // while it is still starting may never be shown.
-    startWindow("fx", "1100 80 300 200", "FX 3 - Plate", "plain");
-    start("DISPLAY=" + display + " openbox --sm-disable", "openbox");
-    ASSERT_TRUE(useX11Desktop(display.c_str()));
-    // Once openbox manages windows, a shown one has a frame around it.
-    uint64_t probe = 0;
-    ASSERT_TRUE(waitFor([&] {
-        DesktopRect frame;
-        return findWindowByTitle("FX 3", probe) &&
-               currentDesktop()->readWindowRect(probe, frame) == RectRead::Ok && frame.bottom - frame.top > 200;
-    })) << "openbox did not frame the windows";
-
+    startUnderOpenbox();
+    if (HasFatalFailure()) return;
     startWindow("window", "100 80 900 600", "X32 EDIT - test", "net", "iconic");
     ASSERT_TRUE(waitFor([] {
         searchEditorWindow();
@@ -263,8 +347,142 @@ TEST_F(DesktopX11Test, UnderAnAnimatingWindowManagerNoPressLandsOffTheEditor)
     clickEditorBank(2);
     EXPECT_TRUE(waitForEditorClicks());
     EXPECT_EQ(editorClickMissed, 0);
+    // The recorder logs on its own time.
+    EXPECT_TRUE(waitFor([&] { return recordedPresses().size() > pressesBefore; }, 3000));
     expectEveryPressOnTheEditor();
-    EXPECT_GT(recordedPresses().size(), pressesBefore);
+}
+
+void surfaceNote(int note, int velocity)
+{
+    const uint8_t bytes[] = {0x90, static_cast<uint8_t>(note), static_cast<uint8_t>(velocity)};
+    handleSurfaceDatagram(bytes, 3);
+}
+
+// The editor moves while bank clicks are due: jumps between two places, then
+// moves of a few pixels, resting 10 to 100 ms at each place. Then it is
+// minimised and shown again, and a flood of datagrams comes while a page
+// point stays off the screen.
+TEST_F(DesktopX11Test, EveryPressGoesWhereTheWindowIsAtThatMomentOnce)
+{
+    if (std::system("command -v openbox >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "openbox is not installed; the moving-window test needs it";
+    startUnderOpenbox();
+    if (HasFatalFailure()) return;
+    startWindow("window", "100 80 900 600", "X32 EDIT - test", "net");
+    const unsigned long client = editorClientWindow();
+    ASSERT_TRUE(waitFor([] {
+        searchEditorWindow();
+        return editorFound == 1 && editorCanTakeClicks();
+    }));
+    findEditorAndLayOutFirstBank(true);
+    ASSERT_TRUE(waitForEditorClicks());
+    // Banks 1 to 4 hold strips in the default layout: up three, down three,
+    // rounds times, a step every 25 ms.
+    auto stepBanks = [](int rounds) {
+        for (int k = 0; k < rounds; ++k) {
+            for (int note : {97, 97, 97, 96, 96, 96}) {
+                surfaceNote(note, 127);
+                surfaceNote(note, 0);
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            }
+        }
+        EXPECT_TRUE(waitForEditorClicks());
+    };
+    // The recorder logs on its own time: the presses made so far, once no
+    // more come in.
+    auto pressCount = [&] {
+        size_t last = SIZE_MAX;
+        waitFor([&] {
+            size_t now = recordedPresses().size();
+            bool steady = now == last;
+            last = now;
+            return steady;
+        });
+        return last;
+    };
+    auto expectNoFault = [](const PressReport& report, const char* phase) {
+        EXPECT_GT(report.presses, 0) << phase;
+        for (const std::string& fault : report.faults) ADD_FAILURE() << phase << ": " << fault;
+    };
+
+    // Still: the start-up's presses and six bank steps give every offset
+    // from the frame's corner a press may have.
+    size_t from = pressCount();
+    stepBanks(1);
+    EXPECT_EQ(pressCount() - from, 6u);
+    const PressReport still = checkPresses(client, 0);
+    expectNoFault(still, "still");
+    int left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_TRUE(editorWindowRect(left, top, right, bottom));
+    const DesktopRect home{left, top, right, bottom};
+    for (int key : {6, 5}) {
+        const char* phase = key == 6 ? "jumps" : "small moves";
+        sendFunctionKey(editorWindow, key);  // starts moving
+        ASSERT_TRUE(waitFor([&] {
+            DesktopRect r;
+            return editorWindowRect(r.left, r.top, r.right, r.bottom) && !(r == home);
+        }, 5000)) << phase;
+        from = pressCount();
+        stepBanks(4);
+        sendFunctionKey(editorWindow, key);  // stops, back home
+        pressCount();
+        PressReport moving = checkPresses(client, from);
+        expectNoFault(moving, phase);
+        // A point from a rectangle the window has left misses its button.
+        for (auto offset : moving.offsets) {
+            EXPECT_EQ(still.offsets.count(offset), 1u) << phase << ": pressed " << offset.first << ","
+                                                       << offset.second << " from the frame's corner";
+        }
+    }
+
+    // Minimised (F7) while a bank click is due, followed as the receive loop
+    // does, then restored and a surface action at once.
+    from = pressCount();
+    sendFunctionKey(editorWindow, 7);
+    ASSERT_TRUE(waitFor([] { return !editorCanTakeClicks(); }, 5000));
+    surfaceNote(97, 127);
+    surfaceNote(97, 0);
+    EXPECT_TRUE(waitForEditorClicks());
+    focusEditorWindow();
+    ASSERT_TRUE(waitFor([] {
+        updateEditorGeometry();
+        return editorCanTakeClicks();
+    }, 5000));
+    surfaceNote(104, 127);
+    EXPECT_TRUE(waitForEditorClicks());
+    pressCount();
+    expectNoFault(checkPresses(client, from), "shown again");
+
+    // Half off the screen to the right: the mono page's panel point is off
+    // it and stays owed. Fader moves and a touch change nothing the editor
+    // shows; a bank step is pressed once.
+    sendFunctionKey(editorWindow, 4);
+    ASSERT_TRUE(waitFor([] {
+        int left = 0, top = 0, right = 0, bottom = 0;
+        return editorWindowRect(left, top, right, bottom) && right > 1600;
+    }, 5000));
+    surfaceNote(85, 127);
+    surfaceNote(85, 0);
+    EXPECT_TRUE(waitForEditorClicks());
+    EXPECT_EQ(editorClickMissed, 1);
+    from = pressCount();
+    for (int k = 0; k < 40; ++k) {
+        const uint8_t move[] = {0xE0, static_cast<uint8_t>(k), 0x40};
+        handleSurfaceDatagram(move, 3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    surfaceNote(104, 127);
+    surfaceNote(104, 0);
+    EXPECT_TRUE(waitForEditorClicks());
+    EXPECT_EQ(pressCount() - from, 0u) << "the flood pressed the editor";
+    from = pressCount();
+    surfaceNote(96, 127);
+    surfaceNote(96, 0);
+    EXPECT_TRUE(waitForEditorClicks());
+    pressCount();
+    PressReport step = checkPresses(client, from);
+    EXPECT_EQ(step.presses, 1);
+    for (const std::string& fault : step.faults) ADD_FAILURE() << "bank step: " << fault;
 }
 
 } // namespace

@@ -88,7 +88,15 @@ TEST_F(EditorWindowTest, RectIsReadNowAndAFailedReadKeepsTheLastGeometry)
     EXPECT_EQ(editorFound, 1);
     EXPECT_EQ(geometry(), (std::vector<int>{0, 120, 1188, 871, 1001, 1001}));
     EXPECT_FALSE(editorWindowRect(left, top, right, bottom));
-    clickEditor(36, 22, 0);
+    // A press needs the window read right before it, and still where the
+    // geometry came from: none is made blind or at a place it has left.
+    EXPECT_EQ(clickEditor(36, 22, 0), ClickResult::Moved);
+    failFakeWindowRect(editor, false);
+    EXPECT_EQ(clickEditor(36, 22, 0), ClickResult::Owed);
+    EXPECT_TRUE(recordedDesktopEvents().empty());
+    moveFakeWindow(editor, {0, 100, 1188, 851});
+    updateEditorGeometry();
+    EXPECT_EQ(clickEditor(36, 22, 0), ClickResult::Made);
     EXPECT_EQ(recordedDesktopEvents(), clickEvents({{36, 142}}));
 }
 
