@@ -400,7 +400,7 @@ Action nextAction(std::mt19937& random, const Model& m)
     // In a DCA spill bank, stepping through its members or the DCA groups,
     // or the console changing who belongs to which DCA, instead.
     if (roll < 45 && m.bank >= 8 && pick(0, 2) == 0) return act(Kind::DcaStep, pick(98, 99));
-    if (roll < 45 && m.bank >= 8 && pick(0, 1) == 0) return act(Kind::SetValue, 1, pick(0, 255), stripPrefix(pick(0, 63)) + "/grp/dca");
+    if (roll < 45 && m.bank >= 8 && pick(0, 1) == 0) return act(Kind::SetValue, 1, pick(0, 255), stripPrefix(pick(0, 71)) + "/grp/dca");
     if (roll < 45 && m.bank >= 8) return act(pick(0, 1) ? Kind::NextStrip : Kind::PreviousStrip);
     if (roll < 45) return act(Kind::CentrePan, pick(0, 7));
     // Up more often than down, so that the walk reaches the DCA spill banks.
@@ -475,7 +475,7 @@ struct Rig {
 bool readSpillBanks(ThreeDevices& devices, Banks& banks)
 {
     Values values;
-    for (const char* family : {"/ch/", "/auxin/", "/fxrtn/", "/bus/"})
+    for (const char* family : {"/ch/", "/auxin/", "/fxrtn/", "/bus/", "/mtx/", "/main/"})
         if (!consoleDump(devices, family, values)) return false;
     for (int d = 0; d < 8; ++d) {
         int* list = banks.table[8 + d];
