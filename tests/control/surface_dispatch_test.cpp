@@ -63,8 +63,6 @@ TEST_F(SurfaceDispatch, AReleasedFaderIsSentTheModelsPositionAgain)
     }
 }
 
-// LR on fader 3 and on the master: the fader without the hand follows the
-// one under it, whichever it is, and the held one is never driven.
 // A fader writes only the level it shows: dark ones write nothing, and a
 // held fader whose strip changes under the hand writes nothing until it is
 // let go and taken hold of again.
@@ -105,25 +103,6 @@ TEST_F(SurfaceDispatch, AFaderWritesOnlyTheLevelItShows)
     surfaceSends({0x90, 106, 127});
     surfaceSends({0xE2, 0x00, 0x40});
     EXPECT_EQ(addressesOf(mixer.drain()), (std::vector<std::string>{"/ch/03/mix/fader", "/ch/03/mix/fader"}));
-}
-
-TEST_F(SurfaceDispatch, TheOtherFaderShowingLRFollowsTheHand)
-{
-    for (uint8_t held : {2, 8}) {
-        SCOPED_TRACE(held + 1);
-        const uint8_t other = held == 8 ? 2 : 8;
-        const uint8_t high = held == 8 ? 0x20 : 0x40;  // steps 4096 and 8192: new to both faders
-        showStrips({0, 1, 70});
-        pressNote(static_cast<uint8_t>(104 + held));
-        takeQueuedAll();
-        surfaceSends({static_cast<uint8_t>(0xE0 + held), 0x00, high});
-        const std::vector<std::vector<uint8_t>> sent = takeQueuedAll();
-        EXPECT_NE(std::find(sent.begin(), sent.end(), std::vector<uint8_t>{static_cast<uint8_t>(0xE0 + other), 0x00, high}),
-                  sent.end());
-        for (const auto& m : sent) EXPECT_NE(m[0], 0xE0 + held) << "a held fader is not driven";
-        releaseNote(static_cast<uint8_t>(104 + held));
-        mixer.drain();
-    }
 }
 
 // A hand's 14-bit position reaches the console as step / 16383 and comes
