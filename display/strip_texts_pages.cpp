@@ -42,11 +42,13 @@ bool phantomOn(int s)
     return h >= 0 && headamps[h].phantom == 1;
 }
 
-// Pan as "<>" in the middle, "< 50 " left of it and " 50 >" right of it.
+// Pan as "<>" in the middle, "< 50 " left of it and " 50 >" right of it. A
+// pan that rounds to 0 either way is the middle: a float a hair off 0.5 would
+// otherwise read "< 0".
 void panText(double pan, char* text, int capacity)
 {
     size_t size = static_cast<size_t>(capacity);
-    if (pan == 0.5) {
+    if (std::fabs(pan - 0.5) * 200.0 < 0.5) {
         std::snprintf(text, size, "<>");
     } else if (pan < 0.5) {
         std::snprintf(text, size, "< %-3ld", std::lround(std::fmin((0.5 - pan) * 200.0, 1e6)));

@@ -369,7 +369,7 @@ void expectProcessingPage(Check& c, const Model& m, int page, int S)
         for (double d : {-2e-6, 2e-6}) {
             const double x = pan + d;
             char text[16];
-            if (std::fabs(pan - 0.5) < 1e-9) std::snprintf(text, sizeof text, "<>");
+            if (std::fabs(x - 0.5) * 200.0 < 0.5) std::snprintf(text, sizeof text, "<>");
             else if (x < 0.5) std::snprintf(text, sizeof text, "< %-3ld", std::lround((0.5 - x) * 200.0));
             else std::snprintf(text, sizeof text, "%3ld >", std::lround((x - 0.5) * 200.0));
             panTexts.push_back(text);
