@@ -10,6 +10,7 @@
 
 #include "app/reset_state.h"
 #include "control/strip_controls.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_prefs.h"
 #include "editor/editor_window.h"
 #include "fxdefs/fx_files.h"
@@ -87,6 +88,9 @@ int usedPage(uint8_t choice)
 
 void initialiseProcess()
 {
+    // libFuzzer ends the run with exit(): the click thread must be gone
+    // before the statics it uses (the desktop backend) are destroyed.
+    std::atexit([] { stopEditorClicks(); });
     setConsoleCapture(&consoleText);
     setMixerLink(nullptr, UdpEndpoint{});
     setSurfaceLink(nullptr, UdpEndpoint{});
