@@ -58,6 +58,18 @@ std::string addressText(const UdpEndpoint& endpoint, bool automatic)
     return automatic ? std::string("auto") : formatEndpoint(endpoint);
 }
 
+// "X-Touch A from ..." or "X-Touches A, B from ...": every surface, in order.
+std::string surfacesText(const SurfaceList& surfaces, bool automatic)
+{
+    if (automatic) return "X-Touch auto";
+    std::string text = surfaces.count > 1 ? "X-Touches " : "X-Touch ";
+    for (int k = 0; k < surfaces.count; ++k) {
+        if (k > 0) text += ", ";
+        text += formatEndpoint(surfaces.endpoints[k]);
+    }
+    return text;
+}
+
 // Which addresses are left to be found ("auto"), from the command line or
 // else the file's (or typed) text.
 struct AutoAddresses {
@@ -82,39 +94,56 @@ bool resolveAddress(bool fromOption, bool optionAuto, uint32_t optionAddress, co
 // The file's (or typed) addresses with the command line on top. False,
 // with a line saying which, when one is neither an address nor "auto".
 bool resolveEndpoints(const BridgeOptions& options, const AddressPair& addresses,
-                      UdpEndpoint& mixer, UdpEndpoint& surface, AutoAddresses& automatic)
+                      UdpEndpoint& mixer, SurfaceList& surfaces, AutoAddresses& automatic)
 {
     mixer.port = options.mixerPort;
-    surface.port = options.surfacePort;
     if (!resolveAddress(options.haveMixer, options.mixerAuto, options.mixerAddress, addresses.mixer,
                         mixer, automatic.mixer)) {
         consolePrint("No valid mixer address; start with -c to enter one.\n");
         return false;
     }
-    if (!resolveAddress(options.haveSurface, options.surfaceAuto, options.surfaceAddress,
-                        addresses.surface, surface, automatic.surface)) {
+    automatic.surface = options.haveSurface ? options.surfaceAuto : isAutoAddress(addresses.surface);
+    std::string why;
+    if (options.haveSurface) {
+        surfaces = options.surfaces;
+    } else if (!automatic.surface && !parseSurfaceList(addresses.surface, surfaces, why)) {
         consolePrint("No valid X-Touch address; start with -c to enter one.\n");
         return false;
     }
     return true;
 }
 
-// True, after saying why, when the surface endpoint is this machine's own
+// True, after saying why, when a surface endpoint is this machine's own
 // listening socket: the bridge would hear its own messages as surface moves.
-bool refuseSelfLoop(const UdpEndpoint& surface, bool toBeLearned, uint16_t listeningPort)
+bool refuseSelfLoop(const SurfaceList& surfaces, bool toBeLearned, uint16_t listeningPort)
 {
-    if (toBeLearned || !surfaceLoopsBack(surface, listeningPort)) return false;
-    consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
-                 "listens on: the bridge would hear its own messages as surface moves. Set the "
-                 "X-Touch address to the X-Touch's own address.\n",
-                 formatEndpoint(surface).c_str(), ownAddressesText().c_str());
+    if (toBeLearned) return false;
+    for (int k = 0; k < surfaces.count; ++k) {
+        const UdpEndpoint& surface = surfaces.endpoints[k];
+        if (!surfaceLoopsBack(surface, listeningPort)) continue;
+        consolePrint("The X-Touch address %s is this computer's own (%s) with the port the bridge "
+                     "listens on: the bridge would hear its own messages as surface moves. Set the "
+                     "X-Touch address to the X-Touch's own address.\n",
+                     formatEndpoint(surface).c_str(), ownAddressesText().c_str());
+        return true;
+    }
+    return false;
+}
+
+// True, after saying why, when --editor-follows names a surface the list
+// does not hold.
+bool refuseEditorSurface(const BridgeOptions& options, const SurfaceList& surfaces, bool toBeLearned)
+{
+    if (toBeLearned || options.editorFollows <= surfaces.count) return false;
+    consolePrint("--editor-follows %d: only %d X-Touch%s listed.\n", options.editorFollows, surfaces.count,
+                 surfaces.count == 1 ? " is" : "es are");
     return true;
 }
 
 // Asks until the answers are usable, and only then rewrites the file, so a
 // refused answer never lands in it. Returns -1 to go on, or the exit code.
 int promptUntilUsable(const BridgeOptions& options, const std::string& configPath,
-                      AddressPair& addresses, UdpEndpoint& mixer, UdpEndpoint& surface,
+                      AddressPair& addresses, UdpEndpoint& mixer, SurfaceList& surfaces,
                       AutoAddresses& automatic)
 {
     for (;;) {
@@ -126,8 +155,8 @@ int promptUntilUsable(const BridgeOptions& options, const std::string& configPat
             return EXIT_NO_USABLE_CONFIGURATION;
         }
         if (r == PromptResult::Stopped) return 0;
-        if (!resolveEndpoints(options, addresses, mixer, surface, automatic)) continue;
-        if (!refuseSelfLoop(surface, automatic.surface, options.listenPort)) break;
+        if (!resolveEndpoints(options, addresses, mixer, surfaces, automatic)) continue;
+        if (!refuseSelfLoop(surfaces, automatic.surface, options.listenPort)) break;
     }
     if (!writeConfigFile(configPath, addresses)) {
         consolePrint("Warning: could not write the configuration file %s\n", configPath.c_str());
@@ -138,7 +167,7 @@ int promptUntilUsable(const BridgeOptions& options, const std::string& configPat
 // Addresses from the file or the prompts, with the command line on top.
 // Returns -1 to go on, or the exit code to end with.
 int settleAddresses(const BridgeOptions& options, const std::string& configPath,
-                    UdpEndpoint& mixer, UdpEndpoint& surface, AutoAddresses& automatic)
+                    UdpEndpoint& mixer, SurfaceList& surfaces, AutoAddresses& automatic)
 {
     AddressPair addresses;
     // The file's own echo lines only when nothing overrides it; otherwise
@@ -152,16 +181,16 @@ int settleAddresses(const BridgeOptions& options, const std::string& configPath,
     }
     bool typed = false;
     if (options.forcePrompt || (!known && !overridden)) {
-        int result = promptUntilUsable(options, configPath, addresses, mixer, surface, automatic);
+        int result = promptUntilUsable(options, configPath, addresses, mixer, surfaces, automatic);
         if (result >= 0) return result;
         typed = true;
-    } else if (!resolveEndpoints(options, addresses, mixer, surface, automatic)) {
+    } else if (!resolveEndpoints(options, addresses, mixer, surfaces, automatic)) {
         return EXIT_NO_USABLE_CONFIGURATION;
     }
-    consolePrint("Using mixer %s from %s, X-Touch %s from %s\n",
+    consolePrint("Using mixer %s from %s, %s from %s\n",
                  addressText(mixer, automatic.mixer).c_str(),
                  addressSource(options.haveMixer, "--mixer", typed),
-                 addressText(surface, automatic.surface).c_str(),
+                 surfacesText(surfaces, automatic.surface).c_str(),
                  addressSource(options.haveSurface, "--surface", typed));
     setAddressOrigins(statusOrigin(options.haveMixer, typed, automatic.mixer, "found"),
                       statusOrigin(options.haveSurface, typed, automatic.surface, "learned"));
@@ -187,6 +216,17 @@ void runStartupWithKeyboard(const BridgeOptions& options, const std::string& con
         if (status != KeyStatus::Key || !handleConsoleKey(c, configPath, addresses)) break;
     }
     startup.join();
+}
+
+// Surface k at the k-th address (none yet for a surface to be learned), all
+// on the one socket.
+void linkSurfaces(UdpSocket* socket, const SurfaceList& surfaces)
+{
+    forEverySurfaceRecord([&] {
+        const int k = servedSurface();
+        setSurfaceLink(socket, k < surfaces.count ? surfaces.endpoints[k] : UdpEndpoint{});
+    });
+    surfacesServed = surfaces.count > 0 ? surfaces.count : 1;
 }
 
 } // namespace
@@ -235,10 +275,12 @@ int runBridge(int argc, const char* const* argv)
     }
     loadOwnAddresses();
     UdpEndpoint mixerEndpoint;
-    UdpEndpoint surfaceEndpoint;
+    SurfaceList surfaces;
     AutoAddresses automatic;
-    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaceEndpoint, automatic);
+    int settled = settleAddresses(options, configPath, mixerEndpoint, surfaces, automatic);
     if (settled >= 0) return settled;
+    if (refuseEditorSurface(options, surfaces, automatic.surface)) return EXIT_NO_USABLE_CONFIGURATION;
+    setEditorSurface(options.editorFollows - 1);
     UdpSocket surfaceSocket;
     if (!surfaceSocket.open()) {
         consolePrint("Error creating socket: %d", UdpSocket::lastErrorCode());
@@ -256,20 +298,21 @@ int runBridge(int argc, const char* const* argv)
         return 1;
     }
     if (options.listenPort == 0) consolePrint("surface port %u\n", surfaceSocket.localPort());
-    if (refuseSelfLoop(surfaceEndpoint, automatic.surface, surfaceSocket.localPort())) {
+    if (refuseSelfLoop(surfaces, automatic.surface, surfaceSocket.localPort())) {
         return EXIT_NO_USABLE_CONFIGURATION;
     }
     // Before the console is looked for, so that the status block names the
-    // surface, or says that it is still to be learned, meanwhile.
+    // surfaces, or says that they are still to be learned, meanwhile.
     if (automatic.surface) {
-        surfaceEndpoint = UdpEndpoint{};
+        surfaces = SurfaceList{};
+        surfaces.count = 1;
         startSurfaceLearning();
     }
-    setSurfaceLink(&surfaceSocket, surfaceEndpoint);
+    linkSurfaces(&surfaceSocket, surfaces);
     if (automatic.mixer) {
         const int found = discoverMixer(options, configPath, mixerEndpoint);
         if (found >= 0) {
-            setSurfaceLink(nullptr, UdpEndpoint{});
+            linkSurfaces(nullptr, SurfaceList{});
             return found;
         }
     }
@@ -289,7 +332,15 @@ int runBridge(int argc, const char* const* argv)
 
     std::thread heartbeat(surfaceHeartbeatLoop);
     std::thread keepAlive(mixerKeepAliveLoop);
-    std::thread sender(surfaceSenderLoop);
+    // One sender per surface record: a surface learned later has its own
+    // waiting already. Each sleeps until its queue holds something.
+    std::thread senders[MAX_SURFACES];
+    for (int s = 0; s < MAX_SURFACES; ++s) {
+        senders[s] = std::thread([s] {
+            serveSurface(s);
+            surfaceSenderLoop();
+        });
+    }
     consolePrint("Ready for the messages...\n");
     std::thread oscReceive(oscReceiveLoop);
     std::thread surfaceReceive(surfaceReceiveLoop);
@@ -309,12 +360,12 @@ int runBridge(int argc, const char* const* argv)
     setStatusRequestHandler(nullptr);
     heartbeat.join();
     keepAlive.join();
-    sender.join();
+    for (std::thread& sender : senders) sender.join();
     watchdog.join();  // joins its re-read thread first
     oscReceive.join();
     surfaceReceive.join();
     stopEditorClicks();
-    setSurfaceLink(nullptr, UdpEndpoint{});
+    linkSurfaces(nullptr, SurfaceList{});
     setMixerLink(nullptr, UdpEndpoint{});
     // The sockets end with this function; a late signal must not touch them.
     for (int id : wakers) removeStopWaker(id);

@@ -12,7 +12,7 @@
 namespace {
 
 // Longer than any address, so that a long field is shown as far as it goes.
-constexpr int FIELD_TEXT_SIZE = 64;
+constexpr int FIELD_TEXT_SIZE = 128;
 
 // Reads up to the next '|' or the end of the file; false when nothing was read.
 bool readField(std::FILE* file, char* field, int capacity)
@@ -33,32 +33,47 @@ bool readField(std::FILE* file, char* field, int capacity)
     return any && length > 0;
 }
 
-bool isValidAddress(const char* text)
+// The mixer's field: one address or auto. Empty why when it is usable.
+std::string mixerRefusal(const char* text)
 {
-    if (std::strlen(text) >= static_cast<size_t>(ADDRESS_TEXT_SIZE)) return false;
-    if (isAutoAddress(text)) return true;
+    if (isAutoAddress(text)) return "";
     uint32_t address;
     uint16_t port = 0;
-    return parseHostPort(text, address, port);
+    if (std::strlen(text) < static_cast<size_t>(ADDRESS_TEXT_SIZE) && parseHostPort(text, address, port)) return "";
+    return addressRefusal(text);
 }
 
+// The surfaces' field: auto, or one to four addresses separated by commas.
+std::string surfacesRefusal(const char* text)
+{
+    if (isAutoAddress(text)) return "";
+    SurfaceList list;
+    std::string why;
+    if (std::strlen(text) >= static_cast<size_t>(SURFACES_TEXT_SIZE)) return "\"" + printableText(text, 40) + "\" is too long";
+    if (parseSurfaceList(text, list, why)) return "";
+    return why;
+}
+
+using Refusal = std::string (*)(const char*);
+
 // One field of the file into target; false with the reason in problem.
-bool takeField(std::FILE* file, const char* name, char* target, std::string& problem)
+bool takeField(std::FILE* file, const char* name, Refusal refusal, char* target, std::string& problem)
 {
     char field[FIELD_TEXT_SIZE];
     if (!readField(file, field, sizeof field)) {
         problem = std::string("it holds no ") + name + " address";
         return false;
     }
-    if (!isValidAddress(field)) {
-        problem = std::string("its ") + name + " address " + addressRefusal(field) + ", or auto";
+    const std::string why = refusal(field);
+    if (!why.empty()) {
+        problem = std::string("its ") + name + " address " + why + ", or auto";
         return false;
     }
     std::strcpy(target, field);
     return true;
 }
 
-PromptResult askOne(const char* prompt, char* target)
+PromptResult askOne(const char* prompt, Refusal refusal, char* target)
 {
     for (;;) {
         // Without a keyboard nobody would answer the question.
@@ -74,11 +89,12 @@ PromptResult askOne(const char* prompt, char* target)
             std::strcpy(target, "auto");
             return PromptResult::Done;
         }
-        if (!truncated && isValidAddress(line)) {
+        const std::string why = truncated ? addressRefusal(line) : refusal(line);
+        if (why.empty()) {
             std::strcpy(target, line);
             return PromptResult::Done;
         }
-        consolePrint("%s; please try again.\n", addressRefusal(line).c_str());
+        consolePrint("%s; please try again.\n", why.c_str());
     }
 }
 
@@ -95,8 +111,8 @@ bool readConfigFile(const std::string& path, AddressPair& addresses, bool echo, 
     if (!file) return false;
     std::string why;
     AddressPair read;
-    const bool known = takeField(file, "mixer", read.mixer, why) &&
-                       takeField(file, "X-Touch", read.surface, why);
+    const bool known = takeField(file, "mixer", mixerRefusal, read.mixer, why) &&
+                       takeField(file, "X-Touch", surfacesRefusal, read.surface, why);
     std::fclose(file);
     if (!known) {
         if (problem) *problem = why;
@@ -119,9 +135,10 @@ bool writeConfigFile(const std::string& path, const AddressPair& addresses)
 
 PromptResult promptAddresses(AddressPair& addresses)
 {
-    PromptResult r = askOne("Please enter the ip address of the X32 mixer:\n", addresses.mixer);
+    PromptResult r = askOne("Please enter the ip address of the X32 mixer:\n", mixerRefusal, addresses.mixer);
     if (r != PromptResult::Done) return r;
-    return askOne("Please enter the ip address of the X-Touch controller:\n", addresses.surface);
+    return askOne("Please enter the ip address of the X-Touch controller (several: separate them with commas):\n",
+                  surfacesRefusal, addresses.surface);
 }
 
 PromptResult promptAndSaveAddresses(const std::string& path, AddressPair& addresses)

@@ -9,17 +9,20 @@
 
 // Dotted IPv4 with an optional ":PORT": at most 21 characters.
 constexpr int ADDRESS_TEXT_SIZE = 22;
+// Up to four of them, separated by commas.
+constexpr int SURFACES_TEXT_SIZE = 4 * ADDRESS_TEXT_SIZE;
 
 struct AddressPair {
     char mixer[ADDRESS_TEXT_SIZE] = {};
-    char surface[ADDRESS_TEXT_SIZE] = {};
+    char surface[SURFACES_TEXT_SIZE] = {};   // one or more X-Touches, or auto
 };
 
 // The configuration file's path under the profile folder.
 std::string configFilePath(const std::string& profileFolder);
 
 // Reads both fields; true only when the file opened and both are addresses
-// (IP, IP:PORT or auto, as parseHostPort reads them). Then, unless echo is
+// (the mixer IP, IP:PORT or auto, as parseHostPort reads it; the surfaces
+// auto or a list as parseSurfaceList reads it). Then, unless echo is
 // false, it prints them as "X32[mixer]" and "X-Touch[surface]". Otherwise
 // addresses is left alone and, when the file exists, problem says in
 // printable text which field is wrong and why.

@@ -84,7 +84,7 @@ void greetReturningMixer()
 {
     consolePrint("Mixer is back, reading its state again...\n");
     clearMixerGone();
-    redrawWholeSurface();
+    forEachSurface(redrawWholeSurface);
     sendToMixer("/xremote", "");
     sendMeterSubscriptions();
 }
@@ -217,7 +217,10 @@ int mixerWatchdogLoop()
         // Every pass while silent: a surface action that redrew the strips
         // meanwhile must not leave them looking live. Unchanged displays
         // are not sent again.
-        if (state.silent) showMixerGone(formatEndpoint(mixerLinkEndpoint()).c_str());
+        if (state.silent) {
+            const std::string mixer = formatEndpoint(mixerLinkEndpoint());
+            forEachSurface([&mixer] { showMixerGone(mixer.c_str()); });
+        }
         if (actions & WATCHDOG_SEND_PROBE) sendToMixerQuietly(MIXER_PROBE_ADDRESS, "");
         if (actions & WATCHDOG_REPORT_BACK) greetReturningMixer();
         if (actions & WATCHDOG_START_REREAD) {

@@ -95,9 +95,42 @@ bool isAutoAddress(const char* text)
     return text[4] == '\0';
 }
 
+bool parseSurfaceList(const char* text, SurfaceList& list, std::string& why)
+{
+    if (!text) return false;
+    SurfaceList read;
+    const char* item = text;
+    for (;;) {
+        const char* comma = std::strchr(item, ',');
+        const std::string one = comma ? std::string(item, static_cast<size_t>(comma - item)) : std::string(item);
+        if (read.count == MAX_SURFACES) {
+            why = "\"" + printableText(text, 60) + "\" names more than " + std::to_string(MAX_SURFACES) +
+                  " X-Touches";
+            return false;
+        }
+        UdpEndpoint endpoint;
+        endpoint.port = 10111;
+        if (!parseHostPort(one.c_str(), endpoint.address, endpoint.port)) {
+            why = addressRefusal(one.c_str());
+            return false;
+        }
+        for (int k = 0; k < read.count; ++k) {
+            if (read.endpoints[k].address == endpoint.address && read.endpoints[k].port == endpoint.port) {
+                why = "\"" + printableText(text, 60) + "\" names the X-Touch " + formatEndpoint(endpoint) + " twice";
+                return false;
+            }
+        }
+        read.endpoints[read.count++] = endpoint;
+        if (!comma) break;
+        item = comma + 1;
+    }
+    list = read;
+    return true;
+}
+
 namespace {
 
-// "--mixer" and "--surface": IP[:PORT] or "auto".
+// "--mixer": IP[:PORT] or "auto".
 bool parseDeviceAddress(const char* value, uint32_t& address, uint16_t& port, bool& automatic)
 {
     if (isAutoAddress(value)) {
@@ -137,12 +170,20 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
             }
             options.haveMixer = true;
         } else if ((value = optionValue(argc, argv, i, "--surface"))) {
-            if (!parseDeviceAddress(value, options.surfaceAddress, options.surfacePort,
-                                    options.surfaceAuto)) {
-                error = "--surface (IP[:PORT] or auto): " + addressRefusal(value);
+            std::string why;
+            options.surfaceAuto = isAutoAddress(value);
+            if (!options.surfaceAuto && !parseSurfaceList(value, options.surfaces, why)) {
+                error = "--surface (IP[:PORT],... or auto): " + why;
                 return false;
             }
             options.haveSurface = true;
+        } else if ((value = optionValue(argc, argv, i, "--editor-follows"))) {
+            if (!parseNumber(value, 1, MAX_SURFACES, number)) {
+                error = std::string("--editor-follows needs a surface 1..") + std::to_string(MAX_SURFACES) +
+                        ", got \"" + printableText(value, 40) + "\"";
+                return false;
+            }
+            options.editorFollows = static_cast<int>(number);
         } else if ((value = optionValue(argc, argv, i, "--discover-address"))) {
             if (!parseHostPort(value, options.discoverAddress, options.discoverPort)) {
                 error = "--discover-address (IP[:PORT]): " + addressRefusal(value);
@@ -191,15 +232,19 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
 const char* usageText()
 {
     return "Usage: velumbra [-c|-C] [options]\n"
-           "Bridges an X-Touch surface (network mode) to an X32/M32 console.\n"
+           "Bridges up to four X-Touch surfaces (network mode) to an X32/M32 console.\n"
            "\n"
            "  -c, -C               ask for both addresses even when the configuration\n"
            "                       file has them (first argument only)\n"
            "  --mixer IP[:PORT]    console address (default port 10023); overrides the\n"
            "                       configuration file and is not written to it\n"
            "  --mixer auto         find the console: ask every network for \"/xinfo\"\n"
-           "  --surface IP[:PORT]  surface address (default port 10111); likewise\n"
-           "  --surface auto       take the first X-Touch that asks for a host\n"
+           "  --surface IP[:PORT][,IP[:PORT]...]\n"
+           "                       the X-Touch addresses (default port 10111), up to\n"
+           "                       four; the first is surface 1; likewise\n"
+           "  --surface auto       serve every X-Touch that asks this computer for a\n"
+           "                       host, up to four, numbered as they are found\n"
+           "  --editor-follows N   the editor follows surface N's bank and page (1)\n"
            "  --discover-address IP[:PORT]\n"
            "                       with --mixer auto, ask only there (default port\n"
            "                       10023) instead of every network's broadcast address\n"
@@ -219,7 +264,8 @@ const char* usageText()
            "Other arguments are ignored, each named in one line at the start.\n"
            "\n"
            "The addresses are kept in Documents/Velumbra.cfg under the profile folder\n"
-           "(USERPROFILE, else HOME) as \"MIXER|SURFACE|\", each IP, IP:PORT or auto.\n"
+           "(USERPROFILE, else HOME) as \"MIXER|SURFACES|\": the mixer IP, IP:PORT or\n"
+           "auto; the surfaces a comma-separated list of IP or IP:PORT, or auto.\n"
            "\n"
            "Keys, also during start-up: q + Enter stops, s + Enter asks for new\n"
            "addresses and stops, i + Enter prints the link status.\n"
@@ -227,5 +273,6 @@ const char* usageText()
            "Exit status: 0 stopped; 1 a failure (no profile folder, a socket, the\n"
            "listening port taken); 2 nothing usable to run with (a bad option, no\n"
            "addresses and no keyboard to ask, several consoles found and no keyboard\n"
-           "to choose one, a surface address that is this computer's own).\n";
+           "to choose one, a surface address that is this computer's own or listed\n"
+           "twice).\n";
 }

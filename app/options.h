@@ -5,6 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "model/surface_device.h"
+#include "platform/udp.h"
+
+// The surfaces served, in order: the first is surface 1.
+struct SurfaceList {
+    UdpEndpoint endpoints[MAX_SURFACES];
+    int count = 0;
+};
+
 struct BridgeOptions {
     bool forcePrompt = false;     // "-c" / "-C" as the first argument
     bool showHelp = false;
@@ -12,14 +21,14 @@ struct BridgeOptions {
     bool haveMixer = false;
     bool haveSurface = false;
     bool mixerAuto = false;       // "--mixer auto": find the console by "/xinfo"
-    bool surfaceAuto = false;     // "--surface auto": the first surface probe names it
+    bool surfaceAuto = false;     // "--surface auto": every surface that probes is served
     bool haveDiscoverAddress = false;
     uint32_t discoverAddress = 0; // where "/xinfo" goes instead of the broadcasts
     uint16_t discoverPort = 10023;
     uint32_t mixerAddress = 0;
     uint16_t mixerPort = 10023;
-    uint32_t surfaceAddress = 0;
-    uint16_t surfacePort = 10111;
+    SurfaceList surfaces;         // "--surface A,B,...", default port 10111
+    int editorFollows = 1;        // "--editor-follows N": the surface the editor follows
     uint16_t listenPort = 10111;
     bool noEditor = false;
     std::string prefsFile;
@@ -39,6 +48,12 @@ bool parseOptions(int argc, const char* const* argv, BridgeOptions& options, std
 // digits only, without signs, blanks or leading zeros. The port keeps the
 // value it has when the text names none.
 bool parseHostPort(const char* text, uint32_t& address, uint16_t& port);
+
+// "IP[:PORT],IP[:PORT],...": 1..MAX_SURFACES surfaces, each as
+// parseHostPort reads it with port 10111 unless named, none twice. False,
+// with why, otherwise; list is then left alone. The same reader serves the
+// command line, the prompt and the configuration file.
+bool parseSurfaceList(const char* text, SurfaceList& list, std::string& why);
 
 // What every reader says about a text parseHostPort refuses.
 std::string addressRefusal(const char* text);

@@ -8,6 +8,7 @@
 #include "mixer/osc_codec.h"
 #include "mixer/reply_dispatch.h"
 #include "model/console_model.h"
+#include "model/surface_device.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
@@ -26,7 +27,8 @@ bool handleMixerDatagram(uint8_t* datagram, int length)
     // Until start-up has read the console the surface shows only its
     // faders; start-up draws the rest once.
     if (startupComplete.load() != 1) change = static_cast<SurfaceChange>(change & FADERS_CHANGED);
-    showSurfaceChange(change);
+    // The console is everyone's: each surface shows what it changed.
+    forEachSurface([change] { showSurfaceChange(change); });
     return true;
 }
 

@@ -47,9 +47,11 @@ void resetForStartup()
     resetConsoleModel();
     resetFxDescriptions();
     resetEditorState();
-    currentBank = 0;
-    bankScroll = 0;
-    surfaceRefreshEnabled = 1;
+    forEverySurfaceRecord([] {
+        currentBank = 0;
+        bankScroll = 0;
+        surfaceRefreshEnabled = 1;
+    });
 }
 
 // A step cut short by a stop says nothing more.
@@ -88,7 +90,7 @@ void sweepStrips()
                                         "[********]"};
     consolePrint("Asking channel info to mixer...\n");
     enterStep("reading the strips");
-    surfaceRefreshEnabled = 0;
+    forEverySurfaceRecord([] { surfaceRefreshEnabled = 0; });
     int step = 0;
     for (int strip = 0; strip < STRIP_COUNT && !stopRequested; ++strip) {
         // A strip's replies touch only its own record, so resetting it just
@@ -96,15 +98,17 @@ void sweepStrips()
         resetStrip(strip);
         stepStrip = strip;
         if (strip % 10 == 0) {
-            showWaitMessage();
-            if (step < 8) queueLamp(static_cast<uint8_t>(24 + step), 0);
+            forEachSurface([step] {
+                showWaitMessage();
+                if (step < 8) queueLamp(static_cast<uint8_t>(24 + step), 0);
+            });
             ++step;
             if (step <= 8) consoleProgress(bars[step]);
         }
         queryStrip(strip);
     }
     finishQueries();
-    surfaceRefreshEnabled = 1;
+    forEverySurfaceRecord([] { surfaceRefreshEnabled = 1; });
     endConsoleProgress();
     printDone("done.\n");
 }
@@ -170,11 +174,10 @@ void findEditor(bool lookForEditor)
     consolePrint("done.\n");
 }
 
-void layOutFirstBank()
+// One surface's first bank and home page; the editor's clicks come from the
+// surface it follows only.
+void layOutSurface()
 {
-    if (!sendToMixerQuietly("/-stat/chfaderbank", "i", 0)) {
-        consolePrint("Error sending channel select to mixer\n");
-    }
     clickEditorBank(0);
     queueLamp(97, 127);
     queueLamp(96, 0);
@@ -199,6 +202,16 @@ void layOutFirstBank()
     clickEditorPoint(150);
     clickEditorPageEntry(surfacePage);
     refreshSurface();
+}
+
+// Every record, in use or not: a surface learned later starts on the first
+// bank too, and is drawn whole when its probe comes.
+void layOutFirstBank()
+{
+    if (!sendToMixerQuietly("/-stat/chfaderbank", "i", 0)) {
+        consolePrint("Error sending channel select to mixer\n");
+    }
+    forEverySurfaceRecord(layOutSurface);
 }
 
 } // namespace
@@ -229,7 +242,7 @@ void runStartupSynchronisation(const BridgeOptions& options)
     readFxFile5to8();
     for (auto& on : muteGroupOn) on = 0;
     for (HeadampRecord& h : headamps) resetHeadamp(h);
-    showWaitMessage();
+    forEachSurface(showWaitMessage);
     startupComplete = 0;
 
     queryConsoleSettings();
@@ -240,7 +253,9 @@ void runStartupSynchronisation(const BridgeOptions& options)
     if (stopRequested) return;
     reportUnanswered();
     sendMeterSubscriptions();
-    for (int i = 0; i <= 8; ++i) bankSkip[i] = 0;
+    forEverySurfaceRecord([] {
+        for (int i = 0; i <= 8; ++i) bankSkip[i] = 0;
+    });
     initEditorClickPoints();
     findEditorAndLayOutFirstBank(!options.noEditor);
 }

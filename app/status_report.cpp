@@ -8,9 +8,11 @@
 #include "app/startup.h"
 #include "app/surface_receive.h"
 #include "diag/link_stats.h"
+#include "editor/editor_clicks.h"
 #include "editor/editor_window.h"
 #include "mixer/mixer_send.h"
 #include "model/console_model.h"
+#include "model/surface_device.h"
 #include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/udp.h"
@@ -60,6 +62,25 @@ void addLine(std::string& text, const char* format, ...)
     text += line;
 }
 
+const char* heardRecently(int64_t lastMs, int64_t now)
+{
+    if (lastMs == 0) return "never";
+    return now - lastMs <= RECENT_MS ? "yes" : "no";
+}
+
+// One surface: where it is, how it was found, what it shows and whether it
+// is heard; the queue's counts are its own.
+void addSurfaceLine(std::string& text, int n, int64_t now)
+{
+    const UdpEndpoint endpoint = surfaceEndpointOf(n);
+    const bool awaited = n == 0 && (surfaceAwaitingProbe() || (endpoint.address == 0 && endpoint.port == 0));
+    const SurfaceDeviceState& d = surfaceDevices[n];
+    addLine(text, "surface %d %s  sent anything in the last 10 s: %s  page %d  bank %d  scroll %d\n", n + 1,
+            endpointWithOrigin(endpoint, surfaceOrigin, awaited, "not known yet (waiting for its probe)").c_str(),
+            heardRecently(surfaceLastHeardMs(n), now), d.surfacePage.load(), d.currentBank + 1,
+            d.bankScroll.load());
+}
+
 } // namespace
 
 std::string linkStatusText()
@@ -69,7 +90,6 @@ std::string linkStatusText()
     const LinkActivity mixerOut = linkActivity(LinkDirection::MixerOut);
     const LinkActivity surfaceIn = linkActivity(LinkDirection::SurfaceIn);
     const LinkActivity surfaceOut = linkActivity(LinkDirection::SurfaceOut);
-    const SurfaceQueueStats queue = surfaceQueueStats();
     std::string text = "---- status ----\n";
     const UdpEndpoint mixer = mixerLinkEndpoint();
     addLine(text, "mixer   %s  answered in the last 10 s: %s\n",
@@ -77,15 +97,12 @@ std::string linkStatusText()
                                "not found yet (asking for /xinfo)")
                 .c_str(),
             recentness(mixerIn, now));
-    const UdpEndpoint surface = surfaceLinkEndpoint();
-    addLine(text, "surface %s  sent anything in the last 10 s: %s\n",
-            endpointWithOrigin(surface, surfaceOrigin, surfaceAwaitingProbe() || (surface.address == 0 && surface.port == 0),
-                               "not known yet (waiting for its probe)")
-                .c_str(),
-            recentness(surfaceIn, now));
-    if (editorShown) addLine(text, "editor  %s\n", editorName());
-    addLine(text, "page %d  bank %d  scroll %d  start-up %s\n", surfacePage.load(), currentBank + 1,
-            bankScroll.load(), startupComplete ? "complete" : "in progress");
+    for (int n = 0; n < surfacesServed; ++n) addSurfaceLine(text, n, now);
+    if (editorShown) {
+        if (surfacesServed > 1) addLine(text, "editor  %s (follows surface %d)\n", editorName(), editorSurface() + 1);
+        else addLine(text, "editor  %s\n", editorName());
+    }
+    addLine(text, "start-up %s\n", startupComplete ? "complete" : "in progress");
     if (!startupComplete) {
         const std::string waiting = queryWaitText();
         addLine(text, "start-up: %s, waiting for %s\n", startupStepText().c_str(),
@@ -93,8 +110,11 @@ std::string linkStatusText()
     }
     addLine(text, "messages/s (last 10 s): mixer in %.1f out %.1f, surface in %.1f out %.1f\n",
             mixerIn.perSecond, mixerOut.perSecond, surfaceIn.perSecond, surfaceOut.perSecond);
-    addLine(text, "surface queue: depth %d, high-water %d, dropped %llu\n", queue.depth,
-            queue.highWater, static_cast<unsigned long long>(queue.dropped));
+    forEachSurface([&text] {
+        const SurfaceQueueStats queue = surfaceQueueStats();
+        addLine(text, "surface %d queue: depth %d, high-water %d, dropped %llu\n", servedSurface() + 1,
+                queue.depth, queue.highWater, static_cast<unsigned long long>(queue.dropped));
+    });
     addLine(text, "surface input: %llu datagrams handled, %llu incomplete messages dropped\n",
             static_cast<unsigned long long>(surfaceDatagramsHandled()),
             static_cast<unsigned long long>(droppedSurfaceMessages()));

@@ -6,6 +6,8 @@
 #include "control/surface_dispatch.h"
 #include "diag/traffic_log.h"
 #include "display/refresh.h"
+#include "model/surface_device.h"
+#include "platform/clock.h"
 #include "platform/console_output.h"
 #include "platform/stop_signal.h"
 #include "platform/udp.h"
@@ -18,18 +20,51 @@ namespace {
 constexpr int RECEIVE_CAPACITY = 1024;
 
 std::atomic<uint64_t> handledDatagrams{0};
+std::atomic<int64_t> lastHeardMs[MAX_SURFACES];
+
+} // namespace
+
+namespace {
+
+// What another surface must show of a change made on this one: what the
+// console now holds (a fader, a mute, the selection) and a hand let go. The
+// page, the bank and a redraw are this surface's own.
+SurfaceChange changeSeenElsewhere(SurfaceChange change)
+{
+    if (change & SURFACE_CHANGED) return SURFACE_CHANGED;
+    // A restarted surface let go of every fader it held.
+    if (change & SURFACE_LOST) return FADERS_CHANGED;
+    return static_cast<SurfaceChange>(change & FADERS_CHANGED);
+}
 
 } // namespace
 
 void handleSurfaceDatagram(const uint8_t* bytes, int length)
 {
-    showSurfaceChange(dispatchSurfaceMessage(bytes, length));
+    const SurfaceChange change = dispatchSurfaceMessage(bytes, length);
+    showSurfaceChange(change);
+    const SurfaceChange elsewhere = changeSeenElsewhere(change);
+    if (elsewhere != NOTHING_CHANGED && surfacesServed > 1) {
+        const int own = servedSurface();
+        forEachSurface([&] {
+            if (servedSurface() != own) showSurfaceChange(elsewhere);
+        });
+    }
     handledDatagrams.fetch_add(1, std::memory_order_relaxed);
 }
 
 uint64_t surfaceDatagramsHandled() { return handledDatagrams.load(std::memory_order_relaxed); }
 
-void resetSurfaceDatagramsHandled() { handledDatagrams = 0; }
+void resetSurfaceDatagramsHandled()
+{
+    handledDatagrams = 0;
+    for (auto& heard : lastHeardMs) heard = 0;
+}
+
+int64_t surfaceLastHeardMs(int surface)
+{
+    return surface >= 0 && surface < MAX_SURFACES ? lastHeardMs[surface].load() : 0;
+}
 
 int surfaceReceiveLoop()
 {
@@ -63,8 +98,11 @@ int surfaceReceiveLoop()
         // A surface learned from its probe is answered and drawn by the
         // probe's own dispatch below.
         if (learnSurfaceFrom(buffer, length, from) == LearnStep::Drop) continue;
-        // Only the configured surface's address counts; its port may vary.
-        if (from.address != surfaceLinkEndpoint().address) continue;
+        // Only the surfaces' addresses count; a surface's port may vary.
+        const int surface = surfaceIndexOf(from);
+        if (surface < 0) continue;
+        serveSurface(surface);
+        lastHeardMs[surface] = steadyMilliseconds();
         noteSurfaceDatagram(LinkDirection::SurfaceIn, buffer, length);
         handleSurfaceDatagram(buffer, length);
     }

@@ -42,7 +42,11 @@ SurfaceChange moveStripFader(int position, double level)
 {
     int s = bankStrips[position];
     int page = surfacePage;
-    if (!isValidStrip(s) || !faderStillOnItsStrip(position, s, page)) return NOTHING_CHANGED;
+    if (!isValidStrip(s)) return NOTHING_CHANGED;
+    const bool heldAStrip = faderHeldStrip[position] >= 0;
+    // A hand that lets go of its strip lets the other surfaces' motors for
+    // it follow the console again.
+    if (!faderStillOnItsStrip(position, s, page)) return heldAStrip ? FADERS_CHANGED : NOTHING_CHANGED;
     if (isSendFaderPage(page)) {
         if (sendsToBuses(s)) editSendLevel(s, busOfSendFaderPage(page), level);
         return NOTHING_CHANGED;
@@ -167,11 +171,14 @@ SurfaceChange touchFader(int note, int velocity)
     if (velocity != PRESS && velocity != 0) return NOTHING_CHANGED;
     int position = note - 104;
     faderTouched[position] = velocity == PRESS ? 1 : 0;
+    int heldBefore = -1;
     if (position < 8) {
+        heldBefore = faderHeldStrip[position];
         faderHeldStrip[position] = velocity == PRESS ? bankStrips[position].load() : -1;
         faderHeldPage[position] = surfacePage.load();
     }
-    if (velocity == PRESS) return NOTHING_CHANGED;
+    // A touch again on another strip lets go of the one held before.
+    if (velocity == PRESS) return heldBefore >= 0 && heldBefore != faderHeldStrip[position] ? FADERS_CHANGED : NOTHING_CHANGED;
     // The fader stays where the hand left it: send it the model's position.
     forgetSentFader(position + 1);
     return FADERS_CHANGED;

@@ -29,7 +29,8 @@ int faderPosition(double level) { return faderStepOf(level); }
 
 // Only a fader under a hand is left alone: another fader showing the same
 // strip (the master and a fader showing LR) follows the hand, so that every
-// fader without a hand shows what the console holds. Blank positions go to
+// fader without a hand shows what the console holds. On another surface a
+// fader of the held strip stays still until the hand leaves. Blank positions go to
 // the bottom; a full refresh sends those among their lamps instead
 // (withBlanks false).
 void sendMotorFaders(int page, bool withBlanks)
@@ -42,6 +43,7 @@ void sendMotorFaders(int page, bool withBlanks)
             if (withBlanks) queueFaderPosition(i + 1, 0);
             continue;
         }
+        if (stripHeldOnAnotherSurface(s)) continue;
         // A strip without the send or mono level the page puts on the
         // faders has nothing there: its fader is dark, like a blank one.
         bool dark = (isSendFaderPage(page) && !sendsToBuses(s)) || (page == PAGE_MONO_FADERS && !hasMonoSend(s));
@@ -54,7 +56,8 @@ void sendMotorFaders(int page, bool withBlanks)
                                                   : r->fader;
         queueFaderPosition(i + 1, faderPosition(level));
     }
-    if (faderTouched[8] == 0) queueFaderPosition(9, faderPosition(strips[MAIN_STEREO].fader));
+    if (faderTouched[8] == 0 && !stripHeldOnAnotherSurface(MAIN_STEREO))
+        queueFaderPosition(9, faderPosition(strips[MAIN_STEREO].fader));
 }
 
 // The mode lamps and the cleared send and effects blocks of a page.
@@ -168,10 +171,11 @@ void sendSoloAndRouting()
     queueLamp(0x56, lit(routSwitch != 0));
 }
 
-// A refresh asked for while another thread's is running merges into it: that
-// one runs once more, reading the model afresh, instead of both racing.
-std::atomic<bool> refreshRunning{false};
-std::atomic<bool> refreshWanted{false};
+// A refresh asked for while another thread's is running for the same
+// surface merges into it: that one runs once more, reading the model
+// afresh, instead of both racing.
+std::atomic<bool> refreshRunning[MAX_SURFACES];
+std::atomic<bool> refreshWanted[MAX_SURFACES];
 
 void refreshOnce()
 {
@@ -206,14 +210,16 @@ void refreshOnce()
 void refreshSurface()
 {
     if (surfaceRefreshEnabled < 1) return;
-    refreshWanted = true;
+    std::atomic<bool>& running = refreshRunning[servedSurface()];
+    std::atomic<bool>& wanted = refreshWanted[servedSurface()];
+    wanted = true;
     for (;;) {
-        if (refreshRunning.exchange(true)) return;
-        while (refreshWanted.exchange(false)) refreshOnce();
-        refreshRunning = false;
+        if (running.exchange(true)) return;
+        while (wanted.exchange(false)) refreshOnce();
+        running = false;
         // A request that came after the last pass but before the release
         // found the refresh still running; take it up here.
-        if (!refreshWanted) return;
+        if (!wanted) return;
     }
 }
 
@@ -268,7 +274,7 @@ void rebuildDcaBanks()
 
 void resetRefreshState()
 {
-    lastShownPage = -1;
-    refreshRunning = false;
-    refreshWanted = false;
+    for (SurfaceDeviceState& d : surfaceDevices) d.lastShownPage = -1;
+    for (auto& running : refreshRunning) running = false;
+    for (auto& wanted : refreshWanted) wanted = false;
 }

@@ -1,5 +1,6 @@
 #include "editor/editor_clicks.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include "editor/dca_row.h"
 #include "editor/editor_window.h"
 #include "model/console_model.h"
+#include "model/surface_device.h"
 #include "platform/desktop.h"
 
 namespace {
@@ -100,6 +102,11 @@ void clickFxPageButtonNow(uint64_t window, int slot)
 
 void makeClick(const PendingClick& click);
 
+std::atomic<int> followedSurface{0};
+
+// The editor follows one surface; the others' banks and pages are theirs.
+bool servingFollowedSurface() { return servedSurface() == followedSurface.load(); }
+
 // The clicks that bring the editor to the surface's bank (or DCA group) and
 // page, made here in order. Only when clicks are owed, and then only when
 // the operator asked for a bank or page (force), the editor was just found,
@@ -158,6 +165,8 @@ void makeClick(const PendingClick& click)
 
 void runClicks()
 {
+    // The catch-up reads the bank and page of the surface the editor follows.
+    serveSurface(followedSurface);
     std::unique_lock<std::mutex> lock(queueMutex);
     while (!stopping) {
         if (pendingCount == 0) {
@@ -228,6 +237,7 @@ bool editorTakesThisClick()
 
 void clickEditorPoint(int entry)
 {
+    if (!servingFollowedSurface()) return;
     if (entry < 0 || entry >= EDITOR_CLICK_POINT_COUNT || !editorTakesThisClick()) return;
     queueClick({ClickKind::EditorPoint, entry, 0, 0});
 }
@@ -246,6 +256,7 @@ void clickEditorBank(int bank)
 
 void clickEditorDcaGroup(int group)
 {
+    if (!servingFollowedSurface()) return;
     if (group < 0 || group > 7 || !editorTakesThisClick()) return;
     queueClick({ClickKind::EditorPoint, DCA_BUTTON_ENTRY, 0, 0});
     queueClick({ClickKind::DcaGroup, group, 0, DCA_GROUP_WAIT_MS});
@@ -253,6 +264,7 @@ void clickEditorDcaGroup(int group)
 
 void clickFxPageButton(uint64_t window, int slot, int clicks)
 {
+    if (!servingFollowedSurface()) return;
     if (window == 0 || slot < 1 || slot > 8) return;
     queueClick({ClickKind::Focus, 0, window, 0});
     for (int k = 0; k < clicks; ++k) queueClick({ClickKind::FxPageButton, slot, window, 0});
@@ -260,19 +272,29 @@ void clickFxPageButton(uint64_t window, int slot, int clicks)
 
 void focusWindowInTurn(uint64_t window)
 {
+    if (!servingFollowedSurface()) return;
     if (window != 0) queueClick({ClickKind::Focus, 0, window, 0});
 }
 
 void sendEditorFunctionKey(int fkey)
 {
+    if (!servingFollowedSurface()) return;
     if (editorFound != 1 || fkey < 1 || fkey > 8) return;
     queueClick({ClickKind::FunctionKey, fkey, 0, 0});
 }
 
 void resyncEditorAfterMissedClicks()
 {
+    if (!servingFollowedSurface()) return;
     if (editorFollowed == 1) queueClick({ClickKind::CatchUp, 0, 0, 0});
 }
+
+void setEditorSurface(int surface)
+{
+    if (surface >= 0 && surface < MAX_SURFACES) followedSurface = surface;
+}
+
+int editorSurface() { return followedSurface; }
 
 void startEditorClicks()
 {
@@ -313,4 +335,5 @@ void resetEditorClicks()
     pendingHead = 0;
     lastClickMade = Clock::time_point{};
     editorClickMissed = 0;
+    followedSurface = 0;
 }

@@ -40,6 +40,13 @@ void sendEditorFunctionKey(int fkey);
 // DCA group) and then its page.
 void resyncEditorAfterMissedClicks();
 
+// The surface 0..MAX_SURFACES-1 the editor follows (surface 1 unless
+// --editor-follows says otherwise); set before the threads start. Clicks
+// asked for while another surface is served are not made: only one surface
+// leads the editor.
+void setEditorSurface(int surface);
+int editorSurface();
+
 // The click thread; started by the bridge, or by the first click queued.
 void startEditorClicks();
 // Drops what is not made yet and ends the click thread.

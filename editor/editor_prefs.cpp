@@ -112,9 +112,10 @@ void clearUserBanks()
 
 void setDcaGroupFromBank8()
 {
-    if (currentDcaGroup >= 0) return;
     int first = bankTable[8][0];
-    currentDcaGroup = isDca(first) ? first - FIRST_DCA : 0;
+    forEverySurfaceRecord([first] {
+        if (currentDcaGroup < 0) currentDcaGroup = isDca(first) ? first - FIRST_DCA : 0;
+    });
 }
 
 void fillBank(int bank, int firstStrip, int count)
@@ -126,7 +127,9 @@ void fillBank(int bank, int firstStrip, int count)
 void useDefaultBanks()
 {
     fillDefaultBanks();
-    if (currentDcaGroup < 0) currentDcaGroup = 0;
+    forEverySurfaceRecord([] {
+        if (currentDcaGroup < 0) currentDcaGroup = 0;
+    });
     consolePrint("no editor preferences read: using the default banks\n");
 }
 

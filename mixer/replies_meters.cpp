@@ -63,6 +63,12 @@ void sendShownMeters(int block)
     if (holdsShown || (block == 1 && !anyMetered)) queueMeterLevels(levels);
 }
 
+// Each surface shows the meters of its own strips.
+void sendShownMetersEverywhere(int block)
+{
+    forEachSurface([block] { sendShownMeters(block); });
+}
+
 } // namespace
 
 // Input channels 1-32.
@@ -71,7 +77,7 @@ SurfaceChange handleMeterBlob1(ParsedOscMessage& message)
     const uint8_t* block = readMeterBlock(message, METER1_BYTES);
     if (!block) return NOTHING_CHANGED;
     for (int k = 0; k < CHANNEL_COUNT; ++k) strips[FIRST_CHANNEL + k].meter = meterValue(block, k);
-    sendShownMeters(1);
+    sendShownMetersEverywhere(1);
     return NOTHING_CHANGED;
 }
 
@@ -86,7 +92,7 @@ SurfaceChange handleMeterBlob2(ParsedOscMessage& message)
     float right = meterValue(block, 23);
     strips[MAIN_STEREO].meter = left > right ? left : right;
     strips[MAIN_MONO].meter = meterValue(block, 24);
-    sendShownMeters(2);
+    sendShownMetersEverywhere(2);
     return NOTHING_CHANGED;
 }
 
@@ -96,6 +102,6 @@ SurfaceChange handleMeterBlob3(ParsedOscMessage& message)
     const uint8_t* block = readMeterBlock(message, METER3_BYTES);
     if (!block) return NOTHING_CHANGED;
     for (int k = 6; k < 22; ++k) strips[FIRST_AUX_IN - 6 + k].meter = meterValue(block, k);
-    sendShownMeters(3);
+    sendShownMetersEverywhere(3);
     return NOTHING_CHANGED;
 }

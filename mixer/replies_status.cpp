@@ -113,7 +113,7 @@ void storeSelection(int32_t strip)
     {
         std::lock_guard<std::mutex> lock(modelMutex);
         selectedStrip = strip;
-        selectedBankSlot = bankSlotOf(strip);
+        forEachSurface([strip] { selectedBankSlot = bankSlotOf(strip); });
         ++replyCounter;
     }
     notifyReplyObserver();

@@ -2,7 +2,22 @@
 
 #include "model/console_model.h"
 
-SurfaceDeviceState surfaceDevice;
+SurfaceDeviceState surfaceDevices[MAX_SURFACES];
+BankLayout bankLayout;
+Relaxed<int> surfacesServed{1};
+
+namespace {
+thread_local int servedIndex = 0;
+} // namespace
+
+int servedSurface() { return servedIndex; }
+
+void serveSurface(int surface)
+{
+    if (surface >= 0 && surface < MAX_SURFACES) servedIndex = surface;
+}
+
+SurfaceDeviceState& servedSurfaceDevice() { return surfaceDevices[servedIndex]; }
 
 int bankSlotOf(int strip)
 {
@@ -10,6 +25,20 @@ int bankSlotOf(int strip)
         if (bankStrips[slot - 1] == strip) return slot;
     }
     return 0;
+}
+
+bool stripHeldOnAnotherSurface(int strip)
+{
+    const int count = surfacesServed;
+    for (int other = 0; other < count; ++other) {
+        if (other == servedIndex) continue;
+        const SurfaceDeviceState& d = surfaceDevices[other];
+        for (int i = 0; i < 8; ++i) {
+            if (d.faderTouched[i] != 0 && d.faderHeldStrip[i] == strip) return true;
+        }
+        if (d.faderTouched[8] != 0 && strip == MAIN_STEREO) return true;
+    }
+    return false;
 }
 
 namespace {
@@ -36,16 +65,12 @@ int nextBankWithStrips(int bank, int step)
     return step > 0 ? FIRST_SPILL_BANK : -1;
 }
 
-void resetSurfaceDevice()
+namespace {
+void resetRecord(SurfaceDeviceState& s)
 {
-    SurfaceDeviceState& s = surfaceDevice;
     for (auto& position : s.bankStrips) position = BLANK_STRIP;
     s.surfacePage = 0;
     s.selectedBankSlot = 0;
-    for (auto& bank : s.bankTable) {
-        for (auto& slot : bank) slot = BLANK_STRIP;
-    }
-    for (auto& count : s.bankCount) count = 0;
     s.currentBank = 0;
     s.currentDcaGroup = -1;
     s.bankScroll = 0;
@@ -60,4 +85,16 @@ void resetSurfaceDevice()
     s.chosenDcaGroup = 0;
     s.chosenMuteGroup = 0;
     s.lastShownPage = -1;
+}
+} // namespace
+
+void resetSurfaceDevice()
+{
+    for (SurfaceDeviceState& s : surfaceDevices) resetRecord(s);
+    for (auto& bank : bankLayout.bankTable) {
+        for (auto& slot : bank) slot = BLANK_STRIP;
+    }
+    for (auto& count : bankLayout.bankCount) count = 0;
+    surfacesServed = 1;
+    servedIndex = 0;
 }

@@ -1,4 +1,6 @@
-// The paced queue of datagrams to the surface. Any thread may enqueue.
+// The paced queue of datagrams to a surface, one per surface device: every
+// call below acts on the queue of the surface the calling thread serves
+// (model/surface_device.h). Any thread may enqueue.
 // Each target (a motor fader, a lamp, the mute-lamp batch, an encoder ring,
 // a strip display, the meters) has at most one message waiting: a newer
 // value replaces the waiting one in its place, so a burst of changes sends
@@ -6,7 +8,7 @@
 // queue is sent at once by the thread that hands it over; otherwise the
 // sender thread sends the waiting messages in order, each no sooner than
 // the pacing delay of the one before it. Nothing else writes to the surface
-// socket.
+// socket. Each queue has its own lock, pacing, caches and sender thread.
 #pragma once
 
 #include <cstdint>
@@ -20,18 +22,18 @@ struct UdpEndpoint;
 constexpr int SURFACE_RAW_CAPACITY = 1024;
 constexpr int SURFACE_MESSAGE_MAX = 1023;
 
-extern std::mutex queueMutex;
-
-// Where messages go; set by the entry before the threads start. Without a
-// link everything waits in the queue (tests take it out themselves); with a
-// socket but no address (a surface still to be learned) messages leave the
-// queue as usual and go nowhere.
+// Where messages go: the one socket every surface shares, and the served
+// surface's address; set by the entry before the threads start, and by
+// learning. Without a link everything waits in the queue (tests take it out
+// themselves); with a socket but no address (a surface still to be learned)
+// messages leave the queue as usual and go nowhere.
 void setSurfaceLink(UdpSocket* socket, const UdpEndpoint& endpoint);
 UdpSocket* surfaceLinkSocket();
 UdpEndpoint surfaceLinkEndpoint();
+// Any surface's address, surface 0..MAX_SURFACES-1.
+UdpEndpoint surfaceEndpointOf(int surface);
 
-// Enqueue operations. None reports a drop. None may be called while the
-// caller holds queueMutex. Data bytes out of 0..127 are held to it. Faders, lamps, rings and displays go out only
+// Enqueue operations. None reports a drop. Data bytes out of 0..127 are held to it. Faders, lamps, rings and displays go out only
 // when they differ from what that target was last sent.
 void queueSurfaceBytes(const uint8_t* bytes, int length, int waitMicros);
 // Fader 1..9 (9 = master) to a step 0..FADER_STEPS (model/fader_scale.h),
@@ -89,11 +91,12 @@ struct SurfaceQueueStats {
 };
 SurfaceQueueStats surfaceQueueStats();
 
-// Thread entry; returns 0 once stopRequested is set.
+// Thread entry, the served surface's sender; returns 0 once stopRequested
+// is set.
 int surfaceSenderLoop();
 
-// Wakes a sender blocked on an empty queue (used on stop).
+// Wakes every sender blocked on an empty queue (used on stop).
 void wakeSurfaceSender();
 
-// Empty queue, zero counters, caches back to their start.
+// Every queue empty, zero counters, caches back to their start.
 void resetSurfaceQueue();

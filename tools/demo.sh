@@ -1,15 +1,31 @@
 #!/usr/bin/env bash
 # The bridge between its two device emulators, all on this machine:
-#   bash tools/demo.sh [BUILD_DIR]          (default: build)
+#   bash tools/demo.sh [--surfaces N] [BUILD_DIR]   (default: 1, build)
 # The console emulator and the bridge run in the background on loopback
 # ports nobody else uses, with a profile folder and logs of their own in a
-# temporary folder; the surface emulator runs in this terminal. Quitting the
-# surface emulator (q, or Ctrl+C) prints how the bridge found both devices
-# and its status block, stops all three and removes the folder.
+# temporary folder; the surface emulator runs in this terminal. With
+# --surfaces 2 (up to 4) that many surface emulators run side by side in the
+# panes of a tmux session, each an X-Touch of its own. Quitting the surface
+# emulator (q, or Ctrl+C; with several, every one of them) prints how the
+# bridge found the devices and its status block, stops everything and
+# removes the folder.
 # VELUMBRA_DEMO_KEEP=1 keeps the folder (and the logs) for a look afterwards.
 set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+surfaces=1
+if [[ ${1:-} == --surfaces ]]; then
+    surfaces=${2:-}
+    shift 2 || shift
+fi
+if [[ ! $surfaces =~ ^[1-4]$ ]]; then
+    echo "demo: --surfaces takes 1 to 4" >&2
+    exit 1
+fi
+if [[ $surfaces -gt 1 ]] && ! command -v tmux >/dev/null; then
+    echo "demo: several surface emulators run in tmux panes; install tmux (apt-get install tmux)" >&2
+    exit 1
+fi
 build=${1:-build}
 if [[ ! -d $build && -d $root/$build ]]; then build=$root/$build; fi
 
@@ -56,6 +72,7 @@ cleanup() {
     local pid
     for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+    [[ -n ${session:-} ]] && tmux kill-session -t "$session" 2>/dev/null
     if [[ ${VELUMBRA_DEMO_KEEP:-0} == 1 ]]; then
         echo "demo: logs kept in $work"
     else
@@ -84,22 +101,43 @@ listening_port() {
     return 1
 }
 
-# Ports that no socket holds now: the system picks them for two short-lived
+# Ports that no socket holds now: the system picks them for short-lived
 # emulators at once (so they differ), which then let them go again.
 free_ports() {
-    local probes=() logs=() i port
-    for i in 1 2; do
+    local count=$1 probes=() logs=() i port
+    for ((i = 0; i < count; i++)); do
         logs+=("$work/probe$i.log")
         "$console_sim" --listen 0.0.0.0:0 </dev/null >"$work/probe$i.log" 2>&1 &
         probes+=($!)
     done
     local ports=()
-    for i in 0 1; do ports+=("$(listening_port "${logs[$i]}")"); done
+    for ((i = 0; i < count; i++)); do ports+=("$(listening_port "${logs[$i]}")"); done
     kill -TERM "${probes[@]}" 2>/dev/null
     wait "${probes[@]}" 2>/dev/null
     rm -f "${logs[@]}"
-    [[ -n ${ports[0]} && -n ${ports[1]} ]] || return 1
+    for port in "${ports[@]}"; do [[ -n $port ]] || return 1; done
     printf '%s\n' "${ports[@]}"
+}
+
+# Several surface emulators, one per pane of a tmux session of their own,
+# each started (and quit) by hand there; the session ends with the last.
+start_surface_panes() {
+    local bridge_port=$1 i cmd
+    shift
+    session=velumbra-demo-$$
+    for ((i = 0; i < surfaces; i++)); do
+        cmd="$(printf '%q' "$surface_sim") --listen 127.0.0.1:$1 --bridge 127.0.0.1:$bridge_port"
+        shift
+        if [[ $i == 0 ]]; then
+            TMUX= tmux new-session -d -s "$session" -x "$(tput cols 2>/dev/null || echo 160)" \
+                -y "$(tput lines 2>/dev/null || echo 48)" "$cmd" || return 1
+        else
+            tmux split-window -t "$session" "$cmd" || return 1
+            # Side by side when each pane still gets 80 columns.
+            tmux select-layout -t "$session" "$([[ $(tput cols 2>/dev/null || echo 80) -ge $((81 * surfaces)) ]] &&
+                echo even-horizontal || echo even-vertical)" >/dev/null
+        fi
+    done
 }
 
 # A profile folder of its own: no configuration file (both addresses are
@@ -123,11 +161,20 @@ console_port=$(listening_port "$work/console.log") || fail "the console emulator
 # The bridge binds its surface port a moment after the probe let it go;
 # should someone else take it meanwhile, both start again on other ports.
 for attempt in 1 2 3; do
-    ports=$(free_ports) || fail "no free UDP ports"
+    ports=$(free_ports $((surfaces + 1))) || fail "no free UDP ports"
     bridge_port=$(sed -n 1p <<<"$ports")
     surface_port=$(sed -n 2p <<<"$ports")
-    "$surface_sim" --listen "127.0.0.1:$surface_port" --bridge "127.0.0.1:$bridge_port" <&0 &
-    surface_pid=$!
+    if [[ $surfaces == 1 ]]; then
+        "$surface_sim" --listen "127.0.0.1:$surface_port" --bridge "127.0.0.1:$bridge_port" <&0 &
+        surface_pid=$!
+    else
+        # shellcheck disable=SC2046
+        start_surface_panes "$bridge_port" $(sed -n "2,$((surfaces + 1))p" <<<"$ports") ||
+            fail "tmux could not start the surface emulators"
+        # Stands for the panes: it ends when the session does.
+        (while tmux has-session -t "$session" 2>/dev/null; do sleep 0.2; done) &
+        surface_pid=$!
+    fi
     pids=("$surface_pid" "$console_pid")
     USERPROFILE=$profile HOME=$profile "$bridge" --mixer auto \
         --discover-address "127.0.0.1:$console_port" --surface auto \
@@ -144,8 +191,12 @@ for attempt in 1 2 3; do
     if [[ $ready == 1 ]]; then break; fi
     kill -TERM "$surface_pid" "$bridge_pid" 2>/dev/null
     wait "$surface_pid" "$bridge_pid" 2>/dev/null
+    [[ -n ${session:-} ]] && tmux kill-session -t "$session" 2>/dev/null
     pids=("$console_pid")
     grep -q '^bind: ' "$work/bridge.log" && [[ $attempt -lt 3 ]] || fail "the bridge did not start" "$work/bridge.log"
 done
 
+if [[ $surfaces -gt 1 ]]; then
+    TMUX= tmux attach-session -t "$session" || true
+fi
 wait "$surface_pid"

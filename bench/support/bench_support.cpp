@@ -182,8 +182,8 @@ BridgeQueueStatus readBridgeQueueStatus(ChildProcess& child)
 {
     BridgeQueueStatus status;
     std::string line;
-    if (!writeToProcess(child, "i\n") || !waitForLine(child, "surface queue:", 3000, line)) return status;
-    status.read = std::sscanf(line.c_str(), "surface queue: depth %d, high-water %d, dropped %llu",
+    if (!writeToProcess(child, "i\n") || !waitForLine(child, "surface 1 queue:", 3000, line)) return status;
+    status.read = std::sscanf(line.c_str(), "surface 1 queue: depth %d, high-water %d, dropped %llu",
                               &status.depth, &status.highWater, &status.dropped) == 3;
     return status;
 }

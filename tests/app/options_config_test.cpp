@@ -57,7 +57,14 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{{"--mixer", "autox"}, false},
                       OptionCase{{"--discover-address", "10.0.0.255:10023"}, true},
                       OptionCase{{"--discover-address", "auto"}, false},
-                      OptionCase{{"--discover-address"}, false}));
+                      OptionCase{{"--discover-address"}, false},
+                      OptionCase{{"--surface", "10.0.0.3,10.0.0.4:9000,10.0.0.5,10.0.0.6"}, true},
+                      OptionCase{{"--surface", "10.0.0.3,10.0.0.4,10.0.0.5,10.0.0.6,10.0.0.7"}, false},
+                      OptionCase{{"--surface", "10.0.0.3,10.0.0.3:10111"}, false},
+                      OptionCase{{"--surface", "10.0.0.3,"}, false}, OptionCase{{"--surface", "10.0.0.3, 10.0.0.4"}, false},
+                      OptionCase{{"--surface", "10.0.0.3,auto"}, false},
+                      OptionCase{{"--editor-follows", "4"}, true}, OptionCase{{"--editor-follows", "5"}, false},
+                      OptionCase{{"--editor-follows", "0"}, false}));
 
 // Unknown arguments do not stop the bridge; each is kept to be named.
 TEST(OptionParsing, UnknownArgumentsAreKeptInOrderAndTheFirstDashCIsNot)
@@ -82,8 +89,9 @@ TEST(OptionParsing, ValuesLandInTheirFields)
     EXPECT_TRUE(o.forcePrompt);
     EXPECT_EQ(o.mixerAddress, 0x7F000001u);
     EXPECT_EQ(o.mixerPort, 12000);
-    EXPECT_EQ(o.surfaceAddress, 0x7F000002u);
-    EXPECT_EQ(o.surfacePort, 10111);
+    ASSERT_EQ(o.surfaces.count, 1);
+    EXPECT_EQ(o.surfaces.endpoints[0].address, 0x7F000002u);
+    EXPECT_EQ(o.surfaces.endpoints[0].port, 10111);
     EXPECT_EQ(o.listenPort, 0);
     EXPECT_TRUE(o.noEditor);
     EXPECT_EQ(o.verbose, 2);
@@ -97,6 +105,16 @@ TEST(OptionParsing, ValuesLandInTheirFields)
     EXPECT_TRUE(a.haveDiscoverAddress);
     EXPECT_EQ(a.discoverAddress, 0x7F000001u);
     EXPECT_EQ(a.discoverPort, 5000);
+    // A list keeps its order: the first one is surface 1.
+    const char* pair[] = {"velumbra", "--surface", "127.0.0.3:7000,127.0.0.2", "--editor-follows=2"};
+    BridgeOptions p;
+    ASSERT_TRUE(parseOptions(4, pair, p, error)) << error;
+    ASSERT_EQ(p.surfaces.count, 2);
+    EXPECT_EQ(p.surfaces.endpoints[0].address, 0x7F000003u);
+    EXPECT_EQ(p.surfaces.endpoints[0].port, 7000);
+    EXPECT_EQ(p.surfaces.endpoints[1].address, 0x7F000002u);
+    EXPECT_EQ(p.surfaces.endpoints[1].port, 10111);
+    EXPECT_EQ(p.editorFollows, 2);
 }
 
 class ConfigFile : public ::testing::Test {
@@ -160,6 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"10.0.0.2|AUTO|", "X32[10.0.0.2]\nX-Touch[AUTO]\n", nullptr},
         FileCase{"10.0.0.2:10024|10.0.0.3:10112|", "X32[10.0.0.2:10024]\nX-Touch[10.0.0.3:10112]\n", nullptr},
         FileCase{"255.255.255.255:65535|10.0.0.3|", "X32[255.255.255.255:65535]\nX-Touch[10.0.0.3]\n", nullptr},
+        FileCase{"auto|10.0.0.3,10.0.0.4:10112|", "X32[auto]\nX-Touch[10.0.0.3,10.0.0.4:10112]\n", nullptr},
+        FileCase{"auto|10.0.0.3,10.0.0.3|", nullptr, "its X-Touch address \"10.0.0.3,10.0.0.3\" names the X-Touch 10.0.0.3:10111 twice"},
+        FileCase{"auto|10.0.0.3,auto|", nullptr, "its X-Touch address \"auto\" is not"},
         FileCase{"10.0.0.2|", nullptr, "it holds no X-Touch address"},
         FileCase{"", nullptr, "it holds no mixer address"},
         FileCase{"mixer|10.0.0.3|", nullptr, "its mixer address \"mixer\" is not an address"},

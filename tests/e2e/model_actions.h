@@ -27,6 +27,7 @@ struct Action {
     int a = 0;       // fader 1-9, surface position 0-7 or strip index
     double x = 0.0;  // position or value
     std::string text;
+    int unit = 1;    // the surface emulator a surface action goes to
 };
 
 Action act(Kind kind, int a = 0, double x = 0.0, const std::string& text = "");

@@ -117,7 +117,11 @@ std::string commandOf(const Action& action)
 
 bool onConsole(const Action& action) { return action.kind >= Kind::SetFader; }
 
-std::string describe(const Action& action) { return (onConsole(action) ? "console: " : "surface: ") + commandOf(action); }
+std::string describe(const Action& action)
+{
+    if (onConsole(action)) return "console: " + commandOf(action);
+    return (action.unit == 1 ? "surface: " : "surface " + std::to_string(action.unit) + ": ") + commandOf(action);
+}
 
 namespace {
 

@@ -52,8 +52,33 @@ struct Outcome {
 struct Rig {
     std::string prefsPath;
     long seed = 1;  // of the console's random start state
+    int units = 1;  // surface emulators, each with its own random actions
     Banks banks;
 };
+
+// What surface unit must show: its own model, but a fader of a strip that a
+// hand holds on the other unit stays where it is until the hand leaves.
+Model withOtherHands(const Model& own, const Model& other)
+{
+    Model m = own;
+    for (int j = 0; j < 9; ++j) {
+        if (!other.held[j]) continue;
+        const int strip = j == 8 ? 70 : (other.heldOn[j] >= 0 ? other.heldOn[j] / 100 : -1);
+        for (int i = 0; i < 8; ++i) m.held[i] = m.held[i] || (strip >= 0 && strip != kBlank && own.shown[i] == strip);
+        m.held[8] = m.held[8] || strip == 70;
+    }
+    return m;
+}
+
+std::string mismatchOnEvery(ThreeDevices& devices, const Rig& rig, const Model (&models)[2])
+{
+    if (rig.units == 1) return surfaceMismatch(devices, models[0]);
+    for (int unit = 1; unit <= 2; ++unit) {
+        const std::string mismatch = surfaceMismatch(devices, withOtherHands(models[unit - 1], models[2 - unit]), unit);
+        if (!mismatch.empty()) return "surface " + std::to_string(unit) + ": " + mismatch;
+    }
+    return "";
+}
 
 // The DCA spill banks, from the console's DCA memberships: slot 0 empty,
 // then the members in strip order.
@@ -105,6 +130,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
 {
     Outcome outcome;
     ThreeDevices devices;
+    devices.units = rig.units;
     std::string why;
     if (!startThreeDevices(devices, kStartupMs, why, {"--seed", std::to_string(rig.seed), "--shuffle"}, {"--prefs", rig.prefsPath})) {
         outcome.setupError = why;
@@ -114,9 +140,9 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         outcome.setupError = "no DCA memberships from the console emulator";
         return outcome;
     }
-    Model m;
-    buildBankStrips(m, rig.banks);
-    m.dcaGroup = 0;
+    Model models[2];
+    buildBankStrips(models[0], rig.banks);
+    models[0].dcaGroup = 0;
     // Start-up keeps the selection the console holds; the first changes are
     // the console's whole state.
     Values console, changed;
@@ -126,8 +152,9 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         return outcome;
     }
     double selected = 0.0;
-    m.selected = number(console, "/-stat/selidx", selected) ? static_cast<int>(selected) : 0;
-    std::string mismatch = eventually(kSettleMs * 2, [&] { return surfaceMismatch(devices, m); });
+    models[0].selected = number(console, "/-stat/selidx", selected) ? static_cast<int>(selected) : 0;
+    models[1] = models[0];
+    std::string mismatch = eventually(kSettleMs * 2, [&] { return mismatchOnEvery(devices, rig, models); });
     // Start-up itself writes no setting of the console.
     if (mismatch.empty())
         mismatch = consoleChanges(devices, console, changed, unknown) ? untouchedMismatch(changed, console, {}) : "no dump";
@@ -148,15 +175,21 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
     bool membership = false;  // the last action may have changed a DCA membership
     const std::vector<Action> tour = generator ? pageTour(*generator) : std::vector<Action>{};
     for (size_t i = 0; i < total; ++i) {
-        if (generator) actions.push_back(i < tour.size() ? tour[i] : nextAction(*generator, m));
+        if (generator) {
+            const int unit = i >= tour.size() && rig.units == 2 ? static_cast<int>((*generator)() % 2) + 1 : 1;
+            actions.push_back(i < tour.size() ? tour[i] : nextAction(*generator, models[unit - 1]));
+            actions.back().unit = unit;
+        }
         const Action& action = actions[i];
+        Model& m = models[action.unit - 1];
+        Model& other = models[2 - action.unit];
         const std::set<std::string> allowed = editsOf(devices, action, m, console);
         // A switch pressed on the surface switches from the console's state.
         const int a = action.a;
         const bool toggles = action.kind == Kind::Page ? a == 86 || a == 89 || a == 90 || (a >= 74 && a <= 79)
                                                        : (action.kind == Kind::Mute || action.kind == Kind::Solo) && m.shown[a] != kBlank;
         bool sent = onConsole(action) ? consoleCommand(devices, commandOf(action))
-                                      : surfaceCommand(devices, commandOf(action));
+                                      : surfaceCommand(devices, commandOf(action), action.unit);
         if (sent && action.kind == Kind::Outage && !outage(devices)) {
             outcome.failedAt = i;
             outcome.mismatch = "the bridge did not notice the silence, or did not read the console again after it";
@@ -172,7 +205,8 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         // the surface matched: read the banks again before the next action.
         auto followSpillBanks = [&] {
             if (!membership || !readSpillBanks(devices, rig.banks)) return membership;
-            if (m.bank >= 8) buildBankStrips(m, rig.banks);
+            for (Model& each : models)
+                if (each.bank >= 8) buildBankStrips(each, rig.banks);
             return false;
         };
         if (followSpillBanks()) {
@@ -182,6 +216,10 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         membership = (action.kind == Kind::TopRow && action.a == 6 && m.page == 31) ||
                      (action.kind == Kind::SetValue && action.text.find("/grp/dca") != std::string::npos);
         apply(action, m, rig.banks);
+        // The console and its selection are every surface's; a hand let go
+        // on one unit is placed by the next refresh of the other only.
+        if (rig.units == 2 && onConsole(action)) apply(action, other, rig.banks);
+        else other.selected = m.selected;
         // Once the bridge has handled the surface's datagrams, everything the
         // action wrote has reached the console emulator: each write must be
         // to a field the action edits, even one that leaves the value as it
@@ -195,7 +233,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
             if (mismatch.empty() && !allowed.count(write.substr(0, write.find(' '))))
                 mismatch = "wrote a setting the action does not edit: " + write;
         if (mismatch.empty())
-            mismatch = eventually(settleMs, [&] { return followSpillBanks() ? "no DCA memberships" : surfaceMismatch(devices, m); });
+            mismatch = eventually(settleMs, [&] { return followSpillBanks() ? "no DCA memberships" : mismatchOnEvery(devices, rig, models); });
         // Only what the action edits may change on the console.
         unknownBefore = unknown;
         Values moved;
@@ -205,7 +243,7 @@ Outcome run(Rig& rig, std::vector<Action>& actions, std::mt19937* generator, siz
         const std::string untouched = mismatch.empty() ? untouchedMismatch(moved, console, allowed) : "";
         if (!untouched.empty()) mismatch = "settings the action does not edit changed: " + untouched;
         if (mismatch.empty() && unknown != unknownBefore) mismatch = "sent to an address the console does not hold";
-        for (ChildProcess* child : {&devices.bridge, &devices.surface, &devices.console}) forgetReadLines(*child, 200);
+        for (ChildProcess* child : {&devices.bridge, &devices.surface, &devices.surface2, &devices.console}) forgetReadLines(*child, 200);
         if (!mismatch.empty()) {
             outcome.failedAt = i;
             outcome.mismatch = mismatch;
@@ -256,11 +294,12 @@ long environmentNumber(const char* name, long fallback)
     return text && *text ? std::strtol(text, nullptr, 10) : fallback;
 }
 
-TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
+void expectSurfacesShowTheConsole(int units)
 {
     const long steps = environmentNumber("VELUMBRA_MODEL_STEPS", SANITIZER_SLOWDOWN > 1 ? 300 : 600);
     const long seed = environmentNumber("VELUMBRA_MODEL_SEED", 1);
     Rig rig;
+    rig.units = units;
     rig.prefsPath = (std::filesystem::temp_directory_path() /
                      ("velumbra-model-prefs-" + std::to_string(::getpid()) + ".txt")).string();
     rig.seed = seed;
@@ -289,7 +328,7 @@ TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
         std::vector<Action> shrunk = actions.empty() || budget <= 0 ? actions
                                                                     : shrink(rig, actions, mismatch, static_cast<int>(budget));
         std::ostringstream text;
-        text << "seed " << seed << ": the surface differs from the console after action " << firstLength << " of "
+        text << "seed " << seed << ", " << units << " surface(s): a surface differs from the console after action " << firstLength << " of "
              << steps << "; shrunk to " << shrunk.size() << " actions:\n";
         for (const Action& action : shrunk) text << "  " << describe(action) << "\n";
         text << "mismatch: " << mismatch;
@@ -297,5 +336,10 @@ TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions)
     }
     std::remove(rig.prefsPath.c_str());
 }
+
+TEST(ModelBased, SurfaceShowsTheConsoleAfterRandomActions) { expectSurfacesShowTheConsole(1); }
+
+// Two X-Touches, each with its own random actions among the console's.
+TEST(ModelBased, TwoSurfacesShowTheConsoleAfterRandomActions) { expectSurfacesShowTheConsole(2); }
 
 }  // namespace

@@ -52,8 +52,9 @@ struct Model {
 // The strips a bank and scroll step put on the surface.
 void buildBankStrips(Model& m, const Banks& banks);
 
-// Empty when the surface shows what the console holds; else what differs.
-std::string surfaceMismatch(ThreeDevices& devices, const Model& m);
+// Empty when surface emulator unit shows what the console holds; else what
+// differs.
+std::string surfaceMismatch(ThreeDevices& devices, const Model& m, int unit = 1);
 
 // The oracle for untouched settings: the console addresses a surface command
 // ("press 16", "down 39\nturn 8 +3\nup 39") edits, from the command, the

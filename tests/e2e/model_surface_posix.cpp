@@ -498,11 +498,11 @@ bool consoleValues(ThreeDevices& devices, const Model& m, int selected, Values& 
 
 }  // namespace
 
-std::string surfaceMismatch(ThreeDevices& devices, const Model& m)
+std::string surfaceMismatch(ThreeDevices& devices, const Model& m, int unit)
 {
     SurfaceView view;
     Values values;
-    if (!readSurface(devices, view)) return "no dump from the surface emulator";
+    if (!readSurface(devices, view, unit)) return "no dump from the surface emulator";
     if (view.malformed != 0) return std::to_string(view.malformed) + " malformed MIDI messages reached the surface";
     // The console holds the selection the bridge last sent or was told.
     if (!consoleDump(devices, "/-stat/", values)) return "no dump from the console emulator";

@@ -17,9 +17,12 @@ struct ThreeDevices {
     std::filesystem::path profile;  // USERPROFILE of the bridge, removed at the end
     ChildProcess console;
     ChildProcess surface;
+    ChildProcess surface2;   // with units = 2: a second X-Touch, listed second
     ChildProcess bridge;
+    int units = 1;
     int consolePort = 0;
     int surfacePort = 0;
+    int surface2Port = 0;
     int bridgePort = 0;  // the bridge's local surface port
     std::string bridgeProgram;   // empty: the build's own bridge
     bool seedFxFiles = true;     // put the source tree's effects files in the profile
@@ -61,18 +64,19 @@ struct SurfaceView {
     long sent = 0;       // datagrams the surface emulator sent to the bridge
 };
 
-bool readSurface(ThreeDevices& devices, SurfaceView& view);
+// unit 1 or 2: which surface emulator; every surface helper takes it.
+bool readSurface(ThreeDevices& devices, SurfaceView& view, int unit = 1);
 // The dump line of a fader at position: "fader 1 0.7500".
 std::string faderLine(int fader, double position);
 // The dump as it is, "display 1 ..." to "heartbeats N"; empty when none came.
-std::vector<std::string> surfaceDumpLines(ThreeDevices& devices);
+std::vector<std::string> surfaceDumpLines(ThreeDevices& devices, int unit = 1);
 
 // A command to the surface emulator ("fader 2 0.5", "press 44").
-bool surfaceCommand(ThreeDevices& devices, const std::string& command);
+bool surfaceCommand(ThreeDevices& devices, const std::string& command, int unit = 1);
 
 // "expect within MS LINE" on the surface emulator: true when the line
 // appeared in its dump in time.
-bool surfaceExpect(ThreeDevices& devices, const std::string& dumpLine, int withinMs);
+bool surfaceExpect(ThreeDevices& devices, const std::string& dumpLine, int withinMs, int unit = 1);
 
 // A command to the console emulator ("set /ch/01/mix/fader 0.25").
 bool consoleCommand(ThreeDevices& devices, const std::string& command);

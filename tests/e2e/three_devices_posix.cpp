@@ -41,8 +41,10 @@ bool startBridge(ThreeDevices& devices, const std::vector<std::string>& extra)
     const char* saved = std::getenv("USERPROFILE");
     std::string savedText = saved ? saved : "";
     ::setenv("USERPROFILE", devices.profile.c_str(), 1);
+    std::string surfaces = "127.0.0.1:" + std::to_string(devices.surfacePort);
+    if (devices.units == 2) surfaces += ",127.0.0.1:" + std::to_string(devices.surface2Port);
     std::vector<std::string> arguments = {"--mixer", "127.0.0.1:" + std::to_string(devices.consolePort), "--surface",
-                                          "127.0.0.1:" + std::to_string(devices.surfacePort), "--listen-port",
+                                          surfaces, "--listen-port",
                                           std::to_string(devices.bridgePort), "--no-editor"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     const std::string program = devices.bridgeProgram.empty() ? VELUMBRA_BINARY : devices.bridgeProgram;
@@ -64,6 +66,8 @@ bool startEmulators(ThreeDevices& devices, const std::vector<std::string>& conso
         why = "no free UDP port for the bridge";
     else if ((devices.surfacePort = startSurfaceSim(devices.surface, devices.bridgePort, {"--script"})) == 0)
         why = "the surface emulator did not come up";
+    else if (devices.units == 2 && (devices.surface2Port = startSurfaceSim(devices.surface2, devices.bridgePort, {"--script"})) == 0)
+        why = "the second surface emulator did not come up";
     return why.empty();
 }
 
@@ -71,8 +75,11 @@ void stopAll(ThreeDevices& devices)
 {
     stopProcess(devices.bridge, 2000);
     stopProcess(devices.surface, 2000);
+    if (devices.units == 2) stopProcess(devices.surface2, 2000);
     stopProcess(devices.console, 2000);
 }
+
+ChildProcess& unitProcess(ThreeDevices& devices, int unit) { return unit == 2 ? devices.surface2 : devices.surface; }
 
 // Makes a stopped child ready for startProcess again.
 void forgetChild(ChildProcess& child)
@@ -201,6 +208,7 @@ bool startThreeDevices(ThreeDevices& devices, int startupMs, std::string& why,
         stopAll(devices);
         forgetChild(devices.bridge);
         forgetChild(devices.surface);
+        forgetChild(devices.surface2);
         forgetChild(devices.console);
     }
     if (!waitForLine(devices.bridge, "Listening to messages...", startupMs, line)) {
@@ -221,25 +229,26 @@ bool restartConsole(ThreeDevices& devices, const std::vector<std::string>& conso
            waitForListeningPort(devices.console, kEmulatorStartMs) == devices.consolePort;
 }
 
-std::vector<std::string> surfaceDumpLines(ThreeDevices& devices)
+std::vector<std::string> surfaceDumpLines(ThreeDevices& devices, int unit)
 {
     std::vector<std::string> lines;
     std::string line;
-    if (!writeToProcess(devices.surface, "dump\n") || !waitForLine(devices.surface, "display 1 ", kAnswerMs, line))
+    ChildProcess& surface = unitProcess(devices, unit);
+    if (!writeToProcess(surface, "dump\n") || !waitForLine(surface, "display 1 ", kAnswerMs, line))
         return lines;
     lines.push_back(line);
-    while (waitForLine(devices.surface, "", kAnswerMs, line)) {
+    while (waitForLine(surface, "", kAnswerMs, line)) {
         lines.push_back(line);
         if (line.rfind("heartbeats ", 0) == 0) return lines;
     }
     return {};
 }
 
-bool readSurface(ThreeDevices& devices, SurfaceView& view)
+bool readSurface(ThreeDevices& devices, SurfaceView& view, int unit)
 {
     view = SurfaceView{};
     for (int& lamp : view.lamp) lamp = -1;
-    std::vector<std::string> lines = surfaceDumpLines(devices);
+    std::vector<std::string> lines = surfaceDumpLines(devices, unit);
     for (const std::string& line : lines) parseDumpLine(line, view);
     return !lines.empty();
 }
@@ -251,17 +260,18 @@ std::string faderLine(int fader, double position)
     return text;
 }
 
-bool surfaceCommand(ThreeDevices& devices, const std::string& command)
+bool surfaceCommand(ThreeDevices& devices, const std::string& command, int unit)
 {
-    return writeToProcess(devices.surface, command + "\n");
+    return writeToProcess(unitProcess(devices, unit), command + "\n");
 }
 
-bool surfaceExpect(ThreeDevices& devices, const std::string& dumpLine, int withinMs)
+bool surfaceExpect(ThreeDevices& devices, const std::string& dumpLine, int withinMs, int unit)
 {
-    if (!writeToProcess(devices.surface, "expect within " + std::to_string(withinMs) + " " + dumpLine + "\n"))
+    ChildProcess& surface = unitProcess(devices, unit);
+    if (!writeToProcess(surface, "expect within " + std::to_string(withinMs) + " " + dumpLine + "\n"))
         return false;
     std::string line;
-    if (!waitForLine(devices.surface, "expect ", withinMs + kAnswerMs, line)) return false;
+    if (!waitForLine(surface, "expect ", withinMs + kAnswerMs, line)) return false;
     return line == "expect ok: " + dumpLine;
 }
 
@@ -335,24 +345,36 @@ long handledSurfaceDatagrams(ThreeDevices& devices)
         if (std::sscanf(line.c_str(), "surface input: %ld datagrams handled", &handled) == 1) return handled;
     return -1;
 }
+
+// Datagrams every surface emulator has sent; -1 when one did not answer.
+long sentBySurfaces(ThreeDevices& devices)
+{
+    long sent = 0;
+    for (int unit = 1; unit <= devices.units; ++unit) {
+        SurfaceView view;
+        if (!readSurface(devices, view, unit)) return -1;
+        sent += view.sent;
+    }
+    return sent;
+}
 }  // namespace
 
 bool countLostSurfaceDatagrams(ThreeDevices& devices)
 {
-    SurfaceView view;
     const long handled = handledSurfaceDatagrams(devices);
-    if (handled < 0 || !readSurface(devices, view)) return false;
-    devices.surfaceDatagramsLost = view.sent - handled;
+    const long sent = sentBySurfaces(devices);
+    if (handled < 0 || sent < 0) return false;
+    devices.surfaceDatagramsLost = sent - handled;
     return true;
 }
 
 bool waitForBridgeToHandleSurface(ThreeDevices& devices, int withinMs)
 {
-    SurfaceView view;
-    if (!readSurface(devices, view)) return false;
+    const long sent = sentBySurfaces(devices);
+    if (sent < 0) return false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(withinMs);
     for (;;) {
-        if (handledSurfaceDatagrams(devices) + devices.surfaceDatagramsLost >= view.sent) return true;
+        if (handledSurfaceDatagrams(devices) + devices.surfaceDatagramsLost >= sent) return true;
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
