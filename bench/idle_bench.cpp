@@ -133,8 +133,9 @@ int main()
     std::printf("  without meters, %d s: bridge %.3f %% of one core, %zu datagrams to the surface\n", IDLE_SECONDS,
                 quietCpu, quietOut);
     // Thread ids follow the order the bridge starts its threads in.
-    static const char* const names[] = {"entry",       "signal watcher",  "heartbeat", "keep-alive",   "sender",
-                                        "OSC receive", "surface receive", "watchdog",  "editor clicks"};
+    static const char* const names[] = {"entry",       "signal watcher",  "heartbeat", "keep-alive",   "sender 1",
+                                        "sender 2",    "sender 3",        "sender 4",  "OSC receive",  "surface receive",
+                                        "watchdog",    "editor clicks"};
     const bool named = wakesAfter.size() == sizeof names / sizeof names[0];
     long long total = 0;
     std::string perThread;

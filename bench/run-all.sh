@@ -13,7 +13,7 @@ if [ $# -ne 1 ] || [ ! -d "$1" ]; then
 fi
 build=$(cd "$1" && pwd)
 benches=(refresh_bench output_queue_bench latency_bench verbose_bench startup_bench idle_bench scene_bench
-         editor_follow_bench)
+         editor_follow_bench surfaces_bench)
 for b in "${benches[@]}"; do
     if [ ! -x "$build/bench_$b" ]; then
         echo "missing $build/bench_$b: build the benchmarks first (cmake --build $build -j2)" >&2

@@ -197,6 +197,8 @@ for attempt in 1 2 3; do
 done
 
 if [[ $surfaces -gt 1 ]]; then
+    # Back from the session: every emulator quit, or the user detached.
     TMUX= tmux attach-session -t "$session" || true
+    tmux kill-session -t "$session" 2>/dev/null
 fi
 wait "$surface_pid"

@@ -266,6 +266,18 @@ TEST_F(BridgeBinary, PrintsTheWholeHelpAndRefusesBadAddressesWithExitCode2)
                                      "blanks or leading zeros, as 192.168.1.20 or 192.168.1.20:10023");
         EXPECT_EQ(lines.back(), lastLine);
     }
+    // A surface listed twice, or one the editor cannot follow, is nothing to run with.
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--surface", "127.0.0.1:9,127.0.0.1:9"},
+          std::vector<std::string>{"--surface", "127.0.0.1:9", "--editor-follows", "2"}}) {
+        ChildProcess refused;
+        std::vector<std::string> all = {"--no-editor", "--mixer", "127.0.0.1:9", "--listen-port", "0"};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        ASSERT_TRUE(startProcess(refused, VELUMBRA_BINARY, all));
+        closeProcessInput(refused);
+        ASSERT_TRUE(waitForExit(refused, 3000 * SANITIZER_SLOWDOWN)) << arguments.back();
+        EXPECT_TRUE(WIFEXITED(refused.exitStatus) && WEXITSTATUS(refused.exitStatus) == 2) << arguments.back();
+    }
 }
 
 TEST_F(BridgeBinary, SetupKeyWorksDuringStartUp)

@@ -71,6 +71,22 @@ TEST_F(DcaSpill, WithoutAnEditorOnlyTheSurfaceMoves)
     EXPECT_EQ(shown(), (Shown{1, 2, B, B, B, B, B, B}));
 }
 
+// Only the surface the editor follows clicks into it; another one moves alone.
+TEST_F(DcaSpill, OnlyTheSurfaceTheEditorFollowsClicksIntoIt)
+{
+    openEditor(REFERENCE_WINDOW, MONITOR);
+    setEditorSurface(1);
+    pressNote(99);
+    EXPECT_TRUE(waitForEditorClicks());
+    EXPECT_EQ(currentBank, 9);
+    EXPECT_TRUE(recordedDesktopEvents().empty());
+    setEditorSurface(0);
+    pressNote(99);
+    EXPECT_TRUE(waitForEditorClicks());
+    EXPECT_EQ(currentBank, 10);
+    EXPECT_FALSE(recordedDesktopEvents().empty());
+}
+
 TEST_F(DcaSpill, NoStepPastEitherEndNorForOtherDirections)
 {
     openEditor(REFERENCE_WINDOW, MONITOR);
