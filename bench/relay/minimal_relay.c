@@ -1,8 +1,10 @@
 /* The yardstick of the benchmarks: the least a program between two UDP
  * peers can do. One thread, one socket: a blocking recvfrom, then one
  * sendto of the same bytes to a fixed port on 127.0.0.1. Nothing else.
+ * Given several ports it sends the bytes to each in turn (the least a
+ * program that serves several surfaces can do).
  *
- *   bench_minimal_relay DEST_PORT      prints "port N" once bound, then relays
+ *   bench_minimal_relay DEST_PORT...   prints "port N" once bound, then relays
  *
  * It ends when it is killed. */
 #include <arpa/inet.h>
@@ -14,8 +16,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: bench_minimal_relay DEST_PORT\n");
+    if (argc < 2 || argc > 9) {
+        fprintf(stderr, "usage: bench_minimal_relay DEST_PORT...\n");
         return 2;
     }
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
@@ -31,11 +33,16 @@ int main(int argc, char** argv)
     getsockname(fd, (struct sockaddr*)&self, &length);
     printf("port %d\n", ntohs(self.sin_port));
     fflush(stdout);
-    struct sockaddr_in dest = self;
-    dest.sin_port = htons((unsigned short)atoi(argv[1]));
+    struct sockaddr_in dest[8];
+    int count = argc - 1;
+    for (int k = 0; k < count; ++k) {
+        dest[k] = self;
+        dest[k].sin_port = htons((unsigned short)atoi(argv[k + 1]));
+    }
     unsigned char buffer[2048];
     for (;;) {
         ssize_t n = recvfrom(fd, buffer, sizeof buffer, 0, NULL, NULL);
-        if (n >= 0) sendto(fd, buffer, (size_t)n, 0, (struct sockaddr*)&dest, sizeof dest);
+        for (int k = 0; n >= 0 && k < count; ++k)
+            sendto(fd, buffer, (size_t)n, 0, (struct sockaddr*)&dest[k], sizeof dest[k]);
     }
 }

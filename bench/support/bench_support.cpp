@@ -140,7 +140,14 @@ int unusedUdpPort()
 
 int startMinimalRelay(ChildProcess& child, uint16_t destPort)
 {
-    if (!startProcess(child, VELUMBRA_MINIMAL_RELAY, {std::to_string(destPort)})) return 0;
+    return startMinimalRelay(child, std::vector<uint16_t>{destPort});
+}
+
+int startMinimalRelay(ChildProcess& child, const std::vector<uint16_t>& destPorts)
+{
+    std::vector<std::string> arguments;
+    for (uint16_t port : destPorts) arguments.push_back(std::to_string(port));
+    if (!startProcess(child, VELUMBRA_MINIMAL_RELAY, arguments)) return 0;
     std::string line;
     int port = 0;
     if (!waitForLine(child, "port ", 5000, line) || std::sscanf(line.c_str(), "port %d", &port) != 1) return 0;

@@ -47,6 +47,8 @@ int unusedUdpPort();
 // The minimal blocking C relay (bench/relay), relaying to destPort on
 // 127.0.0.1; returns the port it listens on, 0 when it did not come up.
 int startMinimalRelay(ChildProcess& child, uint16_t destPort);
+// The same relay sending each datagram on to every one of destPorts in turn.
+int startMinimalRelay(ChildProcess& child, const std::vector<uint16_t>& destPorts);
 
 // The console emulator on 127.0.0.1, port chosen by the system; returns its
 // port, 0 when it did not come up.
