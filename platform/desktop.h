@@ -62,13 +62,16 @@ public:
     virtual void listWindows(std::vector<DesktopWindow>& windows) = 0;
     // The window's outer rectangle in screen coordinates.
     virtual RectRead readWindowRect(uint64_t window, DesktopRect& rect) = 0;
-    virtual RectRead readWindowState(uint64_t window, WindowState& state) = 0;
+    // By default the rectangle and canTakeClicks, with no count of changes
+    // (a desktop that keeps none; X11 counts them).
+    virtual RectRead readWindowState(uint64_t window, WindowState& state);
     // Moves the cursor to (x, y) and presses and releases the left button,
     // only while the window is still in state expected: it is read again
     // right before the press. X11 holds the server from that read to the
     // release, so nothing moves the window in between; Windows offers no
-    // such hold. Changed (nothing pressed) when the state differs.
-    virtual PressResult pressIfStill(uint64_t window, const WindowState& expected, int x, int y) = 0;
+    // such hold. Changed (nothing pressed) when the state differs. By default
+    // the state is read again and compared, then the cursor pressed.
+    virtual PressResult pressIfStill(uint64_t window, const WindowState& expected, int x, int y);
     // Whether a click now would reach the window: it is shown, not
     // minimised, and its rectangle is not empty.
     virtual bool canTakeClicks(uint64_t window) = 0;

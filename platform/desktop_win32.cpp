@@ -73,26 +73,6 @@ public:
         return RectRead::Ok;
     }
 
-    RectRead readWindowState(uint64_t window, WindowState& state) override
-    {
-        RectRead status = readWindowRect(window, state.rect);
-        if (status != RectRead::Ok) return status;
-        state.clickable = canTakeClicks(window);
-        state.changes = 0;  // Windows keeps no count: only the rectangle tells a move
-        return RectRead::Ok;
-    }
-
-    PressResult pressIfStill(uint64_t window, const WindowState& expected, int x, int y) override
-    {
-        WindowState now;
-        RectRead status = readWindowState(window, now);
-        if (status == RectRead::WindowGone) return PressResult::WindowGone;
-        if (status != RectRead::Ok || !(now == expected)) return PressResult::Changed;
-        moveCursor(x, y);
-        clickLeftButton();
-        return PressResult::Pressed;
-    }
-
     bool canTakeClicks(uint64_t window) override
     {
         HWND handle = toHwnd(window);
