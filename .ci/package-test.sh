@@ -323,7 +323,7 @@ status_ok() {
   kill -USR1 "$bridge_pid" &&
     wait_for_line "$work/bridge.log" 50 "---- status ----" &&
     wait_for_line "$work/bridge.log" 20 "mixer   127.0.0.1:$console_port (command line)  answered in the last 10 s: yes" &&
-    wait_for_line "$work/bridge.log" 20 "surface 127.0.0.1:$surface_port (command line)  sent anything in the last 10 s: yes" &&
+    wait_for_line "$work/bridge.log" 20 "surface 1 127.0.0.1:$surface_port (command line)  sent anything in the last 10 s: yes" &&
     kill -0 "$bridge_pid" || show "$work/bridge.log"
 }
 check "SIGUSR1 prints the status block" status_ok
