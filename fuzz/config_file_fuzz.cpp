@@ -1,4 +1,4 @@
-// The configuration file with the two addresses, whatever it holds.
+// The configuration file with the mixer and surface addresses, whatever it holds.
 //
 // Input: the whole file.
 #include <cstdint>
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool known = readConfigFile(path, addresses, false, &problem);
 
     FUZZ_CHECK(std::memchr(addresses.mixer, 0, ADDRESS_TEXT_SIZE) != nullptr);
-    FUZZ_CHECK(std::memchr(addresses.surface, 0, ADDRESS_TEXT_SIZE) != nullptr);
+    FUZZ_CHECK(std::memchr(addresses.surface, 0, SURFACES_TEXT_SIZE) != nullptr);
     // The problem is printed as it is: nothing unprintable may reach the terminal.
     for (char c : problem) FUZZ_CHECK(c >= 0x20 && c < 0x7F);
     FUZZ_CHECK(known == problem.empty());
@@ -27,7 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         uint32_t address;
         uint16_t port = 0;
         FUZZ_CHECK(isAutoAddress(addresses.mixer) || parseHostPort(addresses.mixer, address, port));
-        FUZZ_CHECK(isAutoAddress(addresses.surface) || parseHostPort(addresses.surface, address, port));
+        SurfaceList surfaces;
+        std::string why;
+        FUZZ_CHECK(isAutoAddress(addresses.surface) || parseSurfaceList(addresses.surface, surfaces, why));
         FUZZ_CHECK(writeConfigFile(path, addresses));
         AddressPair again;
         FUZZ_CHECK(readConfigFile(path, again, false));
