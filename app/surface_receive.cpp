@@ -6,6 +6,7 @@
 #include "control/surface_dispatch.h"
 #include "diag/traffic_log.h"
 #include "display/refresh.h"
+#include "model/console_model.h"
 #include "model/surface_device.h"
 #include "platform/clock.h"
 #include "platform/console_output.h"
@@ -22,19 +23,14 @@ constexpr int RECEIVE_CAPACITY = 1024;
 std::atomic<uint64_t> handledDatagrams{0};
 std::atomic<int64_t> lastHeardMs[MAX_SURFACES];
 
-} // namespace
-
-namespace {
-
-// What another surface must show of a change made on this one: what the
-// console now holds (a fader, a mute, the selection) and a hand let go. The
-// page, the bank and a redraw are this surface's own.
-SurfaceChange changeSeenElsewhere(SurfaceChange change)
+// What another surface must show after a datagram from this one: whatever
+// the action wrote may be shown there too (a level on a ring, a mute, the
+// selection, a hand let go), so it is brought in line with the model. A
+// refresh that finds nothing changed sends nothing; a motor of a strip held
+// here stays still. Until start-up is complete no action writes anything.
+SurfaceChange changeSeenElsewhere()
 {
-    if (change & SURFACE_CHANGED) return SURFACE_CHANGED;
-    // A restarted surface let go of every fader it held.
-    if (change & SURFACE_LOST) return FADERS_CHANGED;
-    return static_cast<SurfaceChange>(change & FADERS_CHANGED);
+    return startupComplete.load() == 1 ? SURFACE_CHANGED : NOTHING_CHANGED;
 }
 
 } // namespace
@@ -43,7 +39,7 @@ void handleSurfaceDatagram(const uint8_t* bytes, int length)
 {
     const SurfaceChange change = dispatchSurfaceMessage(bytes, length);
     showSurfaceChange(change);
-    const SurfaceChange elsewhere = changeSeenElsewhere(change);
+    const SurfaceChange elsewhere = changeSeenElsewhere();
     if (elsewhere != NOTHING_CHANGED && surfacesServed > 1) {
         const int own = servedSurface();
         forEachSurface([&] {

@@ -42,11 +42,11 @@ SurfaceChange moveStripFader(int position, double level)
 {
     int s = bankStrips[position];
     int page = surfacePage;
-    if (!isValidStrip(s)) return NOTHING_CHANGED;
     const bool heldAStrip = faderHeldStrip[position] >= 0;
-    // A hand that lets go of its strip lets the other surfaces' motors for
-    // it follow the console again.
+    // A hand that lets go of its strip (a blank position under it too)
+    // lets the other surfaces' motors for it follow the console again.
     if (!faderStillOnItsStrip(position, s, page)) return heldAStrip ? FADERS_CHANGED : NOTHING_CHANGED;
+    if (!isValidStrip(s)) return NOTHING_CHANGED;
     if (isSendFaderPage(page)) {
         if (sendsToBuses(s)) editSendLevel(s, busOfSendFaderPage(page), level);
         return NOTHING_CHANGED;

@@ -103,6 +103,18 @@ TEST_F(SurfaceDispatch, AFaderWritesOnlyTheLevelItShows)
     surfaceSends({0x90, 106, 127});
     surfaceSends({0xE2, 0x00, 0x40});
     EXPECT_EQ(addressesOf(mixer.drain()), (std::vector<std::string>{"/ch/03/mix/fader", "/ch/03/mix/fader"}));
+
+    // A second surface's motor for the held strip stays still until the hand
+    // lets go of it: here by moving on a position the console left blank.
+    surfacesServed = 2;
+    serveSurface(1);
+    EXPECT_TRUE(stripHeldOnAnotherSurface(2));
+    serveSurface(0);
+    bankStrips[2] = BLANK_STRIP;
+    surfaceSends({0xE2, 0x00, 0x50});
+    serveSurface(1);
+    EXPECT_FALSE(stripHeldOnAnotherSurface(2));
+    serveSurface(0);
 }
 
 // A hand's 14-bit position reaches the console as step / 16383 and comes
