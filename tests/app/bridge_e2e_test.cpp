@@ -216,7 +216,7 @@ TEST_F(BridgeBinary, PromptAtEndOfInputFailsClearly)
     ASSERT_TRUE(waitForExit(bridge, 3000));
     EXPECT_EQ(exitCode(), 2);  // a service does not restart on this code
     std::string line;
-    EXPECT_TRUE(waitForLine(bridge, "Cannot ask for the addresses: standard input is closed", 100, line));
+    EXPECT_TRUE(waitForLine(bridge, "Cannot ask for the addresses: standard input is closed", 3000, line));
     EXPECT_FALSE(fs::exists(configPath()));
 }
 
@@ -225,15 +225,17 @@ TEST_F(BridgeBinary, PromptAtEndOfInputFailsClearly)
 TEST_F(BridgeBinary, BrokenConfigurationFileIsNamedInPrintableText)
 {
     writeConfig("gar\x1b[2Jbage\x07|10.0.0.3|");
-    ASSERT_TRUE(start({"--no-editor", "--listen-port", "0"}));
-    closeProcessInput(bridge);
+    // Standard input at its end from the first instant, as under a service:
+    // closed only after the start, the bridge might still see a keyboard.
+    ASSERT_TRUE(startProcess(bridge, "/bin/sh",
+                             {"-c", "exec \"$0\" \"$@\" </dev/null", VELUMBRA_BINARY, "--no-editor", "--listen-port", "0"}));
     ASSERT_TRUE(waitForExit(bridge, 3000 * SANITIZER_SLOWDOWN));
     EXPECT_EQ(exitCode(), 2);
     std::string line;
     EXPECT_TRUE(waitForLine(bridge,
                             "The configuration file " + configPath().string() +
                                 " cannot be used: its mixer address \"gar\\x1b[2Jbage\\x07\" is not an address: ",
-                            100, line));
+                            3000, line));
     for (const std::string& l : outputLines(bridge)) {
         EXPECT_TRUE(std::all_of(l.begin(), l.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) << l;
         EXPECT_NE(l.rfind("X32[", 0), 0u) << l;
