@@ -39,10 +39,11 @@ std::string endpointWithOrigin(const UdpEndpoint& endpoint, const char* origin, 
     return text;
 }
 
-const char* recentness(const LinkActivity& a, int64_t now)
+// Whether something came in the last 10 s, from when it last did (0: never).
+const char* recentness(int64_t lastMs, int64_t now)
 {
-    if (a.lastMs == 0) return "never";
-    return now - a.lastMs <= RECENT_MS ? "yes" : "no";
+    if (lastMs == 0) return "never";
+    return now - lastMs <= RECENT_MS ? "yes" : "no";
 }
 
 const char* editorName()
@@ -62,12 +63,6 @@ void addLine(std::string& text, const char* format, ...)
     text += line;
 }
 
-const char* heardRecently(int64_t lastMs, int64_t now)
-{
-    if (lastMs == 0) return "never";
-    return now - lastMs <= RECENT_MS ? "yes" : "no";
-}
-
 // One surface: where it is, how it was found, what it shows and whether it
 // is heard; the queue's counts are its own.
 void addSurfaceLine(std::string& text, int n, int64_t now)
@@ -77,7 +72,7 @@ void addSurfaceLine(std::string& text, int n, int64_t now)
     const SurfaceDeviceState& d = surfaceDevices[n];
     addLine(text, "surface %d %s  sent anything in the last 10 s: %s  page %d  bank %d  scroll %d\n", n + 1,
             endpointWithOrigin(endpoint, surfaceOrigin, awaited, "not known yet (waiting for its probe)").c_str(),
-            heardRecently(surfaceLastHeardMs(n), now), d.surfacePage.load(), d.currentBank + 1,
+            recentness(surfaceLastHeardMs(n), now), d.surfacePage.load(), d.currentBank + 1,
             d.bankScroll.load());
 }
 
@@ -96,7 +91,7 @@ std::string linkStatusText()
             endpointWithOrigin(mixer, mixerOrigin, mixer.address == 0 && mixer.port == 0,
                                "not found yet (asking for /xinfo)")
                 .c_str(),
-            recentness(mixerIn, now));
+            recentness(mixerIn.lastMs, now));
     for (int n = 0; n < surfacesServed; ++n) addSurfaceLine(text, n, now);
     if (editorShown) {
         if (surfacesServed > 1) addLine(text, "editor  %s (follows surface %d)\n", editorName(), editorSurface() + 1);

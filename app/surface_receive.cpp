@@ -23,27 +23,20 @@ constexpr int RECEIVE_CAPACITY = 1024;
 std::atomic<uint64_t> handledDatagrams{0};
 std::atomic<int64_t> lastHeardMs[MAX_SURFACES];
 
-// What another surface must show after a datagram from this one: whatever
-// the action wrote may be shown there too (a level on a ring, a mute, the
-// selection, a hand let go), so it is brought in line with the model. A
-// refresh that finds nothing changed sends nothing; a motor of a strip held
-// here stays still. Until start-up is complete no action writes anything.
-SurfaceChange changeSeenElsewhere()
-{
-    return startupComplete.load() == 1 ? SURFACE_CHANGED : NOTHING_CHANGED;
-}
-
 } // namespace
 
 void handleSurfaceDatagram(const uint8_t* bytes, int length)
 {
-    const SurfaceChange change = dispatchSurfaceMessage(bytes, length);
-    showSurfaceChange(change);
-    const SurfaceChange elsewhere = changeSeenElsewhere();
-    if (elsewhere != NOTHING_CHANGED && surfacesServed > 1) {
+    showSurfaceChange(dispatchSurfaceMessage(bytes, length));
+    // Whatever the action wrote may be shown on another surface too (a level
+    // on a ring, a mute, the selection, a hand let go): each is brought in
+    // line with the model. A refresh that finds nothing changed sends
+    // nothing; a motor of a strip held here stays still. Until start-up is
+    // complete no action writes anything.
+    if (startupComplete.load() == 1 && surfacesServed > 1) {
         const int own = servedSurface();
-        forEachSurface([&] {
-            if (servedSurface() != own) showSurfaceChange(elsewhere);
+        forEachSurface([own] {
+            if (servedSurface() != own) showSurfaceChange(SURFACE_CHANGED);
         });
     }
     handledDatagrams.fetch_add(1, std::memory_order_relaxed);

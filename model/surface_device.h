@@ -74,13 +74,12 @@ int servedSurface();
 void serveSurface(int surface);
 SurfaceDeviceState& servedSurfaceDevice();
 
-// Serves each surface in use in turn and calls fn; the thread serves its
+// Serves surfaces 0..count-1 in turn and calls fn; the thread serves its
 // own surface again afterwards.
 template <typename F>
-void forEachSurface(F&& fn)
+void serveEachOf(int count, F&& fn)
 {
     const int own = servedSurface();
-    const int count = surfacesServed;
     for (int s = 0; s < count; ++s) {
         serveSurface(s);
         fn();
@@ -88,17 +87,19 @@ void forEachSurface(F&& fn)
     serveSurface(own);
 }
 
-// The same for every record, in use or not yet: start-up lays out a surface
-// that is learned later as well.
+// Each surface in use.
+template <typename F>
+void forEachSurface(F&& fn)
+{
+    serveEachOf(surfacesServed, fn);
+}
+
+// Every record, in use or not yet: start-up lays out a surface that is
+// learned later as well.
 template <typename F>
 void forEverySurfaceRecord(F&& fn)
 {
-    const int own = servedSurface();
-    for (int s = 0; s < MAX_SURFACES; ++s) {
-        serveSurface(s);
-        fn();
-    }
-    serveSurface(own);
+    serveEachOf(MAX_SURFACES, fn);
 }
 
 // A field of the served surface's record, named as if it stood alone.

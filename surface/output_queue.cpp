@@ -77,10 +77,11 @@ struct SurfaceQueue {
 
     UdpSocket* linkSocket = nullptr;
     UdpEndpoint linkEndpoint;
-    SurfaceMessage outgoing;   // the sender thread's
 };
 
 SurfaceQueue queues[MAX_SURFACES];
+// Each sender thread's message, 1 kB off its stack.
+SurfaceMessage outgoing[MAX_SURFACES];
 
 SurfaceQueue& servedQueue() { return queues[servedSurface()]; }
 
@@ -257,7 +258,7 @@ bool isShortTarget(int id) { return id >= FADER_TARGETS && id < LAMP_TARGETS + 1
 // added up. A repaint then costs the sender a few wake-ups, not one each.
 void joinShortMessages(SurfaceQueue& q, SurfaceMessage& message)
 {
-    while (q.orderCount > 0 && message.length + 3 <= JOINED_MAX_BYTES) {
+    while (q.orderCount > 0 && message.length >= 0 && message.length + 3 <= JOINED_MAX_BYTES) {
         const int16_t entry = q.order[q.orderHead];
         if (entry == RAW_ENTRY || !isShortTarget(entry)) return;
         q.orderHead = (q.orderHead + 1) % ORDER_CAPACITY;
@@ -516,7 +517,7 @@ int surfaceSenderLoop()
 {
     SurfaceQueue& q = servedQueue();
     usePreciseSleeps();
-    SurfaceMessage& message = q.outgoing;   // 1 kB off the stack
+    SurfaceMessage& message = outgoing[servedSurface()];
     std::unique_lock<std::mutex> lock(q.mutex);
     for (;;) {
         if (stopRequested) return 0;

@@ -50,8 +50,6 @@ void startSurfaceLearning()
 
 bool surfaceAwaitingProbe() { return learning && learnedCount == 0; }
 
-bool surfacesLearned() { return learning; }
-
 bool isSurfaceProbe(const uint8_t* bytes, int length)
 {
     static const uint8_t probe[8] = {0xF0, 0x00, 0x20, 0x32, 0x58, 0x54, 0x00, 0xF7};

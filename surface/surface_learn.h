@@ -18,9 +18,6 @@ void startSurfaceLearning();
 // Learning was started and no surface is known yet.
 bool surfaceAwaitingProbe();
 
-// Learning was started (the surfaces were not listed).
-bool surfacesLearned();
-
 // F0 00 20 32 58 54 00 F7, alone in the datagram.
 bool isSurfaceProbe(const uint8_t* bytes, int length);
 
